@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QDialog>
+
+class TDTSForm : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TDTSForm(QWidget *parent = nullptr);
+};
+
+extern TDTSForm *DTSForm;

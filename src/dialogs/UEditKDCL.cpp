@@ -1,0 +1,9 @@
+#include "UEditKDCL.h"
+
+TKDCL *KDCL = nullptr;
+
+TKDCL::TKDCL(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("KDCL"));
+}

@@ -1,0 +1,9 @@
+#include "UKDmuxFile.h"
+
+TKDMuxFileWizard *KDMuxFileWizard = nullptr;
+
+TKDMuxFileWizard::TKDMuxFileWizard(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("KDMuxFileWizard"));
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QDialog>
+
+class TZolvaneLog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TZolvaneLog(QWidget *parent = nullptr);
+};
+
+extern TZolvaneLog *ZolvaneLog;

@@ -1,0 +1,6 @@
+#include "ZolvaneApp.h"
+
+int main(int argc, char **argv)
+{
+    return RunZolvane(argc, argv);
+}
