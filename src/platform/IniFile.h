@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <stdexcept>
+
+// Raised when the settings cannot be written: "Unable to write to <path>".
+class EIniFileException : public std::runtime_error
+{
+public:
+    explicit EIniFileException(const QString &message);
+    QString Message() const { return QString::fromLocal8Bit(what()); }
+};
+
+// An INI file with the behaviour of the classic private-profile functions: section and key names
+// compared without regard to case, the first match wins, values trimmed and stripped of one pair
+// of surrounding quotes, read values cut at 2047 characters. The file is 8-bit text in the
+// locale's encoding with CR LF line ends. Every read sees the file as it is on disk now; every
+// write replaces the file atomically (temporary file in the same folder, then rename).
+class TIniFile
+{
+public:
+    explicit TIniFile(const QString &fileName);
+
+    const QString &FileName() const { return m_fileName; }
+
+    QString ReadString(const QString &section, const QString &key, const QString &defaultValue) const;
+    // Decimal, "0x" or "$" hexadecimal; anything else gives the default.
+    int ReadInteger(const QString &section, const QString &key, int defaultValue) const;
+    // Any non-zero integer is true.
+    bool ReadBool(const QString &section, const QString &key, bool defaultValue) const;
+
+    void WriteString(const QString &section, const QString &key, const QString &value);
+    void WriteInteger(const QString &section, const QString &key, int value);
+    void WriteBool(const QString &section, const QString &key, bool value); // "1" or "0"
+
+    bool SectionExists(const QString &section) const;
+    bool ValueExists(const QString &section, const QString &key) const;
+    QStringList ReadSections() const;
+    QStringList ReadSection(const QString &section) const; // the keys of a section
+    void EraseSection(const QString &section);
+    void DeleteKey(const QString &section, const QString &key);
+
+private:
+    QString m_fileName;
+};
