@@ -416,7 +416,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
     FormClose();
     event->accept();
     // Closing the main window ends the program, whatever other windows are open.
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 void TMainForm::FormClose()
@@ -438,8 +438,9 @@ void TMainForm::KDCmdl()
 
 void TMainForm::Quit1Click()
 {
-    // Ends the event loop; the windows are then destroyed without FormClose.
-    QCoreApplication::quit();
+    // Ends the event loop; the windows are then destroyed without FormClose. (quit() would first
+    // close every window, which runs the close handling.)
+    QCoreApplication::exit(0);
 }
 
 void TMainForm::MiCreateLstFileClick()
