@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -12,6 +13,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -392,6 +394,46 @@ TEST(DosCommand, AProgramThatCannotBeStarted)
         EXPECT_TRUE(r.Deliveries.empty());
         EXPECT_FALSE(r.Cmd.IsRunning());
     }
+}
+
+// With every descriptor of the program taken, the pipes cannot be made.
+TEST(DosCommand, PipesThatCannotBeCreated)
+{
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Zolvane"));
+    MessageCatcher messages;
+    Recorder r;
+    r.Cmd.CommandLine = Child({"w:never\\n"});
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    int highest = 0;
+    for (const QString &fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::Files | QDir::System))
+        highest = std::max(highest, fd.toInt());
+    rlimit tight = saved;
+    tight.rlim_cur = rlim_t(highest + 1);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    std::vector<int> fillers; // the gaps below the limit
+    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+        fillers.push_back(fd);
+
+    r.Cmd.Execute();
+    const bool ended = WaitUntil([&] { return r.NoticeCount == 1; });
+
+    for (int fd : fillers)
+        ::close(fd);
+    setrlimit(RLIMIT_NOFILE, &saved);
+
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(r.Cmd.EndStatus(), 3);
+    EXPECT_EQ(r.Cmd.ExitCode(), quint32(EMFILE));
+    EXPECT_EQ(r.Notices, std::vector<quint32>{quint32(EMFILE)});
+    ASSERT_TRUE(WaitUntil([&] { return !messages.Texts.isEmpty(); }));
+    EXPECT_TRUE(messages.Texts.first().contains(QStringLiteral("pipes"))) << messages.Texts.first().toStdString();
+    EXPECT_TRUE(r.Deliveries.empty());
+
+    // The component's settings survive the failure: the next run works.
+    ASSERT_TRUE(r.Run(r.Cmd.CommandLine));
+    EXPECT_EQ(r.Texts(), QList<QByteArray>{"never"});
 }
 
 TEST(DosCommand, AnEmptyCommandLineDoesNothing)
