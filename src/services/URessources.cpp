@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 namespace {
@@ -161,8 +162,11 @@ QString MakeUniqueFileName(const QString &wantedPath)
     if (FileIsMissing(JoinFileName(folder, name, extension)))
         return wantedPath;
     name += QLatin1Char('_');
+    // The numbers run on past 999 while they are taken, so that an existing file is never
+    // handed out as an output name.
     int n = 1;
-    while (n <= 999 && !FileIsMissing(JoinFileName(folder, name + QString::number(n), extension)))
+    while (n < std::numeric_limits<int>::max()
+           && !FileIsMissing(JoinFileName(folder, name + QString::number(n), extension)))
         ++n;
     return JoinFileName(folder, name + QString::number(n), extension);
 }

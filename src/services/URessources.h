@@ -54,7 +54,7 @@ QString JoinFileName(const QString &folder, const QString &name, const QString &
 bool FileIsMissing(const QString &path);
 
 // A path that names no existing file: the wanted one, or name + "_" + N + extension for the
-// first free N of 1..999, or N = 1000 when all of them are taken.
+// first free N from 1 on ("song.mp3" -> "song_1.mp3", "a.tar.gz" -> "a.tar_1.gz").
 QString MakeUniqueFileName(const QString &wantedPath);
 
 // Seconds as "h:nn:ss" within the day; "00:nn:ss" under an hour.

@@ -158,9 +158,9 @@ TEST_F(UniqueName, AllNumbersTaken)
     EXPECT_EQ(MakeUniqueFileName(Path("a.mp3")), Path("a_999.mp3"));
     Touch(Path("a_999.mp3"));
     EXPECT_EQ(MakeUniqueFileName(Path("a.mp3")), Path("a_1000.mp3"));
-    // 1000 is taken without a test, even when it exists.
+    // An existing a_1000.mp3 is not handed out to be overwritten.
     Touch(Path("a_1000.mp3"));
-    EXPECT_EQ(MakeUniqueFileName(Path("a.mp3")), Path("a_1000.mp3"));
+    EXPECT_EQ(MakeUniqueFileName(Path("a.mp3")), Path("a_1001.mp3"));
 }
 
 TEST_F(UniqueName, FileIsMissing)
