@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTemporaryFile>
+#include <QThread>
 #include <QTime>
 #include <QTreeWidget>
 
@@ -275,6 +276,13 @@ QTreeWidgetItem *AddLogLine(const QString &message, int kind)
     QTreeWidget *list = LogListView();
     if (!list)
         return nullptr;
+    // The list belongs to the user-interface thread; a row from any other thread is handed over
+    // to it instead of touching the widget here.
+    if (QThread::currentThread() != list->thread()) {
+        QMetaObject::invokeMethod(
+            list, [message, kind] { AddLogLine(message, kind); }, Qt::QueuedConnection);
+        return nullptr;
+    }
     const int imageIndex = LogImageIndex(kind);
     auto *item = new QTreeWidgetItem;
     item->setText(0, QString());

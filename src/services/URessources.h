@@ -94,7 +94,8 @@ constexpr int LogImageIndexRole = Qt::UserRole;
 
 // Appends a row to the registered log list: column 0 empty with the kind's icon, column 1
 // "[hh:nn:ss] :  " + message. Does nothing while no list is registered. Returns the new row
-// (nullptr when none was added).
+// (nullptr when none was added). Called from another thread, it queues the row for the list's
+// thread and returns nullptr.
 QTreeWidgetItem *AddLogLine(const QString &message, int kind);
 
 // ---- File versions ---------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -110,4 +111,15 @@ TEST_F(LogLine, NothingHappensWithoutAList)
     list.reset();
     EXPECT_EQ(LogListView(), nullptr);
     EXPECT_EQ(AddLogLine(QStringLiteral("lost"), 1), nullptr);
+}
+
+TEST_F(LogLine, RowsFromAnotherThreadArriveOnTheListsThread)
+{
+    std::thread worker([] { EXPECT_EQ(AddLogLine(QStringLiteral("from the worker"), 1), nullptr); });
+    worker.join();
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_TRUE(list->topLevelItem(0)->text(1).endsWith(QStringLiteral("] :  from the worker")));
+    EXPECT_EQ(list->topLevelItem(0)->data(0, LogImageIndexRole).toInt(), 1);
 }
