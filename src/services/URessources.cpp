@@ -85,23 +85,23 @@ QString GetSpecialFolderPath(std::uint8_t kind)
     const char *variable = nullptr;
     QString fallback;
     switch (kind) {
-    case CSIDL_ProgramFilesDir:
+    case SpecialFolderProgramFiles:
         variable = "ZOLVANE_PROGRAM_FILES";
         fallback = QStringLiteral("/opt/");
         break;
-    case CSIDL_CommonFilesDir:
+    case SpecialFolderCommonFiles:
         variable = "ZOLVANE_COMMON_FILES";
         break;
-    case CSIDL_ConfigPath:
+    case SpecialFolderConfig:
         variable = "ZOLVANE_CONFIG_PATH";
         break;
-    case CSIDL_DevicePath:
+    case SpecialFolderDevices:
         variable = "ZOLVANE_DEVICE_PATH";
         break;
-    case CSIDL_MediaPath:
+    case SpecialFolderMedia:
         variable = "ZOLVANE_MEDIA_PATH";
         break;
-    case CSIDL_WallPaperDir:
+    case SpecialFolderWallpaper:
         variable = "ZOLVANE_WALLPAPER_DIR";
         break;
     default:

@@ -28,12 +28,12 @@ bool ShellCopyFile(const QString &source, const QString &destinationFolder);
 
 // Shell folder kinds of GetSpecialFolderPath.
 enum : std::uint8_t {
-    CSIDL_ProgramFilesDir = 21, // ZOLVANE_PROGRAM_FILES, default "/opt/"
-    CSIDL_CommonFilesDir = 22,  // ZOLVANE_COMMON_FILES
-    CSIDL_ConfigPath = 23,      // ZOLVANE_CONFIG_PATH
-    CSIDL_DevicePath = 24,      // ZOLVANE_DEVICE_PATH
-    CSIDL_MediaPath = 25,       // ZOLVANE_MEDIA_PATH
-    CSIDL_WallPaperDir = 26,    // ZOLVANE_WALLPAPER_DIR
+    SpecialFolderProgramFiles = 21, // ZOLVANE_PROGRAM_FILES, default "/opt/"
+    SpecialFolderCommonFiles = 22,  // ZOLVANE_COMMON_FILES
+    SpecialFolderConfig = 23,      // ZOLVANE_CONFIG_PATH
+    SpecialFolderDevices = 24,      // ZOLVANE_DEVICE_PATH
+    SpecialFolderMedia = 25,       // ZOLVANE_MEDIA_PATH
+    SpecialFolderWallpaper = 26,    // ZOLVANE_WALLPAPER_DIR
 };
 
 // The folder of one shell folder kind with exactly one trailing separator; empty for an
