@@ -30,9 +30,9 @@ bool ShellCopyFile(const QString &source, const QString &destinationFolder);
 enum : std::uint8_t {
     SpecialFolderProgramFiles = 21, // ZOLVANE_PROGRAM_FILES, default "/opt/"
     SpecialFolderCommonFiles = 22,  // ZOLVANE_COMMON_FILES
-    SpecialFolderConfig = 23,      // ZOLVANE_CONFIG_PATH
+    SpecialFolderConfig = 23,       // ZOLVANE_CONFIG_PATH
     SpecialFolderDevices = 24,      // ZOLVANE_DEVICE_PATH
-    SpecialFolderMedia = 25,       // ZOLVANE_MEDIA_PATH
+    SpecialFolderMedia = 25,        // ZOLVANE_MEDIA_PATH
     SpecialFolderWallpaper = 26,    // ZOLVANE_WALLPAPER_DIR
 };
 
