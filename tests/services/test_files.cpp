@@ -110,7 +110,7 @@ TEST(GetSystemFolder, FromTheEnvironmentAsItStands)
     }
 }
 
-class UniqueName : public ::testing::Test
+class UniqueFileName : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
@@ -118,7 +118,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(UniqueName, FreeNamesAndNumbers)
+TEST_F(UniqueFileName, FreeNamesAndNumbers)
 {
     EXPECT_EQ(MakeUniqueFileName(Path("a.mp3")), Path("a.mp3"));
 
@@ -150,7 +150,7 @@ TEST_F(UniqueName, FreeNamesAndNumbers)
     EXPECT_EQ(MakeUniqueFileName(QStringLiteral("zolvane-no-such-file.mp3")), QStringLiteral("zolvane-no-such-file.mp3"));
 }
 
-TEST_F(UniqueName, AllNumbersTaken)
+TEST_F(UniqueFileName, AllNumbersTaken)
 {
     Touch(Path("a.mp3"));
     for (int n = 1; n <= 998; ++n)
@@ -163,7 +163,7 @@ TEST_F(UniqueName, AllNumbersTaken)
     EXPECT_EQ(MakeUniqueFileName(Path("a.mp3")), Path("a_1001.mp3"));
 }
 
-TEST_F(UniqueName, FileIsMissing)
+TEST_F(UniqueFileName, FileIsMissing)
 {
     EXPECT_TRUE(FileIsMissing(Path("nothing")));
     Touch(Path("file"));
@@ -174,11 +174,11 @@ TEST_F(UniqueName, FileIsMissing)
     EXPECT_EQ(JoinFileName(QStringLiteral("/a/"), QStringLiteral("b"), QStringLiteral(".c")), QStringLiteral("/a/b.c"));
 }
 
-class Copy : public UniqueName
+class ShellCopy : public UniqueFileName
 {
 };
 
-TEST_F(Copy, CopiesIntoAFolderAndOverwrites)
+TEST_F(ShellCopy, CopiesIntoAFolderAndOverwrites)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("to")));
     Touch(Path("enc_aacplus.dll"), "new content");
@@ -197,7 +197,7 @@ TEST_F(Copy, CopiesIntoAFolderAndOverwrites)
     EXPECT_EQ(QDir(Path("to")).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
-TEST_F(Copy, FailuresGiveFalse)
+TEST_F(ShellCopy, FailuresGiveFalse)
 {
     Touch(Path("src.dll"), "data");
     EXPECT_FALSE(ShellCopyFile(Path("missing.dll"), dir.path()));
@@ -212,7 +212,7 @@ TEST_F(Copy, FailuresGiveFalse)
     EXPECT_TRUE(QFileInfo(Path("to/src.dll")).isDir());
 }
 
-TEST_F(Copy, OntoItselfKeepsTheFile)
+TEST_F(ShellCopy, OntoItselfKeepsTheFile)
 {
     Touch(Path("same.dll"), "keep me");
     EXPECT_TRUE(ShellCopyFile(Path("same.dll"), dir.path()));

@@ -13,7 +13,7 @@
 
 namespace {
 
-class LogLine : public ::testing::Test
+class AddLogLineTest : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
@@ -46,7 +46,7 @@ protected:
 
 } // namespace
 
-TEST_F(LogLine, KindsGiveTheirIcons)
+TEST_F(AddLogLineTest, KindsGiveTheirIcons)
 {
     const struct {
         int kind;
@@ -74,7 +74,7 @@ TEST_F(LogLine, KindsGiveTheirIcons)
     EXPECT_EQ(list->topLevelItemCount(), 6);
 }
 
-TEST_F(LogLine, RowTextIsTimeAndMessage)
+TEST_F(AddLogLineTest, RowTextIsTimeAndMessage)
 {
     const QTime before = QTime::currentTime();
     AddLogLine(QStringLiteral("Kandrum.exe found — ok"), 0);
@@ -100,7 +100,7 @@ TEST_F(LogLine, RowTextIsTimeAndMessage)
                     .hasMatch());
 }
 
-TEST_F(LogLine, NothingHappensWithoutAList)
+TEST_F(AddLogLineTest, NothingHappensWithoutAList)
 {
     SetLogListView(nullptr);
     EXPECT_EQ(AddLogLine(QStringLiteral("lost"), 0), nullptr);
@@ -113,7 +113,7 @@ TEST_F(LogLine, NothingHappensWithoutAList)
     EXPECT_EQ(AddLogLine(QStringLiteral("lost"), 1), nullptr);
 }
 
-TEST_F(LogLine, RowsFromAnotherThreadArriveOnTheListsThread)
+TEST_F(AddLogLineTest, RowsFromAnotherThreadArriveOnTheListsThread)
 {
     std::thread worker([] { EXPECT_EQ(AddLogLine(QStringLiteral("from the worker"), 1), nullptr); });
     worker.join();
