@@ -125,14 +125,15 @@ QTreeWidgetItem *selectedRowOf(QTreeWidget *list)
     return nullptr;
 }
 
-KDCmdlSnapshot gather(QTreeWidget *&list, QTreeWidgetItem *&row, QObject *&viewer)
+KDCmdlSnapshot gather(const KDCmdlWindows &w, QTreeWidget *&list, QTreeWidgetItem *&row,
+                      QObject *&viewer)
 {
     KDCmdlSnapshot s;
-    const ControlReader exe(ExeBrowse, "ExeBrowse");
-    const ControlReader m(MainForm, "MainForm");
-    const ControlReader adv(AdvancedSet, "AdvancedSet");
-    const ControlReader lame(OthersLame, "OthersLame");
-    const ControlReader kdcl(KDCL, "KDCL");
+    const ControlReader exe(w.exeBrowse, "ExeBrowse");
+    const ControlReader m(w.mainForm, "MainForm");
+    const ControlReader adv(w.advancedSet, "AdvancedSet");
+    const ControlReader lame(w.othersLame, "OthersLame");
+    const ControlReader kdcl(w.kdcl, "KDCL");
 
     s.edKandrum = exe.text("edKandrum");
 
@@ -337,6 +338,17 @@ void setViewerText(QObject *viewer, const QString &text)
 
 void KDCmdlRun()
 {
+    KDCmdlWindows w;
+    w.mainForm = MainForm;
+    w.advancedSet = AdvancedSet;
+    w.othersLame = OthersLame;
+    w.kdcl = KDCL;
+    w.exeBrowse = ExeBrowse;
+    KDCmdlRunOn(w);
+}
+
+void KDCmdlRunOn(const KDCmdlWindows &w)
+{
     // Writing the row or the viewer may run handlers that rebuild again; the outer call
     // already builds from the present controls.
     static bool running = false;
@@ -349,7 +361,7 @@ void KDCmdlRun()
     QTreeWidget *list = nullptr;
     QTreeWidgetItem *row = nullptr;
     QObject *viewer = nullptr;
-    const KDCmdlSnapshot s = gather(list, row, viewer);
+    const KDCmdlSnapshot s = gather(w, list, row, viewer);
     const KDCmdlResult r = KDCmdlBuild(s);
 
     CommandBase = r.CommandBase;
@@ -357,12 +369,13 @@ void KDCmdlRun()
     if (r.which == KDCmdlCase::Row && row)
         row->setText(jcCmd, r.rowCmd);
 
+    auto *viewerWindow = qobject_cast<QWidget *>(w.kdcl);
     if (r.viewerVisible) {
         setViewerText(viewer, r.viewerText);
-        if (KDCL)
-            KDCL->setVisible(true);
-    } else if (KDCL) {
-        KDCL->setVisible(false);
+        if (viewerWindow)
+            viewerWindow->setVisible(true);
+    } else if (viewerWindow) {
+        viewerWindow->setVisible(false);
     }
 }
 
