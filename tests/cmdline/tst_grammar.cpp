@@ -163,6 +163,23 @@ TEST(CmdlineCore, NonAsciiNamesSurviveTheCoreBlock)
                              R"(-output "/out/Straße Ünd Café.mp3"  -logfile "/out/Straße Ünd Café.log" ))"));
 }
 
+TEST(CmdlineCore, QuotesInNamesCannotEndTheArgument)
+{
+    // Linux names may hold double quotes; they are escaped so the name stays one argument.
+    KDCmdlSnapshot s = quietJob();
+    s.selectedRow.Filename = QStringLiteral("say \"hi\".ac3");
+    s.selectedRow.OutputPath = QStringLiteral("/out\\");
+    s.selectedRow.OutputFilename.clear();
+    EXPECT_EQ(KDCmdlBuild(s).rowCmd,
+              QStringLiteral(R"("Kandrum.exe" -core( -input "/music/say \"hi\".ac3" -output "/out\\"  ))"));
+
+    KDCmdlSnapshot a = quietJob(KDPage::MP3);
+    a.rbMP3Ch2 = false;
+    a.AudXFolder = "/opt/Aud-X";
+    a.selectedRow.Filename = QStringLiteral("a\"b.AC3");
+    EXPECT_EQ(KDCmdlBuild(a).rowCmd, QStringLiteral(R"("/opt/Aud-X/audx.exe" STDQ "/music/a\"b.ac3")"));
+}
+
 TEST(CmdlineCases, RowsWithoutSelectionChangeNothingAndViewerShowsTemplate)
 {
     KDCmdlSnapshot s = quietJob(KDPage::WAV);

@@ -31,6 +31,39 @@ QString lowerExtension(const QString &name)
     return name.left(name.size() - ext.size()) + ext.toLower();
 }
 
+// Text that stands between double quotes on the command line. The command is split by the
+// C runtime's rules, so a double quote inside a name is written as \" and backslashes that
+// come before a quote (or before the closing quote) are doubled; any other text is kept as
+// it is.
+QByteArray quotedText(const QByteArray &text)
+{
+    if (!text.contains('"') && !text.endsWith('\\'))
+        return text;
+    QByteArray out;
+    int backslashes = 0;
+    for (char c : text) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') {
+            out += QByteArray(backslashes * 2 + 1, '\\');
+            out += '"';
+        } else {
+            out += QByteArray(backslashes, '\\');
+            out += c;
+        }
+        backslashes = 0;
+    }
+    out += QByteArray(backslashes * 2, '\\');
+    return out;
+}
+
+QByteArray quoted(const QByteArray &text)
+{
+    return '"' + quotedText(text) + '"';
+}
+
 bool isWav(const QString &filename)
 {
     return extensionOf(filename).toLower() == QLatin1String(".wav");
@@ -40,7 +73,7 @@ QByteArray programToken(const KDCmdlSnapshot &s)
 {
     if (s.edKandrum.isEmpty())
         return QByteArrayLiteral("\"Kandrum.exe\"");
-    return '"' + s.edKandrum.toLocal8Bit() + '"';
+    return quoted(s.edKandrum.toLocal8Bit());
 }
 
 QByteArray outputModeArg(const KDCmdlSnapshot &s)
@@ -66,7 +99,7 @@ QByteArray coreTail(const KDCmdlSnapshot &s, const QByteArray &log)
 {
     QByteArray t;
     if (s.chOutputLog)
-        t += (s.chOutputLoga ? " -logfilea \"" : " -logfile \"") + log + '"';
+        t += (s.chOutputLoga ? " -logfilea " : " -logfile ") + log;
     if (s.chNoID3Tags)
         t += " -noid3";
     return t + " )";
@@ -75,12 +108,11 @@ QByteArray coreTail(const KDCmdlSnapshot &s, const QByteArray &log)
 QByteArray coreBlock(const KDCmdlSnapshot &s, const QByteArray &modeArg)
 {
     const KDCmdlRow &r = s.selectedRow;
-    const QByteArray input = (r.InputPath + r.Filename).toLocal8Bit();
-    const QByteArray output = (r.OutputPath + r.OutputFilename).toLocal8Bit();
-    const QByteArray log =
-        (r.OutputPath + changeExtension(r.OutputFilename, QStringLiteral(".log"))).toLocal8Bit();
-    return " -core( -input \"" + input + "\" -output \"" + output + "\" " + modeArg
-           + coreTail(s, log);
+    const QByteArray input = quoted((r.InputPath + r.Filename).toLocal8Bit());
+    const QByteArray output = quoted((r.OutputPath + r.OutputFilename).toLocal8Bit());
+    const QByteArray log = quoted(
+        (r.OutputPath + changeExtension(r.OutputFilename, QStringLiteral(".log"))).toLocal8Bit());
+    return " -core( -input " + input + " -output " + output + " " + modeArg + coreTail(s, log);
 }
 
 QString decoderBlock(const KDCmdlSnapshot &s)
@@ -209,7 +241,7 @@ KDPage KDPageFromName(const QString &n)
 QByteArray KDCmdlTemplate(const KDCmdlSnapshot &s)
 {
     return programToken(s) + " -core( -input \"\" -output \"\"" + outputModeArg(s)
-           + coreTail(s, QByteArray());
+           + coreTail(s, QByteArrayLiteral("\"\""));
 }
 
 QString KDCmdlAACBlock(const KDCmdlSnapshot &s)
@@ -370,14 +402,14 @@ QString KDCmdlAudXCommand(const KDCmdlSnapshot &s)
     QByteArray folder = s.AudXFolder;
     if (!folder.isEmpty() && !folder.endsWith('/'))
         folder += '/';
-    QByteArray c = '"' + folder + "audx.exe\"";
+    QByteArray c = quoted(folder + "audx.exe");
     static const char *const modes[] = {" STRQ", " STDQ", " HGHQ", " SPBQ"};
     if (s.cbMode >= 0 && s.cbMode < 4)
         c += modes[s.cbMode];
     const KDCmdlRow &r = s.selectedRow;
-    c += " \"" + (r.InputPath + lowerExtension(r.Filename)).toLocal8Bit() + '"';
+    c += ' ' + quoted((r.InputPath + lowerExtension(r.Filename)).toLocal8Bit());
     if (!s.SaveDialog1FileName.isEmpty())
-        c += " \"" + (r.OutputPath + r.OutputFilename).toLocal8Bit() + '"';
+        c += ' ' + quoted((r.OutputPath + r.OutputFilename).toLocal8Bit());
     return QString::fromLocal8Bit(c);
 }
 
