@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -85,8 +86,11 @@ public:
         QObject *o = find(name, frame);
         if (auto *e = qobject_cast<QLineEdit *>(o)) return e->text();
         if (auto *c = qobject_cast<QComboBox *>(o)) return c->currentText();
-        if (auto *s = qobject_cast<QSpinBox *>(o)) return s->cleanText();
-        if (auto *s = qobject_cast<QDoubleSpinBox *>(o)) return s->cleanText();
+        // Spin boxes hold only valid values; their number is written with the point
+        // whatever the user's locale shows.
+        if (auto *s = qobject_cast<QSpinBox *>(o)) return QLocale::c().toString(s->value());
+        if (auto *s = qobject_cast<QDoubleSpinBox *>(o))
+            return QLocale::c().toString(s->value(), 'f', s->decimals());
         if (auto *s = qobject_cast<QAbstractSpinBox *>(o)) return s->text();
         if (auto *p = qobject_cast<QPlainTextEdit *>(o)) return p->toPlainText();
         if (auto *t = qobject_cast<QTextEdit *>(o)) return t->toPlainText();

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QLocale>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -184,7 +185,9 @@ private slots:
     {
         Windows w;
         w.showPage("TabSheet3");
+        // Spin box numbers are written with the point whatever the user's locale.
         auto *vbr = add<QSpinBox>(w.main.get(), "SpEdtMP2VBR");
+        vbr->setLocale(QLocale(QLocale::Arabic, QLocale::Egypt));
         vbr->setRange(-5, 15);
         vbr->setValue(-3);
         box(w.main.get(), "chMP2EncVBR", true);
