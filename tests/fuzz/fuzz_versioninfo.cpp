@@ -1,6 +1,5 @@
 // Fuzzes the version-resource reader of PE files: any bytes, no read outside them, no crash.
-// Needs src/services/PEVersionResource.cpp (plain C++, no Qt) and src/services on the include
-// path.
+// fuzz-extra-source: src/services/PEVersionResource.cpp
 
 #include "PEVersionResource.h"
 
