@@ -309,7 +309,11 @@ void TDosThread::ThreadBody()
     sigaddset(&pipeSet, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipeSet, nullptr);
 
-    RunProcess();
+    try {
+        RunProcess();
+    } catch (...) {
+        // Nothing may leave the thread; the component must still learn that it has finished.
+    }
 
     std::lock_guard<std::mutex> lock(m_hub->Mutex);
     m_hub->Live.erase(std::remove(m_hub->Live.begin(), m_hub->Live.end(), this), m_hub->Live.end());

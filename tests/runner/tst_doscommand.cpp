@@ -344,6 +344,23 @@ TEST(DosCommand, StopEndsTheWholeProcessGroup)
     EXPECT_EQ(r.NoticeCount, 1);
 }
 
+// A stop asked for by the line handler takes effect at once: the texts that the same read still
+// holds are not delivered.
+TEST(DosCommand, StopFromTheLineHandlerDeliversNothingMore)
+{
+    Recorder r;
+    r.OnLine = [&](const QByteArray &text) {
+        if (text == "line 100")
+            r.Cmd.Stop();
+    };
+    ASSERT_TRUE(r.Run(Child({"f:50000", "h"})));
+    EXPECT_EQ(r.Cmd.EndStatus(), 9);
+    ASSERT_FALSE(r.Deliveries.empty());
+    EXPECT_EQ(r.Deliveries.back().Text, "line 100");
+    EXPECT_EQ(r.EntireLines().size(), 101);
+    EXPECT_EQ(r.NoticeCount, 1);
+}
+
 TEST(DosCommand, TimesOutAfterTheBeginningAndAfterTheLastOutput)
 {
     {
