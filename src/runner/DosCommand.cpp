@@ -315,7 +315,11 @@ void TDosThread::ThreadBody()
         // Nothing may leave the thread; the component must still learn that it has finished.
     }
 
+    m_alive = false;
+    m_stop = true;
     std::lock_guard<std::mutex> lock(m_hub->Mutex);
+    if (m_hub->Worker.get() == this)
+        m_hub->Worker.reset();
     m_hub->Live.erase(std::remove(m_hub->Live.begin(), m_hub->Live.end(), this), m_hub->Live.end());
     m_hub->Cond.notify_all();
 }
