@@ -650,21 +650,20 @@ TEST(DosCommand, RunsTheChildAtThePriorityOfItsClass)
 {
     errno = 0;
     const int ownNice = getpriority(PRIO_PROCESS, 0);
-    const std::pair<quint32, int> lowered[] = {{pcIdle, 19}, {pcBelowNormal, 10}};
-    for (const auto &[cls, nice] : lowered) {
+    // A raise (a nice value below this program's) is made when the system allows it and ignored
+    // when it refuses: then the child keeps this program's value and runs all the same.
+    const std::pair<quint32, int> cases[] = {{pcIdle, 19}, {pcBelowNormal, 10}, {pcHigh, -10}};
+    for (const auto &[cls, nice] : cases) {
         Recorder r;
         r.Cmd.Priority = cls;
         ASSERT_TRUE(r.Run(Child({"n"})));
-        EXPECT_EQ(r.Texts(), QList<QByteArray>{"nice=" + QByteArray::number(nice)});
+        ASSERT_EQ(r.Texts().size(), 1);
+        const QByteArray seen = r.Texts().first();
+        const bool asAsked = seen == "nice=" + QByteArray::number(nice);
+        const bool refusedRaise = nice < ownNice && seen == "nice=" + QByteArray::number(ownNice);
+        EXPECT_TRUE(asAsked || refusedRaise) << seen.toStdString() << " for " << nice;
+        EXPECT_EQ(r.Cmd.EndStatus(), 8);
     }
-    // A raise is made when allowed and ignored when refused: the child runs either way.
-    Recorder r;
-    r.Cmd.Priority = pcHigh;
-    ASSERT_TRUE(r.Run(Child({"n"})));
-    ASSERT_EQ(r.Texts().size(), 1);
-    const QByteArray seen = r.Texts().first();
-    EXPECT_TRUE(seen == "nice=-10" || seen == "nice=" + QByteArray::number(ownNice)) << seen.toStdString();
-    EXPECT_EQ(r.Cmd.EndStatus(), 8);
 }
 
 TEST(DosCommand, AChildThatClosesItsOutputIsWaitedFor)
