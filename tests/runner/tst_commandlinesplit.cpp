@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
 #include <sys/wait.h>
 
 namespace {
@@ -73,4 +78,33 @@ TEST(ChildProcessPlatform, ExitCodesFromWaitStatus)
     EXPECT_EQ(ExitCodeFromWaitStatus(255 << 8), 255u);
     EXPECT_EQ(ExitCodeFromWaitStatus(SIGKILL), 128u + SIGKILL);
     EXPECT_EQ(ExitCodeFromWaitStatus(SIGTERM), 128u + SIGTERM);
+}
+
+// The program's own priority reaches every one of its threads, not only the calling one. Tried
+// in a child process, since a lowered priority cannot be raised again without privilege.
+TEST(ChildProcessPlatform, TheProgramsOwnPriorityCoversAllItsThreads)
+{
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::atomic<int> otherNice{-100};
+        std::atomic<bool> go{false};
+        std::atomic<pid_t> otherTid{0};
+        std::thread other([&] {
+            otherTid = pid_t(::syscall(SYS_gettid));
+            while (!go)
+                usleep(1000);
+            otherNice = getpriority(PRIO_PROCESS, id_t(otherTid.load()));
+        });
+        while (otherTid == 0)
+            usleep(1000);
+        const bool ok = SetProcessPriorityClass(0, pcBelowNormal);
+        go = true;
+        other.join();
+        const int ownNice = getpriority(PRIO_PROCESS, 0);
+        _exit(ok && ownNice == 10 && otherNice == 10 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
