@@ -9,6 +9,7 @@
 //   g        write "session=1\n" when this process leads its own session, else "session=0\n"
 //   c:MS     start a grandchild that sleeps MS milliseconds; write "grandchild=PID\n"
 //   o        close standard output and standard error
+//   i        close standard input
 //   k:SIG    raise signal SIG
 //   x:CODE   exit with CODE
 //   h        hang until killed
@@ -122,6 +123,7 @@ int main(int argc, char **argv)
             break;
         }
         case 'o': close(1); close(2); break;
+        case 'i': close(0); break;
         case 'k': raise(atoi(v)); break;
         case 'x': return atoi(v);
         case 'h': for (;;) pause();

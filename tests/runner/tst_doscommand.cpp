@@ -503,15 +503,29 @@ TEST(DosCommand, InputLinesReachTheChildOnlyAfterExecute)
         EXPECT_EQ(r.EntireLines(), QList<QByteArray>{"got:" + big});
     }
     {
-        SCOPED_TRACE("a child that never reads");
+        SCOPED_TRACE("a child that never reads can still be stopped");
         Recorder r;
-        r.Cmd.CommandLine = Child({"s:200", "x:6"});
+        r.Cmd.CommandLine = Child({"h"});
         r.Cmd.Execute();
         r.Cmd.InputLines().Add(QByteArray(300000, 'q'));
         r.Cmd.InputLines().Add("more\n");
+        Spin(200);
+        r.Cmd.Stop();
+        ASSERT_TRUE(WaitUntil([&] { return r.NoticeCount == 1; }, 3000));
+        EXPECT_EQ(r.Cmd.EndStatus(), 9);
+    }
+    {
+        SCOPED_TRACE("a child that has closed its input");
+        Recorder r;
+        r.Cmd.InputToOutput = true;
+        r.Cmd.CommandLine = Child({"i", "s:400", "x:6"});
+        r.Cmd.Execute();
+        Spin(150);
+        r.Cmd.InputLines().Add("lost\n");
         ASSERT_TRUE(WaitUntil([&] { return r.NoticeCount == 1; }));
         EXPECT_EQ(r.Cmd.EndStatus(), 8);
         EXPECT_EQ(r.Cmd.ExitCode(), 6u);
+        EXPECT_TRUE(r.Deliveries.empty()); // what could not be written is not echoed
     }
 }
 
