@@ -118,14 +118,16 @@ TEST(MPEGaudio, FilesFromRealEncoders)
         EXPECT_EQ(Reader.ChannelMode(), C.Mode);
         EXPECT_DOUBLE_EQ(Reader.Duration(), C.Duration);
         EXPECT_EQ(Reader.VBR().Found, C.VBR);
-        if (C.VBR)
+        if (C.VBR) {
             EXPECT_EQ(Reader.VBR().ID, "Xing");
+        }
         EXPECT_EQ(Reader.Frame().LayerID, C.Layer);
         EXPECT_EQ(Reader.AudioStart(), C.AudioStart);
         EXPECT_EQ(Reader.Frame().Position, C.AudioStart);
         EXPECT_EQ(Reader.AudioEnd(), Reader.FileLength() - Reader.ID3v1().TotalSize());
-        if (C.Layer == L3)
+        if (C.Layer == L3) {
             EXPECT_EQ(Reader.EncoderID().substr(0, 4), "LAME");
+        }
     }
 }
 
