@@ -271,6 +271,26 @@ TEST(MPEGaudio, VariableRateHeaderOffsets)
     EXPECT_NEAR(Cases[0].Duration, 261.22, 0.01);
 }
 
+TEST(MPEGaudio, XingHeaderCutByTheFileEnd)
+{
+    // 26-byte frames put the Xing header of a stereo MPEG-2 file (offset 21) across the
+    // following frames, and the 130-byte file ends before its quality and vendor bytes:
+    // what lies beyond the end reads as zero.
+    const HeaderSpec H{V2, L3, 1, 0, 0, Stereo};
+    Bytes File = Frames(H, 5, 26, 0);
+    std::copy_n("Xing", 4, File.begin() + 21);
+    TempDir Dir;
+    TMPEGaudio Reader;
+    ASSERT_TRUE(Reader.ReadFromFile(Dir.Write("cutxing.mp3", File)));
+    ASSERT_TRUE(Reader.VBR().Found);
+    EXPECT_EQ(Reader.VBR().Frames, 0); // the next header's last byte and zero content
+    EXPECT_EQ(Reader.VBR().Scale, 0);
+    EXPECT_EQ(Reader.VBR().VendorID, std::string(8, '\0'));
+    EXPECT_EQ(Reader.BitRate(), 8);
+    EXPECT_DOUBLE_EQ(Reader.Duration(), 130 * 8 / 8000.0);
+    EXPECT_TRUE(Reader.Valid());
+}
+
 TEST(MPEGaudio, VBRIHeader)
 {
     const HeaderSpec H;
