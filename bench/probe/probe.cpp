@@ -1,10 +1,12 @@
-// probe [-q] FILE_OR_FOLDER...
+// probe [-q] [-c] FILE_OR_FOLDER...
 //
 // Reads every file with the reader that the job list picks by its extension and prints
 // one line per file, separated by tabs: the file name, "valid" or "invalid", channels,
 // sample rate (Hz), bit rate (kbit/s) and duration (seconds). Folders are searched with
 // their subfolders. Files of other extensions are left out. At the end it prints to
 // standard error how many files it probed and how many per second; -q prints only that.
+// -c first asks the system to drop every file from the page cache (posix_fadvise), so
+// that the figure comes near that of files read for the first time.
 #include "AACfile.h"
 #include "AC3.h"
 #include "DTS.h"
@@ -20,6 +22,9 @@
 #include <string>
 #include <system_error>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -134,23 +139,39 @@ void Collect(const std::filesystem::path &Path, std::vector<std::filesystem::pat
     }
 }
 
+void DropFromCache(const std::string &Name)
+{
+    const int Handle = ::open(Name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (Handle < 0)
+        return;
+    ::posix_fadvise(Handle, 0, 0, POSIX_FADV_DONTNEED);
+    ::close(Handle);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     bool Quiet = false;
+    bool Cold = false;
     std::vector<std::filesystem::path> Files;
     for (int I = 1; I < argc; ++I) {
         const std::string Arg = argv[I];
         if (Arg == "-q")
             Quiet = true;
+        else if (Arg == "-c")
+            Cold = true;
         else
             Collect(Arg, Files);
     }
     if (Files.empty()) {
-        std::fprintf(stderr, "usage: probe [-q] FILE_OR_FOLDER...\n");
+        std::fprintf(stderr, "usage: probe [-q] [-c] FILE_OR_FOLDER...\n");
         return 2;
     }
+
+    if (Cold)
+        for (const auto &File : Files)
+            DropFromCache(File.string());
 
     TReaders Readers;
     std::size_t ValidCount = 0;
