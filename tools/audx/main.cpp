@@ -68,7 +68,7 @@ int main(int argc, char **argv)
         // Stereo downmix of the 5.1 input, by the standard coefficients.
         SwrContext *swr = nullptr;
         AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-        AVChannelLayout inLayout;
+        AVChannelLayout inLayout{};
         av_channel_layout_copy(&inLayout, &src->layout());
         int rate = src->sampleRate();
         int err = swr_alloc_set_opts2(&swr, &stereo, AV_SAMPLE_FMT_FLTP, rate, &inLayout, AV_SAMPLE_FMT_FLTP, rate, 0,

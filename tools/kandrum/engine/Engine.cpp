@@ -294,7 +294,7 @@ private:
     void Convert(const AVFrame *in)
     {
         if (in) {
-            AVChannelLayout inLayout;
+            AVChannelLayout inLayout{};
             av_channel_layout_copy(&inLayout, &in->ch_layout);
             DefaultIfUnspecified(inLayout);
             bool changed = !swr_ || in->format != swrInFormat_ || in->sample_rate != swrInRate_ ||

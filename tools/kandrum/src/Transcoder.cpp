@@ -228,18 +228,20 @@ Chain BuildChain(const KandrumCommand &cmd, const Source &src)
             tempo *= 1 + *t->tempoPercent / 100;
         double pitch = t->pitchSemitones ? std::pow(2.0, *t->pitchSemitones / 12) : 1.0;
         double rate = t->ratePercent ? 1 + *t->ratePercent / 100 : 1.0;
-        if (rate != 1.0) {
+        // Rate and pitch change the playback speed by resampling; the tempo stage then
+        // brings the length to what tempo and rate ask for, so a pitch shift alone keeps it.
+        double speed = rate * pitch;
+        if (std::fabs(speed - 1.0) > 1e-9) {
             std::string resample = "aresample=" + std::to_string(c.rate);
             if (t->noAntiAlias)
                 resample += ":filter_size=1:cutoff=1:linear_interp=1";
-            Add(c, "asetrate=" + Num(c.rate * rate) + "," + resample);
+            else if (t->quick)
+                resample += ":filter_size=8";
+            Add(c, "asetrate=" + Num(c.rate * speed) + "," + resample);
         }
-        if (pitch != 1.0) {
-            Add(c, "rubberband=tempo=" + Num(tempo) + ":pitch=" + Num(pitch) +
-                       (t->quick ? ":window=short:pitchq=speed" : ":pitchq=quality"));
-        } else if (tempo != 1.0) {
-            Add(c, TempoFilters(tempo));
-        }
+        double stretch = tempo / pitch;
+        if (std::fabs(stretch - 1.0) > 1e-9)
+            Add(c, TempoFilters(stretch));
     }
 
     if (cmd.ota && cmd.ota->gainMode == GainMode::Post)
@@ -347,7 +349,7 @@ int ChooseRate(const AVCodec *codec, int rate)
 void ChooseLayout(const AVCodec *codec, int channels, AVChannelLayout &out)
 {
     av_channel_layout_uninit(&out);
-    AVChannelLayout want;
+    AVChannelLayout want{};
     av_channel_layout_default(&want, channels);
     if (channels == 6)
         av_channel_layout_from_mask(&want, AV_CH_LAYOUT_5POINT1);
@@ -632,7 +634,7 @@ public:
     ~MonoFilesSink() override { av_frame_free(&mono_); }
     std::string Format() const override
     {
-        AVChannelLayout l;
+        AVChannelLayout l{};
         av_channel_layout_from_mask(&l, AV_CH_LAYOUT_5POINT1);
         return AFormat(planar_, rate_, l);
     }
@@ -675,7 +677,7 @@ public:
         : path_(path), rate_(rate), channels_(channels), o_(o), tags_(tags) {}
     std::string Format() const override
     {
-        AVChannelLayout l;
+        AVChannelLayout l{};
         av_channel_layout_default(&l, channels_);
         return AFormat(AV_SAMPLE_FMT_FLTP, rate_, l);
     }
