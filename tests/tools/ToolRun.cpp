@@ -114,7 +114,8 @@ double Duration(const std::string &path)
 
 TempDir::TempDir()
 {
-    char tmpl[] = "/tmp/zolvane-tools-XXXXXX";
+    // A blank in the name: every path handed to the programs must survive being quoted.
+    char tmpl[] = "/tmp/zolvane tools-XXXXXX";
     dir_ = mkdtemp(tmpl);
 }
 

@@ -254,6 +254,9 @@ TEST(Kandrum, ProcessingBlocksShapeTheSignal)
         {"-soundtouch( -pitch -2 )", len, 6, 48000},
         {"-soundtouch( -rate 10 -naa )", len / 1.1, 6, 48000},
         {"-soundtouch( -r 25000 29970 )", len * 25 / 29.97, 6, 48000},
+        // One frame-rate conversion, named in both blocks as the builder does for non-WAV input.
+        {"-ota( -e 100 -r 25000 29970 ) -soundtouch( -r 25000 29970 -tempo 10 )", (len + 0.1) * 25 / 29.97 / 1.1, 6,
+         48000},
         {"-ssrc( --rate 22050 )", len, 6, 22050},
         {"-azid( -s stereo -L -3db )", len, 2, 48000},
         {"-azid( -s dplii -c heavy )", len, 2, 48000},

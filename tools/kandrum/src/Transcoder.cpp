@@ -222,7 +222,10 @@ Chain BuildChain(const KandrumCommand &cmd, const Source &src)
 
     if (const auto &t = cmd.soundTouch) {
         double tempo = 1.0;
-        if (t->frameRate)
+        // The command line names a frame-rate conversion of a non-WAV input in both the gain
+        // and the tempo block; it is one conversion and is made once, in the gain block.
+        bool sameAsGainBlock = t->frameRate && cmd.ota && cmd.ota->frameRate == t->frameRate;
+        if (t->frameRate && !sameAsGainBlock)
             tempo *= t->frameRate->second / t->frameRate->first;
         if (t->tempoPercent)
             tempo *= 1 + *t->tempoPercent / 100;
