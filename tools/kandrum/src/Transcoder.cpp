@@ -976,7 +976,11 @@ void RunPass(const KandrumCommand &cmd, const std::string &desc, Sink &sink, Rep
         graph.SetFrameSize(fs);
     report.StartPass(announce);
     AVFrame *frame = av_frame_alloc();
-    auto consume = [&](AVFrame *f) { sink.Write(f); };
+    int64_t written = 0;
+    auto consume = [&](AVFrame *f) {
+        written += f->nb_samples;
+        sink.Write(f);
+    };
     double total = src->duration();
     try {
         while (src->Read(frame, 4096)) {
@@ -989,6 +993,9 @@ void RunPass(const KandrumCommand &cmd, const std::string &desc, Sink &sink, Rep
         throw;
     }
     av_frame_free(&frame);
+    // A split past the end, or an end point of 0, leaves nothing: no empty file is made.
+    if (written == 0)
+        throw JobError("the processing leaves no audio to encode");
     sink.Finish();
 }
 
