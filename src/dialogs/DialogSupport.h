@@ -5,24 +5,15 @@
 #include <QString>
 #include <QWidget>
 
+#include "Paths.h"
+
 #include <functional>
 
 // Helpers the side windows share: the program's folder and settings file, access to the main
 // window's controls by name, and link labels.
 
-// The folder of the program's executable, with a trailing separator.
-QString ProgramFolder();
 // The settings file, "Zolvane.ini" in the program's folder.
 QString SettingsFilePath();
-
-// The folder part of a path: everything up to and including its last separator ("" without one).
-QString FolderPart(const QString &path);
-// The file-name part of a path: everything after its last separator.
-QString FileNamePart(const QString &path);
-
-// Looks for a file in `folder` whose name equals `name` without regard to case. Returns the name
-// as it is on disk, or an empty text when there is none.
-QString FindFileIgnoringCase(const QString &folder, const QString &name);
 
 // The main window's control of that objectName, or nullptr while the main window or the control
 // does not exist.

@@ -1,10 +1,565 @@
 #include "UMain.h"
 
+#include "Paths.h"
+
+#include "JobRow.h"
+#include "ZolvaneApp.h"
+
+#include "UAbout.h"
+#include "UAdvanced.h"
+#include "UAudX.h"
+#include "UDTSFiles.h"
+#include "UEditKDCL.h"
+#include "UExeBrowser.h"
+#include "UFileLstWriter.h"
+#include "UKDmuxFile.h"
+#include "UKaparto.h"
+#include "ULame.h"
+#include "UZolvaneLog.h"
+
+#include "IniFile.h"
+
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QUrl>
+
 TMainForm *MainForm = nullptr;
+
+namespace {
+
+const QString kVersion = QStringLiteral("0.2.2.0 RC1");
+
+bool FileIsMissingIn(const QString &folder, const QString &name)
+{
+    return FindFileIgnoringCase(folder, name).isEmpty();
+}
+
+// A folder named by an environment variable, ending with exactly one separator when not empty.
+QString FolderFromEnvironment(const char *variable, const QString &fallback)
+{
+    QString folder = qEnvironmentVariableIsSet(variable) ? qEnvironmentVariable(variable) : fallback;
+    if (folder.isEmpty())
+        return folder;
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+// Silent copy with overwrite; the result tells whether the copy was made.
+bool CopyFileSilently(const QString &source, const QString &target)
+{
+    if (!QFileInfo::exists(source))
+        return false;
+    QFile::remove(target);
+    return QFile::copy(source, target);
+}
+
+// The status bar's second panel, drawn by its owner.
+class TStatusPanel : public QWidget
+{
+public:
+    TStatusPanel(TMainForm *owner, QWidget *parent)
+        : QWidget(parent), m_owner(owner)
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        m_owner->StatusBarDrawPanel(painter, rect());
+    }
+
+private:
+    TMainForm *m_owner;
+};
+
+} // namespace
 
 TMainForm::TMainForm(QWidget *parent)
     : QMainWindow(parent)
 {
+    setupUi(this);
     setObjectName(QStringLiteral("MainForm"));
+
+    QStyle *st = style();
+    ImageList1 = {st->standardIcon(QStyle::SP_MessageBoxInformation),
+                  st->standardIcon(QStyle::SP_MessageBoxCritical),
+                  st->standardIcon(QStyle::SP_ComputerIcon),
+                  st->standardIcon(QStyle::SP_MessageBoxWarning)};
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(1000);
+
+    SetupJobList();
+    SetupStatusBar();
+
+    // A page's tab is shown exactly while its View > Tabs item is ticked (SPEEX and Lossless are
+    // not ticked in the layout).
+    for (QAction *item : tab1->actions()) {
+        if (QWidget *page = TabPageOfTag(item->property("tag").toInt()))
+            PageControl1->setTabVisible(PageControl1->indexOf(page), item->isChecked());
+    }
+
+    ConnectMenus();
+    ConnectOptionControlsToKDCmdl();
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    FormDestroy();
+}
+
+void TMainForm::SetupJobList()
+{
+    QHeaderView *header = InputListView->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setMinimumSectionSize(0);
+    header->resizeSection(jcCheck, 25);
+    header->resizeSection(jcFilename, 257);
+    header->resizeSection(jcDescription, 311);
+    // Only the file name and the description are shown; the other fields are kept in columns of
+    // no width.
+    for (int column : {jcInputPath, jcOutputPath, jcDuration, jcCmd, jcOutputFilename})
+        InputListView->setColumnHidden(column, true);
+
+    TntPopupMenu1 = new QMenu(this);
+    TntPopupMenu1->setObjectName(QStringLiteral("TntPopupMenu1"));
+    TntPopupMenu1->addAction(ClearList2);
+    TntPopupMenu1->addAction(Check1);
+    TntPopupMenu1->addAction(CheckNone2);
+    TntPopupMenu1->addAction(RemoveUnchecked2);
+    TntPopupMenu1->addSeparator();
+    TntPopupMenu1->addAction(AddtoJobQueue2);
+    connect(InputListView, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        TntPopupMenu1->popup(InputListView->viewport()->mapToGlobal(pos));
+    });
+}
+
+void TMainForm::SetupStatusBar()
+{
+    auto *first = new QLabel(StatusBar);
+    first->setObjectName(QStringLiteral("StatusBarPanel1"));
+    first->setFixedWidth(540);
+    StatusBar->addWidget(first);
+    auto *second = new TStatusPanel(this, StatusBar);
+    second->setObjectName(QStringLiteral("StatusBarPanel2"));
+    second->setFixedSize(100, 18);
+    StatusBar->addPermanentWidget(second);
+}
+
+void TMainForm::StatusBarDrawPanel(QPainter &painter, const QRect &rect)
+{
+    painter.fillRect(rect, StatusBar->palette().brush(StatusBar->backgroundRole()));
+    const int size = qMin(16, rect.height());
+    ImageList1.value(2).paint(&painter, QRect(rect.left(), rect.top(), size, size),
+                              Qt::AlignLeft | Qt::AlignTop);
+}
+
+QWidget *TMainForm::TabPageOfTag(int tag) const
+{
+    switch (tag) {
+    case 0: return TabSheet1;
+    case 1: return TabSheet2;
+    case 2: return TabSheet3;
+    case 3: return TabSheet4;
+    case 4: return TabSheet7;
+    case 5: return TabSheet5;
+    case 6: return TabSheet6;
+    case 7: return LosslessTab;
+    default: return nullptr;
+    }
+}
+
+void TMainForm::ConnectMenus()
+{
+    connect(MiCreateLstFile, &QAction::triggered, this, &TMainForm::MiCreateLstFileClick);
+    connect(MiCreatemuxFile, &QAction::triggered, this, &TMainForm::MiCreateMuxFileClick);
+    connect(Quit1, &QAction::triggered, this, &TMainForm::Quit1Click);
+    connect(EditKDCL, &QAction::triggered, this, &TMainForm::EditKDCLClick);
+    connect(SplitFiles, &QAction::triggered, this, &TMainForm::SplitFilesClick);
+    connect(ForumLink1, &QAction::triggered, this, &TMainForm::ForumLink1Click);
+    connect(ForumLink2, &QAction::triggered, this, &TMainForm::ForumLink2Click);
+    for (QAction *item : Priority->actions())
+        connect(item, &QAction::triggered, this, &TMainForm::PriorityThread);
+    connect(Log1, &QAction::triggered, this, &TMainForm::Log1Click);
+    for (QAction *item : tab1->actions())
+        connect(item, &QAction::triggered, this, &TMainForm::ViewTab);
+    connect(de, &QAction::triggered, this, &TMainForm::deClick);
+    connect(chn, &QAction::triggered, this, &TMainForm::chnClick);
+    connect(Cz, &QAction::triggered, this, &TMainForm::CzClick);
+    connect(Eng, &QAction::triggered, this, &TMainForm::EngClick);
+    connect(Spn, &QAction::triggered, this, &TMainForm::SpnClick);
+    connect(Fr, &QAction::triggered, this, &TMainForm::FrClick);
+    connect(gr, &QAction::triggered, this, &TMainForm::grClick);
+    connect(Hun, &QAction::triggered, this, &TMainForm::HunClick);
+    connect(it, &QAction::triggered, this, &TMainForm::itClick);
+    connect(Jpn, &QAction::triggered, this, &TMainForm::JpnClick);
+    connect(ndl, &QAction::triggered, this, &TMainForm::ndlClick);
+    connect(Pl, &QAction::triggered, this, &TMainForm::PlClick);
+    connect(Port, &QAction::triggered, this, &TMainForm::PortClick);
+    connect(Rus, &QAction::triggered, this, &TMainForm::RusClick);
+    connect(Slv, &QAction::triggered, this, &TMainForm::SlvClick);
+    connect(AdvSettings, &QAction::triggered, this, &TMainForm::AdvSettingsClick);
+    connect(Start, &QAction::triggered, this, &TMainForm::StartClick);
+    connect(exe, &QAction::triggered, this, &TMainForm::exeClick);
+    connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
+    connect(AddtoJobQueue2, &QAction::triggered, this, &TMainForm::AddtoJobQueue2Click);
+    connect(btnAdvSettings, &QPushButton::clicked, this, &TMainForm::btnAdvSettingsClick);
+    // The file items (Open1, AddDir, Save1), the job list's pop-up items, the Start button and the
+    // presets are bound by the job list, output naming, batch and preset code.
+}
+
+// Every option control of the left panel and of the encoder pages ends its change by rebuilding
+// the command line. A control whose own handler does more binds that handler, which ends with
+// KDCmdl() itself.
+void TMainForm::ConnectOptionControlsToKDCmdl()
+{
+    const QList<QWidget *> areas = {gbAzidDC, gbSSRC, gbBoost, gbOTA, PageControl1};
+    for (QWidget *area : areas) {
+        for (QAbstractButton *box : area->findChildren<QAbstractButton *>()) {
+            if (qobject_cast<QCheckBox *>(box) || qobject_cast<QRadioButton *>(box))
+                connect(box, &QAbstractButton::toggled, this, &TMainForm::KDCmdl);
+        }
+        for (QAbstractSlider *bar : area->findChildren<QAbstractSlider *>())
+            connect(bar, &QAbstractSlider::valueChanged, this, &TMainForm::KDCmdl);
+        for (QSpinBox *spinEdit : area->findChildren<QSpinBox *>())
+            connect(spinEdit, &QSpinBox::valueChanged, this, &TMainForm::KDCmdl);
+        for (QComboBox *combo : area->findChildren<QComboBox *>()) {
+            connect(combo, &QComboBox::activated, this, &TMainForm::KDCmdl);
+            if (combo->isEditable())
+                connect(combo->lineEdit(), &QLineEdit::textEdited, this, &TMainForm::KDCmdl);
+        }
+        for (QLineEdit *edit : area->findChildren<QLineEdit *>()) {
+            QObject *owner = edit->parent();
+            if (qobject_cast<QComboBox *>(owner) || qobject_cast<QAbstractSpinBox *>(owner))
+                continue;
+            connect(edit, &QLineEdit::textChanged, this, &TMainForm::KDCmdl);
+        }
+    }
+}
+
+void TMainForm::FormCreate()
+{
+    // 1. The layout's caption is a placeholder.
     setWindowTitle(QStringLiteral("Zolvane"));
+    // 2. Nothing has been edited by hand and no AVI input added yet.
+    //    (CmdLineEdited is cleared here once the builder's globals are part of the program.)
+    AVIInput = false;
+    // 3. A hint stays on screen for 10 seconds.
+    SetHintHidePause(10000);
+    // 4. Files dropped from the file manager are taken by the job list.
+    setAcceptDrops(true);
+    // 5. The five audio readers are created here for the whole run once they are part of the
+    //    program.
+    // 6.
+    LanguageFolder = (ProgramFolder() + QStringLiteral("lang/")).toLocal8Bit();
+    // 7. Fit the window to the screen.
+    if (QScreen *screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        if (available.height() < height())
+            resize(width(), available.height());
+        if (available.width() < width())
+            resize(available.width(), height());
+    }
+    // 8. A screen denser than 96 pixels per inch is recorded; the layout is not scaled again.
+    if (QScreen *screen = this->screen()) {
+        const int density = qRound(screen->logicalDotsPerInchX());
+        if (density > 96)
+            PixelsPerInch = density;
+    }
+    // 9.
+    const QString programFiles = FolderFromEnvironment("ZOLVANE_PROGRAM_FILES", QStringLiteral("/opt/"));
+    WinampFolder = (programFiles + QStringLiteral("Winamp")).toLocal8Bit();
+    WinampEncAacPlusPath = WinampFolder + "/Plugins/enc_aacplus.dll";
+    WinampNscrtPath = WinampFolder + "/nscrt.dll";
+    SystemFolder = FolderFromEnvironment("ZOLVANE_SYSTEM_FOLDER", QString());
+    // 10. Never copy into the system folder when none is configured.
+    if (!SystemFolder.isEmpty() && FileIsMissingIn(SystemFolder, QStringLiteral("nscrt.dll")))
+        CopyFileSilently(QString::fromLocal8Bit(WinampNscrtPath), SystemFolder + QStringLiteral("nscrt.dll"));
+    // 11.
+    ListDuration = 0.0;
+    TotalDuration = 0.0;
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void TMainForm::FormShow()
+{
+    // 1. The English texts are applied first, whatever language was saved.
+    EngClick();
+    // 2. The advanced dialog loads its settings here (without showing itself).
+    // 3. (CmdLineEdited is cleared here.)
+    // 4.
+    if (About) {
+        if (auto *label = About->findChild<QLabel *>(QStringLiteral("Label2")))
+            label->setText(QStringLiteral("Version : ") + kVersion);
+    }
+    // 5. and 6.
+    const QString settingsPath = ProgramFolder() + QStringLiteral("Zolvane.ini");
+    if (QFileInfo::exists(settingsPath)) {
+        // The settings file is loaded here. Its tool-path step: without a stored transcoder
+        // path, look for the tools and ask for their paths.
+        const TIniFile settings(settingsPath);
+        auto *edKandrum = ExeBrowse ? ExeBrowse->findChild<QLineEdit *>(QStringLiteral("edKandrum")) : nullptr;
+        const QString current = edKandrum ? edKandrum->text() : QString();
+        if (settings.ReadString(QStringLiteral("Zolvane"), QStringLiteral("Kandrum_path"), current).isEmpty())
+            AskToolPaths();
+    } else {
+        if (ExeBrowse)
+            ExeBrowse->exec();
+        WinampCopies();
+    }
+    // 7.
+    if (ZolvaneLog)
+        ZolvaneLog->setVisible(Log1->isChecked());
+    // 8.
+    KDCmdl();
+    // 9.
+    WriteStartupReport();
+}
+
+void TMainForm::AskToolPaths()
+{
+    if (!ExeBrowse)
+        return;
+    auto *edKandrum = ExeBrowse->findChild<QLineEdit *>(QStringLiteral("edKandrum"));
+    struct Tool {
+        const char *lookup;
+        const char *edit;
+        const char *fileName;
+    };
+    static const Tool tools[] = {{"kandrum.exe", "edKandrum", "Kandrum.exe"},
+                                 {"kaparto.exe", "edKaparto", "Kaparto.exe"},
+                                 {"sox.exe", "edSoX", "SoX.exe"}};
+    for (const Tool &tool : tools) {
+        // Each lookup uses the folder of the transcoder edit as the previous one left it; while
+        // that edit is empty the lookup is made in the current working folder.
+        const QString folder = FolderPart(edKandrum ? edKandrum->text() : QString());
+        if (FileIsMissingIn(folder, QString::fromLatin1(tool.lookup)))
+            continue;
+        if (auto *edit = ExeBrowse->findChild<QLineEdit *>(QString::fromLatin1(tool.edit)))
+            edit->setText(folder + QString::fromLatin1(tool.fileName));
+    }
+    ExeBrowse->exec();
+    WinampCopies();
+}
+
+void TMainForm::WinampCopies()
+{
+    auto *edKandrum = ExeBrowse ? ExeBrowse->findChild<QLineEdit *>(QStringLiteral("edKandrum")) : nullptr;
+    const QString winamp = QString::fromLocal8Bit(WinampFolder);
+    if (!QFileInfo(winamp).isDir() || !edKandrum || edKandrum->text().isEmpty())
+        return;
+    const QString target = FolderPart(edKandrum->text());
+    if (FileIsMissingIn(target, QStringLiteral("enc_aacplus.dll")))
+        CopyFileSilently(QString::fromLocal8Bit(WinampEncAacPlusPath), target + QStringLiteral("enc_aacplus.dll"));
+    if (FileIsMissingIn(target, QStringLiteral("nscrt.dll")))
+        CopyFileSilently(QString::fromLocal8Bit(WinampNscrtPath), target + QStringLiteral("nscrt.dll"));
+}
+
+void TMainForm::WriteStartupReport()
+{
+    // The start-up report goes into the log window once the log-line entry is part of the program.
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    event->accept();
+    // Closing the main window ends the program, whatever other windows are open.
+    QCoreApplication::quit();
+}
+
+void TMainForm::FormClose()
+{
+    // The delay is not kept across a close by the window's button (its key is stored as 0).
+    if (chOTADelay->isChecked())
+        chOTADelay->setChecked(false);
+}
+
+void TMainForm::FormDestroy()
+{
+    // The general section and the encoder pages' sections of the settings file are written here.
+}
+
+void TMainForm::KDCmdl()
+{
+    // The command-line builder is called here once it is part of the program.
+}
+
+void TMainForm::Quit1Click()
+{
+    // Ends the event loop; the windows are then destroyed without FormClose.
+    QCoreApplication::quit();
+}
+
+void TMainForm::MiCreateLstFileClick()
+{
+    if (!FileListWriter)
+        return;
+    if (auto *list = FileListWriter->findChild<QListWidget *>(QStringLiteral("FileList")))
+        list->clear();
+    else if (auto *memo = FileListWriter->findChild<QPlainTextEdit *>(QStringLiteral("FileList")))
+        memo->clear();
+    FileListWriter->exec();
+}
+
+void TMainForm::MiCreateMuxFileClick()
+{
+    if (!KDMuxFileWizard)
+        return;
+    for (const char *name : {"edFR", "edRS", "edSave", "edLF", "edLS", "edCenter", "edLFE"}) {
+        if (auto *edit = KDMuxFileWizard->findChild<QLineEdit *>(QString::fromLatin1(name)))
+            edit->clear();
+    }
+    KDMuxFileWizard->exec();
+}
+
+void TMainForm::EditKDCLClick()
+{
+    // Ticking the box rebuilds the command line, which shows the command-line editor.
+    chOTAViewKDCL->setChecked(true);
+    KDCmdl();
+}
+
+void TMainForm::SplitFilesClick()
+{
+    if (KapartoForm)
+        KapartoForm->exec();
+}
+
+void TMainForm::OpenForumLink(QAction *item)
+{
+    QDesktopServices::openUrl(QUrl(item->toolTip()));
+}
+
+void TMainForm::ForumLink1Click()
+{
+    OpenForumLink(ForumLink1);
+}
+
+void TMainForm::ForumLink2Click()
+{
+    OpenForumLink(ForumLink2);
+}
+
+void TMainForm::PriorityThread()
+{
+    auto *clicked = qobject_cast<QAction *>(sender());
+    if (!clicked)
+        return;
+    for (QAction *item : Priority->actions())
+        item->setChecked(false);
+    clicked->setChecked(true);
+    const int tag = clicked->property("tag").toInt();
+    for (QAction *item : Priority->actions()) {
+        if (item->property("tag").toInt() == tag)
+            item->setChecked(true);
+    }
+    // The priority class of the jobs and of the program follows the ticked item here.
+}
+
+void TMainForm::Log1Click()
+{
+    if (ZolvaneLog)
+        ZolvaneLog->setVisible(Log1->isChecked());
+}
+
+void TMainForm::ViewTab()
+{
+    if (auto *item = qobject_cast<QAction *>(sender())) {
+        if (QWidget *page = TabPageOfTag(item->property("tag").toInt()))
+            PageControl1->setTabVisible(PageControl1->indexOf(page), item->isChecked());
+    }
+    KDCmdl();
+}
+
+void TMainForm::ChooseLanguage(QAction *item, const QString &languageName)
+{
+    for (QAction *other : Lang->actions())
+        other->setChecked(other == item);
+    // The language file LanguageFolder + languageName + ".ini" is applied here once the
+    // language loader is part of the program.
+    Q_UNUSED(languageName);
+}
+
+void TMainForm::deClick() { ChooseLanguage(de, QStringLiteral("Deutsch")); }
+void TMainForm::chnClick() { ChooseLanguage(chn, QStringLiteral("Chinese")); }
+void TMainForm::CzClick() { ChooseLanguage(Cz, QStringLiteral("Czech")); }
+void TMainForm::EngClick() { ChooseLanguage(Eng, QStringLiteral("English")); }
+void TMainForm::SpnClick() { ChooseLanguage(Spn, QStringLiteral("Español")); }
+void TMainForm::FrClick() { ChooseLanguage(Fr, QStringLiteral("Français")); }
+void TMainForm::grClick() { ChooseLanguage(gr, QStringLiteral("Hellenic")); }
+void TMainForm::HunClick() { ChooseLanguage(Hun, QStringLiteral("Hungarian")); }
+void TMainForm::itClick() { ChooseLanguage(it, QStringLiteral("Italiano")); }
+void TMainForm::JpnClick() { ChooseLanguage(Jpn, QStringLiteral("Japanese")); }
+void TMainForm::ndlClick() { ChooseLanguage(ndl, QStringLiteral("Nederlands")); }
+void TMainForm::PlClick() { ChooseLanguage(Pl, QStringLiteral("Polski")); }
+void TMainForm::PortClick() { ChooseLanguage(Port, QStringLiteral("Portuguese")); }
+void TMainForm::RusClick() { ChooseLanguage(Rus, QStringLiteral("Russian")); }
+void TMainForm::SlvClick() { ChooseLanguage(Slv, QStringLiteral("Srpski")); }
+
+void TMainForm::AdvSettingsClick()
+{
+    btnAdvSettingsClick();
+}
+
+void TMainForm::btnAdvSettingsClick()
+{
+    if (AdvancedSet)
+        AdvancedSet->exec();
+}
+
+void TMainForm::StartClick()
+{
+    // Same as the Start button.
+    QMetaObject::invokeMethod(this, "bbStartProcessClick");
+}
+
+void TMainForm::exeClick()
+{
+    if (ExeBrowse)
+        ExeBrowse->exec();
+}
+
+void TMainForm::About1Click()
+{
+    if (About)
+        About->exec();
+}
+
+void TMainForm::AddtoJobQueue2Click()
+{
+    // The item is disabled in the layout and does nothing.
 }

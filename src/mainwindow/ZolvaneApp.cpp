@@ -14,27 +14,81 @@
 #include "UZolvaneLog.h"
 
 #include <QApplication>
+#include <QHelpEvent>
+#include <QLocale>
+#include <QToolTip>
+
+#include <clocale>
+
+namespace {
+
+QStringList g_creationOrder;
+
+// Shows every hint for the program's hint pause instead of the style's default time.
+class HintPauseFilter : public QObject
+{
+public:
+    using QObject::QObject;
+    int pause = -1;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ToolTip || pause < 0 || !watched->isWidgetType())
+            return false;
+        auto *widget = static_cast<QWidget *>(watched);
+        const QString hint = widget->toolTip();
+        if (hint.isEmpty())
+            return false;
+        auto *help = static_cast<QHelpEvent *>(event);
+        QToolTip::showText(help->globalPos(), hint, widget, QRect(), pause);
+        return true;
+    }
+};
+
+HintPauseFilter *g_hintFilter = nullptr;
+
+template <typename T> void create(T *&window)
+{
+    window = new T;
+    g_creationOrder << QString::fromLatin1(window->metaObject()->className());
+}
+
+template <typename T> void destroy(T *&window)
+{
+    // The instance stays reachable while its destructor runs (the settings are written then).
+    delete window;
+    window = nullptr;
+}
+
+} // namespace
+
+void InitZolvaneProcess()
+{
+    // Command lines, the settings file and computed labels all write numbers with a point,
+    // whatever the user's regional settings say. QApplication has set the C library's locale
+    // from the environment, so LC_NUMERIC is put back to the point too.
+    QLocale::setDefault(QLocale::c());
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName(QStringLiteral("Zolvane"));
+    SetApplicationTitle(QStringLiteral("Zolvane"));
+}
 
 void CreateZolvaneWindows()
 {
-    MainForm = new TMainForm;
-    AdvancedSet = new TAdvancedSet;
-    OthersLame = new TOthersLame;
-    KDMuxFileWizard = new TKDMuxFileWizard;
-    FileListWriter = new TFileListWriter;
-    DTSForm = new TDTSForm;
-    About = new TAbout;
-    KDCL = new TKDCL;
-    ZolvaneLog = new TZolvaneLog;
-    ExeBrowse = new TExeBrowse;
-    KapartoForm = new TKapartoForm;
-    AudXForm = new TAudXForm;
-}
-
-template <typename T> static void destroy(T *&window)
-{
-    delete window;
-    window = nullptr;
+    g_creationOrder.clear();
+    create(MainForm);
+    create(AdvancedSet);
+    create(OthersLame);
+    create(KDMuxFileWizard);
+    create(FileListWriter);
+    create(DTSForm);
+    create(About);
+    create(KDCL);
+    create(ZolvaneLog);
+    create(ExeBrowse);
+    create(KapartoForm);
+    create(AudXForm);
 }
 
 void DestroyZolvaneWindows()
@@ -53,13 +107,50 @@ void DestroyZolvaneWindows()
     destroy(MainForm);
 }
 
+QStringList ZolvaneWindowCreationOrder()
+{
+    return g_creationOrder;
+}
+
+int ZolvaneSession()
+{
+    InitZolvaneProcess();
+    CreateZolvaneWindows();
+    // The main window ends the loop itself (close button or File > Quit), whatever other
+    // windows are still open.
+    QApplication::setQuitOnLastWindowClosed(false);
+    MainForm->show();
+    const int rc = QApplication::exec();
+    DestroyZolvaneWindows();
+    return rc;
+}
+
 int RunZolvane(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Zolvane"));
-    CreateZolvaneWindows();
-    MainForm->show();
-    const int rc = app.exec();
-    DestroyZolvaneWindows();
-    return rc;
+    return ZolvaneSession();
+}
+
+void SetApplicationTitle(const QString &title)
+{
+    QGuiApplication::setApplicationDisplayName(title);
+}
+
+QString ApplicationTitle()
+{
+    return QGuiApplication::applicationDisplayName();
+}
+
+void SetHintHidePause(int milliseconds)
+{
+    if (!g_hintFilter) {
+        g_hintFilter = new HintPauseFilter(qApp);
+        qApp->installEventFilter(g_hintFilter);
+    }
+    g_hintFilter->pause = milliseconds;
+}
+
+int HintHidePause()
+{
+    return g_hintFilter ? g_hintFilter->pause : -1;
 }

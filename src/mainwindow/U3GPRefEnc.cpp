@@ -1,0 +1,7 @@
+#include "U3GPRefEnc.h"
+
+TTGPRef::TTGPRef(QWidget *parent)
+    : QWidget(parent)
+{
+    setupUi(this);
+}

@@ -1,0 +1,7 @@
+#include "UAftenFrame.h"
+
+TAftenFrame::TAftenFrame(QWidget *parent)
+    : QWidget(parent)
+{
+    setupUi(this);
+}

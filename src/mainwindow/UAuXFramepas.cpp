@@ -1,0 +1,7 @@
+#include "UAuXFramepas.h"
+
+TAuXFramepas::TAuXFramepas(QWidget *parent)
+    : QWidget(parent)
+{
+    setupUi(this);
+}

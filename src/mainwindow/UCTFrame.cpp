@@ -1,0 +1,7 @@
+#include "UCTFrame.h"
+
+TCTFrame::TCTFrame(QWidget *parent)
+    : QWidget(parent)
+{
+    setupUi(this);
+}

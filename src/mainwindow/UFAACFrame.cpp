@@ -1,0 +1,7 @@
+#include "UFAACFrame.h"
+
+TFaacFrame::TFaacFrame(QWidget *parent)
+    : QWidget(parent)
+{
+    setupUi(this);
+}

@@ -1,0 +1,7 @@
+#include "ULameFrame.h"
+
+TLameFrame::TLameFrame(QWidget *parent)
+    : QWidget(parent)
+{
+    setupUi(this);
+}

@@ -1,0 +1,7 @@
+#include "UNDFrame.h"
+
+TNDFrame::TNDFrame(QWidget *parent)
+    : QWidget(parent)
+{
+    setupUi(this);
+}

@@ -1,0 +1,7 @@
+#include "UNeroFrame.h"
+
+TNeroFrame::TNeroFrame(QWidget *parent)
+    : QWidget(parent)
+{
+    setupUi(this);
+}

@@ -1,0 +1,7 @@
+#include "UProgress.h"
+
+TProgressFrame::TProgressFrame(QWidget *parent)
+    : QWidget(parent)
+{
+    setupUi(this);
+}
