@@ -3,6 +3,7 @@
 #include "UEditKDCL.h"
 #include "UExeBrowser.h"
 #include "UMain.h"
+#include "URessources.h"
 #include "UZolvaneLog.h"
 #include "ZolvaneApp.h"
 
@@ -253,6 +254,24 @@ private slots:
         ZolvaneLog->Delete1Click();
         QCOMPARE(list->topLevelItemCount(), 3);
         QCOMPARE(logAction("Copy1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+V")));
+    }
+
+    void rowsOfTheLogLineEntryLandInTheListAndCopyWhole()
+    {
+        QTreeWidgetItem *row = AddLogLine(QStringLiteral("Transcoding started"), LogKindWarning);
+        QVERIFY(row);
+        QCOMPARE(logList()->topLevelItemCount(), 1);
+        QCOMPARE(logList()->topLevelItem(0), row);
+        row->setSelected(true);
+        ZolvaneLog->Copy1Click();
+        const QString copied = QGuiApplication::clipboard()->text();
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\] :  Transcoding started\r\n$"))
+                     .match(copied).hasMatch(), qPrintable(copied));
+        const QList<TLogRow> rows = TZolvaneLog::RowsOfList(logList());
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].ImageIndex, 3);
+        QCOMPARE(rows[0].Caption, QByteArray());
+        QCOMPARE(rows[0].SubItems.size(), 1);
     }
 
     void loadingAMissingFileShowsTheIOErrorBox()
