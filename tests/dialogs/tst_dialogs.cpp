@@ -1,4 +1,8 @@
 #include "DialogSupport.h"
+#include "UAdvanced.h"
+#include "UKDmuxFile.h"
+#include "UKaparto.h"
+#include "ULame.h"
 #include "IniFile.h"
 #include "UEditKDCL.h"
 #include "UExeBrowser.h"
@@ -9,12 +13,15 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTreeWidget>
@@ -151,6 +158,129 @@ private slots:
     }
 
     void init() { logList()->clear(); }
+
+    // ---- the controls other parts of the program find by name ----------------------------
+
+    void controlsTheCommandLineBuilderReadsStartInTheirLayoutState_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("state"); // checked/unchecked, text, or "index:text"
+        QTest::addColumn<bool>("enabled");
+        const struct {
+            const char *window, *control, *kind, *state;
+            bool enabled;
+        } rows[] = {
+            {"AdvancedSet", "chLFEtoLR", "QCheckBox", "checked", true},
+            {"AdvancedSet", "edLFEtoLR", "QLineEdit", "-3db", true},
+            {"AdvancedSet", "chOutputMode", "QCheckBox", "checked", true},
+            {"AdvancedSet", "cbOutputMode", "QComboBox", "1:Stereo", true},
+            {"AdvancedSet", "chDNR", "QCheckBox", "unchecked", true},
+            {"AdvancedSet", "chNormalize", "QCheckBox", "unchecked", true},
+            {"AdvancedSet", "edNormalize", "QLineEdit", "100", false},
+            {"AdvancedSet", "chRearChan", "QCheckBox", "unchecked", true},
+            {"AdvancedSet", "chManGain", "QCheckBox", "unchecked", true},
+            {"AdvancedSet", "edManGain", "QLineEdit", "0db", false},
+            {"AdvancedSet", "chSoundTouchFRC", "QCheckBox", "unchecked", true},
+            {"AdvancedSet", "ed1SoundTouchFRC", "QLineEdit", "25000", false},
+            {"AdvancedSet", "ed2SoundTouchFRC", "QLineEdit", "29970", false},
+            {"AdvancedSet", "SpEdtSoundTouchTempo", "QSpinBox", "0", false},
+            {"AdvancedSet", "SpEdtSoundTouchPitch", "QSpinBox", "0", false},
+            {"AdvancedSet", "SpEdtSoundTouchRate", "QSpinBox", "0", false},
+            {"AdvancedSet", "chSoundTouchQuicker", "QCheckBox", "unchecked", true},
+            {"AdvancedSet", "chSoundTouchDisAntiAlias", "QCheckBox", "unchecked", true},
+            {"AdvancedSet", "edPartialEncStart", "QLineEdit", "0", false},
+            {"AdvancedSet", "edPartialEncEnd", "QLineEdit", "0", false},
+            {"AdvancedSet", "edExternalPlugName", "QLineEdit", "KD_FadeIn.dll", false},
+            {"AdvancedSet", "chExternalPlugFunc", "QCheckBox", "unchecked", true},
+            {"AdvancedSet", "edExternalPlugFunc", "QLineEdit", "FadeInSlower", false},
+            {"AdvancedSet", "edEqualizer", "QLineEdit", "Sample.eq", false},
+            {"AdvancedSet", "edAppendSilence", "QLineEdit", "0", false},
+            {"AdvancedSet", "chNoID3Tags", "QCheckBox", "unchecked", true},
+            {"AdvancedSet", "chOutputLog", "QCheckBox", "checked", true},
+            {"AdvancedSet", "chOutputLoga", "QCheckBox", "unchecked", true},
+            {"OthersLame", "cbFilterSampleFreq", "QComboBox", "7:44.1", false},
+            {"OthersLame", "edFilterLowpass", "QLineEdit", "44.1", false},
+            {"OthersLame", "chStreamsForceByte", "QCheckBox", "unchecked", true},
+            {"OthersLame", "chATHignorePSYcompletely", "QCheckBox", "unchecked", true},
+            {"OthersLame", "SpEdtATHtype", "QSpinBox", "0", false},
+            {"KDMuxFileWizard", "cbOutputFormat", "QComboBox", "1:AC3", true},
+            {"KDMuxFileWizard", "CheckBox1", "QCheckBox", "unchecked", true},
+            {"FileListWriter", "chkLst", "QCheckBox", "unchecked", true},
+            {"KapartoForm", "rbSplit", "QRadioButton", "checked", true},
+            {"KapartoForm", "rbAbsolute", "QRadioButton", "checked", true},
+            {"KapartoForm", "chConvert", "QCheckBox", "unchecked", false},
+            {"KapartoForm", "chAdd", "QCheckBox", "unchecked", true},
+            {"KapartoForm", "btSplit", "QPushButton", "&Split", false},
+            {"ExeBrowse", "edKaparto", "QLineEdit", "", true},
+            {"KDCL", "RichEdit1", "QTextEdit", "", true},
+        };
+        for (const auto &row : rows)
+            QTest::addRow("%s.%s", row.window, row.control)
+                << QString::fromLatin1(row.window) << QString::fromLatin1(row.control)
+                << QString::fromLatin1(row.kind) << QString::fromLatin1(row.state) << row.enabled;
+    }
+
+    void controlsTheCommandLineBuilderReadsStartInTheirLayoutState()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        QFETCH(QString, kind);
+        QFETCH(QString, state);
+        QFETCH(bool, enabled);
+        // Fresh windows, as at start-up.
+        DestroyZolvaneWindows();
+        CreateZolvaneWindows();
+        QWidget *top = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == window)
+                top = w;
+        QVERIFY2(top, qPrintable(window));
+        auto *widget = top->findChild<QWidget *>(control);
+        QVERIFY2(widget, qPrintable(control));
+        QVERIFY(widget->inherits(kind.toLatin1().constData()));
+        QCOMPARE(widget->isEnabled(), enabled);
+        if (auto *button = qobject_cast<QAbstractButton *>(widget); button && button->isCheckable())
+            QCOMPARE(button->isChecked() ? QStringLiteral("checked") : QStringLiteral("unchecked"), state);
+        else if (auto *combo = qobject_cast<QComboBox *>(widget))
+            QCOMPARE(QStringLiteral("%1:%2").arg(combo->currentIndex()).arg(combo->currentText()), state);
+        else if (auto *spin = qobject_cast<QSpinBox *>(widget))
+            QCOMPARE(spin->text(), state);
+        else if (auto *edit = qobject_cast<QLineEdit *>(widget))
+            QCOMPARE(edit->text(), state);
+        else if (auto *push = qobject_cast<QAbstractButton *>(widget))
+            QCOMPARE(push->text(), state);
+        else if (auto *rich = qobject_cast<QTextEdit *>(widget))
+            QCOMPARE(rich->toPlainText(), state);
+    }
+
+    void spinEditRangesAndListItems()
+    {
+        const auto spin = [](QWidget *w, const char *n) { return w->findChild<QSpinBox *>(QString::fromLatin1(n)); };
+        QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchTempo")->minimum(), -95);
+        QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchTempo")->maximum(), 5000);
+        QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchPitch")->minimum(), -60);
+        QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchPitch")->maximum(), 60);
+        QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchRate")->maximum(), 5000);
+        QCOMPARE(spin(OthersLame, "SpEdtATHtype")->maximum(), 5);
+        const auto items = [](QWidget *w, const char *n) {
+            QStringList out;
+            auto *combo = w->findChild<QComboBox *>(QString::fromLatin1(n));
+            for (int i = 0; combo && i < combo->count(); ++i)
+                out << combo->itemText(i);
+            return out;
+        };
+        QCOMPARE(items(AdvancedSet, "cbOutputMode"), (QStringList{"Mono", "Stereo", "dpl", "dplii"}));
+        QCOMPARE(items(OthersLame, "cbFilterSampleFreq"),
+                 (QStringList{"8", "11.025", "12", "16", "22.05", "24", "32", "44.1", "48"}));
+        QCOMPARE(items(KDMuxFileWizard, "cbOutputFormat"), (QStringList{"AAC", "AC3", "VORBIS", "WAV"}));
+        auto *grid = KapartoForm->findChild<QTableWidget *>(QStringLiteral("StringGrid"));
+        QCOMPARE(grid->rowCount(), 3);
+        QCOMPARE(grid->columnCount(), 1);
+        QCOMPARE(grid->item(1, 0)->text(), QStringLiteral("0"));
+        QVERIFY(!(grid->item(0, 0)->flags() & Qt::ItemIsEditable));
+    }
 
     // ---- log window ------------------------------------------------------------------------
 
