@@ -404,6 +404,39 @@ private slots:
         QCOMPARE(rows[0].SubItems.size(), 1);
     }
 
+    void saveAsProposesTheLogNameAndOpenLoadsTheChosenFile()
+    {
+        AddRow(logList(), 1, QStringLiteral("[12:00:00] :  through the menus"));
+        const QList<TLogRow> rows = TZolvaneLog::RowsOfList(logList());
+        const QString path = m_dir.filePath(QStringLiteral("menu.log"));
+        WriteFile(path, "an older file that is replaced without asking");
+
+        QString proposed;
+        QStringList filters;
+        std::unique_ptr<ModalAnswer> save(new ModalAnswer([&](QWidget *w) {
+            auto *dialog = qobject_cast<QFileDialog *>(w);
+            QVERIFY(dialog);
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            if (proposed.isEmpty())
+                proposed = name->text();
+            filters = dialog->nameFilters();
+            name->setText(path);
+            static_cast<QDialog *>(dialog)->accept();
+        }));
+        logAction("Saveas1")->trigger();
+        QCOMPARE(proposed, QStringLiteral("Zolvane.log"));
+        QCOMPARE(filters, QStringList{QStringLiteral("Log Files (*.log)")});
+        QCOMPARE(ReadFile(path), EncodeLogWindowFile(rows));
+
+        logAction("New1")->trigger();
+        QCOMPARE(logList()->topLevelItemCount(), 0);
+        std::unique_ptr<ModalAnswer> open(ChooseFile(path));
+        logAction("Open1")->trigger();
+        QCOMPARE(open->Seen, 1);
+        QCOMPARE(TZolvaneLog::RowsOfList(logList()), rows);
+    }
+
     void loadingAMissingFileShowsTheIOErrorBox()
     {
         QTreeWidget *list = logList();
