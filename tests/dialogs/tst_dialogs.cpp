@@ -1,5 +1,6 @@
 #include "DialogSupport.h"
 #include "UAdvanced.h"
+#include "UAudX.h"
 #include "UKDmuxFile.h"
 #include "UKaparto.h"
 #include "ULame.h"
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -528,6 +530,23 @@ private slots:
         QCOMPARE(logList()->topLevelItemCount(), 1);
         ZolvaneLog->close();
         QVERIFY(!log1->isChecked());
+    }
+
+    // ---- Aud-X notice ----------------------------------------------------------------------
+
+    void audXOkFallsBackToStereoMp3()
+    {
+        auto *stereo = MainControl<QRadioButton>("rbMP3Ch2");
+        auto *surround = MainControl<QRadioButton>("rbMP3Ch6");
+        surround->setChecked(true);
+        int handlerRuns = 0;
+        auto connection = connect(stereo, &QRadioButton::toggled, this, [&](bool on) { handlerRuns += on; });
+        AudXForm->show();
+        AudXForm->findChild<QPushButton *>(QStringLiteral("btOk"))->click();
+        disconnect(connection);
+        QVERIFY(!AudXForm->isVisible());
+        QVERIFY(stereo->isChecked());
+        QCOMPARE(handlerRuns, 1);
     }
 
     // ---- tool paths ------------------------------------------------------------------------
