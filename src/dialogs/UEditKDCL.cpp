@@ -1,9 +1,143 @@
 #include "UEditKDCL.h"
+#include "ui_TKDCL.h"
+
+#include "DialogSupport.h"
+#include "IniFile.h"
+#include "UMain.h"
+
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QScreen>
 
 TKDCL *KDCL = nullptr;
 
+static const QString ZolvaneSection = QStringLiteral("Zolvane");
+
 TKDCL::TKDCL(QWidget *parent)
-    : QDialog(parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TKDCL>())
 {
     setObjectName(QStringLiteral("KDCL"));
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setModal(false);
+    ui->btCancelEditKDCL->setAutoDefault(false);
+    ui->btCopyEditKDCL->setAutoDefault(false);
+    ui->btRunEditKDCL->setAutoDefault(false);
+
+    connect(ui->btCopyEditKDCL, &QAbstractButton::clicked, this, &TKDCL::btCopyEditKDCLClick);
+    connect(ui->btRunEditKDCL, &QAbstractButton::clicked, this, &TKDCL::btRunEditKDCLClick);
+    connect(ui->btCancelEditKDCL, &QAbstractButton::clicked, this, &TKDCL::btCancelEditKDCLClick);
+
+    // Text that arrives while the user is not in the editor is the builder's.
+    connect(ui->RichEdit1, &QTextEdit::textChanged, this, [this] {
+        if (!m_inEditor)
+            m_builtText = ui->RichEdit1->toPlainText();
+    });
+    ui->RichEdit1->installEventFilter(this);
+}
+
+TKDCL::~TKDCL()
+{
+    try {
+        TIniFile ini(SettingsFilePath());
+        ini.WriteInteger(ZolvaneSection, QStringLiteral("kdcmdl_left"), pos().x());
+        ini.WriteInteger(ZolvaneSection, QStringLiteral("kdcmdl_top"), pos().y());
+    } catch (const EIniFileException &error) {
+        qWarning("%s", error.what());
+    }
+    ui->RichEdit1->clear();
+}
+
+void TKDCL::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TKDCL::FormShow()
+{
+    if (!m_placed) {
+        // Until a position is stored the window opens centred on the main window.
+        m_placed = true;
+        if (QWidget *main = MainFormWidget()) {
+            const QRect frame = main->frameGeometry();
+            move(frame.center() - QPoint(width() / 2, height() / 2));
+        }
+    }
+    const TIniFile ini(SettingsFilePath());
+    const int left = ini.ReadInteger(ZolvaneSection, QStringLiteral("kdcmdl_left"), pos().x());
+    const int top = ini.ReadInteger(ZolvaneSection, QStringLiteral("kdcmdl_top"), pos().y());
+    move(left, top);
+    RebuildCommandLine();
+}
+
+void TKDCL::untickViewBox()
+{
+    if (auto *box = MainFormChild<QAbstractButton>("chOTAViewKDCL"); box && box->isChecked())
+        box->setChecked(false);
+}
+
+void TKDCL::FormClose()
+{
+    untickViewBox();
+}
+
+void TKDCL::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    // Closing only hides the window (and does not go through reject()).
+    event->accept();
+    hide();
+}
+
+void TKDCL::btCopyEditKDCLClick()
+{
+    QGuiApplication::clipboard()->setText(QString::fromLocal8Bit(ui->RichEdit1->toPlainText().toLocal8Bit()));
+}
+
+void TKDCL::btRunEditKDCLClick()
+{
+    // The Start button's handler runs whether or not that button is enabled.
+    CallMainForm("bbStartProcessClick");
+}
+
+void TKDCL::btCancelEditKDCLClick()
+{
+    untickViewBox();
+    RebuildCommandLine();
+    close();
+}
+
+void TKDCL::reject()
+{
+    btCancelEditKDCLClick();
+}
+
+void TKDCL::RichEdit1Exit()
+{
+    // A command line left unchanged stays the builder's; a changed one replaces it for the run.
+    if (ui->RichEdit1->toPlainText() != m_builtText)
+        MarkCommandLineEdited();
+    RebuildCommandLine();
+}
+
+bool TKDCL::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->RichEdit1) {
+        if (event->type() == QEvent::FocusIn) {
+            m_inEditor = true;
+        } else if (event->type() == QEvent::FocusOut && m_inEditor) {
+            // The editor's own context menu does not take the user out of it.
+            if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason) {
+                m_inEditor = false;
+                RichEdit1Exit();
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

@@ -1,5 +1,7 @@
 #include "UMain.h"
 
+#include "Paths.h"
+
 #include "JobRow.h"
 #include "ZolvaneApp.h"
 
@@ -41,26 +43,6 @@ TMainForm *MainForm = nullptr;
 namespace {
 
 const QString kVersion = QStringLiteral("0.2.2.0 RC1");
-
-// The folder part of a path: up to and including its last separator.
-QString FolderPart(const QString &path)
-{
-    const int slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? QString() : path.left(slash + 1);
-}
-
-// The file of that name in the folder, found whatever the case of its letters; empty when there is
-// none. An empty folder stands for the current working folder.
-QString FindFileIgnoringCase(const QString &folder, const QString &name)
-{
-    const QDir dir(folder.isEmpty() ? QDir::currentPath() : folder);
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
-            return dir.filePath(entry);
-    }
-    return QString();
-}
 
 bool FileIsMissingIn(const QString &folder, const QString &name)
 {

@@ -131,14 +131,6 @@ int RunZolvane(int argc, char **argv)
     return ZolvaneSession();
 }
 
-QString ProgramFolder()
-{
-    QString folder = QCoreApplication::applicationDirPath();
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder;
-}
-
 void SetApplicationTitle(const QString &title)
 {
     QGuiApplication::setApplicationDisplayName(title);

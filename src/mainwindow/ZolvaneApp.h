@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Paths.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,8 +25,6 @@ int ZolvaneSession();
 // main(): the QApplication, then ZolvaneSession().
 int RunZolvane(int argc, char **argv);
 
-// The program's folder (the executable's folder) with a trailing separator.
-QString ProgramFolder();
 
 // The application title, shown by the desktop for the program (the progress display writes the
 // percentage into it while a batch runs).

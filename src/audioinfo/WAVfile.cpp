@@ -1,0 +1,129 @@
+#include "WAVfile.h"
+
+#include <cstring>
+
+#include "AudioFileStream.h"
+
+using audioinfo::GetLE16;
+using audioinfo::GetLE32;
+
+namespace
+{
+constexpr int MaxChunksWalked = 4096;
+}
+
+TWAVfile::TWAVfile()
+{
+    ResetData();
+}
+
+void TWAVfile::ResetData()
+{
+    FValid = false;
+    FFormatSize = 0;
+    FFormatTag = 0;
+    FChannels = 0;
+    FSampleRate = 0;
+    FBytesPerSecond = 0;
+    FBlockAlign = 0;
+    FBitsPerSample = 0;
+    FSampleNumber = 0;
+    FHeaderSize = 0;
+    FFileSize = 0;
+    FFileName.clear();
+}
+
+bool TWAVfile::ReadFromFile(const std::string &fileName)
+{
+    ResetData();
+    TAudioFileStream stream;
+    if (!stream.Open(fileName))
+        return false;
+
+    // The canonical 44-byte header: RIFF header, "fmt " chunk of 16 bytes, then the header of
+    // the next chunk. Only the first 36 bytes are taken as they stand.
+    std::uint8_t header[44] = {};
+    std::size_t got = 0;
+    if (!stream.ReadAt(0, header, 36, &got) || got < 36)
+        return false;
+    const std::int64_t length = stream.Size();
+    const std::uint32_t formatSize = GetLE32(header + 16);
+
+    // The chunk that follows "fmt " is usually "data", but many writers put a "LIST" or
+    // "fact" chunk there: walk the chunks (word-aligned, bounded by the file) to "data".
+    // Without a "data" chunk the one right after "fmt " is taken as the audio.
+    std::uint32_t audioSize = 0;
+    std::uint32_t headerSize = formatSize + 28;
+    if (std::int64_t(formatSize) + 24 < length) {
+        const std::int64_t next = std::int64_t(formatSize) + 20;
+        std::uint8_t chunk[8];
+        if (!stream.ReadAt(next, chunk, sizeof chunk))
+            return false;
+        audioSize = GetLE32(chunk + 4);
+        std::int64_t pos = next;
+        // Real files have a handful of chunks; the cap keeps a file of millions of empty
+        // chunks from turning the probe into a walk over the whole file.
+        for (int walked = 0; walked < MaxChunksWalked && pos + 8 <= length; ++walked) {
+            if (!stream.ReadAt(pos, chunk, sizeof chunk))
+                return false;
+            std::uint32_t size = GetLE32(chunk + 4);
+            if (std::memcmp(chunk, "data", 4) == 0) {
+                // A writer that could not seek back (output to a pipe) leaves a placeholder
+                // size such as 0xFFFFFFFF: count only the audio that the file holds.
+                const std::int64_t held = length - (pos + 8);
+                audioSize = std::int64_t(size) > held ? std::uint32_t(held) : size;
+                headerSize = std::uint32_t(pos + 8);
+                break;
+            }
+            pos += 8 + std::int64_t(size) + (size & 1);
+        }
+    }
+    stream.Close();
+
+    const std::uint16_t channels16 = GetLE16(header + 22);
+    const std::uint16_t blockAlign = GetLE16(header + 32);
+    if (std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0 ||
+        std::memcmp(header + 12, "fmt ", 4) != 0 || channels16 == 0)
+        return true;
+    // Every WAVE format has a block alignment; without it the sample count and so the
+    // duration are unknown, and the header is not taken.
+    if (blockAlign == 0)
+        return true;
+
+    FValid = true;
+    FFormatSize = formatSize;
+    FFormatTag = GetLE16(header + 20);
+    FChannels = std::uint8_t(channels16 & 0xFF);
+    FSampleRate = GetLE32(header + 24);
+    FBytesPerSecond = GetLE32(header + 28);
+    FBlockAlign = blockAlign;
+    FBitsPerSample = header[34];
+    FSampleNumber = audioSize / blockAlign;
+    FHeaderSize = headerSize;
+    FFileSize = GetLE32(header + 4) + 8u;
+    if (FFileSize < FHeaderSize)
+        FHeaderSize = FFileSize;
+    FFileName = fileName;
+    return true;
+}
+
+std::string TWAVfile::ChannelMode() const
+{
+    switch (FChannels) {
+    case 0: return "Unknown";
+    case 1: return "Mono";
+    case 2: return "Stereo";
+    default: return "Multichannel";
+    }
+}
+
+double TWAVfile::Duration() const
+{
+    if (!FValid)
+        return 0;
+    if (FSampleNumber > 0 && FSampleRate > 0)
+        return double(FSampleNumber) / FSampleRate;
+    if (FBytesPerSecond > 0)
+        return double(std::uint32_t(FFileSize - FHeaderSize)) / FBytesPerSecond;
+    return 0;
+}

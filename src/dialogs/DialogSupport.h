@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QApplication>
+#include <QLabel>
+#include <QString>
+#include <QWidget>
+
+#include "Paths.h"
+
+#include <functional>
+
+// Helpers the side windows share: the program's folder and settings file, access to the main
+// window's controls by name, and link labels.
+
+// The settings file, "Zolvane.ini" in the program's folder.
+QString SettingsFilePath();
+
+// The main window's control of that objectName, or nullptr while the main window or the control
+// does not exist.
+QWidget *MainFormWidget();
+template <typename T> T *MainFormChild(const char *name)
+{
+    QWidget *main = MainFormWidget();
+    return main ? main->findChild<T *>(QString::fromLatin1(name)) : nullptr;
+}
+
+// Calls a slot of the main window by name, directly; false when there is no main window or no such
+// slot.
+bool CallMainForm(const char *slot);
+// Rebuilds the command line of the selected job (the main window's KDCmdl).
+void RebuildCommandLine();
+
+// The flag that the command line has been edited by hand: once set it stays set for the run.
+bool CommandLineEdited();
+void MarkCommandLineEdited();
+void ResetCommandLineEdited(); // start-up only
+
+// Makes a label a link: underlined blue text with a hand cursor, red while the pointer is over it,
+// `onClick` on a left click.
+void MakeLinkLabel(QLabel *label, std::function<void()> onClick);
+
+// Places a window centred on the main window (when there is one).
+void CentreOnMainForm(QWidget *window);

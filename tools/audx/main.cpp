@@ -1,0 +1,122 @@
+// audx.exe QUALITY "input" ["output"]: encodes a six-channel input to MP3 at the bit
+// rate of its quality word and reports "progress: N." lines. Input that is not
+// six-channel is refused. No free encoder writes 5.1 MP3, so the file holds a stereo
+// downmix of the six channels.
+#include "Engine.h"
+#include "Mp3Writer.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <cmath>
+#include <cstdio>
+
+using namespace kandrum;
+
+namespace {
+
+struct Quality {
+    const char *word;
+    int kbps;
+    int algorithm;  // LAME algorithm quality, 0 best
+};
+const Quality kQualities[] = {
+    {"STRQ", 80, 5},
+    {"STDQ", 128, 3},
+    {"HGHQ", 192, 2},
+    {"SPBQ", 192, 0},
+};
+
+int Usage(Reporter &r, const std::string &why)
+{
+    r.Error(why);
+    r.Line("usage: audx.exe STRQ|STDQ|HGHQ|SPBQ \"input\" [\"output\"]");
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    InstallStopHandlers();
+    av_log_set_level(AV_LOG_QUIET);
+    Reporter report;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() < 2 || args.size() > 3)
+        return Usage(report, "wrong number of arguments");
+    const Quality *q = nullptr;
+    for (const auto &k : kQualities)
+        if (args[0] == k.word)
+            q = &k;
+    if (!q)
+        return Usage(report, "unknown quality \"" + args[0] + "\"");
+    const std::string &input = args[1];
+    std::string output = args.size() == 3 ? args[2] : ReplaceExtension(input, ".mp3");
+    if (output.empty())
+        return Usage(report, "no output file given");
+    if (output == input)
+        return Usage(report, "the output would overwrite the input");
+    try {
+        if (!FileExists(input))
+            throw JobError("the input file \"" + input + "\" does not exist", 2);
+        auto src = OpenSource(input, MuxOrder::WavOrder);
+        int channels = src->layout().nb_channels;
+        if (channels != 6)
+            throw JobError("the input has " + std::to_string(channels) + " channels; Aud-X takes six-channel input only", 2);
+
+        // Stereo downmix of the 5.1 input, by the standard coefficients.
+        SwrContext *swr = nullptr;
+        AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+        AVChannelLayout inLayout{};
+        av_channel_layout_copy(&inLayout, &src->layout());
+        int rate = src->sampleRate();
+        int err = swr_alloc_set_opts2(&swr, &stereo, AV_SAMPLE_FMT_FLTP, rate, &inLayout, AV_SAMPLE_FMT_FLTP, rate, 0,
+                                      nullptr);
+        av_channel_layout_uninit(&inLayout);
+        if (err < 0 || swr_init(swr) < 0)
+            throw JobError("cannot set up the downmix");
+        struct SwrGuard {
+            SwrContext **s;
+            ~SwrGuard() { swr_free(s); }
+        } guard{&swr};
+
+        Mp3Options o;
+        o.mode = Mp3Options::Cbr;
+        o.bitrateKbps = q->kbps;
+        o.quality = q->algorithm;
+        OutputFile file(output);
+        Mp3Writer writer(file.ioPath(), rate, 2, o, src->metadata());
+        AVFrame *frame = av_frame_alloc();
+        std::vector<float> left, right;
+        double total = src->duration();
+        int lastPercent = -1;
+        report.Line("Aud-X encoder: " + std::string(q->word) + " " + std::to_string(q->kbps) + " kbps");
+        while (src->Read(frame, 4096)) {
+            left.resize(size_t(frame->nb_samples) + 64);
+            right.resize(left.size());
+            uint8_t *outPlanes[2] = {reinterpret_cast<uint8_t *>(left.data()), reinterpret_cast<uint8_t *>(right.data())};
+            int got = swr_convert(swr, outPlanes, int(left.size()), const_cast<const uint8_t **>(frame->extended_data),
+                                  frame->nb_samples);
+            if (got < 0)
+                throw JobError("the downmix failed");
+            const float *planes[2] = {left.data(), right.data()};
+            if (got > 0)
+                writer.Write(planes, got);
+            int percent = total > 0 ? int(std::min(100.0, src->position() * 100 / total)) : 0;
+            if (percent != lastPercent) {
+                report.Line("progress: " + std::to_string(percent) + ".");
+                lastPercent = percent;
+            }
+        }
+        av_frame_free(&frame);
+        writer.Finish();
+        file.Commit();
+        if (lastPercent != 100)
+            report.Line("progress: 100.");
+        return 0;
+    } catch (const JobError &e) {
+        report.Error(e.what());
+        return e.exitCode;
+    }
+}

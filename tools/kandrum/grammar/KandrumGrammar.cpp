@@ -1,0 +1,963 @@
+#include "KandrumGrammar.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <stdexcept>
+
+namespace kandrum {
+
+namespace {
+
+struct GrammarError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void Fail(const std::string &what) { throw GrammarError(what); }
+
+std::string Lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
+bool ParseDouble(const std::string &text, double &out)
+{
+    if (text.empty())
+        return false;
+    const char *b = text.data();
+    const char *e = b + text.size();
+    if (*b == '+')
+        ++b;
+    auto r = std::from_chars(b, e, out);
+    return r.ec == std::errc() && r.ptr == e;
+}
+
+bool ParseInt(const std::string &text, int &out)
+{
+    if (text.empty())
+        return false;
+    const char *b = text.data();
+    const char *e = b + text.size();
+    if (*b == '+')
+        ++b;
+    auto r = std::from_chars(b, e, out);
+    return r.ec == std::errc() && r.ptr == e;
+}
+
+// Position of each block kind in the fixed order of a command line.
+enum Order {
+    OrderCore, OrderAzid, OrderAac, OrderShibatch, OrderOta, OrderOgg, OrderSplit,
+    OrderSsrc, OrderBoost, OrderEncoder, OrderSoundTouch, OrderPlugin,
+};
+
+// Walks the switches of one block.
+class Block {
+public:
+    Block(std::string name, std::vector<std::string> tokens)
+        : name_(std::move(name)), tokens_(std::move(tokens)) {}
+
+    const std::string &name() const { return name_; }
+    bool atEnd() const { return pos_ >= tokens_.size(); }
+    const std::string &peek() const { return tokens_[pos_]; }
+
+    std::string next()
+    {
+        std::string s = tokens_[pos_++];
+        if (!seen_.insert(s))
+            Fail("switch \"" + s + "\" is given twice in block \"" + name_ + "\"");
+        return s;
+    }
+    std::string nextAllowRepeat() { return tokens_[pos_++]; }
+
+    std::string value(const std::string &sw)
+    {
+        if (atEnd())
+            Fail("switch \"" + sw + "\" of block \"" + name_ + "\" has no value");
+        return tokens_[pos_++];
+    }
+    double number(const std::string &sw, double lo, double hi)
+    {
+        std::string v = value(sw);
+        double d = 0;
+        if (!ParseDouble(v, d))
+            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is not a number");
+        if (d < lo || d > hi)
+            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is out of range");
+        return d;
+    }
+    int integer(const std::string &sw, int lo, int hi)
+    {
+        std::string v = value(sw);
+        int i = 0;
+        if (!ParseInt(v, i))
+            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is not a whole number");
+        if (i < lo || i > hi)
+            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is out of range");
+        return i;
+    }
+    std::string word(const std::string &sw, std::initializer_list<const char *> allowed, bool ignoreCase = false)
+    {
+        std::string v = value(sw);
+        for (const char *a : allowed)
+            if (v == a || (ignoreCase && Lower(v) == Lower(a)))
+                return ignoreCase ? Lower(v) : v;
+        Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is not allowed");
+    }
+    [[noreturn]] void unknown(const std::string &sw)
+    {
+        Fail("unknown switch \"" + sw + "\" in block \"" + name_ + "\"");
+    }
+
+private:
+    struct Seen {
+        std::vector<std::string> names;
+        bool insert(const std::string &s)
+        {
+            if (std::find(names.begin(), names.end(), s) != names.end())
+                return false;
+            names.push_back(s);
+            return true;
+        }
+    };
+    std::string name_;
+    std::vector<std::string> tokens_;
+    size_t pos_ = 0;
+    Seen seen_;
+};
+
+// "-3db", "0db", "+2dB", "-3": a level in decibels.
+bool ParseDecibels(const std::string &text, double &out)
+{
+    std::string t = Lower(text);
+    if (t.size() > 2 && t.compare(t.size() - 2, 2, "db") == 0)
+        t.resize(t.size() - 2);
+    return ParseDouble(t, out);
+}
+
+double Decibels(Block &b, const std::string &sw)
+{
+    std::string v = b.value(sw);
+    double d = 0;
+    if (!ParseDecibels(v, d) || d < -96 || d > 96)
+        Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + b.name() + "\" is not a level in dB");
+    return d;
+}
+
+CoreBlock ParseCore(Block &b)
+{
+    CoreBlock c;
+    bool haveInput = false, haveOutput = false, haveMode = false, haveLog = false;
+    static const std::pair<const char *, OutputMode> modes[] = {
+        {"-6chwav", OutputMode::Wav6ch}, {"-2ch", OutputMode::Wav2ch}, {"-6ch", OutputMode::Mono6},
+        {"-6chfloat", OutputMode::Mono6Float}, {"-6chaiff", OutputMode::Aiff6BE},
+        {"-6chliff", OutputMode::Aiff6LE}, {"-5chaiff", OutputMode::Aiff5BE}, {"-ddwav", OutputMode::DDWav},
+    };
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw == "-input") {
+            c.input = b.value(sw);
+            haveInput = true;
+        } else if (sw == "-output") {
+            c.output = b.value(sw);
+            haveOutput = true;
+        } else if (sw == "-logfile" || sw == "-logfilea") {
+            if (haveLog)
+                Fail("block \"-core(\" names two log files");
+            haveLog = true;
+            c.logFile = b.value(sw);
+            c.logAppend = sw == "-logfilea";
+            if (c.logFile.empty())
+                Fail("switch \"" + sw + "\" of block \"-core(\" names no file");
+        } else if (sw == "-noid3") {
+            c.noId3 = true;
+        } else {
+            auto it = std::find_if(std::begin(modes), std::end(modes), [&](auto &m) { return sw == m.first; });
+            if (it == std::end(modes))
+                b.unknown(sw);
+            if (haveMode)
+                Fail("block \"-core(\" has two output modes");
+            haveMode = true;
+            c.mode = it->second;
+        }
+    }
+    if (!haveInput || c.input.empty())
+        Fail("block \"-core(\" names no input file");
+    if (!haveOutput || c.output.empty())
+        Fail("block \"-core(\" names no output file");
+    return c;
+}
+
+AzidBlock ParseAzid(Block &b)
+{
+    AzidBlock a;
+    while (!b.atEnd()) {
+        std::string sw = b.peek() == "-g" ? b.nextAllowRepeat() : b.next();
+        if (sw == "-n1") {
+            a.dialogNormalisation = true;
+        } else if (sw == "-s") {
+            a.downmix = b.word(sw, {"mono", "stereo", "dpl", "dplii"}, true);
+        } else if (sw == "-d") {
+            b.word(sw, {"2/0"});
+            a.rearDecode20 = true;
+        } else if (sw == "-f1") {
+            a.rearFilter = true;
+        } else if (sw == "-c") {
+            a.compression = b.word(sw, {"normal", "light", "heavy", "inverse"}, true);
+        } else if (sw == "-L") {
+            a.lfeDb = Decibels(b, sw);
+        } else if (sw == "--maximize") {
+            if (a.maximize || a.normalisePeak)
+                Fail("block \"-azid(\" asks twice for normalisation");
+            a.maximize = true;
+        } else if (sw == "-g") {
+            std::string v = b.value(sw);
+            std::string lv = Lower(v);
+            double d = 0;
+            bool isDb = lv.size() > 2 && lv.compare(lv.size() - 2, 2, "db") == 0;
+            if (!isDb && lv.rfind("0.", 0) == 0 && ParseDouble(v, d) && d > 0 && d <= 1) {
+                if (a.maximize || a.normalisePeak)
+                    Fail("block \"-azid(\" asks twice for normalisation");
+                a.normalisePeak = d;
+            } else if (ParseDecibels(v, d) && d >= -96 && d <= 96) {
+                if (a.gainDb)
+                    Fail("block \"-azid(\" has two manual gains");
+                a.gainDb = d;
+            } else {
+                Fail("value \"" + v + "\" of switch \"-g\" in block \"-azid(\" is neither a peak level nor a gain in dB");
+            }
+        } else {
+            b.unknown(sw);
+        }
+    }
+    if (a.rearDecode20 != a.rearFilter)
+        Fail("block \"-azid(\" needs \"-d 2/0\" and \"-f1\" together");
+    return a;
+}
+
+EqualizerBlock ParseShibatch(Block &b)
+{
+    EqualizerBlock e;
+    bool have = false;
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw != "-eq")
+            b.unknown(sw);
+        e.presetFile = b.value(sw);
+        have = true;
+        // A preset path with blanks arrives unquoted as several words: join them again.
+        while (!b.atEnd())
+            e.presetFile += " " + b.nextAllowRepeat();
+    }
+    if (!have || e.presetFile.empty())
+        Fail("block \"-shibatch(\" names no preset file");
+    return e;
+}
+
+std::pair<double, double> FrameRates(Block &b, const std::string &sw)
+{
+    double from = b.number(sw, 1, 1e6);
+    double to = b.number(sw, 1, 1e6);
+    if (to / from < 0.5 || to / from > 2.0)
+        Fail("frame rates of switch \"" + sw + "\" in block \"" + b.name() + "\" differ too much");
+    return {from, to};
+}
+
+OtaBlock ParseOta(Block &b)
+{
+    OtaBlock o;
+    bool any = false;
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        any = true;
+        if (sw == "-d") {
+            o.delayMs = b.number(sw, -3600e3, 3600e3);
+        } else if (sw == "-hybridgain" || sw == "-g" || sw == "-G") {
+            if (o.gainMode != GainMode::None)
+                Fail("block \"-ota(\" has two gain modes");
+            if (sw == "-hybridgain") {
+                o.gainMode = GainMode::Hybrid;
+            } else if (sw == "-g") {
+                b.word(sw, {"max"});
+                o.gainMode = GainMode::Pre;
+            } else {
+                o.postTarget = b.number(sw, 0.01, 1.0);
+                o.gainMode = GainMode::Post;
+            }
+        } else if (sw == "-e") {
+            o.appendMs = b.number(sw, 0, 3600e3);
+        } else if (sw == "-r") {
+            o.frameRate = FrameRates(b, sw);
+        } else {
+            b.unknown(sw);
+        }
+    }
+    if (!any)
+        Fail("block \"-ota(\" is empty");
+    return o;
+}
+
+SplitBlock ParseSplit(Block &b)
+{
+    SplitBlock s;
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw == "-start")
+            s.start = b.number(sw, 0, 1e7);
+        else if (sw == "-end")
+            s.end = b.number(sw, 0, 1e7);
+        else
+            b.unknown(sw);
+    }
+    if (!s.start && !s.end)
+        Fail("block \"-split(\" has neither start nor end");
+    if (s.start && s.end && *s.end <= *s.start)
+        Fail("block \"-split(\" ends before it starts");
+    return s;
+}
+
+int ParseSsrc(Block &b)
+{
+    std::optional<int> rate;
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw != "--rate")
+            b.unknown(sw);
+        rate = b.integer(sw, 8000, 192000);
+    }
+    if (!rate)
+        Fail("block \"-ssrc(\" gives no rate");
+    return *rate;
+}
+
+BoostBlock ParseBoost(Block &b)
+{
+    BoostBlock o;
+    bool haveGain = false;
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        auto eq = sw.find('=');
+        std::string key = sw.substr(0, eq);
+        std::string val = eq == std::string::npos ? std::string() : sw.substr(eq + 1);
+        double d = 0;
+        if (eq == std::string::npos || !ParseDouble(val, d))
+            Fail("switch \"" + sw + "\" of block \"-boost(\" is not of the form /name=value");
+        if (key == "/b" || key == "/b2" || key == "/b3") {
+            if (haveGain)
+                Fail("block \"-boost(\" has two presets");
+            if (d < 0 || d > 24)
+                Fail("value of switch \"" + sw + "\" in block \"-boost(\" is out of range");
+            haveGain = true;
+            o.preset = key == "/b" ? 1 : key == "/b2" ? 2 : 3;
+            o.gainDb = d;
+        } else if (key == "/l") {
+            if (d <= 0 || d > 1)
+                Fail("value of switch \"" + sw + "\" in block \"-boost(\" is out of range");
+            o.limit = d;
+        } else {
+            b.unknown(sw);
+        }
+    }
+    if (!haveGain)
+        Fail("block \"-boost(\" has no preset");
+    return o;
+}
+
+SoundTouchBlock ParseSoundTouch(Block &b)
+{
+    SoundTouchBlock s;
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw == "-r")
+            s.frameRate = FrameRates(b, sw);
+        else if (sw == "-tempo")
+            s.tempoPercent = b.number(sw, -95, 5000);
+        else if (sw == "-pitch")
+            s.pitchSemitones = b.number(sw, -60, 60);
+        else if (sw == "-rate")
+            s.ratePercent = b.number(sw, -95, 5000);
+        else if (sw == "-quick")
+            s.quick = true;
+        else if (sw == "-naa")
+            s.noAntiAlias = true;
+        else
+            b.unknown(sw);
+    }
+    return s;
+}
+
+PluginBlock ParsePlugin(Block &b)
+{
+    PluginBlock p;
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw == "-name")
+            p.dllName = b.value(sw);
+        else if (sw == "-func")
+            p.function = b.value(sw);
+        else
+            b.unknown(sw);
+    }
+    return p;
+}
+
+// AAC through the "-kdn(" block of the 3GPP reference, FAAC or Nero engine.
+void ParseKdnAac(Block &b, EncoderBlock &e, const std::string &exeLower)
+{
+    if (exeLower == "enhaacplusenc.exe") {
+        e.kind = EncoderKind::Aac3gpp;
+        while (!b.atEnd()) {
+            std::string sw = b.next();
+            if (sw == "-cbr") {
+                e.rateMode = RateMode::Cbr;
+                e.bitrateKbps = b.integer(sw, 8, 64);
+            } else if (sw == "-mono") {
+                e.mono = true;
+            } else if (sw == "-nops") {
+                e.noParametricStereo = true;
+            } else {
+                b.unknown(sw);
+            }
+        }
+        if (e.rateMode == RateMode::Default)
+            Fail("block \"-kdn(\" of enhAacPlusEnc.exe gives no bit rate");
+    } else if (exeLower == "faac.exe") {
+        e.kind = EncoderKind::Faac;
+        while (!b.atEnd()) {
+            std::string sw = b.next();
+            if (sw == "-q" || sw == "-b") {
+                if (e.rateMode != RateMode::Default)
+                    Fail("block \"-kdn(\" of faac.exe has two targets");
+                if (sw == "-q") {
+                    e.rateMode = RateMode::Vbr;
+                    e.quality = b.integer(sw, 10, 500);
+                } else {
+                    e.rateMode = RateMode::Abr;
+                    e.bitrateKbps = b.integer(sw, 1, 500);
+                }
+            } else if (sw == "-c") {
+                e.lowpassHz = b.integer(sw, 1000, 24000);
+            } else if (sw == "-mp4") {
+                e.mp4 = true;
+            } else if (sw == "--tns") {
+                e.tns = true;
+            } else if (sw == "--obj-type") {
+                e.objectType = b.word(sw, {"Main", "LC", "SSR", "LTP"});
+            } else if (sw == "--no-midside") {
+                e.noMidSide = true;
+            } else if (sw == "--mpeg-vers") {
+                e.mpegVersion = b.word(sw, {"2", "4"}) == "2" ? 2 : 4;
+            } else if (sw == "--shortctl") {
+                e.shortBlocks = b.integer(sw, 0, 2);
+            } else if (sw == "-6chnew") {
+                e.sixChannels = true;
+            } else {
+                b.unknown(sw);
+            }
+        }
+        if (e.rateMode == RateMode::Default)
+            Fail("block \"-kdn(\" of faac.exe gives neither -q nor -b");
+    } else {
+        e.kind = EncoderKind::Nero;
+        while (!b.atEnd()) {
+            std::string sw = b.next();
+            if (sw == "-vbr" || sw == "-cbr" || sw == "-abr") {
+                if (e.rateMode != RateMode::Default)
+                    Fail("block \"-kdn(\" has two targets");
+                if (sw == "-vbr") {
+                    e.rateMode = RateMode::Vbr;
+                    e.quality = b.number(sw, 0, 1);
+                } else {
+                    e.rateMode = sw == "-cbr" ? RateMode::Cbr : RateMode::Abr;
+                    e.bitrateKbps = b.integer(sw, 8, 640);
+                }
+            } else if (sw == "-aacprofile_lc" || sw == "-aacprofile_he" || sw == "-aacprofile_hev2") {
+                if (!e.aacProfile.empty())
+                    Fail("block \"-kdn(\" has two AAC profiles");
+                e.aacProfile = sw.substr(12);
+            } else if (sw == "-hintforstreaming") {
+                e.hintForStreaming = true;
+            } else if (sw == "-6chnew") {
+                e.sixChannels = true;
+            } else {
+                b.unknown(sw);
+            }
+        }
+        if (e.rateMode == RateMode::Default)
+            Fail("block \"-kdn(\" gives neither -vbr, -cbr nor -abr");
+    }
+}
+
+void ParseVornak(Block &b, EncoderBlock &e)
+{
+    e.kind = EncoderKind::WinampAac;
+    if (b.atEnd() || b.peek() != "-dllname")
+        Fail("block \"-vornak(\" must begin with \"-dllname WA_aac.dll\"");
+    b.next();
+    std::string dll = b.value("-dllname");
+    if (Lower(dll) != "wa_aac.dll")
+        Fail("block \"-vornak(\" names an unknown encoder \"" + dll + "\"");
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw == "-cbr") {
+            e.rateMode = RateMode::Cbr;
+            e.bitrateKbps = b.integer(sw, 8, 320);
+        } else if (sw == "-mpeg2") {
+            e.mpegVersion = 2;
+        } else if (sw == "-pns") {
+            e.pns = true;
+        } else if (sw == "-speech") {
+            e.speech = true;
+        } else if (sw == "-mode") {
+            e.winampMode = std::stoi(b.word(sw, {"1", "2", "4"}));
+        } else if (sw == "-high" || sw == "-lc") {
+            if (!e.winampFormat.empty())
+                Fail("block \"-vornak(\" has two formats");
+            e.winampFormat = sw.substr(1);
+        } else if (sw == "-6chnew") {
+            e.sixChannels = true;
+        } else {
+            b.unknown(sw);
+        }
+    }
+    if (e.rateMode == RateMode::Default)
+        Fail("block \"-vornak(\" gives no bit rate");
+    if (e.sixChannels && e.winampMode != 0)
+        Fail("block \"-vornak(\" has a stereo mode and 5.1 output");
+}
+
+void ParseOgg(Block &b, EncoderBlock &e)
+{
+    e.kind = EncoderKind::Vorbis;
+    bool haveQ = false, haveB = false, haveMin = false, haveMax = false;
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw == "-q") {
+            e.quality = b.number(sw, -0.2, 1.0);
+            haveQ = true;
+        } else if (sw == "-b") {
+            e.bitrateKbps = b.integer(sw, 1, 500);
+            haveB = true;
+        } else if (sw == "-m") {
+            e.minKbps = b.integer(sw, 0, 500);
+            haveMin = true;
+        } else if (sw == "-M") {
+            e.maxKbps = b.integer(sw, 0, 500);
+            haveMax = true;
+        } else if (sw == "-6ch") {
+            b.word(sw, {"1"});
+            e.sixChannels = true;
+        } else {
+            b.unknown(sw);
+        }
+    }
+    if (haveQ && (haveB || haveMin || haveMax))
+        Fail("block \"-ogg(\" mixes a quality with bit rates");
+    if (haveMin != haveMax || ((haveMin || haveMax) && !haveB))
+        Fail("block \"-ogg(\" needs -m, -b and -M together for a managed bit rate");
+    if (haveQ)
+        e.rateMode = RateMode::Vbr;
+    else if (haveMin)
+        e.rateMode = RateMode::Abr;
+    else if (haveB)
+        e.rateMode = RateMode::Cbr;
+    else
+        Fail("block \"-ogg(\" gives neither a quality nor a bit rate");
+    if (e.rateMode == RateMode::Abr && (e.minKbps > e.bitrateKbps || e.maxKbps < e.bitrateKbps))
+        Fail("block \"-ogg(\" has a nominal bit rate outside its minimum and maximum");
+}
+
+bool IsAc3Rate(int r)
+{
+    static const int rates[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 448, 512, 576, 640};
+    return std::find(std::begin(rates), std::end(rates), r) != std::end(rates);
+}
+
+int Ac3Rate(Block &b, const std::string &sw)
+{
+    int r = b.integer(sw, 32, 640);
+    if (!IsAc3Rate(r))
+        Fail("value \"" + std::to_string(r) + "\" of switch \"-b\" in block \"" + b.name() + "\" is no AC-3 bit rate");
+    return r;
+}
+
+void ParseAc3Enc(Block &b, EncoderBlock &e)
+{
+    e.kind = EncoderKind::Ac3Enc;
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw == "-b") {
+            e.rateMode = RateMode::Cbr;
+            e.bitrateKbps = Ac3Rate(b, sw);
+        } else if (sw == "-6ch") {
+            e.sixChannels = true;
+        } else if (sw == "-intel") {
+            e.intelByteOrder = true;
+        } else {
+            b.unknown(sw);
+        }
+    }
+    if (e.rateMode == RateMode::Default)
+        Fail("block \"-ac3enc(\" gives no bit rate");
+}
+
+void ParseKdnAften(Block &b, EncoderBlock &e)
+{
+    e.kind = EncoderKind::Aften;
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw == "-b" || sw == "-q") {
+            if (e.rateMode != RateMode::Default)
+                Fail("block \"-kdn(\" of aften.exe has two targets");
+            if (sw == "-b") {
+                e.rateMode = RateMode::Cbr;
+                e.bitrateKbps = Ac3Rate(b, sw);
+            } else {
+                e.rateMode = RateMode::Vbr;
+                e.quality = b.integer(sw, 0, 1023);
+            }
+        } else if (sw == "-6chnew") {
+            e.sixChannels = true;
+        } else {
+            b.unknown(sw);
+        }
+    }
+    if (e.rateMode == RateMode::Default)
+        Fail("block \"-kdn(\" of aften.exe gives neither -b nor -q");
+}
+
+void ParseMp2(Block &b, EncoderBlock &e, bool mp2enc)
+{
+    e.kind = mp2enc ? EncoderKind::Mp2Enc : EncoderKind::TooLame;
+    static const int rates[] = {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw == "-m") {
+            e.mp2Mode = b.word(sw, {"s", "d", "j", "m"})[0];
+        } else if (sw == "-b") {
+            e.rateMode = RateMode::Cbr;
+            e.bitrateKbps = b.integer(sw, 32, 384);
+            if (std::find(std::begin(rates), std::end(rates), e.bitrateKbps) == std::end(rates))
+                Fail("value \"" + std::to_string(e.bitrateKbps) + "\" of switch \"-b\" in block \"" + b.name() +
+                     "\" is no MPEG audio layer II bit rate");
+        } else if (sw == "-v") {
+            e.mp2Vbr = b.integer(sw, -5, 15);
+        } else {
+            b.unknown(sw);
+        }
+    }
+    if (e.rateMode == RateMode::Default)
+        Fail("block \"" + b.name() + "\" gives no bit rate");
+}
+
+void ParseLame(Block &b, EncoderBlock &e)
+{
+    e.kind = EncoderKind::Lame;
+    static const int cbr[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320};
+    bool vbrSeen = false;
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw == "-x") {
+            e.swapBytes = true;
+        } else if (sw == "--noath") {
+            e.noAth = true;
+        } else if (sw == "--athonly") {
+            e.athOnly = true;
+        } else if (sw == "-m") {
+            b.word(sw, {"m"});
+            e.mono = true;
+        } else if (sw == "-b") {
+            int r = b.integer(sw, 8, 320);
+            if (std::find(std::begin(cbr), std::end(cbr), r) == std::end(cbr))
+                Fail("value \"" + std::to_string(r) + "\" of switch \"-b\" in block \"-lame(\" is no MP3 bit rate");
+            if (vbrSeen) {
+                e.minBitrateKbps = r;
+            } else {
+                if (e.rateMode != RateMode::Default)
+                    Fail("block \"-lame(\" has two targets");
+                e.rateMode = RateMode::Cbr;
+                e.bitrateKbps = r;
+            }
+        } else if (sw == "--abr") {
+            if (e.rateMode != RateMode::Default)
+                Fail("block \"-lame(\" has two targets");
+            e.rateMode = RateMode::Abr;
+            e.bitrateKbps = b.integer(sw, 8, 320);
+        } else if (sw == "-v") {
+            if (e.rateMode != RateMode::Default)
+                Fail("block \"-lame(\" has two targets");
+            e.rateMode = RateMode::Vbr;
+            e.quality = 4;
+            vbrSeen = true;
+        } else if (sw == "--vbr-old" || sw == "--vbr-new") {
+            if (!vbrSeen)
+                Fail("switch \"" + sw + "\" of block \"-lame(\" must follow \"-v\"");
+            e.vbrNew = sw == "--vbr-new";
+        } else if (sw == "-V") {
+            if (!vbrSeen)
+                Fail("switch \"-V\" of block \"-lame(\" must follow \"-v\"");
+            e.quality = b.integer(sw, 0, 9);
+        } else if (sw == "-p") {
+            e.errorProtection = true;
+        } else if (sw == "--lowpass") {
+            e.lowpassKHz = b.number(sw, 0.1, 50);
+        } else if (sw == "--resample") {
+            std::string v = b.word(sw, {"8", "11.025", "12", "16", "22.05", "24", "32", "44.1", "48"});
+            e.resampleKHz = std::stod(v);
+        } else if (sw == "--athshort") {
+            e.athShort = true;
+        } else if (sw == "--athtype") {
+            e.athType = b.integer(sw, 0, 5);
+        } else if (sw == "-Y") {
+            e.experimentalY = true;
+        } else {
+            b.unknown(sw);
+        }
+    }
+    if (e.rateMode == RateMode::Default)
+        Fail("block \"-lame(\" gives neither a bit rate nor a quality");
+}
+
+void ParseKdnSpeex(Block &b, EncoderBlock &e)
+{
+    e.kind = EncoderKind::Speex;
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw == "--quality" || sw == "--abr" || sw == "--bitrate") {
+            if (e.rateMode != RateMode::Default)
+                Fail("block \"-kdn(\" of speexenc.exe has two targets");
+            if (sw == "--quality") {
+                e.rateMode = RateMode::Vbr;
+                e.quality = b.integer(sw, 0, 10);
+            } else {
+                e.rateMode = sw == "--abr" ? RateMode::Abr : RateMode::Cbr;
+                e.bitrateKbps = b.integer(sw, 1, 128);
+            }
+        } else if (sw == "--vbr") {
+            e.speexVbr = true;
+        } else if (sw == "--comp") {
+            e.complexity = b.integer(sw, 0, 10);
+        } else if (sw == "--agc") {
+            e.agc = true;
+        } else if (sw == "--nframes") {
+            e.framesPerPacket = b.integer(sw, 1, 10);
+        } else if (sw == "--denoise") {
+            e.denoise = true;
+        } else {
+            b.unknown(sw);
+        }
+    }
+    if (e.rateMode == RateMode::Default)
+        Fail("block \"-kdn(\" of speexenc.exe gives neither a quality nor a bit rate");
+}
+
+void ParseKdnFlake(Block &b, EncoderBlock &e)
+{
+    e.kind = EncoderKind::Flake;
+    bool haveLevel = false;
+    while (!b.atEnd()) {
+        std::string sw = b.next();
+        if (sw == "-level") {
+            e.level = b.integer(sw, 0, 12);
+            haveLevel = true;
+        } else if (sw == "-6chnew") {
+            e.sixChannels = true;
+        } else {
+            b.unknown(sw);
+        }
+    }
+    if (!haveLevel)
+        Fail("block \"-kdn(\" of flake.exe gives no level");
+}
+
+const char *OrderName(int order)
+{
+    switch (order) {
+    case OrderCore: return "-core(";
+    case OrderAzid: return "-azid(";
+    case OrderAac: return "the AAC encoder block";
+    case OrderShibatch: return "-shibatch(";
+    case OrderOta: return "-ota(";
+    case OrderOgg: return "-ogg(";
+    case OrderSplit: return "-split(";
+    case OrderSsrc: return "-ssrc(";
+    case OrderBoost: return "-boost(";
+    case OrderEncoder: return "the encoder block";
+    case OrderSoundTouch: return "-soundtouch(";
+    default: return "-plugin(";
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(const std::string &text)
+{
+    std::vector<std::string> out;
+    size_t i = 0, n = text.size();
+    while (i < n) {
+        while (i < n && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        if (i >= n)
+            break;
+        std::string arg;
+        bool quoted = false;
+        while (i < n && (quoted || (text[i] != ' ' && text[i] != '\t'))) {
+            if (text[i] == '\\') {
+                size_t k = i;
+                while (k < n && text[k] == '\\')
+                    ++k;
+                size_t count = k - i;
+                if (k < n && text[k] == '"') {
+                    arg.append(count / 2, '\\');
+                    if (count % 2) {
+                        arg += '"';
+                        i = k + 1;
+                    } else {
+                        i = k;
+                    }
+                } else {
+                    arg.append(count, '\\');
+                    i = k;
+                }
+            } else if (text[i] == '"') {
+                if (quoted && i + 1 < n && text[i + 1] == '"') {
+                    arg += '"';
+                    i += 2;
+                } else {
+                    quoted = !quoted;
+                    ++i;
+                }
+            } else {
+                arg += text[i++];
+            }
+        }
+        out.push_back(arg);
+    }
+    return out;
+}
+
+ParseResult ParseKandrumArguments(const std::vector<std::string> &args)
+{
+    ParseResult result;
+    try {
+        KandrumCommand &cmd = result.command;
+        int lastOrder = -1;
+        int encoderOrder = -1;
+        size_t i = 0;
+        if (args.empty())
+            Fail("no command given");
+        while (i < args.size()) {
+            const std::string &open = args[i];
+            if (open.size() < 3 || open[0] != '-' || open.back() != '(')
+                Fail("\"" + open + "\" stands outside a block");
+            std::string name = open.substr(1, open.size() - 2);
+            std::vector<std::string> tokens;
+            ++i;
+            while (i < args.size() && args[i] != ")")
+                tokens.push_back(args[i++]);
+            if (i >= args.size())
+                Fail("block \"" + open + "\" is not closed with \")\"");
+            ++i;  // the ")"
+            Block b(open, tokens);
+            int order;
+            if (name == "core") {
+                order = OrderCore;
+                cmd.core = ParseCore(b);
+            } else if (name == "azid") {
+                order = OrderAzid;
+                cmd.azid = ParseAzid(b);
+            } else if (name == "shibatch") {
+                order = OrderShibatch;
+                cmd.equalizer = ParseShibatch(b);
+            } else if (name == "ota") {
+                order = OrderOta;
+                cmd.ota = ParseOta(b);
+            } else if (name == "split") {
+                order = OrderSplit;
+                cmd.split = ParseSplit(b);
+            } else if (name == "ssrc") {
+                order = OrderSsrc;
+                cmd.resampleRate = ParseSsrc(b);
+            } else if (name == "boost") {
+                order = OrderBoost;
+                cmd.boost = ParseBoost(b);
+            } else if (name == "soundtouch") {
+                order = OrderSoundTouch;
+                cmd.soundTouch = ParseSoundTouch(b);
+            } else if (name == "plugin") {
+                order = OrderPlugin;
+                cmd.plugin = ParsePlugin(b);
+            } else {
+                EncoderBlock e;
+                e.blockName = open;
+                if (name == "kdn") {
+                    std::string exe;
+                    if (!b.atEnd() && b.peek() == "-exe") {
+                        b.next();
+                        exe = b.value("-exe");
+                    }
+                    e.exe = exe;
+                    std::string lx = Lower(exe);
+                    if (lx.empty() || lx == "enhaacplusenc.exe" || lx == "faac.exe") {
+                        order = OrderAac;
+                        ParseKdnAac(b, e, lx);
+                    } else if (lx == "aften.exe") {
+                        order = OrderEncoder;
+                        ParseKdnAften(b, e);
+                    } else if (lx == "speexenc.exe") {
+                        order = OrderEncoder;
+                        ParseKdnSpeex(b, e);
+                    } else if (lx == "flake.exe") {
+                        order = OrderEncoder;
+                        ParseKdnFlake(b, e);
+                    } else {
+                        Fail("block \"-kdn(\" names an unknown encoder \"" + exe + "\"");
+                    }
+                } else if (name == "vornak") {
+                    order = OrderAac;
+                    ParseVornak(b, e);
+                } else if (name == "ogg") {
+                    order = OrderOgg;
+                    ParseOgg(b, e);
+                } else if (name == "ac3enc") {
+                    order = OrderEncoder;
+                    ParseAc3Enc(b, e);
+                } else if (name == "toolame" || name == "mp2enc") {
+                    order = OrderEncoder;
+                    ParseMp2(b, e, name == "mp2enc");
+                } else if (name == "lame") {
+                    order = OrderEncoder;
+                    ParseLame(b, e);
+                } else {
+                    Fail("unknown block \"" + open + "\"");
+                }
+                if (cmd.encoder)
+                    Fail("block \"" + open + "\" is a second encoder block");
+                cmd.encoder = e;
+                encoderOrder = order;
+            }
+            if (lastOrder < 0 && order != OrderCore)
+                Fail("the command must begin with block \"-core(\"");
+            if (order == lastOrder)
+                Fail("block \"" + open + "\" is given twice");
+            if (order < lastOrder)
+                Fail(std::string("block \"") + open + "\" must stand before block \"" + OrderName(lastOrder) + "\"");
+            lastOrder = order;
+        }
+        (void)encoderOrder;
+        if (cmd.encoder && cmd.core.mode != OutputMode::None)
+            Fail("an output mode of block \"-core(\" cannot go with an encoder block");
+        result.ok = true;
+    } catch (const GrammarError &e) {
+        result.ok = false;
+        result.error = e.what();
+    }
+    return result;
+}
+
+ParseResult ParseKandrumCommandLine(const std::string &text)
+{
+    return ParseKandrumArguments(SplitCommandLine(text));
+}
+
+}  // namespace kandrum
