@@ -8,7 +8,14 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
+
 class QCloseEvent;
+class TAC3;
+class TDTS;
+class TMPEGaudio;
+class TOggVorbis;
+class TWAVfile;
 class QMenu;
 class QPainter;
 class QRect;
@@ -43,6 +50,13 @@ public:
     double ListDuration = 0.0;
     double TotalDuration = 0.0;
     bool AVIInput = false;
+
+    // The audio readers the job list probes with, created with the window and kept for the run.
+    std::unique_ptr<TAC3> AC3Info;
+    std::unique_ptr<TWAVfile> WAVInfo;
+    std::unique_ptr<TMPEGaudio> MPEGInfo;
+    std::unique_ptr<TOggVorbis> VorbisInfo;
+    std::unique_ptr<TDTS> DTSInfo;
 
     // Icons of the log rows and the status bar: 0 information, 1 error, 2 status picture,
     // 3 warning.

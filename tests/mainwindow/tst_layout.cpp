@@ -1,5 +1,7 @@
 // The main window as the layout builds it: menus, job list, status bar, pages and frames.
 #include "JobRow.h"
+#include "KDCmdlGather.h"
+#include "UMainGlobals.h"
 #include "UMain.h"
 #include "ZolvaneApp.h"
 
@@ -401,6 +403,29 @@ private slots:
             actual = group->title();
         QCOMPARE(actual, value);
         QCOMPARE(w->isEnabled(), enabled);
+    }
+
+    // The command-line builder finds every control it reads on the real windows.
+    void builderFindsEveryControl()
+    {
+        MainForm->KDCmdl();
+        const QStringList missing = KDCmdlMissingControls();
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(", "))));
+    }
+
+    // Every option change rebuilds the command line: with an empty job list the template follows
+    // the WAV/PCM page's output mode at once.
+    void optionChangesRebuildTheCommandLine()
+    {
+        MainForm->PageControl1->setCurrentWidget(MainForm->TabSheet6);
+        MainForm->rbWAVOutput1->setChecked(true);
+        QVERIFY2(CommandBase.contains(" -6chwav"), CommandBase.constData());
+        MainForm->rbWAVOutput2->setChecked(true);
+        QVERIFY2(CommandBase.contains(" -2ch"), CommandBase.constData());
+        MainForm->PageControl1->setCurrentWidget(MainForm->TabSheet1);
+        MainForm->chSSRC->setChecked(true);
+        MainForm->chSSRC->setChecked(false);
+        QVERIFY2(!CommandBase.contains(" -2ch"), CommandBase.constData());
     }
 
     // Radios that the builder reads independently must not share an exclusive group.

@@ -7,6 +7,7 @@
 #include "UAdvanced.h"
 #include "UExeBrowser.h"
 #include "UMain.h"
+#include "URessources.h"
 #include "UZolvaneLog.h"
 #include "ZolvaneApp.h"
 
@@ -50,7 +51,9 @@ SessionLog RunSession(const std::function<void(QDialog *)> &onDialog,
             if (auto *dialog = qobject_cast<QDialog *>(modal)) {
                 if (onDialog)
                     onDialog(dialog);
-                dialog->reject();
+                // The tool-path dialog ends only by its OK button.
+                if (!QMetaObject::invokeMethod(dialog, "btOkClick"))
+                    dialog->reject();
             } else {
                 modal->close();
             }
@@ -187,6 +190,9 @@ private slots:
         if (!ExeBrowseHasToolEdits())
             QSKIP("the tool-path dialog has no path edits yet");
         WriteFile(SettingsPath(), "[Zolvane]\r\nKandrum_path=\r\n");
+        QTemporaryDir workFolder;
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(workFolder.path());
         const QString work = QDir::currentPath() + QLatin1Char('/');
         WriteFile(work + QStringLiteral("KANDRUM.EXE"), "x");
         WriteFile(work + QStringLiteral("kaparto.exe"), "x");
@@ -200,8 +206,7 @@ private slots:
                 seenSox = dialog->findChild<QLineEdit *>("edSoX")->text();
             },
             [] { MainForm->Quit1->trigger(); });
-        QFile::remove(work + QStringLiteral("KANDRUM.EXE"));
-        QFile::remove(work + QStringLiteral("kaparto.exe"));
+        QDir::setCurrent(before);
         // The first lookup had an empty folder part, so the edit holds the bare name; the second
         // lookup takes that (empty) folder part again.
         QCOMPARE(seenKandrum, QStringLiteral("Kandrum.exe"));
@@ -232,6 +237,59 @@ private slots:
         QVERIFY(copied.open(QIODevice::ReadOnly));
         QCOMPARE(copied.readAll(), QByteArray("plugin"));
         QVERIFY(!QFileInfo::exists(transcoder + QStringLiteral("nscrt.dll")));
+    }
+
+    // The report names the running system, checks the helper files in the folder chosen in the
+    // tool-path dialog and tells whether the Aud-X encoder is there; without it a 5.1 MP3 choice
+    // goes back to stereo.
+    void startupReport_data()
+    {
+        QTest::addColumn<bool>("readyFolders");
+        QTest::addColumn<int>("warnings");
+        QTest::newRow("ready transcoder folder, Aud-X installed") << true << 0;
+        // sixteen helper files missing, and the Aud-X notice
+        QTest::newRow("empty folders") << false << 17;
+    }
+    void startupReport()
+    {
+        QFETCH(bool, readyFolders);
+        QFETCH(int, warnings);
+        QTemporaryDir empty;
+        const QString transcoder = readyFolders ? QStringLiteral(ZOLVANE_TRANSCODER_DIR "/") : empty.path() + "/";
+        qputenv("ZOLVANE_PROGRAM_FILES",
+                readyFolders ? QByteArray(ZOLVANE_BIN_DIR "/programfiles/") : (empty.path() + "/").toLocal8Bit());
+        QList<int> icons;
+        QStringList rows;
+        bool stereo = false;
+        RunSession(
+            [&](QDialog *dialog) {
+                if (dialog->objectName() != QLatin1String("ExeBrowse"))
+                    return;
+                dialog->findChild<QLineEdit *>("edKandrum")->setText(transcoder + QStringLiteral("Kandrum.exe"));
+                MainForm->rbMP3Ch6->setChecked(true);
+            },
+            [&] {
+                QTreeWidget *list = LogListView();
+                for (int i = 0; list && i < list->topLevelItemCount(); ++i) {
+                    icons << list->topLevelItem(i)->data(0, LogImageIndexRole).toInt();
+                    rows << list->topLevelItem(i)->text(1);
+                }
+                stereo = MainForm->rbMP3Ch2->isChecked();
+                MainForm->Quit1->trigger();
+            });
+        QVERIFY(rows.size() >= 4);
+        QVERIFY2(rows[0].contains(QStringLiteral("0.2.2.0 RC1")), qPrintable(rows[0]));
+        QCOMPARE(icons.count(3), warnings);
+        QCOMPARE(icons.count(1), 0);
+        if (readyFolders) {
+            QVERIFY(!rows.last().contains(QStringLiteral("not detected")));
+            QVERIFY(!stereo);
+        } else {
+            QVERIFY(rows.filter(QStringLiteral("Aften.exe is missing")).size() == 1);
+            QVERIFY(rows.filter(QStringLiteral("Flake.exe is missing")).size() == 1);
+            QVERIFY(rows.last().endsWith(QStringLiteral("Aud-X Encoder not detected...")));
+            QVERIFY(stereo);
+        }
     }
 
 private:
