@@ -428,6 +428,138 @@ private slots:
         QVERIFY2(!CommandBase.contains(" -2ch"), CommandBase.constData());
     }
 
+    // View > Tabs: a ticked item hides its page's tab and unticks, a second click shows it again.
+    void viewTabsShowAndHidePages_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<bool>("shownAtStart");
+        QTest::newRow("SPEEX") << "SPEEX1" << "TabSheet7" << false;
+        QTest::newRow("Lossless") << "Lossless1" << "LosslessTab" << false;
+        QTest::newRow("AAC") << "AAC2" << "TabSheet1" << true;
+        QTest::newRow("WAV/PCM") << "WAVPCM1" << "TabSheet6" << true;
+    }
+    void viewTabsShowAndHidePages()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, page);
+        QFETCH(bool, shownAtStart);
+        auto *action = MainForm->findChild<QAction *>(item);
+        QTabWidget *pages = MainForm->PageControl1;
+        const int index = pages->indexOf(MainForm->findChild<QWidget *>(page));
+        QCOMPARE(pages->isTabVisible(index), shownAtStart);
+        action->trigger();
+        QCOMPARE(action->isChecked(), !shownAtStart);
+        QCOMPARE(pages->isTabVisible(index), !shownAtStart);
+        action->trigger();
+        QCOMPARE(action->isChecked(), shownAtStart);
+        QCOMPARE(pages->isTabVisible(index), shownAtStart);
+        pages->setCurrentWidget(MainForm->TabSheet1);
+    }
+
+    // Priority and language items behave as one choice each: the clicked item ends ticked alone,
+    // also when it was ticked before.
+    void oneTickedItemPerChoice_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("item");
+        QTest::newRow("Low") << "Priority" << "Low1";
+        QTest::newRow("Normal again") << "Priority" << "Normal1";
+        QTest::newRow("Normal twice") << "Priority" << "Normal1";
+        QTest::newRow("French") << "Lang" << "Fr";
+        QTest::newRow("English") << "Lang" << "Eng";
+        QTest::newRow("English twice") << "Lang" << "Eng";
+    }
+    void oneTickedItemPerChoice()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QString, item);
+        MainForm->findChild<QAction *>(item)->trigger();
+        QStringList ticked;
+        for (QAction *a : MainForm->findChild<QMenu *>(menu)->actions()) {
+            if (a->isChecked())
+                ticked << a->objectName();
+        }
+        QCOMPARE(ticked, QStringList{item});
+    }
+
+    void logItemShowsTheLogWindow()
+    {
+        QWidget *logWindow = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String("ZolvaneLog"))
+                logWindow = w;
+        }
+        QVERIFY(logWindow);
+        QVERIFY(!logWindow->isVisible());
+        MainForm->Log1->trigger();
+        QVERIFY(MainForm->Log1->isChecked());
+        QVERIFY(logWindow->isVisible());
+        MainForm->Log1->trigger();
+        QVERIFY(!logWindow->isVisible());
+    }
+
+    // Edit > Kandrum Command Line ticks the viewer box, and the rebuild shows the viewer.
+    void editCommandLineShowsTheViewer()
+    {
+        QWidget *viewer = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String("KDCL"))
+                viewer = w;
+        }
+        QVERIFY(viewer);
+        MainForm->EditKDCL->trigger();
+        QVERIFY(MainForm->chOTAViewKDCL->isChecked());
+        QVERIFY(viewer->isVisible());
+        MainForm->chOTAViewKDCL->setChecked(false);
+        QVERIFY(!viewer->isVisible());
+    }
+
+    // File > Create mux File empties the wizard's seven edits before showing it; Create lst File
+    // empties the list-file writer's list.
+    void createItemsEmptyTheirDialogs()
+    {
+        QWidget *wizard = nullptr, *writer = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String("KDMuxFileWizard"))
+                wizard = w;
+            if (w->objectName() == QLatin1String("FileListWriter"))
+                writer = w;
+        }
+        QVERIFY(wizard && writer);
+        const QStringList edits{"edFR", "edRS", "edSave", "edLF", "edLS", "edCenter", "edLFE"};
+        for (const QString &name : edits)
+            wizard->findChild<QLineEdit *>(name)->setText(QStringLiteral("/music/old.wav"));
+        auto *list = writer->findChild<QListWidget *>(QStringLiteral("FileList"));
+        list->addItem(QStringLiteral("/music/old.wav"));
+
+        QStringList shown;
+        const auto closeWhenShown = [&shown] {
+            QTimer::singleShot(20, [&shown] {
+                if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                    shown << dialog->objectName();
+                    dialog->reject();
+                }
+            });
+        };
+        closeWhenShown();
+        MainForm->MiCreatemuxFile->trigger();
+        for (const QString &name : edits)
+            QCOMPARE(wizard->findChild<QLineEdit *>(name)->text(), QString());
+        closeWhenShown();
+        MainForm->MiCreateLstFile->trigger();
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(shown, (QStringList{"KDMuxFileWizard", "FileListWriter"}));
+    }
+
+    // The window is fitted into a smaller screen at creation.
+    void windowFitsTheScreen()
+    {
+        const QRect available = MainForm->screen()->availableGeometry();
+        QVERIFY(MainForm->width() <= qMax(available.width(), MainForm->minimumSizeHint().width()));
+        QVERIFY(MainForm->height() <= qMax(available.height(), MainForm->minimumSizeHint().height()));
+    }
+
     // Radios that the builder reads independently must not share an exclusive group.
     void radioGroupsAreIndependent()
     {

@@ -33,7 +33,7 @@ struct SessionLog {
     QString localeNumber;
     QString cNumber;
     bool delayTickedAtExit = false;
-    bool mainWindowExistedBeforeOthers = false;
+    QString aboutVersion;
 };
 
 // Runs one session. `onDialog` sees every modal dialog before it is closed; `whileRunning` runs
@@ -65,6 +65,8 @@ SessionLog RunSession(const std::function<void(QDialog *)> &onDialog,
         log.created = ZolvaneWindowCreationOrder();
         log.title = MainForm->windowTitle();
         log.applicationTitle = ApplicationTitle();
+        if (auto *label = About->findChild<QLabel *>(QStringLiteral("Label2")))
+            log.aboutVersion = label->text();
         log.localeNumber = QLocale().toString(1.5, 'f', 1);
         char buffer[16];
         std::snprintf(buffer, sizeof buffer, "%.1f", 1.5);
@@ -130,6 +132,7 @@ private slots:
         QCOMPARE(log.destroyed, reversed);
         QCOMPARE(log.title, QStringLiteral("Zolvane"));
         QCOMPARE(log.applicationTitle, QStringLiteral("Zolvane"));
+        QCOMPARE(log.aboutVersion, QStringLiteral("Version : 0.2.2.0 RC1"));
         QCOMPARE(log.localeNumber, QStringLiteral("1.5"));
         if (commaLocale)
             QCOMPARE(log.cNumber, QStringLiteral("1.5"));
