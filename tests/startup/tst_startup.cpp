@@ -295,6 +295,46 @@ private slots:
         }
     }
 
+    // At window creation the Winamp runtime is copied into the system folder where it is missing;
+    // without a configured system folder nothing is copied anywhere.
+    void runtimeCopiedIntoTheSystemFolder_data()
+    {
+        QTest::addColumn<bool>("systemFolderSet");
+        QTest::addColumn<bool>("alreadyThere");
+        QTest::newRow("missing") << true << false;
+        QTest::newRow("already there") << true << true;
+        QTest::newRow("no system folder") << false << false;
+    }
+    void runtimeCopiedIntoTheSystemFolder()
+    {
+        QFETCH(bool, systemFolderSet);
+        QFETCH(bool, alreadyThere);
+        QTemporaryDir root;
+        const QString programFiles = root.path() + QStringLiteral("/programs/");
+        WriteFile(programFiles + QStringLiteral("Winamp/nscrt.dll"), "runtime");
+        const QString system = root.path() + QStringLiteral("/system/");
+        QDir().mkpath(system);
+        if (alreadyThere)
+            WriteFile(system + QStringLiteral("NSCRT.dll"), "own");
+        qputenv("ZOLVANE_PROGRAM_FILES", programFiles.toLocal8Bit());
+        if (systemFolderSet)
+            qputenv("ZOLVANE_SYSTEM_FOLDER", system.toLocal8Bit());
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(root.path());
+        InitZolvaneProcess();
+        CreateZolvaneWindows();
+        DestroyZolvaneWindows();
+        QDir::setCurrent(before);
+        qunsetenv("ZOLVANE_SYSTEM_FOLDER");
+        QCOMPARE(QFileInfo::exists(system + QStringLiteral("nscrt.dll")), systemFolderSet && !alreadyThere);
+        QVERIFY(!QFileInfo::exists(root.path() + QStringLiteral("/nscrt.dll")));
+        if (alreadyThere) {
+            QFile own(system + QStringLiteral("NSCRT.dll"));
+            QVERIFY(own.open(QIODevice::ReadOnly));
+            QCOMPARE(own.readAll(), QByteArray("own"));
+        }
+    }
+
 private:
     static bool ExeBrowseHasToolEdits()
     {
