@@ -319,13 +319,9 @@ void TMainForm::FormShow()
     // 5. and 6.
     const QString settingsPath = ProgramFolder() + QStringLiteral("Zolvane.ini");
     if (QFileInfo::exists(settingsPath)) {
-        // The settings file is loaded here. Its tool-path step: without a stored transcoder
-        // path, look for the tools and ask for their paths.
+        // The settings file is loaded here; its tool-path step:
         const TIniFile settings(settingsPath);
-        auto *edKandrum = ExeBrowse ? ExeBrowse->findChild<QLineEdit *>(QStringLiteral("edKandrum")) : nullptr;
-        const QString current = edKandrum ? edKandrum->text() : QString();
-        if (settings.ReadString(QStringLiteral("Zolvane"), QStringLiteral("Kandrum_path"), current).isEmpty())
-            AskToolPaths();
+        LoadToolPaths(settings);
     } else {
         if (ExeBrowse)
             ExeBrowse->exec();
@@ -338,6 +334,28 @@ void TMainForm::FormShow()
     KDCmdl();
     // 9.
     WriteStartupReport();
+}
+
+void TMainForm::LoadToolPaths(const TIniFile &settings)
+{
+    const QString section = QStringLiteral("Zolvane");
+    auto edit = [](const char *name) {
+        return ExeBrowse ? ExeBrowse->findChild<QLineEdit *>(QString::fromLatin1(name)) : nullptr;
+    };
+    QLineEdit *edKandrum = edit("edKandrum");
+    const QString current = edKandrum ? edKandrum->text() : QString();
+    if (settings.ReadString(section, QStringLiteral("Kandrum_path"), current).isEmpty()) {
+        AskToolPaths();
+        return;
+    }
+    const struct {
+        const char *key;
+        const char *edit;
+    } paths[] = {{"Kandrum_path", "edKandrum"}, {"Kaparto_path", "edKaparto"}, {"SoX_path", "edSoX"}};
+    for (const auto &path : paths) {
+        if (QLineEdit *target = edit(path.edit))
+            target->setText(settings.ReadString(section, QString::fromLatin1(path.key), target->text()));
+    }
 }
 
 void TMainForm::AskToolPaths()

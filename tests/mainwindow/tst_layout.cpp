@@ -668,6 +668,13 @@ private slots:
             if (!folder.isEmpty())
                 shot.save(folder + QStringLiteral("/main-%1.png").arg(i));
         }
+        // The progress frame lies over the pages while a batch runs.
+        MainForm->ProgressFrame1->show();
+        const QPixmap running = MainForm->grab();
+        QVERIFY(!running.isNull());
+        if (!folder.isEmpty())
+            running.save(folder + QStringLiteral("/main-progress.png"));
+        MainForm->ProgressFrame1->hide();
         pages->setCurrentIndex(before);
         for (int i = 0; i < pages->count(); ++i)
             pages->setTabVisible(i, MainForm->findChild<QMenu *>("tab1")->actions().at(i)->isChecked());

@@ -186,6 +186,30 @@ private slots:
         QCOMPARE(log.modalDialogs.contains(QStringLiteral("ExeBrowse")), asked);
     }
 
+    // Stored tool paths go into the tool-path dialog, and the report checks the stored
+    // transcoder's folder.
+    void storedToolPathsAreUsed()
+    {
+        WriteFile(SettingsPath(), "[Zolvane]\r\nKandrum_path=" ZOLVANE_TRANSCODER_DIR "/Kandrum.exe\r\n"
+                                  "Kaparto_path=/opt/split/Kaparto.exe\r\nSoX_path=/usr/bin/SoX.exe\r\n");
+        QStringList edits;
+        int warnings = -1;
+        const SessionLog log = RunSession(nullptr, [&] {
+            for (const char *name : {"edKandrum", "edKaparto", "edSoX"})
+                edits << ExeBrowse->findChild<QLineEdit *>(name)->text();
+            warnings = 0;
+            QTreeWidget *list = LogListView();
+            for (int i = 0; list && i < list->topLevelItemCount(); ++i)
+                warnings += list->topLevelItem(i)->data(0, LogImageIndexRole).toInt() == 3
+                            && !list->topLevelItem(i)->text(1).contains(QStringLiteral("Aud-X"));
+            MainForm->Quit1->trigger();
+        });
+        QVERIFY(log.modalDialogs.isEmpty());
+        QCOMPARE(edits, (QStringList{ZOLVANE_TRANSCODER_DIR "/Kandrum.exe", "/opt/split/Kaparto.exe",
+                                     "/usr/bin/SoX.exe"}));
+        QCOMPARE(warnings, 0);
+    }
+
     // Without a stored path the tools are looked for (whatever the case of their names) in the
     // folder of the transcoder edit, which is the working folder while the edit is empty.
     void toolsFoundInTheWorkingFolder()
