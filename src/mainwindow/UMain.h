@@ -171,6 +171,9 @@ public:
     // Names the output of every selected or ticked row for the active page and engine, sets the
     // job names and rebuilds the command line. Only the folder part of `Path` is used.
     void InOutFileName(const QByteArray &Path);
+    // The output naming as the option pages redo it for the selected row: InOutFileName with the
+    // selected row's InputPath; nothing while no row is selected.
+    void InOutFileNameOfSelectedRow();
     // Reads a delay such as "... DELAY -66ms.ac3" from a file name into the delay option.
     void DetectDelay(const QByteArray &FileName, QLineEdit *DelayEdit);
 

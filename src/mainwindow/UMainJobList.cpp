@@ -714,6 +714,14 @@ void TMainForm::InOutFileName(const QByteArray &Path)
     KDCmdl();
 }
 
+void TMainForm::InOutFileNameOfSelectedRow()
+{
+    QTreeWidgetItem *row = InputListView->currentItem();
+    if (!row || !row->isSelected())
+        return;
+    InOutFileName(row->text(jcInputPath).toLocal8Bit());
+}
+
 void TMainForm::Save1Click()
 {
     QTreeWidgetItem *row = InputListView->currentItem();

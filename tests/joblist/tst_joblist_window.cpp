@@ -271,6 +271,13 @@ private slots:
         QVERIFY(row(1)->text(jcDescription).startsWith(QStringLiteral("DTS - 2Ch - ")));
         QCOMPARE(row(1)->checkState(jcCheck), Qt::Unchecked);
         QCOMPARE(m_messages.size(), 2);
+
+        // A file the library cannot read holds no audio either.
+        writeFile(dir.filePath("junk.avi"), "not a movie at all");
+        addThroughOpenDialog({dir.filePath("junk.avi")});
+        QCOMPARE(rows(), 2);
+        QCOMPARE(m_messages.size(), 3);
+        QCOMPARE(m_messages.at(2).text, QStringLiteral("junk.avi holds no audio stream."));
     }
 
     // ---- List and mux files ----------------------------------------------------------------
@@ -309,6 +316,37 @@ private slots:
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(m_messages.at(0).error);
         QVERIFY(m_messages.at(0).text.contains(QStringLiteral("/nonexistent/folder/set.lst")));
+
+        // A line naming a missing AC-3 file is reported; the rows before and after it stay.
+        QTemporaryDir dir;
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "a.wav");
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "c.wav");
+        writeFile(dir.filePath("gap.lst"), "\"" + dir.filePath("a.wav").toLocal8Bit() + "\"\r\n\"" + dir.filePath("gone.ac3").toLocal8Bit()
+                                               + "\"\r\n\"" + dir.filePath("c.wav").toLocal8Bit() + "\"\r\n\r\n");
+        form()->OpenKDTFile(dir.filePath("gap.lst").toLocal8Bit());
+        QCOMPARE(rows(), 2);
+        QCOMPARE(m_messages.size(), 2);
+        QVERIFY(m_messages.at(1).error);
+        QVERIFY(m_messages.at(1).text.contains(QStringLiteral("gone.ac3")));
+    }
+
+    void selectedRowRenamingNeedsASelectedRow()
+    {
+        QTemporaryDir dir;
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "a.wav");
+        addThroughOpenDialog({dir.filePath("a.wav")});
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a.mp3"));
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbAIFFOutput->setChecked(true);
+        list()->clearSelection();
+        list()->setCurrentItem(nullptr);
+        form()->InOutFileNameOfSelectedRow();
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a.mp3"));
+        list()->setCurrentItem(row(0));
+        form()->InOutFileNameOfSelectedRow();
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a.aif"));
+        QCOMPARE(JobInputFolder, (dir.path() + QLatin1Char('/')).toLocal8Bit());
+        form()->rbWAVOutput->setChecked(true);
     }
 
     void muxFileIsOneRowForItsWholeInput()
