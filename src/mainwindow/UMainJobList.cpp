@@ -201,7 +201,7 @@ QTreeWidgetItem *TMainForm::AddJobRow(const QString &FileName, const QString &de
     row->setData(jcDuration, RowSecondsRole, seconds);
     InputListView->addTopLevelItem(row);
     ListDuration += seconds;
-    RecountTotalDuration();
+    TotalDuration += seconds;
     return row;
 }
 
