@@ -116,6 +116,16 @@ QString UniquePath(const QString &wantedPath, const std::function<bool(const QSt
     }
 }
 
+// The selected row: the first selected one in list order, as the command-line builder takes it.
+QTreeWidgetItem *SelectedRow(const QTreeWidget *list)
+{
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        if (list->topLevelItem(i)->isSelected())
+            return list->topLevelItem(i);
+    }
+    return nullptr;
+}
+
 // The text MediaInfo gives for one field.
 QString MediaInfoText(void *handle, MediaInfo_stream_C kind, const char *parameter)
 {
@@ -716,16 +726,16 @@ void TMainForm::InOutFileName(const QByteArray &Path)
 
 void TMainForm::InOutFileNameOfSelectedRow()
 {
-    QTreeWidgetItem *row = InputListView->currentItem();
-    if (!row || !row->isSelected())
+    QTreeWidgetItem *row = SelectedRow(InputListView);
+    if (!row)
         return;
     InOutFileName(row->text(jcInputPath).toLocal8Bit());
 }
 
 void TMainForm::Save1Click()
 {
-    QTreeWidgetItem *row = InputListView->currentItem();
-    if (InputListView->topLevelItemCount() == 0 || !row || !row->isSelected())
+    QTreeWidgetItem *row = SelectedRow(InputListView);
+    if (!row)
         return;
 
     const NamingChoice choice = CurrentNamingChoice(this);
