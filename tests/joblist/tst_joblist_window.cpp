@@ -154,6 +154,10 @@ private slots:
             << "audio/ac3_48k_5ch1_384k.ac3" << "movie.ac3" << "AC3 - 6 Ch - 384 kbps - 48000 hz - 00:00:00" << false;
         QTest::newRow("stereo AC-3 shows 2")
             << "audio/ac3_44k_stereo_96k.ac3" << "Song.AC3" << "AC3 - 2 Ch - 96 kbps - 44100 hz - 00:00:00" << false;
+        QTest::newRow("5.1 DTS shows 6")
+            << "audio/dts_44k_5ch1.dts" << "film.dts" << "DTS - 6 Ch - 1411 kbps - 44100 hz - 00:00:00" << false;
+        QTest::newRow("stereo DTS")
+            << "audio/dts_48k_stereo.dts" << "film2.dts" << "DTS - 2 Ch - 1411 kbps - 48000 hz - 00:00:00" << false;
         QTest::newRow("mp3") << "audio/mp3_cbr128_stereo.mp3" << "a.mp3"
                              << "MP3 - Joint Stereo - 128 kbps - 44100 hz - 00:00:00" << false;
         QTest::newRow("mp1 through the dialog is MPEG audio")
