@@ -551,8 +551,9 @@ void TMainForm::AddDirClick()
     ShowListDuration();
     RecountTotalDuration();
     // New rows get their output names at once, so that a batch started now writes named files.
+    // (The delay and input options are left as the user set them.)
     if (InputListView->topLevelItemCount() > before)
-        RefreshFirstRow();
+        InOutFileName(InputListView->topLevelItem(0)->text(jcFilename).toLocal8Bit());
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent *event)

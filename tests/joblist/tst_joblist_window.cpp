@@ -393,9 +393,14 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("sub"));
         copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "sub/c.wav");
 
+        form()->chOTADelay->setChecked(true);
+        form()->edOTADelay->setText(QStringLiteral("40"));
         TMainForm::OpenDirDialogHook = [&](QWidget *) { return dir.path(); };
         form()->AddDirClick();
         QCOMPARE(rows(), 3);
+        // The delay the user set stays.
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("40"));
+        QVERIFY(form()->chOTADelay->isChecked());
         QCOMPARE(row(0)->text(jcFilename), QStringLiteral("a.ac3"));
         QCOMPARE(row(1)->text(jcFilename), QStringLiteral("b.wav"));
         QCOMPARE(row(2)->text(jcFilename), QStringLiteral("E.MP3"));
