@@ -764,8 +764,10 @@ void TMainForm::Save1Click()
     }
 
     // The proposal holds even when the user cancels.
-    row->setText(jcOutputPath, FolderPart(SaveDialog1FileName));
-    row->setText(jcOutputFilename, FileNamePart(SaveDialog1FileName));
+    if (!SaveDialog1FileName.isEmpty()) {
+        row->setText(jcOutputPath, FolderPart(SaveDialog1FileName));
+        row->setText(jcOutputFilename, FileNamePart(SaveDialog1FileName));
+    }
 
     const QString suffix = filter.DefaultExt.mid(1);
     QString chosen;
