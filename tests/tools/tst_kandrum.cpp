@@ -188,6 +188,14 @@ TEST(Kandrum, EncoderSwitchesReachTheStream)
     adts.read(reinterpret_cast<char *>(head), 2);
     EXPECT_EQ(head[0], 0xFF);
     EXPECT_EQ(head[1] & 0x08, 0x08);
+    // The input's tags go along, except where -noid3 asks for none.
+    for (std::string name : {"t.mp3", "t.ogg"}) {
+        std::string block = name == "t.mp3" ? " -lame( -b 128 )" : " -ogg( -q 0.2 )";
+        ASSERT_EQ(Kandrum(Core(in, tmp.path(name)) + block).exitCode, 0);
+        EXPECT_EQ(Tag(tmp.path(name), "title"), "Zolvane tone") << name;
+        ASSERT_EQ(Kandrum(Core(in, tmp.path(name), "-noid3") + block).exitCode, 0);
+        EXPECT_EQ(Tag(tmp.path(name), "title"), "") << name;
+    }
     // The constant bit rate asked for is the stream's.
     ASSERT_EQ(Kandrum(Core(in, tmp.path("c.mp2")) + " -toolame( -b 160 )").exitCode, 0);
     EXPECT_EQ(Probe(tmp.path("c.mp2"))["bit_rate"], "160000");
