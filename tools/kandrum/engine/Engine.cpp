@@ -153,13 +153,17 @@ void OutputFile::Commit()
         // Linked under a passing name first, then renamed over any older file in one step.
         std::string passing = finalPath_ + ".part" + std::to_string(getpid());
         unlink(passing.c_str());
-        if (linkat(AT_FDCWD, ioPath_.c_str(), AT_FDCWD, passing.c_str(), AT_SYMLINK_FOLLOW) != 0)
-            throw JobError("cannot create the output file \"" + finalPath_ + "\": " + std::strerror(errno));
-        if (rename(passing.c_str(), finalPath_.c_str()) != 0) {
-            int err = errno;
+        int slot = RegisterPending(passing);
+        bool linked = linkat(AT_FDCWD, ioPath_.c_str(), AT_FDCWD, passing.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        int err = errno;
+        if (linked && rename(passing.c_str(), finalPath_.c_str()) != 0) {
+            err = errno;
             unlink(passing.c_str());
-            throw JobError("cannot create the output file \"" + finalPath_ + "\": " + std::strerror(err));
+            linked = false;
         }
+        ReleasePending(slot);
+        if (!linked)
+            throw JobError("cannot create the output file \"" + finalPath_ + "\": " + std::strerror(err));
     } else {
         if (rename(ioPath_.c_str(), finalPath_.c_str()) != 0)
             throw JobError("cannot create the output file \"" + finalPath_ + "\": " + std::strerror(errno));
