@@ -405,3 +405,32 @@ TEST(TranscoderFolder, HoldsTheTranscoderAndEveryHelperFile)
         EXPECT_TRUE(Exists(dir + "/" + f)) << f;
     EXPECT_EQ(access(AudX().c_str(), X_OK), 0);
 }
+
+TEST(Kandrum, EqualiserPresetShapesTheSound)
+{
+    TempDir tmp;
+    const std::string in = Fixture("six.ac3");
+    // The flat preset beside the transcoder, found by its bare name.
+    ASSERT_EQ(Kandrum(Core(in, tmp.path("flat.wav")) + " -shibatch( -eq Sample.eq )").exitCode, 0);
+    std::string loud = tmp.path("loud preset.eq");
+    {
+        std::ofstream p(loud);
+        p << "# every band up by 6 dB\n";
+        for (int i = 0; i < 18; ++i)
+            p << "6 ";
+        p << "\n";
+    }
+    ASSERT_EQ(Kandrum(Core(in, tmp.path("loud.wav")) + " -shibatch( -eq " + loud + " )").exitCode, 0);
+    double flat = WavPeak(tmp.path("flat.wav")), louder = WavPeak(tmp.path("loud.wav"));
+    ASSERT_GT(flat, 0.01);
+    ASSERT_EQ(Kandrum(Core(in, tmp.path("plain.wav"))).exitCode, 0);
+    EXPECT_NEAR(flat, WavPeak(tmp.path("plain.wav")), 0.005) << "a flat preset leaves the sound as it is";
+    EXPECT_NEAR(louder / flat, 2.0, 0.3);
+
+    std::string shortPreset = tmp.path("short.eq");
+    std::ofstream(shortPreset) << "1 2 3\n";
+    Result r = Kandrum(Core(in, tmp.path("x.wav")) + " -shibatch( -eq " + shortPreset + " )");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(HasErrorLine(r, "18 band gains")) << r.output;
+    EXPECT_FALSE(Exists(tmp.path("x.wav")));
+}

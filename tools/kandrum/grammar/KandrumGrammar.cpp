@@ -391,12 +391,13 @@ PluginBlock ParsePlugin(Block &b)
     PluginBlock p;
     while (!b.atEnd()) {
         std::string sw = b.next();
-        if (sw == "-name")
-            p.dllName = b.value(sw);
-        else if (sw == "-func")
-            p.function = b.value(sw);
-        else
+        if (sw != "-name" && sw != "-func")
             b.unknown(sw);
+        // The names are written unquoted: a path with blanks arrives as several words.
+        std::string v = b.value(sw);
+        while (!b.atEnd() && b.peek() != "-name" && b.peek() != "-func")
+            v += " " + b.nextAllowRepeat();
+        (sw == "-name" ? p.dllName : p.function) = v;
     }
     return p;
 }
