@@ -434,3 +434,19 @@ TEST(Kandrum, EqualiserPresetShapesTheSound)
     EXPECT_TRUE(HasErrorLine(r, "18 band gains")) << r.output;
     EXPECT_FALSE(Exists(tmp.path("x.wav")));
 }
+
+TEST(Kandrum, DialogueNormalisationFollowsTheAc3DialogueLevel)
+{
+    TempDir tmp;
+    // Dialogue at -20 dBFS is brought to the -31 dBFS reference: 11 dB down.
+    const std::string in = Fixture("dialnorm20.ac3");
+    ASSERT_EQ(Kandrum(Core(in, tmp.path("plain.wav"))).exitCode, 0);
+    ASSERT_EQ(Kandrum(Core(in, tmp.path("dnr.wav")) + " -azid( -n1 )").exitCode, 0);
+    double plain = WavPeak(tmp.path("plain.wav"));
+    ASSERT_GT(plain, 0.01);
+    EXPECT_NEAR(WavPeak(tmp.path("dnr.wav")) / plain, std::pow(10.0, -11 / 20.0), 0.02);
+    // At the reference level already (31): nothing changes.
+    ASSERT_EQ(Kandrum(Core(Fixture("six.ac3"), tmp.path("ref.wav")) + " -azid( -n1 )").exitCode, 0);
+    ASSERT_EQ(Kandrum(Core(Fixture("six.ac3"), tmp.path("ref0.wav"))).exitCode, 0);
+    EXPECT_NEAR(WavPeak(tmp.path("ref.wav")), WavPeak(tmp.path("ref0.wav")), 0.002);
+}
