@@ -40,6 +40,8 @@ bool SameTextAscii(std::string_view A, std::string_view B)
 bool ParseDecimal(std::string_view Text, int32_t &Value)
 {
     std::size_t I = 0;
+    while (I < Text.size() && Text[I] == ' ')
+        ++I;
     bool Negative = false;
     if (I < Text.size() && (Text[I] == '+' || Text[I] == '-')) {
         Negative = Text[I] == '-';

@@ -21,7 +21,8 @@ std::string TrimBoth(std::string_view Text);
 // Compares two texts with the letters A to Z taken without regard to case.
 bool SameTextAscii(std::string_view A, std::string_view B);
 
-// A whole decimal number: an optional sign and one or more digits, nothing else,
+// A whole decimal number: leading blanks, an optional sign and one or more digits,
+// nothing else,
 // within the 32-bit range. False (and Value untouched) otherwise.
 bool ParseDecimal(std::string_view Text, int32_t &Value);
 

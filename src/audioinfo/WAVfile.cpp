@@ -68,7 +68,10 @@ bool TWAVfile::ReadFromFile(const std::string &fileName)
                 return false;
             std::uint32_t size = GetLE32(chunk + 4);
             if (std::memcmp(chunk, "data", 4) == 0) {
-                audioSize = size;
+                // A writer that could not seek back (output to a pipe) leaves a placeholder
+                // size such as 0xFFFFFFFF: count only the audio that the file holds.
+                const std::int64_t held = length - (pos + 8);
+                audioSize = std::int64_t(size) > held ? std::uint32_t(held) : size;
                 headerSize = std::uint32_t(pos + 8);
                 break;
             }

@@ -25,7 +25,7 @@ public:
     std::uint32_t BytesPerSecond() const { return FBytesPerSecond; }
     std::uint16_t BlockAlign() const { return FBlockAlign; }
     std::uint8_t BitsPerSample() const { return FBitsPerSample; }
-    // Sample frames in the "data" chunk.
+    // Sample frames in the "data" chunk (as far as the file holds it).
     std::uint32_t SampleNumber() const { return FSampleNumber; }
     // Offset of the first audio byte (just past the "data" chunk's header), at most FileSize.
     std::uint32_t HeaderSize() const { return FHeaderSize; }

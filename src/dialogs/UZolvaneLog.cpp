@@ -2,6 +2,7 @@
 #include "ui_TZolvaneLog.h"
 
 #include "DialogSupport.h"
+#include "URessources.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -13,26 +14,10 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QSaveFile>
-#include <QStyle>
 
 TZolvaneLog *ZolvaneLog = nullptr;
 
 namespace {
-
-QIcon RowIcon(int imageIndex)
-{
-    QStyle *style = QApplication::style();
-    switch (imageIndex) {
-    case 0:
-        return style->standardIcon(QStyle::SP_MessageBoxInformation);
-    case 1:
-        return style->standardIcon(QStyle::SP_MessageBoxCritical);
-    case 3:
-        return style->standardIcon(QStyle::SP_MessageBoxWarning);
-    default:
-        return QIcon();
-    }
-}
 
 void ShowMessage(QWidget *parent, QMessageBox::Icon icon, const QString &caption, const QString &text)
 {
@@ -70,9 +55,16 @@ TZolvaneLog::TZolvaneLog(QWidget *parent)
     // The shortcuts act wherever the focus is inside the window.
     for (QAction *action : {ui->Cut1, ui->Copy1, ui->Delete1, ui->SelectAll1})
         action->setShortcutContext(Qt::WindowShortcut);
+
+    // The log-line entry adds its rows here.
+    SetLogListView(list);
 }
 
-TZolvaneLog::~TZolvaneLog() = default;
+TZolvaneLog::~TZolvaneLog()
+{
+    if (LogListView() == ui->ListView1)
+        SetLogListView(nullptr);
+}
 
 QList<TLogRow> TZolvaneLog::RowsOfList(const QTreeWidget *list)
 {
@@ -108,7 +100,7 @@ void TZolvaneLog::SetListRows(QTreeWidget *list, const QList<TLogRow> &rows)
     for (const TLogRow &row : rows) {
         auto *item = new QTreeWidgetItem;
         item->setText(0, QString::fromLocal8Bit(row.Caption));
-        item->setIcon(0, RowIcon(row.ImageIndex));
+        item->setIcon(0, LogIcon(row.ImageIndex));
         item->setData(0, ImageIndexRole, row.ImageIndex);
         item->setData(0, SubItemCountRole, int(row.SubItems.size()));
         QList<QByteArray> raw{row.Caption};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LogWindowFile.h"
+#include "URessources.h"
 
 #include <QMainWindow>
 
@@ -20,7 +21,7 @@ public:
     ~TZolvaneLog() override;
 
     // Data kept on column 0 of each row besides its texts.
-    static constexpr int ImageIndexRole = Qt::UserRole;     // the row's image index
+    static constexpr int ImageIndexRole = LogImageIndexRole; // the row's image index
     static constexpr int SubItemCountRole = Qt::UserRole + 1; // rows loaded from a file
     static constexpr int RawTextsRole = Qt::UserRole + 2;   // the 8-bit texts a row was loaded with
 

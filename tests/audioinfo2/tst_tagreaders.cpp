@@ -215,6 +215,14 @@ TEST(ID3v1, NoTagShortFileAndMissingFile)
     EXPECT_FALSE(Tag.Exists());
     EXPECT_FALSE(Tag.ReadFromFile(Dir.PathOf("missing.mp3")));
     EXPECT_FALSE(Tag.ReadFromFile(Dir.PathOf(""))); // a folder
+
+    // A tag with no room for a Lyrics3 trailer in front of it: the read fails at the
+    // trailer, and what was read of the tag stays.
+    Bytes TagOnly = Audio(10);
+    Append(TagOnly, ID3v1Tag());
+    EXPECT_FALSE(Tag.ReadFromFile(Dir.Write("tagonly.mp3", TagOnly)));
+    EXPECT_TRUE(Tag.Exists());
+    EXPECT_EQ(Tag.Title(), "Title");
 }
 
 TEST(ID3v1, Lyrics3BlockSizes)

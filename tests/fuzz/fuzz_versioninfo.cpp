@@ -1,5 +1,5 @@
 // Fuzzes the version-resource reader of PE files: any bytes, no read outside them, no crash.
-// fuzz-extra-source: src/services/PEVersionResource.cpp
+// Built with src/services/PEVersionResource.cpp (plain C++, no Qt), named in tests/fuzz/CMakeLists.txt.
 
 #include "PEVersionResource.h"
 

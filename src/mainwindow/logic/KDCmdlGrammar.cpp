@@ -73,7 +73,8 @@ QByteArray programToken(const KDCmdlSnapshot &s)
 {
     if (s.edKandrum.isEmpty())
         return QByteArrayLiteral("\"Kandrum.exe\"");
-    return quoted(s.edKandrum.toLocal8Bit());
+    // The program name is split without escapes: its text stands as typed.
+    return '"' + s.edKandrum.toLocal8Bit() + '"';
 }
 
 QByteArray outputModeArg(const KDCmdlSnapshot &s)
@@ -402,7 +403,7 @@ QString KDCmdlAudXCommand(const KDCmdlSnapshot &s)
     QByteArray folder = s.AudXFolder;
     if (!folder.isEmpty() && !folder.endsWith('/'))
         folder += '/';
-    QByteArray c = quoted(folder + "audx.exe");
+    QByteArray c = '"' + folder + "audx.exe\"";
     static const char *const modes[] = {" STRQ", " STDQ", " HGHQ", " SPBQ"};
     if (s.cbMode >= 0 && s.cbMode < 4)
         c += modes[s.cbMode];

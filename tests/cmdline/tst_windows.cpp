@@ -1,0 +1,68 @@
+// The builder against the program's own windows: every control it reads is there.
+
+#include "JobRow.h"
+#include "KDCmdlGather.h"
+#include "ZolvaneApp.h"
+
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+QWidget *mainWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qstrcmp(w->metaObject()->className(), "TMainForm") == 0)
+            return w;
+    return nullptr;
+}
+
+} // namespace
+
+class TestCmdlineWindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { CreateZolvaneWindows(); }
+    void cleanupTestCase() { DestroyZolvaneWindows(); }
+
+    void everyControlReadIsFound_data()
+    {
+        QTest::addColumn<QString>("page");
+        for (const char *page : {"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5",
+                                 "TabSheet6", "TabSheet7", "LosslessTab"})
+            QTest::newRow(page) << QString::fromLatin1(page);
+    }
+
+    void everyControlReadIsFound()
+    {
+        QFETCH(QString, page);
+        QWidget *main = mainWindow();
+        QVERIFY(main);
+        auto *pages = main->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+        QVERIFY(pages);
+        auto *sheet = pages->findChild<QWidget *>(page);
+        QVERIFY(sheet);
+        pages->setCurrentWidget(sheet);
+
+        // With the list empty and with a selected row.
+        KDCmdlRun();
+        QCOMPARE(KDCmdlMissingControls().join(QLatin1Char(' ')), QString());
+        auto *list = main->findChild<QTreeWidget *>(QStringLiteral("InputListView"));
+        QVERIFY(list);
+        auto *row = new QTreeWidgetItem(list);
+        row->setText(jcInputPath, QStringLiteral("/in/"));
+        row->setText(jcFilename, QStringLiteral("a.ac3"));
+        row->setText(jcOutputPath, QStringLiteral("/in/"));
+        row->setText(jcOutputFilename, QStringLiteral("a.out"));
+        row->setSelected(true);
+        KDCmdlRun();
+        QCOMPARE(KDCmdlMissingControls().join(QLatin1Char(' ')), QString());
+        QVERIFY(row->text(jcCmd).contains(QLatin1String("-core( -input \"/in/a.ac3\"")));
+        delete row;
+    }
+};
+
+QTEST_MAIN(TestCmdlineWindows)
+#include "tst_windows.moc"
