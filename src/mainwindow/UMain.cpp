@@ -111,6 +111,7 @@ TMainForm::TMainForm(QWidget *parent)
     }
 
     ConnectMenus();
+    ConnectJobList();
     ConnectOptionControlsToKDCmdl();
     FormCreate();
 }
@@ -261,12 +262,7 @@ void TMainForm::FormCreate()
     SetHintHidePause(10000);
     // 4. Files dropped from the file manager are taken by the job list.
     setAcceptDrops(true);
-    // 5. The audio readers live as long as the window.
-    AC3Info = std::make_unique<TAC3>();
-    WAVInfo = std::make_unique<TWAVfile>();
-    MPEGInfo = std::make_unique<TMPEGaudio>();
-    VorbisInfo = std::make_unique<TOggVorbis>();
-    DTSInfo = std::make_unique<TDTS>();
+    // 5. The five audio readers were created with the job list (ConnectJobList) for the whole run.
     // 6.
     LanguageFolder = (ProgramFolder() + QStringLiteral("lang/")).toLocal8Bit();
     // 7. Fit the window to the screen.
