@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libmediainfo-dev
   # the stand-in transcoder works with the FFmpeg libraries
-  libavformat-dev libavcodec-dev libavfilter-dev libswresample-dev libavutil-dev
+  libavformat-dev libavcodec-dev libavfilter-dev libswresample-dev libavutil-dev libmp3lame-dev
   # fixtures, checks and screenshots
   ffmpeg sox mediainfo xvfb xauth imagemagick fonts-dejavu-core
   # fuzzing
