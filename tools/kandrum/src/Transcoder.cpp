@@ -573,7 +573,10 @@ private:
     {
         int err = avcodec_send_frame(enc_, frame);
         if (err < 0)
-            throw JobError("encoding failed: " + AvErrorText(err));
+            throw JobError("the encoder \"" + s_.codec + "\" failed at " + std::to_string(s_.rate) + " Hz, " +
+                           std::to_string(layout_.nb_channels) + " channels" +
+                           (s_.bitRate > 0 ? ", " + std::to_string(s_.bitRate / 1000) + " kbit/s" : std::string()) +
+                           ": " + AvErrorText(err));
         for (;;) {
             err = avcodec_receive_packet(enc_, pkt_);
             if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
@@ -717,6 +720,9 @@ public:
 };
 
 // ---- the job -------------------------------------------------------------------
+
+// The AC-3 encoder needs at least this much for six channels.
+constexpr int kMinAc3SixChannelKbps = 48;
 
 int TargetChannels(const KandrumCommand &cmd, int chainChannels)
 {
@@ -887,6 +893,8 @@ Outputs MakeOutputs(const KandrumCommand &cmd, const Chain &chain, AVDictionary 
             static const int rates[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 448, 512,
                                         576, 640};
             double want = 32 + *e.quality * (640 - 32) / 1023.0;
+            if (e.sixChannels)
+                want = std::max(want, double(kMinAc3SixChannelKbps));
             kbps = 640;
             for (int r : rates)
                 if (r >= want) {
@@ -1018,6 +1026,10 @@ void CheckCommand(const KandrumCommand &cmd)
         refuse(e.kind == EncoderKind::WinampAac ? "-mpeg2" : "--mpeg-vers 2");
     if (e.hintForStreaming && aacMuxer != "mp4")
         refuse("-hintforstreaming");
+    if ((e.kind == EncoderKind::Ac3Enc || e.kind == EncoderKind::Aften) && e.sixChannels &&
+        e.rateMode == RateMode::Cbr && e.bitrateKbps < kMinAc3SixChannelKbps)
+        throw JobError("block \"" + e.blockName + "\" asks for " + std::to_string(e.bitrateKbps) +
+                       " kbit/s: AC-3 needs at least " + std::to_string(kMinAc3SixChannelKbps) + " kbit/s for 5.1", 1);
     if (e.framesPerPacket && *e.framesPerPacket > 8)
         refuse("--nframes " + std::to_string(*e.framesPerPacket));
 }
