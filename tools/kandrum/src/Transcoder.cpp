@@ -910,6 +910,13 @@ Outputs MakeOutputs(const KandrumCommand &cmd, const Chain &chain, AVDictionary 
     case EncoderKind::Mp2Enc: {
         s.codec = "libtwolame";
         s.muxer = "mp2";
+        // The bit rates MPEG audio layer II allows for one and for two channels.
+        if (channels == 1 && e.bitrateKbps > 192)
+            throw JobError("block \"" + e.blockName + "\" asks for " + std::to_string(e.bitrateKbps) +
+                           " kbit/s: MPEG audio layer II allows at most 192 kbit/s in mono", 1);
+        if (channels == 2 && (e.bitrateKbps == 32 || e.bitrateKbps == 48 || e.bitrateKbps == 56 || e.bitrateKbps == 80))
+            throw JobError("block \"" + e.blockName + "\" asks for " + std::to_string(e.bitrateKbps) +
+                           " kbit/s: MPEG audio layer II does not allow it for two channels", 1);
         s.bitRate = int64_t(e.bitrateKbps) * 1000;
         static const std::pair<char, const char *> modes[] = {
             {'s', "stereo"}, {'d', "dual_channel"}, {'j', "joint_stereo"}, {'m', "mono"}};
