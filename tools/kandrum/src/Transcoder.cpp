@@ -1013,8 +1013,9 @@ void RunPass(const KandrumCommand &cmd, const std::string &desc, Sink &sink, Rep
 void CheckCommand(const KandrumCommand &cmd)
 {
     if (cmd.plugin) {
-        std::string name = cmd.plugin->dllName.empty() ? cmd.plugin->function : cmd.plugin->dllName;
-        throw JobError("plug-in \"" + name + "\" cannot be loaded: Windows DLL plug-ins do not run here", 4);
+        if (cmd.plugin->dllName.empty())
+            throw JobError("block \"-plugin(\" names no plug-in DLL; Windows DLL plug-ins do not run here anyway", 4);
+        throw JobError("plug-in \"" + cmd.plugin->dllName + "\" cannot be loaded: Windows DLL plug-ins do not run here", 4);
     }
     if (!cmd.encoder)
         return;
