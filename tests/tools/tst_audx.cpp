@@ -57,6 +57,15 @@ TEST(AudX, WithoutAnOutputWritesBesideTheInput)
     }
     ASSERT_EQ(toolrun::Run(AudX(), {"STDQ", in}).exitCode, 0);
     EXPECT_EQ(Probe(tmp.path("film.mp3"))["codec_name"], "mp3");
+    // The command names the input with its extension lower-cased: "Film.AC3" is found.
+    std::string upper = tmp.path("Film.AC3");
+    {
+        std::ifstream src(Fixture("six.ac3"), std::ios::binary);
+        std::ofstream dst(upper, std::ios::binary);
+        dst << src.rdbuf();
+    }
+    ASSERT_EQ(toolrun::Run(AudX(), {"STDQ", tmp.path("Film.ac3")}).exitCode, 0);
+    EXPECT_EQ(Probe(tmp.path("Film.mp3"))["codec_name"], "mp3");
     // The six mono files of a mux file are six channels as well.
     ASSERT_EQ(toolrun::Run(AudX(), {"STRQ", Fixture("six.mux"), tmp.path("mux.mp3")}).exitCode, 0);
 }

@@ -70,6 +70,9 @@ TEST(Kandrum, RefusesWhatItCannotDoWithAnErrorLineAndExitCode)
         {Core(in, tmp.path("out.m4a")) + " -kdn( -exe faac.exe -q 100 -mp4 --mpeg-vers 2 )", "--mpeg-vers 2"},
         {Core(in, tmp.path("out.aac")) + " -kdn( -exe faac.exe -q 100 --obj-type SSR )", "SSR"},
         {Core(in, out) + " -lame( -b 128 ) -soundtouch( -tempo 10 ) -ssrc( --rate 8000 )", "must stand before"},
+        {Core(in, tmp.path("out.ac3")) + " -ac3enc( -b 32 -6ch )", "at least 48 kbit/s for 5.1"},
+        {Core(in, tmp.path("out.mp2")) + " -toolame( -m m -b 320 )", "at most 192 kbit/s in mono"},
+        {Core(in, tmp.path("out.mp2")) + " -mp2enc( -m s -b 80 )", "does not allow it for two channels"},
         {Core(in, out) + " -split( -end 0 ) -lame( -b 128 )", "no audio"},
         {Core(in, out) + " -split( -start 30 ) -lame( -b 128 )", "no audio"},
     };

@@ -58,6 +58,7 @@ TEST(KandrumGrammar, AcceptsWhatTheBuilderWrites)
         " -ota( -G 1 )",
         " -ogg( -q -0.200 )",
         " -ogg( -m 96 -b 128 -M 256 -6ch 1 )",
+        " -ogg( -m 0 -b 45 -M 0 )",
         " -split( -start 1.5 -end 4 )",
         " -split( -end 0.5 )",
         " -ssrc( --rate 22050 )",

@@ -51,7 +51,8 @@ int main(int argc, char **argv)
             q = &k;
     if (!q)
         return Usage(report, "unknown quality \"" + args[0] + "\"");
-    const std::string &input = args[1];
+    // The command writes the input's extension in lower case; the file may have it in capitals.
+    const std::string input = FindIgnoringCase(args[1]);
     std::string output = args.size() == 3 ? args[2] : ReplaceExtension(input, ".mp3");
     if (output.empty())
         return Usage(report, "no output file given");

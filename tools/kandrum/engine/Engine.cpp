@@ -5,7 +5,9 @@
 #include <cmath>
 #include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,6 +55,32 @@ bool FileExists(const std::string &path)
 {
     struct stat st;
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string FindIgnoringCase(const std::string &path)
+{
+    if (FileExists(path))
+        return path;
+    std::string folder = FolderOf(path);
+    std::string name = path.substr(folder.size());
+    DIR *d = opendir(folder.empty() ? "." : folder.c_str());
+    if (!d)
+        return path;
+    // Best: the same name with only the extension's case different; then any case.
+    std::string stem = ReplaceExtension(name, "");
+    std::vector<std::string> sameStem, anyCase;
+    while (dirent *e = readdir(d)) {
+        std::string candidate = e->d_name;
+        if (strcasecmp(candidate.c_str(), name.c_str()) != 0 || !FileExists(folder + candidate))
+            continue;
+        (candidate.compare(0, stem.size(), stem) == 0 ? sameStem : anyCase).push_back(folder + candidate);
+    }
+    closedir(d);
+    auto &matches = sameStem.empty() ? anyCase : sameStem;
+    if (matches.empty())
+        return path;
+    std::sort(matches.begin(), matches.end());
+    return matches.front();
 }
 
 std::string ProgramFolder()

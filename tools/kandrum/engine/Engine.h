@@ -31,6 +31,9 @@ std::string ReplaceExtension(const std::string &path, const std::string &ext);
 std::string FolderOf(const std::string &path);      // with the trailing '/', "" when none
 bool FileExists(const std::string &path);
 std::string ProgramFolder();                        // folder of the running executable
+// The path as given when that file exists; otherwise the file of its folder whose name
+// matches ignoring case (names written with a lower-cased extension); else the path as given.
+std::string FindIgnoringCase(const std::string &path);
 
 // Installs the handlers that remove unfinished outputs on SIGTERM, SIGINT and SIGHUP.
 void InstallStopHandlers();

@@ -55,16 +55,20 @@ Mp3Writer::Mp3Writer(const std::string &path, int rate, int channels, const Mp3O
             AVDictionaryEntry *e = av_dict_get(tags, key, nullptr, AV_DICT_IGNORE_SUFFIX);
             return e ? e->value : nullptr;
         };
-        bool any = false;
-        if (const char *v = tag("title")) { id3tag_set_title(gfp_, v); any = true; }
-        if (const char *v = tag("artist")) { id3tag_set_artist(gfp_, v); any = true; }
-        if (const char *v = tag("album")) { id3tag_set_album(gfp_, v); any = true; }
-        if (const char *v = tag("date")) { id3tag_set_year(gfp_, v); any = true; }
-        if (const char *v = tag("comment")) { id3tag_set_comment(gfp_, v); any = true; }
-        if (const char *v = tag("track")) { id3tag_set_track(gfp_, v); any = true; }
-        if (const char *v = tag("genre")) { id3tag_set_genre(gfp_, v); any = true; }
-        if (!any)
-            id3tag_init(gfp_);
+        if (const char *v = tag("title"))
+            id3tag_set_title(gfp_, v);
+        if (const char *v = tag("artist"))
+            id3tag_set_artist(gfp_, v);
+        if (const char *v = tag("album"))
+            id3tag_set_album(gfp_, v);
+        if (const char *v = tag("date"))
+            id3tag_set_year(gfp_, v);
+        if (const char *v = tag("comment"))
+            id3tag_set_comment(gfp_, v);
+        if (const char *v = tag("track"))
+            id3tag_set_track(gfp_, v);
+        if (const char *v = tag("genre"))
+            id3tag_set_genre(gfp_, v);
     }
     if (lame_init_params(gfp_) < 0)
         throw JobError("the MP3 encoder refuses these settings (rate " + std::to_string(rate) + " Hz, " +

@@ -564,7 +564,9 @@ void ParseOgg(Block &b, EncoderBlock &e)
         e.rateMode = RateMode::Cbr;
     else
         Fail("block \"-ogg(\" gives neither a quality nor a bit rate");
-    if (e.rateMode == RateMode::Abr && (e.minKbps > e.bitrateKbps || e.maxKbps < e.bitrateKbps))
+    // A minimum or maximum of 0 means none.
+    if (e.rateMode == RateMode::Abr &&
+        ((e.minKbps > 0 && e.minKbps > e.bitrateKbps) || (e.maxKbps > 0 && e.maxKbps < e.bitrateKbps)))
         Fail("block \"-ogg(\" has a nominal bit rate outside its minimum and maximum");
 }
 

@@ -573,7 +573,10 @@ private:
     {
         int err = avcodec_send_frame(enc_, frame);
         if (err < 0)
-            throw JobError("encoding failed: " + AvErrorText(err));
+            throw JobError("the encoder \"" + s_.codec + "\" failed at " + std::to_string(s_.rate) + " Hz, " +
+                           std::to_string(layout_.nb_channels) + " channels" +
+                           (s_.bitRate > 0 ? ", " + std::to_string(s_.bitRate / 1000) + " kbit/s" : std::string()) +
+                           ": " + AvErrorText(err));
         for (;;) {
             err = avcodec_receive_packet(enc_, pkt_);
             if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
@@ -717,6 +720,9 @@ public:
 };
 
 // ---- the job -------------------------------------------------------------------
+
+// The AC-3 encoder needs at least this much for six channels.
+constexpr int kMinAc3SixChannelKbps = 48;
 
 int TargetChannels(const KandrumCommand &cmd, int chainChannels)
 {
@@ -887,6 +893,8 @@ Outputs MakeOutputs(const KandrumCommand &cmd, const Chain &chain, AVDictionary 
             static const int rates[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 448, 512,
                                         576, 640};
             double want = 32 + *e.quality * (640 - 32) / 1023.0;
+            if (e.sixChannels)
+                want = std::max(want, double(kMinAc3SixChannelKbps));
             kbps = 640;
             for (int r : rates)
                 if (r >= want) {
@@ -902,6 +910,13 @@ Outputs MakeOutputs(const KandrumCommand &cmd, const Chain &chain, AVDictionary 
     case EncoderKind::Mp2Enc: {
         s.codec = "libtwolame";
         s.muxer = "mp2";
+        // The bit rates MPEG audio layer II allows for one and for two channels.
+        if (channels == 1 && e.bitrateKbps > 192)
+            throw JobError("block \"" + e.blockName + "\" asks for " + std::to_string(e.bitrateKbps) +
+                           " kbit/s: MPEG audio layer II allows at most 192 kbit/s in mono", 1);
+        if (channels == 2 && (e.bitrateKbps == 32 || e.bitrateKbps == 48 || e.bitrateKbps == 56 || e.bitrateKbps == 80))
+            throw JobError("block \"" + e.blockName + "\" asks for " + std::to_string(e.bitrateKbps) +
+                           " kbit/s: MPEG audio layer II does not allow it for two channels", 1);
         s.bitRate = int64_t(e.bitrateKbps) * 1000;
         static const std::pair<char, const char *> modes[] = {
             {'s', "stereo"}, {'d', "dual_channel"}, {'j', "joint_stereo"}, {'m', "mono"}};
@@ -998,8 +1013,9 @@ void RunPass(const KandrumCommand &cmd, const std::string &desc, Sink &sink, Rep
 void CheckCommand(const KandrumCommand &cmd)
 {
     if (cmd.plugin) {
-        std::string name = cmd.plugin->dllName.empty() ? cmd.plugin->function : cmd.plugin->dllName;
-        throw JobError("plug-in \"" + name + "\" cannot be loaded: Windows DLL plug-ins do not run here", 4);
+        if (cmd.plugin->dllName.empty())
+            throw JobError("block \"-plugin(\" names no plug-in DLL; Windows DLL plug-ins do not run here anyway", 4);
+        throw JobError("plug-in \"" + cmd.plugin->dllName + "\" cannot be loaded: Windows DLL plug-ins do not run here", 4);
     }
     if (!cmd.encoder)
         return;
@@ -1018,6 +1034,10 @@ void CheckCommand(const KandrumCommand &cmd)
         refuse(e.kind == EncoderKind::WinampAac ? "-mpeg2" : "--mpeg-vers 2");
     if (e.hintForStreaming && aacMuxer != "mp4")
         refuse("-hintforstreaming");
+    if ((e.kind == EncoderKind::Ac3Enc || e.kind == EncoderKind::Aften) && e.sixChannels &&
+        e.rateMode == RateMode::Cbr && e.bitrateKbps < kMinAc3SixChannelKbps)
+        throw JobError("block \"" + e.blockName + "\" asks for " + std::to_string(e.bitrateKbps) +
+                       " kbit/s: AC-3 needs at least " + std::to_string(kMinAc3SixChannelKbps) + " kbit/s for 5.1", 1);
     if (e.framesPerPacket && *e.framesPerPacket > 8)
         refuse("--nframes " + std::to_string(*e.framesPerPacket));
 }
