@@ -11,7 +11,7 @@ PACKAGES=(
   # the stand-in transcoder works with the FFmpeg libraries
   libavformat-dev libavcodec-dev libavfilter-dev libswresample-dev libavutil-dev libmp3lame-dev
   # fixtures, checks and screenshots
-  ffmpeg sox mediainfo xvfb xauth imagemagick fonts-dejavu-core
+  ffmpeg sox lame mediainfo xvfb xauth imagemagick fonts-dejavu-core
   # fuzzing
   clang libclang-rt-14-dev
 )
