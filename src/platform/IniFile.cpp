@@ -221,6 +221,13 @@ int TIniFile::ReadInteger(const QString &section, const QString &key, int defaul
     }
     if (text.isEmpty())
         return defaultValue;
+    // Only digits of the base may follow: a second sign, a blank or a second prefix is bad text.
+    for (const QChar c : text) {
+        const bool digit = (c >= u'0' && c <= u'9')
+            || (base == 16 && ((c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')));
+        if (!digit)
+            return defaultValue;
+    }
     bool ok = false;
     const qlonglong magnitude = text.toLongLong(&ok, base);
     if (!ok)
