@@ -123,6 +123,7 @@ TMainForm::TMainForm(QWidget *parent)
     }
 
     ConnectMenus();
+    ConnectJobList();
     ConnectOptionControlsToKDCmdl();
     FormCreate();
 }
@@ -273,8 +274,7 @@ void TMainForm::FormCreate()
     SetHintHidePause(10000);
     // 4. Files dropped from the file manager are taken by the job list.
     setAcceptDrops(true);
-    // 5. The five audio readers are created here for the whole run once they are part of the
-    //    program.
+    // 5. The five audio readers were created with the job list (ConnectJobList) for the whole run.
     // 6.
     LanguageFolder = (ProgramFolder() + QStringLiteral("lang/")).toLocal8Bit();
     // 7. Fit the window to the screen.

@@ -7,8 +7,21 @@
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
 
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
+class QLineEdit;
+class QTreeWidgetItem;
+class TAC3;
+class TDTS;
+class TMPEGaudio;
+class TOggVorbis;
+class TWAVfile;
 class QMenu;
 class QPainter;
 class QRect;
@@ -129,6 +142,85 @@ private:
     void WriteStartupReport();
 
     bool m_shown = false;
+
+    // ---- Job list: adding inputs, probing them, naming their outputs (UMainJobList.cpp) ------
+public:
+    // The five audio readers, created with the window and kept for the run.
+    std::shared_ptr<TAC3> AC3file;
+    std::shared_ptr<TWAVfile> WAVfile;
+    std::shared_ptr<TMPEGaudio> MPEGfile;
+    std::shared_ptr<TOggVorbis> OggVorbisfile;
+    std::shared_ptr<TDTS> DTSfile;
+
+    // Adds one input by its extension (lower case, with the dot); a file of 0 bytes or of an
+    // unknown extension adds nothing.
+    void AddFileTotheList(const QString &FileName, const QString &Ext);
+    // The probes: each adds a ticked row when its reader takes the file as valid.
+    void AddAC3(const QString &FileName);
+    void AddDTS(const QString &FileName);
+    void AddMp3(const QString &FileName);
+    void AddVorbis(const QString &FileName);
+    void AddWav(const QString &FileName);
+    void AddAVI(const QString &FileName);
+    // Reads a list file (".lst": one row per audio file it names) or a mux file (".mux": one row
+    // for the whole 5.1 input; read again for a row already in the list, it only adds its
+    // duration to ListDuration).
+    void OpenKDTFile(const QByteArray &FileName);
+    // Adapts the decoder and tempo options to the input type of the file name.
+    void WAVasInput(const QByteArray &FileName);
+    // Names the output of every selected or ticked row for the active page and engine, sets the
+    // job names and rebuilds the command line. Only the folder part of `Path` is used.
+    void InOutFileName(const QByteArray &Path);
+    // The output naming as the option pages redo it for the selected row: InOutFileName with the
+    // selected row's InputPath; nothing while no row is selected.
+    void InOutFileNameOfSelectedRow();
+    // Reads a delay such as "... DELAY -66ms.ac3" from a file name into the delay option.
+    void DetectDelay(const QByteArray &FileName, QLineEdit *DelayEdit);
+
+    // The dialogs of the job list, replaceable (tests set them; null means the toolkit's own).
+    // The open dialog: the filters and the preselected one in, the chosen files out.
+    static std::function<QStringList(QWidget *parent, const QStringList &filters, int selectedFilter)>
+        OpenDialog1Hook;
+    // The folder picker: the chosen folder, or empty when cancelled.
+    static std::function<QString(QWidget *parent)> OpenDirDialogHook;
+    // The save dialog: filters, proposed file name and default suffix in; the chosen file out,
+    // empty when cancelled.
+    static std::function<QString(QWidget *parent, const QStringList &filters, const QString &fileName,
+                                 const QString &defaultSuffix)>
+        SaveDialog1Hook;
+    // Message boxes with an OK button: `error` false for information, true for an error.
+    static std::function<void(QWidget *parent, const QString &text, bool error)> MessageHook;
+
+    // The row's whole duration in seconds (as its probe measured it).
+    static double RowSeconds(const QTreeWidgetItem *row);
+
+public slots:
+    void Open1Click();
+    void AddDirClick();
+    void Save1Click();
+    void ClearList2Click();
+    void Check1Click();
+    void CheckNone2Click();
+    void RemoveUnchecked2Click();
+    void InputListViewClick();
+    void InputListViewChange();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void ConnectJobList();
+    // The window's handler of dropped files: 8-bit names of at most 255 characters.
+    void WMDropFiles(const QList<QByteArray> &names);
+    QTreeWidgetItem *AddJobRow(const QString &FileName, const QString &description, double seconds);
+    void SetTempoControlsEnabled(bool enabled);
+    void ShowListDuration();
+    void RecountTotalDuration();
+    void RefreshFirstRow();
+    void EnableStart();
+    double ListDurationFromLabel() const;
+    void ShowMessage(const QString &text, bool error);
 };
 
 extern TMainForm *MainForm;

@@ -1,0 +1,51 @@
+// Times the job list on a folder of many small inputs: the folder add (every file probed into a
+// row), the output naming of all rows when every first-choice name already exists in the output
+// folder, and clearing the list. Run with QT_QPA_PLATFORM=offscreen; the count of files is the
+// first argument (default 2000).
+#include "JobRow.h"
+#include "UMain.h"
+#include "ZolvaneApp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? QByteArray(argv[1]).toInt() : 2000;
+    QTemporaryDir dir;
+    const QString source = QStringLiteral(ZOLVANE_FIXTURES_DIR "/audio/wav_sox_8k_stereo_s16.wav");
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("take%1").arg(i, 5, 10, QLatin1Char('0'));
+        QFile::copy(source, dir.filePath(name + QStringLiteral(".wav")));
+        // Earlier outputs: every job's first-choice name is taken.
+        QFile(dir.filePath(name + QStringLiteral(".mp3"))).open(QIODevice::WriteOnly);
+    }
+
+    CreateZolvaneWindows();
+    TMainForm::OpenDirDialogHook = [&](QWidget *) { return dir.path(); };
+    MainForm->PageControl1->setCurrentWidget(MainForm->TabSheet4);
+
+    QElapsedTimer timer;
+    timer.start();
+    MainForm->AddDirClick();
+    const qint64 addMs = timer.restart();
+    MainForm->InOutFileName(QByteArray());
+    const qint64 nameMs = timer.restart();
+    const int rows = MainForm->InputListView->topLevelItemCount();
+    const QString last = rows ? MainForm->InputListView->topLevelItem(rows - 1)->text(jcOutputFilename) : QString();
+    MainForm->ClearList2Click();
+    const qint64 clearMs = timer.restart();
+
+    std::printf("files %d, rows %d, last output %s\n", count, rows, qPrintable(last));
+    std::printf("folder add %lld ms, naming %lld ms, clear %lld ms\n", static_cast<long long>(addMs),
+                static_cast<long long>(nameMs), static_cast<long long>(clearMs));
+    TMainForm::OpenDirDialogHook = nullptr;
+    DestroyZolvaneWindows();
+    return rows == count ? 0 : 1;
+}

@@ -1,0 +1,802 @@
+// The job list of the main window: adding inputs (open dialog, folder, dropped files, list and
+// mux files), probing them into rows, the list's pop-up menu, the running durations, and the
+// naming of the outputs.
+
+#include "UMain.h"
+
+#include "JobListRules.h"
+#include "JobRow.h"
+#include "KDCmdlGrammar.h"
+#include "Paths.h"
+#include "UMainGlobals.h"
+
+#include "AC3.h"
+#include "DTS.h"
+#include "MPEGaudio.h"
+#include "OggVorbis.h"
+#include "WAVfile.h"
+
+#include "LanguageStrings.h"
+#include "URessources.h"
+
+#include "UAdvanced.h"
+#include "UFileLstWriter.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSet>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include <cstddef>
+#include <MediaInfoDLL/MediaInfoDLL_Static.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+std::function<QStringList(QWidget *, const QStringList &, int)> TMainForm::OpenDialog1Hook;
+std::function<QString(QWidget *)> TMainForm::OpenDirDialogHook;
+std::function<QString(QWidget *, const QStringList &, const QString &, const QString &)>
+    TMainForm::SaveDialog1Hook;
+std::function<void(QWidget *, const QString &, bool)> TMainForm::MessageHook;
+
+namespace {
+
+// Item data role of the Duration column that keeps the unrounded seconds of a row.
+constexpr int RowSecondsRole = Qt::UserRole + 1;
+
+// The longest dropped file name the window takes (8-bit characters).
+constexpr qsizetype MaxDroppedNameLength = 255;
+
+std::string LocalPath(const QString &path)
+{
+    return path.toLocal8Bit().toStdString();
+}
+
+QString Lower(const QString &s)
+{
+    return s.toLower();
+}
+
+QWidget *AdvancedControl(const char *name)
+{
+    return AdvancedSet ? AdvancedSet->findChild<QWidget *>(QLatin1String(name)) : nullptr;
+}
+
+// Unticks a check box when it is ticked; its own handler runs through the toggle.
+void Untick(QAbstractButton *box)
+{
+    if (box && box->isChecked())
+        box->setChecked(false);
+}
+
+void UntickAdvanced(const char *name)
+{
+    Untick(qobject_cast<QAbstractButton *>(AdvancedControl(name)));
+}
+
+// The encoder controls that decide an output name, read from the window.
+NamingChoice CurrentNamingChoice(const TMainForm *form)
+{
+    NamingChoice choice;
+    if (QWidget *page = form->PageControl1->currentWidget())
+        choice.Page = KDPageFromName(page->objectName());
+    choice.AACEngine = form->cbAACEncEngine->currentIndex();
+    if (auto *box = form->findChild<QCheckBox *>(QStringLiteral("chAACtoMP4")))
+        choice.FAACToMP4 = box->isChecked();
+    choice.AIFFOutput = form->rbAIFFOutput->isChecked();
+    return choice;
+}
+
+// name + "_" + N + extension for the first N from 1 on that `isTaken` does not refuse; the name
+// itself when it is free.
+QString UniquePath(const QString &wantedPath, const std::function<bool(const QString &)> &isTaken)
+{
+    if (!isTaken(wantedPath))
+        return wantedPath;
+    const QString ext = ExtractFileExt(wantedPath);
+    const QString stem = wantedPath.left(wantedPath.size() - ext.size()) + QLatin1Char('_');
+    for (int n = 1;; ++n) {
+        const QString candidate = stem + QString::number(n) + ext;
+        if (!isTaken(candidate) || n == std::numeric_limits<int>::max())
+            return candidate;
+    }
+}
+
+// The text MediaInfo gives for one field.
+QString MediaInfoText(void *handle, MediaInfo_stream_C kind, const char *parameter)
+{
+    const char *text = MediaInfo_Get(handle, kind, 0, parameter, MediaInfo_Info_Text, MediaInfo_Info_Name);
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+// The codec of the first audio stream. Libraries that no longer fill "Codec/String" give the
+// format, its version and its layer instead, from which the same name is made for MPEG audio.
+QString MediaInfoCodec(void *handle)
+{
+    const QString codec = MediaInfoText(handle, MediaInfo_Stream_Audio, "Codec/String");
+    if (!codec.isEmpty())
+        return codec;
+    const QString format = MediaInfoText(handle, MediaInfo_Stream_Audio, "Format");
+    if (format == QLatin1String("MPEG Audio")) {
+        QString version = MediaInfoText(handle, MediaInfo_Stream_Audio, "Format_Version");
+        QString layer = MediaInfoText(handle, MediaInfo_Stream_Audio, "Format_Profile");
+        version.remove(QStringLiteral("Version "));
+        layer.remove(QStringLiteral("Layer "));
+        if (!version.isEmpty() && !layer.isEmpty())
+            return QStringLiteral("MPEG-") + version + QStringLiteral(" Audio layer ") + layer;
+    }
+    return format;
+}
+
+} // namespace
+
+// ---- Set-up ----------------------------------------------------------------------------------
+
+void TMainForm::ConnectJobList()
+{
+    AC3file = std::make_shared<TAC3>();
+    WAVfile = std::make_shared<TWAVfile>();
+    MPEGfile = std::make_shared<TMPEGaudio>();
+    OggVorbisfile = std::make_shared<TOggVorbis>();
+    DTSfile = std::make_shared<TDTS>();
+
+    connect(Open1, &QAction::triggered, this, &TMainForm::Open1Click);
+    connect(AddDir, &QAction::triggered, this, &TMainForm::AddDirClick);
+    connect(Save1, &QAction::triggered, this, &TMainForm::Save1Click);
+    connect(ClearList2, &QAction::triggered, this, &TMainForm::ClearList2Click);
+    connect(Check1, &QAction::triggered, this, &TMainForm::Check1Click);
+    connect(CheckNone2, &QAction::triggered, this, &TMainForm::CheckNone2Click);
+    connect(RemoveUnchecked2, &QAction::triggered, this, &TMainForm::RemoveUnchecked2Click);
+    connect(InputListView, &QTreeWidget::itemClicked, this, &TMainForm::InputListViewClick);
+    connect(InputListView, &QTreeWidget::itemChanged, this, &TMainForm::InputListViewChange);
+}
+
+void TMainForm::ShowMessage(const QString &text, bool error)
+{
+    if (MessageHook) {
+        MessageHook(this, text, error);
+        return;
+    }
+    if (error)
+        QMessageBox::critical(this, QApplication::applicationDisplayName(), text);
+    else
+        QMessageBox::information(this, QApplication::applicationDisplayName(), text);
+}
+
+// ---- Rows and durations ----------------------------------------------------------------------
+
+double TMainForm::RowSeconds(const QTreeWidgetItem *row)
+{
+    if (!row)
+        return 0.0;
+    const QVariant seconds = row->data(jcDuration, RowSecondsRole);
+    return seconds.isValid() ? seconds.toDouble() : row->text(jcDuration).toDouble();
+}
+
+QTreeWidgetItem *TMainForm::AddJobRow(const QString &FileName, const QString &description, double seconds)
+{
+    auto *row = new QTreeWidgetItem;
+    row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    row->setCheckState(jcCheck, Qt::Checked);
+    const QString folder = FolderPart(FileName);
+    row->setText(jcInputPath, folder);
+    row->setText(jcOutputPath, folder);
+    row->setText(jcFilename, FileNamePart(FileName));
+    row->setText(jcDescription, description);
+    row->setText(jcDuration, QString::number(RoundedSeconds(seconds)));
+    row->setData(jcDuration, RowSecondsRole, seconds);
+    InputListView->addTopLevelItem(row);
+    ListDuration += seconds;
+    TotalDuration += seconds;
+    return row;
+}
+
+void TMainForm::RecountTotalDuration()
+{
+    double total = 0.0;
+    for (int i = 0; i < InputListView->topLevelItemCount(); ++i)
+        total += RowSeconds(InputListView->topLevelItem(i));
+    TotalDuration = total;
+}
+
+void TMainForm::ShowListDuration()
+{
+    // The whole seconds, truncated; the batch start reads the number back from here.
+    Label1->setText(QStringLiteral("Duration: ") + QString::number(qint64(std::trunc(ListDuration))));
+}
+
+double TMainForm::ListDurationFromLabel() const
+{
+    const QString caption = Label1->text();
+    const QString prefix = QStringLiteral("Duration: ");
+    if (!caption.startsWith(prefix))
+        return 0.0;
+    bool ok = false;
+    const qint64 seconds = caption.mid(prefix.size()).trimmed().toLongLong(&ok);
+    return ok ? double(seconds) : 0.0;
+}
+
+void TMainForm::SetTempoControlsEnabled(bool enabled)
+{
+    for (const char *name : {"chSoundTouchTempo", "SpEdtSoundTouchTempo", "chSoundTouchPitch",
+                             "SpEdtSoundTouchPitch", "chSoundTouchRate", "SpEdtSoundTouchRate",
+                             "chSoundTouchQuicker", "chSoundTouchDisAntiAlias"}) {
+        if (QWidget *control = AdvancedControl(name))
+            control->setEnabled(enabled);
+    }
+}
+
+void TMainForm::EnableStart()
+{
+    bbStartProcess->setEnabled(true);
+    Start->setEnabled(true);
+}
+
+// The first row becomes the selected one, and the naming, the delay and the input options follow
+// it.
+void TMainForm::RefreshFirstRow()
+{
+    if (InputListView->topLevelItemCount() == 0)
+        return;
+    QTreeWidgetItem *first = InputListView->topLevelItem(0);
+    InputListView->setCurrentItem(first);
+    first->setSelected(true);
+    const QByteArray name = first->text(jcFilename).toLocal8Bit();
+    InOutFileName(name);
+    DetectDelay(name, edOTADelay);
+    WAVasInput(name);
+}
+
+// ---- Dispatch and probes ---------------------------------------------------------------------
+
+void TMainForm::AddFileTotheList(const QString &FileName, const QString &Ext)
+{
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowMessage(QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, file.errorString()), true);
+        return;
+    }
+    const qint64 size = file.size();
+    file.close();
+    if (size == 0)
+        return;
+    switch (ProbeKindOfAddedFile(Ext)) {
+    case ProbeKind::AC3: AddAC3(FileName); break;
+    case ProbeKind::DTS: AddDTS(FileName); break;
+    case ProbeKind::MPEG: AddMp3(FileName); break;
+    case ProbeKind::Vorbis: AddVorbis(FileName); break;
+    case ProbeKind::WAV: AddWav(FileName); break;
+    case ProbeKind::AVI: AddAVI(FileName); break;
+    case ProbeKind::None: break;
+    }
+}
+
+namespace {
+
+// Runs a reader whose open errors reach the caller; such an error is shown as the window's error
+// message and adds nothing.
+template <typename Read>
+bool ReadReporting(Read read, const std::function<void(const QString &)> &report)
+{
+    try {
+        return read();
+    } catch (const std::exception &e) {
+        report(QString::fromLocal8Bit(e.what()));
+        return false;
+    }
+}
+
+} // namespace
+
+void TMainForm::AddAC3(const QString &FileName)
+{
+    const auto report = [this](const QString &text) { ShowMessage(text, true); };
+    if (!ReadReporting([&] { return AC3file->ReadFromFile(LocalPath(FileName)); }, report) || !AC3file->Valid())
+        return;
+    const ProbeText t = AC3ProbeText(*AC3file);
+    AddJobRow(FileName, t.DescriptionHead + SecondsToTimeText(RoundedSeconds(t.Seconds)), t.Seconds);
+    SetTempoControlsEnabled(t.TempoEnabled);
+}
+
+void TMainForm::AddDTS(const QString &FileName)
+{
+    const auto report = [this](const QString &text) { ShowMessage(text, true); };
+    if (!ReadReporting([&] { return DTSfile->ReadFromFile(LocalPath(FileName)); }, report) || !DTSfile->Valid())
+        return;
+    const ProbeText t = DTSProbeText(*DTSfile);
+    AddJobRow(FileName, t.DescriptionHead + SecondsToTimeText(RoundedSeconds(t.Seconds)), t.Seconds);
+    SetTempoControlsEnabled(t.TempoEnabled);
+}
+
+void TMainForm::AddMp3(const QString &FileName)
+{
+    if (!MPEGfile->ReadFromFile(LocalPath(FileName)) || !MPEGfile->Valid())
+        return;
+    const ProbeText t = MPEGProbeText(*MPEGfile, Lower(ExtractFileExt(FileName)));
+    AddJobRow(FileName, t.DescriptionHead + SecondsToTimeText(RoundedSeconds(t.Seconds)), t.Seconds);
+    SetTempoControlsEnabled(t.TempoEnabled);
+}
+
+void TMainForm::AddVorbis(const QString &FileName)
+{
+    const auto report = [this](const QString &text) { ShowMessage(text, true); };
+    if (!ReadReporting([&] { return OggVorbisfile->ReadFromFile(LocalPath(FileName)); }, report)
+        || !OggVorbisfile->Valid())
+        return;
+    const ProbeText t = VorbisProbeText(*OggVorbisfile);
+    AddJobRow(FileName, t.DescriptionHead + SecondsToTimeText(RoundedSeconds(t.Seconds)), t.Seconds);
+    SetTempoControlsEnabled(t.TempoEnabled);
+}
+
+void TMainForm::AddWav(const QString &FileName)
+{
+    if (!WAVfile->ReadFromFile(LocalPath(FileName)) || !WAVfile->Valid())
+        return;
+    const ProbeText t = WAVProbeText(*WAVfile);
+    AddJobRow(FileName, t.DescriptionHead + SecondsToTimeText(RoundedSeconds(t.Seconds)), t.Seconds);
+    SetTempoControlsEnabled(t.TempoEnabled);
+}
+
+void TMainForm::AddAVI(const QString &FileName)
+{
+    void *handle = MediaInfo_New();
+    if (!handle)
+        return;
+    const QByteArray path = FileName.toUtf8();
+    const bool opened = MediaInfo_Open(handle, path.constData()) != 0;
+    // A file MediaInfo cannot read, or one it reads without an audio count, holds no audio.
+    QString audioCount = opened ? MediaInfoText(handle, MediaInfo_Stream_General, "AudioCount") : QString();
+    if (audioCount.isEmpty())
+        audioCount = QStringLiteral("0");
+    if (audioCount == QLatin1String("0")) {
+        MediaInfo_Close(handle);
+        MediaInfo_Delete(handle);
+        ShowMessage(FileNamePart(FileName) + QLatin1Char(' ') + LanguageStrings.AVIAudioZ, false);
+        return;
+    }
+    if (audioCount != QLatin1String("1")) {
+        MediaInfo_Close(handle);
+        MediaInfo_Delete(handle);
+        ShowMessage(LanguageStrings.AVIAudioM(), false);
+        return;
+    }
+    // Raw AAC streams tell their duration only when the whole file is parsed.
+    if (MediaInfoText(handle, MediaInfo_Stream_Audio, "PlayTime").isEmpty()) {
+        MediaInfo_Close(handle);
+        MediaInfo_Option(handle, "ParseSpeed", "1");
+        MediaInfo_Open(handle, path.constData());
+    }
+    const QString codec = MediaInfoCodec(handle);
+    const QString channels = MediaInfoText(handle, MediaInfo_Stream_Audio, "Channel(s)");
+    const QString bitRate = MediaInfoText(handle, MediaInfo_Stream_Audio, "BitRate/String");
+    const QString samplingRate = MediaInfoText(handle, MediaInfo_Stream_Audio, "SamplingRate/String");
+    const QString playTime = MediaInfoText(handle, MediaInfo_Stream_Audio, "PlayTime/String3");
+    const double seconds = MediaInfoText(handle, MediaInfo_Stream_Audio, "PlayTime").toDouble() / 1000.0;
+    MediaInfo_Close(handle);
+    MediaInfo_Delete(handle);
+
+    QTreeWidgetItem *row = AddJobRow(FileName, AVIDescription(codec, channels, bitRate, samplingRate, playTime),
+                                     seconds);
+    // DTS input is listed but not run.
+    if (AVICodecText(codec) == QLatin1String("DTS"))
+        row->setCheckState(jcCheck, Qt::Unchecked);
+    AVIInput = true;
+    SetTempoControlsEnabled(true);
+}
+
+// ---- List and mux files ----------------------------------------------------------------------
+
+void TMainForm::OpenKDTFile(const QByteArray &FileName)
+{
+    const QString path = QString::fromLocal8Bit(FileName);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowMessage(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()), true);
+        return;
+    }
+    const QStringList lines = SplitListFileLines(file.readAll());
+    file.close();
+
+    // The list-file writer's list serves as the line buffer: it holds the last line read.
+    QListWidget *buffer = FileListWriter ? FileListWriter->findChild<QListWidget *>(QStringLiteral("FileList"))
+                                         : nullptr;
+    QStringList names;
+    for (const QString &line : lines) {
+        const QString name = DequoteLine(line);
+        if (buffer) {
+            buffer->clear();
+            buffer->addItem(name);
+        }
+        names << name;
+    }
+
+    if (!IsMuxFile(path)) {
+        for (const QString &name : names) {
+            switch (ProbeKindOfListLine(Lower(ExtractFileExt(name)))) {
+            case ProbeKind::AC3: AddAC3(name); break;
+            case ProbeKind::WAV: AddWav(name); break;
+            case ProbeKind::MPEG: AddMp3(name); break;
+            case ProbeKind::Vorbis: AddVorbis(name); break;
+            default: break; // empty lines and the kinds a list does not carry
+            }
+        }
+        return;
+    }
+
+    // A mux file is one 5.1 input: its row names the mux file and takes its figures from the
+    // first channel's WAV file.
+    const auto firstChannel = std::find_if(names.cbegin(), names.cend(),
+                                           [](const QString &n) { return !n.trimmed().isEmpty(); });
+    if (firstChannel == names.cend())
+        return;
+    if (!WAVfile->ReadFromFile(LocalPath(*firstChannel)) || !WAVfile->Valid())
+        return;
+    const ProbeText t = MuxProbeText(*WAVfile);
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    for (int i = 0; i < InputListView->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = InputListView->topLevelItem(i);
+        if (QFileInfo(row->text(jcInputPath) + row->text(jcFilename)).absoluteFilePath() == absolute) {
+            // Read again for a row of the list (the batch measures the job this way).
+            ListDuration += t.Seconds;
+            return;
+        }
+    }
+    AddJobRow(path, t.DescriptionHead + SecondsToTimeText(RoundedSeconds(t.Seconds)), t.Seconds);
+    SetTempoControlsEnabled(t.TempoEnabled);
+}
+
+// ---- Adding ----------------------------------------------------------------------------------
+
+void TMainForm::Open1Click()
+{
+    const QString pairs =
+        LanguageStrings.OpenDialog_AC3 + QStringLiteral(" (*.ac3)|*.ac3|") + LanguageStrings.OpenDialog_MPEG
+        + QStringLiteral(" (*.mpa, *.mp2, *.mp3)|*.mpa; *.mp2; *.mp3|") + LanguageStrings.OpenDialog_OGG
+        + QStringLiteral(" (*.ogg)|*.ogg|") + LanguageStrings.OpenDialog_PCM + QStringLiteral(" (*.wav)|*.wav|")
+        + LanguageStrings.OpenDialog_LISTFILES + QStringLiteral(" |*.lst; *.mux|") + LanguageStrings.OpenDialog_LST
+        + QStringLiteral(" (*.lst)|*.lst|") + LanguageStrings.OpenDialog_MUX + QStringLiteral(" (*.mux)|*.mux|")
+        + LanguageStrings.OpenDialog_CONT + QStringLiteral(" |*.avi|") + LanguageStrings.OpenDialog_AVI
+        + QStringLiteral(" (*.avi)|*.avi|") + LanguageStrings.OpenDialog_ALL
+        + QStringLiteral(" (*.*)|*.ac3;*.mpa;*.mp2;*.mp3;*.ogg;*.wav;*.lst;*.mux;*.avi");
+    const QStringList filters = DialogFilters(pairs);
+    const int allSupported = 9;
+
+    ListDuration = ListDurationFromLabel();
+
+    QStringList chosen;
+    if (OpenDialog1Hook) {
+        chosen = OpenDialog1Hook(this, filters, allSupported);
+    } else {
+        QFileDialog dialog(this);
+        dialog.setObjectName(QStringLiteral("OpenDialog1"));
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.value(allSupported));
+        if (dialog.exec() == QDialog::Accepted)
+            chosen = dialog.selectedFiles();
+    }
+    if (chosen.isEmpty())
+        return;
+
+    for (const QString &name : chosen) {
+        EnableStart();
+        if (IsListOrMuxFile(name))
+            OpenKDTFile(name.toLocal8Bit());
+        else
+            AddFileTotheList(name, Lower(ExtractFileExt(name)));
+    }
+    ShowListDuration();
+    RecountTotalDuration();
+    RefreshFirstRow();
+}
+
+void TMainForm::AddDirClick()
+{
+    const QString folder = OpenDirDialogHook ? OpenDirDialogHook(this)
+                                             : QFileDialog::getExistingDirectory(this);
+    const int before = InputListView->topLevelItemCount();
+    if (!folder.isEmpty()) {
+        const QDir dir(folder);
+        struct Search {
+            const char *pattern;
+            ProbeKind kind;
+        };
+        static const Search searches[] = {{"*.ac3", ProbeKind::AC3}, {"*.wav", ProbeKind::WAV},
+                                          {"*.mpa", ProbeKind::MPEG}, {"*.mp2", ProbeKind::MPEG},
+                                          {"*.mp3", ProbeKind::MPEG}, {"*.ogg", ProbeKind::Vorbis}};
+        for (const Search &search : searches) {
+            // Only the folder itself; its subfolders are not searched.
+            const QStringList found = dir.entryList({QLatin1String(search.pattern)}, QDir::Files,
+                                                    QDir::Name | QDir::IgnoreCase);
+            for (const QString &entry : found) {
+                const QString path = dir.filePath(entry);
+                switch (search.kind) {
+                case ProbeKind::AC3: AddAC3(path); break;
+                case ProbeKind::WAV: AddWav(path); break;
+                case ProbeKind::MPEG: AddMp3(path); break;
+                case ProbeKind::Vorbis: AddVorbis(path); break;
+                default: break;
+                }
+            }
+        }
+    }
+    if (InputListView->topLevelItemCount() == 0)
+        return;
+    Check1Click();
+    bbStartProcess->setEnabled(true);
+    ShowListDuration();
+    RecountTotalDuration();
+    // New rows get their output names at once, so that a batch started now writes named files.
+    if (InputListView->topLevelItemCount() > before)
+        RefreshFirstRow();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        QMainWindow::dragEnterEvent(event);
+}
+
+void TMainForm::dropEvent(QDropEvent *event)
+{
+    if (!event->mimeData()->hasUrls()) {
+        QMainWindow::dropEvent(event);
+        return;
+    }
+    QList<QByteArray> names;
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            names << url.toLocalFile().toLocal8Bit();
+    }
+    event->acceptProposedAction();
+    WMDropFiles(names);
+}
+
+void TMainForm::WMDropFiles(const QList<QByteArray> &names)
+{
+    for (const QByteArray &name8 : names) {
+        // A longer name cannot be taken whole; it is left out rather than cut to another path.
+        if (name8.isEmpty() || name8.size() > MaxDroppedNameLength)
+            continue;
+        const QString name = QString::fromLocal8Bit(name8);
+        if (IsListOrMuxFile(name))
+            OpenKDTFile(name8);
+        else
+            AddFileTotheList(name, Lower(ExtractFileExt(name)));
+    }
+    ShowListDuration();
+    RecountTotalDuration();
+    RefreshFirstRow();
+    QCoreApplication::processEvents();
+    EnableStart();
+    KDCmdl();
+}
+
+// ---- Input-type options ----------------------------------------------------------------------
+
+void TMainForm::WAVasInput(const QByteArray &FileName)
+{
+    const QString ext = Lower(ExtractFileExt(QString::fromLocal8Bit(FileName)));
+    if (ext == QLatin1String(".ac3")) {
+        if (!chAzidDC->isChecked())
+            chAzidDC->setChecked(true);
+        UntickAdvanced("chSoundTouchTempo");
+        if (QWidget *tempo = AdvancedControl("chSoundTouchTempo"))
+            tempo->setEnabled(false);
+        return;
+    }
+    static const QStringList pcmLike = {QStringLiteral(".wav"), QStringLiteral(".mpa"), QStringLiteral(".mp2"),
+                                        QStringLiteral(".mp3"), QStringLiteral(".ogg"), QStringLiteral(".mux")};
+    if (!pcmLike.contains(ext))
+        return;
+    Untick(chAzidDC);
+    for (const char *name : {"chLFEtoLR", "chOutputMode", "chDNR", "chNormalize", "chRearChan", "chManGain"})
+        UntickAdvanced(name);
+}
+
+// ---- Pop-up menu -----------------------------------------------------------------------------
+
+void TMainForm::ClearList2Click()
+{
+    InputListView->clear();
+    bbStartProcess->setEnabled(false);
+    edOTADelay->setEnabled(false);
+    lbOTADelay->setEnabled(false);
+    edOTADelay->setText(QStringLiteral("0"));
+    Untick(chOTADelay);
+    Untick(chOTAViewKDCL);
+    ListDuration = 0.0;
+    TotalDuration = 0.0;
+    Label1->setText(QStringLiteral("Label1"));
+    KDCmdl();
+}
+
+void TMainForm::Check1Click()
+{
+    for (int i = 0; i < InputListView->topLevelItemCount(); ++i)
+        InputListView->topLevelItem(i)->setCheckState(jcCheck, Qt::Checked);
+}
+
+void TMainForm::CheckNone2Click()
+{
+    for (int i = 0; i < InputListView->topLevelItemCount(); ++i)
+        InputListView->topLevelItem(i)->setCheckState(jcCheck, Qt::Unchecked);
+}
+
+void TMainForm::RemoveUnchecked2Click()
+{
+    double removed = 0.0;
+    for (int i = InputListView->topLevelItemCount() - 1; i >= 0; --i) {
+        QTreeWidgetItem *row = InputListView->topLevelItem(i);
+        if (row->checkState(jcCheck) == Qt::Checked)
+            continue;
+        removed += RowSeconds(row);
+        delete InputListView->takeTopLevelItem(i);
+    }
+    if (InputListView->topLevelItemCount() == 0) {
+        ClearList2Click();
+        return;
+    }
+    ListDuration = qMax(0.0, ListDurationFromLabel() - removed);
+    ShowListDuration();
+    RecountTotalDuration();
+    KDCmdl();
+}
+
+void TMainForm::InputListViewClick()
+{
+    KDCmdl();
+}
+
+void TMainForm::InputListViewChange()
+{
+}
+
+// ---- Output naming ---------------------------------------------------------------------------
+
+void TMainForm::InOutFileName(const QByteArray &Path)
+{
+    JobInputFolder.clear();
+    JobInputName.clear();
+    JobOutputFolder.clear();
+    JobOutputName.clear();
+    const NamingChoice choice = CurrentNamingChoice(this);
+    const QString pathFolder = FolderPart(QString::fromLocal8Bit(Path));
+
+    // Outputs named in this pass, so that two jobs never write the same file.
+    QSet<QString> named;
+    int visited = 0;
+    for (int i = 0; i < InputListView->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *row = InputListView->topLevelItem(i);
+        if (!row->isSelected() && row->checkState(jcCheck) != Qt::Checked)
+            continue;
+        ++visited;
+        JobInputName = row->text(jcFilename).toLocal8Bit();
+        JobInputFolder = pathFolder.toLocal8Bit();
+        JobOutputFolder = JobInputFolder;
+
+        // The name is tested where the file will be written: the row's output folder. A name
+        // that exists there, or that an earlier job of this pass takes, is never proposed.
+        const OutputName wanted = OutputNameFor(choice, row->text(jcFilename), visited);
+        const QString folder = row->text(jcOutputPath);
+        const QString path = UniquePath(folder + wanted.Name, [&](const QString &candidate) {
+            return !FileIsMissing(candidate) || named.contains(QFileInfo(candidate).absoluteFilePath());
+        });
+        named.insert(QFileInfo(path).absoluteFilePath());
+        const QString outputName = path.mid(folder.size());
+        JobOutputName = outputName.toLocal8Bit();
+        row->setText(jcOutputFilename, outputName);
+    }
+
+    if (!SaveDialog1FileName.isEmpty()) {
+        JobOutputFolder = FolderPart(SaveDialog1FileName).toLocal8Bit();
+        JobOutputName = FileNamePart(SaveDialog1FileName).toLocal8Bit();
+    }
+    const QString folder = QString::fromLocal8Bit(JobOutputFolder);
+    const QString unique = MakeUniqueFileName(folder + QString::fromLocal8Bit(JobOutputName));
+    JobOutputName = unique.mid(folder.size()).toLocal8Bit();
+    KDCmdl();
+}
+
+void TMainForm::InOutFileNameOfSelectedRow()
+{
+    QTreeWidgetItem *row = InputListView->currentItem();
+    if (!row || !row->isSelected())
+        return;
+    InOutFileName(row->text(jcInputPath).toLocal8Bit());
+}
+
+void TMainForm::Save1Click()
+{
+    QTreeWidgetItem *row = InputListView->currentItem();
+    if (InputListView->topLevelItemCount() == 0 || !row || !row->isSelected())
+        return;
+
+    const NamingChoice choice = CurrentNamingChoice(this);
+    SaveFilter filter = SaveFilterFor(choice);
+    if (choice.Page == KDPage::Lossless)
+        filter = SaveFilter{true, SaveFilterText::None, QStringLiteral(" (*.flac)|*.flac"), QStringLiteral(".flac")};
+
+    QStringList filters;
+    if (filter.Describe) {
+        QString text;
+        switch (filter.Text) {
+        case SaveFilterText::AAC: text = LanguageStrings.SaveDialog_AAC; break;
+        case SaveFilterText::AC3: text = LanguageStrings.OpenDialog_AC3; break;
+        case SaveFilterText::MP2: text = LanguageStrings.SaveDialog_MP2; break;
+        case SaveFilterText::MP3: text = LanguageStrings.SaveDialog_MP3; break;
+        case SaveFilterText::OGG: text = LanguageStrings.SaveDialog_OGG; break;
+        case SaveFilterText::AIFF: text = LanguageStrings.SaveDialog_AIFF; break;
+        case SaveFilterText::WAV: text = LanguageStrings.SaveDialog_WAV; break;
+        case SaveFilterText::SPX: text = LanguageStrings.SaveDialog_SPX; break;
+        case SaveFilterText::None: break;
+        }
+        filters = DialogFilters(text + filter.Pattern);
+        const QString proposed = ChangeFileExt(row->text(jcInputPath) + row->text(jcFilename), filter.DefaultExt);
+        SaveDialog1FileName = MakeUniqueFileName(proposed);
+    }
+
+    // The proposal holds even when the user cancels.
+    row->setText(jcOutputPath, FolderPart(SaveDialog1FileName));
+    row->setText(jcOutputFilename, FileNamePart(SaveDialog1FileName));
+
+    const QString suffix = filter.DefaultExt.mid(1);
+    QString chosen;
+    if (SaveDialog1Hook) {
+        chosen = SaveDialog1Hook(this, filters, SaveDialog1FileName, suffix);
+    } else {
+        QFileDialog dialog(this);
+        dialog.setObjectName(QStringLiteral("SaveDialog1"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilters(filters);
+        dialog.setDefaultSuffix(suffix);
+        if (!SaveDialog1FileName.isEmpty()) {
+            dialog.setDirectory(FolderPart(SaveDialog1FileName));
+            dialog.selectFile(FileNamePart(SaveDialog1FileName));
+        }
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            chosen = dialog.selectedFiles().constFirst();
+    }
+    if (!chosen.isEmpty()) {
+        SaveDialog1FileName = chosen;
+        row->setText(jcOutputPath, FolderPart(chosen));
+        row->setText(jcOutputFilename, FileNamePart(chosen));
+    }
+    KDCmdl();
+}
+
+void TMainForm::DetectDelay(const QByteArray &FileName, QLineEdit *DelayEdit)
+{
+    if (!DelayEdit)
+        return;
+    const std::optional<int> delay = DelayFromFileName(QString::fromLocal8Bit(FileName));
+    if (delay) {
+        DelayEdit->setEnabled(true);
+        lbOTADelay->setEnabled(true);
+        if (!chOTADelay->isChecked())
+            chOTADelay->setChecked(true);
+        DelayEdit->setText(QString::number(*delay));
+    } else {
+        DelayEdit->setText(QStringLiteral("0"));
+        DelayEdit->setEnabled(false);
+        lbOTADelay->setEnabled(false);
+        Untick(chOTADelay);
+    }
+}

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "KDCmdlGrammar.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class TAC3;
+class TDTS;
+class TMPEGaudio;
+class TOggVorbis;
+class TWAVfile;
+
+// Rules of the job list that need no widget: which probe takes a file, the texts a probe writes
+// into its row, the output names by encoder page and engine, the delay read from a file name,
+// the dequoting of list-file lines and the file-dialog filters.
+
+// ---- Paths -----------------------------------------------------------------------------------
+
+// The extension of a path: the text from the last "." of its file-name part on, dot included;
+// empty when the file name has none.
+QString ExtractFileExt(const QString &path);
+// The path with its extension replaced by `extension`, or with `extension` appended when it has
+// none.
+QString ChangeFileExt(const QString &path, const QString &extension);
+
+// ---- Which probe takes a file ----------------------------------------------------------------
+
+enum class ProbeKind { None, AC3, DTS, MPEG, Vorbis, WAV, AVI };
+
+// The probe of a file added one by one (open dialog, dropped files): by its extension in lower
+// case with the dot.
+ProbeKind ProbeKindOfAddedFile(const QString &lowerExt);
+// The probe of one line of a list file: the same without DTS, AVI and ".mp1".
+ProbeKind ProbeKindOfListLine(const QString &lowerExt);
+// True for ".lst" and ".mux" (any case): such a file is read as a list of inputs.
+bool IsListOrMuxFile(const QString &path);
+bool IsMuxFile(const QString &path);
+
+// ---- Row texts of the probes -----------------------------------------------------------------
+
+// What a probe writes into its row. `Description` is complete up to the time text, which the
+// caller appends (the time text of RoundedSeconds(Seconds)).
+struct ProbeText {
+    QString DescriptionHead; // prefix, channel, bit-rate and sample-rate pieces
+    double Seconds = 0.0;    // duration, unrounded
+    bool TempoEnabled = false;
+};
+
+// Whole seconds of a duration, a half going to the even neighbour.
+int RoundedSeconds(double seconds);
+
+// The channel count as the AC-3 and DTS rows show it: 5 to 9 one higher (the LFE channel,
+// which the headers do not count), others as they are.
+QString ShownChannelCount(int channels);
+
+ProbeText AC3ProbeText(const TAC3 &reader);
+ProbeText DTSProbeText(const TDTS &reader);
+// `lowerExt` chooses the prefix: ".mp3" "MP3 - ", ".mp2" "MP2 - ", anything else "MPA - ".
+ProbeText MPEGProbeText(const TMPEGaudio &reader, const QString &lowerExt);
+ProbeText VorbisProbeText(const TOggVorbis &reader);
+ProbeText WAVProbeText(const TWAVfile &reader);
+// A mux file as one 5.1 input: the first channel's WAV figures, with six channels.
+ProbeText MuxProbeText(const TWAVfile &firstChannel);
+
+// The codec name of an AVI's audio stream as the row shows it.
+QString AVICodecText(const QString &codecString);
+// The AVI row's description from the stream's texts.
+QString AVIDescription(const QString &codecString, const QString &channels, const QString &bitRate,
+                       const QString &samplingRate, const QString &playTime);
+
+// ---- Output names ----------------------------------------------------------------------------
+
+// The encoder controls that decide an output name.
+struct NamingChoice {
+    KDPage Page = KDPage::None;
+    int AACEngine = -1;       // cbAACEncEngine item: 0 3GPP, 1 FAAC, 2 Nero, 3 Winamp
+    bool FAACToMP4 = false;   // FaacFrame1.chAACtoMP4
+    bool AIFFOutput = false;  // rbAIFFOutput
+};
+
+// The output name of one job before the uniqueness test.
+struct OutputName {
+    QString Name;             // bare file name
+    bool MakeUnique = true;   // false for the numbered AC-3 form, which is kept as it is
+};
+
+// The output name of the input `inputFileName` (bare name) for the active page and engine;
+// `visitNumber` is the 1-based count of the rows renamed so far in this pass. An AAC page
+// without engine names ".m4a"; no page keeps the input name.
+OutputName OutputNameFor(const NamingChoice &choice, const QString &inputFileName, int visitNumber);
+
+// The save dialog's filter for the active page: the language text to show, its pattern and the
+// extension the proposed name receives. `Describe` false on the Lossless page (and with no
+// page): nothing is set there.
+enum class SaveFilterText { None, AAC, AC3, MP2, MP3, OGG, AIFF, WAV, SPX };
+struct SaveFilter {
+    bool Describe = false;
+    SaveFilterText Text = SaveFilterText::None;
+    QString Pattern;          // " (*.aac)|*.aac" and so on
+    QString DefaultExt;       // ".aac" and so on
+};
+SaveFilter SaveFilterFor(const NamingChoice &choice);
+
+// ---- Delay in a file name --------------------------------------------------------------------
+
+// The delay in milliseconds that a name such as "Movie T01 3_2ch 448Kbps DELAY -66ms.ac3"
+// carries: the last 6 characters ("ms" and a dot with a three-letter extension) are dropped and
+// the text after the last blank is read as an integer (optional sign, decimal, or hexadecimal
+// after "$" or "0x"). Nothing when that text is not a number.
+std::optional<int> DelayFromFileName(const QString &fileName);
+// An integer as the design reads numbers typed by hand: leading blanks, an optional sign, then
+// decimal digits or "$"/"0x" and hexadecimal digits; nothing else. Within the 32-bit range.
+std::optional<int> ReadInteger(const QString &text);
+
+// ---- List and mux files ----------------------------------------------------------------------
+
+// One line of a list or mux file without its quotes: a line that begins with a double quote
+// loses it and its partner, and doubled quotes inside become one; other lines stay as they are.
+QString DequoteLine(const QString &line);
+// The lines of a list or mux file (8-bit text): LF or CR LF ends a line; an unterminated last
+// line counts, an empty end does not.
+QStringList SplitListFileLines(const QByteArray &content);
+
+// ---- File-dialog filters ---------------------------------------------------------------------
+
+// A filter of the form "text|patterns|text|patterns..." as the toolkit's file dialogs take it:
+// one entry per pair, the text followed by its patterns in parentheses (a parenthesised part at
+// the end of the text is replaced by the real patterns).
+QStringList DialogFilters(const QString &pairs);

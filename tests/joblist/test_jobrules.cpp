@@ -1,0 +1,255 @@
+// Rules of the job list below the windows: output names by page and engine, the delay read from
+// a file name, the row texts of the probes on real files, list-file lines and dialog filters.
+
+#include "JobListRules.h"
+
+#include "AC3.h"
+#include "DTS.h"
+#include "MPEGaudio.h"
+#include "OggVorbis.h"
+#include "WAVfile.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+std::string Fixture(const char *relative)
+{
+    return std::string(ZOLVANE_FIXTURES_DIR) + "/" + relative;
+}
+
+NamingChoice Page(KDPage page, int aacEngine = -1, bool faacToMP4 = false, bool aiff = false)
+{
+    NamingChoice c;
+    c.Page = page;
+    c.AACEngine = aacEngine;
+    c.FAACToMP4 = faacToMP4;
+    c.AIFFOutput = aiff;
+    return c;
+}
+
+} // namespace
+
+TEST(OutputNames, ByPageAndEngine)
+{
+    struct Case {
+        const char *what;
+        NamingChoice choice;
+        const char *input;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"AAC 3GPP", Page(KDPage::AAC, 0), "a.wav", "a.m4a"},
+        {"AAC FAAC raw", Page(KDPage::AAC, 1, false), "a.wav", "a.aac"},
+        {"AAC FAAC in MP4", Page(KDPage::AAC, 1, true), "a.wav", "a.m4a"},
+        {"AAC Nero", Page(KDPage::AAC, 2), "a.wav", "a.m4a"},
+        {"AAC Winamp", Page(KDPage::AAC, 3), "a.wav", "a.aac"},
+        {"AAC without engine", Page(KDPage::AAC, -1), "a.wav", "a.m4a"},
+        {"AC3 from WAV", Page(KDPage::AC3), "a.wav", "a.ac3"},
+        {"MP2", Page(KDPage::MP2), "a.ac3", "a.mp2"},
+        {"MP3", Page(KDPage::MP3), "a.ac3", "a.mp3"},
+        {"Vorbis", Page(KDPage::Vorbis), "a.ac3", "a.ogg"},
+        {"WAV", Page(KDPage::WAV), "a.ac3", "a.wav"},
+        {"AIFF", Page(KDPage::WAV, -1, false, true), "a.ac3", "a.aif"},
+        {"Speex", Page(KDPage::Speex), "a.wav", "a.spx"},
+        {"Lossless", Page(KDPage::Lossless), "a.wav", "a.flac"},
+        {"only the last extension changes", Page(KDPage::MP3), "a.b.wav", "a.b.mp3"},
+        {"a name without extension gets one", Page(KDPage::MP3), "track", "track.mp3"},
+        {"list rows are named like files", Page(KDPage::MP3), "set.lst", "set.mp3"},
+    };
+    for (const Case &c : cases) {
+        const OutputName name = OutputNameFor(c.choice, QString::fromUtf8(c.input), 1);
+        EXPECT_EQ(name.Name.toStdString(), c.expected) << c.what;
+        EXPECT_TRUE(name.MakeUnique) << c.what;
+    }
+}
+
+TEST(OutputNames, AC3InputOnTheAC3PageIsNumberedByVisit)
+{
+    const NamingChoice ac3 = Page(KDPage::AC3);
+    OutputName first = OutputNameFor(ac3, QStringLiteral("movie.ac3"), 1);
+    EXPECT_EQ(first.Name, QStringLiteral("movie 1.ac3"));
+    EXPECT_FALSE(first.MakeUnique);
+    EXPECT_EQ(OutputNameFor(ac3, QStringLiteral("movie.ac3"), 3).Name, QStringLiteral("movie 3.ac3"));
+    // The extension is compared without regard to case.
+    EXPECT_EQ(OutputNameFor(ac3, QStringLiteral("MOVIE.AC3"), 2).Name, QStringLiteral("MOVIE 2.ac3"));
+}
+
+TEST(SaveDialogFilters, ByPageAndEngine)
+{
+    struct Case {
+        const char *what;
+        NamingChoice choice;
+        SaveFilterText text;
+        const char *pattern;
+        const char *ext;
+    };
+    const Case cases[] = {
+        {"AAC 3GPP proposes .aac", Page(KDPage::AAC, 0), SaveFilterText::AAC, " (*.aac)|*.aac", ".aac"},
+        {"FAAC in MP4 proposes .mp4", Page(KDPage::AAC, 1, true), SaveFilterText::AAC,
+         " (*.mp4;*.m4a)|*.m4a;*.mp4", ".mp4"},
+        {"FAAC raw", Page(KDPage::AAC, 1, false), SaveFilterText::AAC, " (*.aac)|*.aac", ".aac"},
+        {"Nero", Page(KDPage::AAC, 2), SaveFilterText::AAC, " (*.m4a;*.mp4)|*.m4a;*.mp4", ".m4a"},
+        {"Winamp", Page(KDPage::AAC, 3), SaveFilterText::AAC, " (*.aac)|*.aac", ".aac"},
+        {"AC3 uses the open dialog's text", Page(KDPage::AC3), SaveFilterText::AC3, " (*.ac3)|*.ac3", ".ac3"},
+        {"MP2", Page(KDPage::MP2), SaveFilterText::MP2, " (*.mp2)|*.mp2", ".mp2"},
+        {"MP3", Page(KDPage::MP3), SaveFilterText::MP3, " (*.mp3)|*.mp3", ".mp3"},
+        {"Vorbis", Page(KDPage::Vorbis), SaveFilterText::OGG, " (*.ogg)|*.ogg", ".ogg"},
+        {"WAV", Page(KDPage::WAV), SaveFilterText::WAV, " (*.wav)|*.wav", ".wav"},
+        {"AIFF", Page(KDPage::WAV, -1, false, true), SaveFilterText::AIFF, " (*.aif)|*.aif", ".aif"},
+        {"Speex", Page(KDPage::Speex), SaveFilterText::SPX, " (*.spx)|*.spx", ".spx"},
+    };
+    for (const Case &c : cases) {
+        const SaveFilter f = SaveFilterFor(c.choice);
+        EXPECT_TRUE(f.Describe) << c.what;
+        EXPECT_EQ(f.Text, c.text) << c.what;
+        EXPECT_EQ(f.Pattern.toStdString(), c.pattern) << c.what;
+        EXPECT_EQ(f.DefaultExt.toStdString(), c.ext) << c.what;
+    }
+    EXPECT_FALSE(SaveFilterFor(Page(KDPage::Lossless)).Describe);
+}
+
+TEST(DelayInFileName, ReadsTheNumberBeforeMs)
+{
+    struct Case {
+        const char *name;
+        std::optional<int> delay;
+    };
+    const Case cases[] = {
+        {"Movie T01 3_2ch 448Kbps DELAY -66ms.ac3", -66},
+        {"/films/My Movie/Movie T01 DELAY 120ms.ac3", 120},
+        {"track +15ms.wav", 15},   // the plus sign is dropped
+        {"track $1Fms.ac3", 31},   // hexadecimal after "$"
+        {"track 0x10ms.ac3", 16},  // and after "0x"
+        {"-40ms.ac3", -40},        // no blank: the whole rest is read
+        {"My Film.ac3", std::nullopt},
+        {"a.ac3", std::nullopt},   // shorter than the ending: nothing to read
+        {"", std::nullopt},
+        {"track DELAY ms.ac3", std::nullopt},
+        {"track 12a ms.ac3", std::nullopt},
+        {"track 12xms.ac3", std::nullopt},
+        {"track 99999999999ms.ac3", std::nullopt}, // beyond the integer range
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(DelayFromFileName(QString::fromUtf8(c.name)), c.delay) << c.name;
+}
+
+TEST(ListFileLines, DequotingAndLineEnds)
+{
+    struct Case {
+        const char *line;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"\"/music/a.wav\"", "/music/a.wav"},
+        {"/music/plain.wav", "/music/plain.wav"},
+        {"\"/music/say \"\"hi\"\".wav\"", "/music/say \"hi\".wav"},
+        {"\"/music/a.wav\" trailing", "/music/a.wav"},
+        {"\"/music/unterminated.wav", "\"/music/unterminated.wav"},
+        {"\"\"", ""},
+        {"", ""},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(DequoteLine(QString::fromUtf8(c.line)).toStdString(), c.expected) << c.line;
+
+    EXPECT_EQ(SplitListFileLines("\"a\"\r\n\"b\"\r\n\r\n"), (QStringList{"\"a\"", "\"b\"", ""}));
+    EXPECT_EQ(SplitListFileLines("a\nb"), (QStringList{"a", "b"}));
+    EXPECT_TRUE(SplitListFileLines("").isEmpty());
+}
+
+TEST(ProbeDispatch, ListLinesCarryFewerKinds)
+{
+    EXPECT_EQ(ProbeKindOfAddedFile(".mp1"), ProbeKind::MPEG);
+    EXPECT_EQ(ProbeKindOfListLine(".mp1"), ProbeKind::None);
+    EXPECT_EQ(ProbeKindOfAddedFile(".dts"), ProbeKind::DTS);
+    EXPECT_EQ(ProbeKindOfListLine(".dts"), ProbeKind::None);
+    EXPECT_EQ(ProbeKindOfAddedFile(".avi"), ProbeKind::AVI);
+    EXPECT_EQ(ProbeKindOfListLine(".avi"), ProbeKind::None);
+    for (const char *ext : {".mpa", ".mp2", ".mp3"})
+        EXPECT_EQ(ProbeKindOfListLine(ext), ProbeKind::MPEG) << ext;
+    EXPECT_EQ(ProbeKindOfAddedFile(".flac"), ProbeKind::None);
+    EXPECT_EQ(ProbeKindOfListLine(""), ProbeKind::None);
+    EXPECT_TRUE(IsListOrMuxFile("/a/B.LST"));
+    EXPECT_TRUE(IsMuxFile("/a/five.one.Mux"));
+    EXPECT_FALSE(IsListOrMuxFile("/a.lst/b.wav"));
+}
+
+TEST(ProbeTexts, ChannelCountCountsTheLfeFromFiveOn)
+{
+    EXPECT_EQ(ShownChannelCount(1), "1");
+    EXPECT_EQ(ShownChannelCount(2), "2");
+    EXPECT_EQ(ShownChannelCount(4), "4");
+    EXPECT_EQ(ShownChannelCount(5), "6");
+    EXPECT_EQ(ShownChannelCount(8), "9");
+    EXPECT_EQ(ShownChannelCount(10), "10"); // compared as text, "10" is below "5"
+    EXPECT_EQ(ShownChannelCount(0), "0");
+}
+
+TEST(ProbeTexts, FromRealFiles)
+{
+    TAC3 ac3;
+    ASSERT_TRUE(ac3.ReadFromFile(Fixture("audio/ac3_48k_5ch1_384k.ac3")));
+    EXPECT_EQ(AC3ProbeText(ac3).DescriptionHead, "AC3 - 6 Ch - 384 kbps - 48000 hz - ");
+    EXPECT_FALSE(AC3ProbeText(ac3).TempoEnabled);
+    ASSERT_TRUE(ac3.ReadFromFile(Fixture("audio/ac3_44k_stereo_96k.ac3")));
+    EXPECT_EQ(AC3ProbeText(ac3).DescriptionHead, "AC3 - 2 Ch - 96 kbps - 44100 hz - ");
+    EXPECT_NEAR(AC3ProbeText(ac3).Seconds, 3342 * 8 / 1000.0 / 96, 1e-9);
+
+    TDTS dts;
+    ASSERT_TRUE(dts.ReadFromFile(Fixture("audio/dts_44k_5ch1.dts")));
+    EXPECT_TRUE(DTSProbeText(dts).DescriptionHead.startsWith("DTS - 6 Ch - ")) << DTSProbeText(dts).DescriptionHead.toStdString();
+    EXPECT_TRUE(DTSProbeText(dts).DescriptionHead.endsWith(" kbps - 44100 hz - "));
+
+    TMPEGaudio mpeg;
+    ASSERT_TRUE(mpeg.ReadFromFile(Fixture("audio/mp3_cbr128_stereo.mp3")));
+    ASSERT_TRUE(mpeg.Valid());
+    EXPECT_EQ(MPEGProbeText(mpeg, ".mp3").DescriptionHead, "MP3 - Joint Stereo - 128 kbps - 44100 hz - ");
+    EXPECT_EQ(MPEGProbeText(mpeg, ".mpa").DescriptionHead, "MPA - Joint Stereo - 128 kbps - 44100 hz - ");
+    EXPECT_EQ(MPEGProbeText(mpeg, ".mp1").DescriptionHead, "MPA - Joint Stereo - 128 kbps - 44100 hz - ");
+    ASSERT_TRUE(mpeg.ReadFromFile(Fixture("audio/mp2_192_stereo.mp2")));
+    EXPECT_TRUE(MPEGProbeText(mpeg, ".mp2").DescriptionHead.startsWith("MP2 - "));
+    EXPECT_TRUE(MPEGProbeText(mpeg, ".mp2").DescriptionHead.endsWith(" - 192 kbps - 44100 hz - "));
+
+    TWAVfile wav;
+    ASSERT_TRUE(wav.ReadFromFile(Fixture("audio/wav_sox_8k_stereo_s16.wav")));
+    EXPECT_EQ(WAVProbeText(wav).DescriptionHead, "WAV - Stereo - 256 kbps - 8000 hz - ");
+    EXPECT_TRUE(WAVProbeText(wav).TempoEnabled);
+    // 11025 bytes a second: 88.2 kbit/s shown as 88.
+    ASSERT_TRUE(wav.ReadFromFile(Fixture("audio/wav_sox_11k_mono_u8.wav")));
+    EXPECT_EQ(WAVProbeText(wav).DescriptionHead, "WAV - Mono - 88 kbps - 11025 hz - ");
+    EXPECT_EQ(MuxProbeText(wav).DescriptionHead, "WAV - 6 Ch - 88 kbps - 11025 hz - ");
+
+    TOggVorbis ogg;
+    ASSERT_TRUE(ogg.ReadFromFile(Fixture("joblist/silence_60s.ogg")));
+    ASSERT_TRUE(ogg.Valid());
+    EXPECT_EQ(VorbisProbeText(ogg).DescriptionHead, "Vorbis - Mono - 1 kbps - 8000 hz - ");
+    EXPECT_NEAR(VorbisProbeText(ogg).Seconds, 60.0, 1e-9);
+}
+
+TEST(ProbeTexts, WholeSecondsRoundHalfToEven)
+{
+    EXPECT_EQ(RoundedSeconds(30.6), 31);
+    EXPECT_EQ(RoundedSeconds(2.5), 2);
+    EXPECT_EQ(RoundedSeconds(3.5), 4);
+    EXPECT_EQ(RoundedSeconds(0.4), 0);
+}
+
+TEST(AVIRows, CodecNamesAndDescription)
+{
+    EXPECT_EQ(AVICodecText("MPEG-1 Audio layer 3"), "MP3");
+    EXPECT_EQ(AVICodecText("DTS"), "DTS");
+    EXPECT_EQ(AVICodecText("AC-3"), "AC-3");
+    EXPECT_EQ(AVIDescription("MPEG-1 Audio layer 3", "2", "128 kb/s", "48.0 kHz", "00:01:02.500"),
+              "MP3 - 2Ch - 128 kb/s - 48.0 kHz - 00:01:02.500");
+}
+
+TEST(DialogFilterText, PairsBecomeToolkitFilters)
+{
+    const QStringList filters = DialogFilters(
+        "AC3 Files (*.ac3)|*.ac3|MPEG (*.mpa, *.mp2, *.mp3)|*.mpa; *.mp2; *.mp3|Lists |*.lst; *.mux| (*.*)|*.ac3;*.wav");
+    EXPECT_EQ(filters, (QStringList{"AC3 Files (*.ac3)", "MPEG (*.mpa *.mp2 *.mp3)", "Lists (*.lst *.mux)",
+                                    "(*.ac3 *.wav)"}));
+}

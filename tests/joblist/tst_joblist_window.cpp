@@ -1,0 +1,682 @@
+// The job list of the real main window: adding files through the open dialog, a folder, dropped
+// files, list and mux files; the rows' texts; the totals; the pop-up menu; the output naming and
+// the save dialog; the delay read from a name and the input-type options.
+
+#include "JobRow.h"
+#include "LanguageStrings.h"
+#include "UAdvanced.h"
+#include "UFileLstWriter.h"
+#include "UMain.h"
+#include "UMainGlobals.h"
+#include "ZolvaneApp.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QListWidget>
+#include <QMimeData>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QString Fixture(const QString &relative)
+{
+    return QStringLiteral(ZOLVANE_FIXTURES_DIR "/") + relative;
+}
+
+struct Message {
+    QString text;
+    bool error;
+};
+
+} // namespace
+
+class TestJobListWindow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_cwd; // the process's current folder during the tests
+    QString m_oldCwd;
+    QList<Message> m_messages;
+    QStringList m_openFilters;
+    int m_openSelected = -1;
+    int m_saveCalls = 0;
+    QString m_saveProposed;
+    QStringList m_saveFilters;
+    QString m_saveSuffix;
+    QString m_saveAnswer;
+
+    TMainForm *form() const { return MainForm; }
+    QTreeWidget *list() const { return MainForm->InputListView; }
+    int rows() const { return list()->topLevelItemCount(); }
+    QTreeWidgetItem *row(int i) const { return list()->topLevelItem(i); }
+
+    template <typename T>
+    T *advanced(const char *name) const
+    {
+        return AdvancedSet->findChild<T *>(QLatin1String(name));
+    }
+
+    // A fresh folder holding copies of fixtures under the names given.
+    static void copyInto(const QTemporaryDir &dir, const QString &fixture, const QString &name)
+    {
+        QVERIFY2(QFile::copy(Fixture(fixture), dir.filePath(name)), qPrintable(name));
+    }
+
+    static void writeFile(const QString &path, const QByteArray &content)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+
+    void addThroughOpenDialog(const QStringList &files)
+    {
+        TMainForm::OpenDialog1Hook = [this, files](QWidget *, const QStringList &filters, int selected) {
+            m_openFilters = filters;
+            m_openSelected = selected;
+            return files;
+        };
+        form()->Open1Click();
+    }
+
+    void drop(const QStringList &paths)
+    {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString &p : paths)
+            urls << QUrl::fromLocalFile(p);
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form(), &dropped);
+        QVERIFY(dropped.isAccepted());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_cwd.isValid());
+        m_oldCwd = QDir::currentPath();
+        QDir::setCurrent(m_cwd.path());
+        CreateZolvaneWindows();
+        QVERIFY(MainForm && AdvancedSet && FileListWriter);
+        TMainForm::MessageHook = [this](QWidget *, const QString &text, bool error) {
+            m_messages << Message{text, error};
+        };
+        TMainForm::SaveDialog1Hook = [this](QWidget *, const QStringList &filters, const QString &fileName,
+                                            const QString &suffix) {
+            ++m_saveCalls;
+            m_saveFilters = filters;
+            m_saveProposed = fileName;
+            m_saveSuffix = suffix;
+            return m_saveAnswer;
+        };
+        LanguageStrings.AVIAudioZ = QStringLiteral("holds no audio stream.");
+        LanguageStrings.AVIAudioM1 = QStringLiteral("Only files with one audio stream");
+        LanguageStrings.AVIAudioM2 = QStringLiteral("can be added.");
+    }
+
+    void cleanupTestCase()
+    {
+        TMainForm::OpenDialog1Hook = nullptr;
+        TMainForm::OpenDirDialogHook = nullptr;
+        TMainForm::SaveDialog1Hook = nullptr;
+        TMainForm::MessageHook = nullptr;
+        DestroyZolvaneWindows();
+        QDir::setCurrent(m_oldCwd);
+    }
+
+    void init()
+    {
+        form()->ClearList2Click();
+        SaveDialog1FileName.clear();
+        m_messages.clear();
+        m_saveCalls = 0;
+        m_saveAnswer.clear();
+        form()->PageControl1->setCurrentWidget(form()->TabSheet4); // MP3
+    }
+
+    // ---- Probes ----------------------------------------------------------------------------
+
+    void probesWriteTheRowTexts_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<bool>("tempoEnabled");
+        QTest::newRow("5-channel AC-3 shows 6")
+            << "audio/ac3_48k_5ch1_384k.ac3" << "movie.ac3" << "AC3 - 6 Ch - 384 kbps - 48000 hz - 00:00:00" << false;
+        QTest::newRow("stereo AC-3 shows 2")
+            << "audio/ac3_44k_stereo_96k.ac3" << "Song.AC3" << "AC3 - 2 Ch - 96 kbps - 44100 hz - 00:00:00" << false;
+        QTest::newRow("mp3") << "audio/mp3_cbr128_stereo.mp3" << "a.mp3"
+                             << "MP3 - Joint Stereo - 128 kbps - 44100 hz - 00:00:00" << false;
+        QTest::newRow("mp1 through the dialog is MPEG audio")
+            << "audio/mp3_cbr128_stereo.mp3" << "old.mp1" << "MPA - Joint Stereo - 128 kbps - 44100 hz - 00:00:00"
+            << false;
+        QTest::newRow("mp2 by its extension in any case")
+            << "audio/mp2_192_stereo.mp2" << "b.MP2" << "MP2 - Stereo - 192 kbps - 44100 hz - 00:00:00" << false;
+        QTest::newRow("vorbis") << "joblist/silence_60s.ogg" << "quiet.ogg"
+                                << "Vorbis - Mono - 1 kbps - 8000 hz - 00:01:00" << false;
+        QTest::newRow("wav enables the tempo controls")
+            << "audio/wav_sox_8k_stereo_s16.wav" << "c.wav" << "WAV - Stereo - 256 kbps - 8000 hz - 00:00:00" << true;
+        QTest::newRow("mono wav") << "audio/wav_sox_11k_mono_u8.wav" << "m.wav"
+                                  << "WAV - Mono - 88 kbps - 11025 hz - 00:00:00" << true;
+    }
+
+    void probesWriteTheRowTexts()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, name);
+        QFETCH(QString, description);
+        QFETCH(bool, tempoEnabled);
+        // The opposite state first, so that the probe is seen to set it.
+        for (const char *control : {"chSoundTouchTempo", "SpEdtSoundTouchPitch", "chSoundTouchDisAntiAlias"})
+            advanced<QWidget>(control)->setEnabled(!tempoEnabled);
+
+        QTemporaryDir dir;
+        copyInto(dir, fixture, name);
+        addThroughOpenDialog({dir.filePath(name)});
+
+        QCOMPARE(rows(), 1);
+        QTreeWidgetItem *r = row(0);
+        QCOMPARE(r->checkState(jcCheck), Qt::Checked);
+        QCOMPARE(r->text(jcInputPath), dir.path() + QLatin1Char('/'));
+        QCOMPARE(r->text(jcOutputPath), dir.path() + QLatin1Char('/'));
+        QCOMPARE(r->text(jcFilename), name);
+        QCOMPARE(r->text(jcDescription), description);
+        QVERIFY(r->isSelected());
+        for (const char *control : {"chSoundTouchTempo", "SpEdtSoundTouchPitch", "chSoundTouchDisAntiAlias"})
+            QCOMPARE(advanced<QWidget>(control)->isEnabled(), tempoEnabled);
+        QVERIFY(form()->bbStartProcess->isEnabled());
+        QVERIFY(form()->Start->isEnabled());
+    }
+
+    void openDialogOffersTenFiltersWithAllSupportedChosen()
+    {
+        LanguageStrings.OpenDialog_ALL = QStringLiteral("All supported files");
+        addThroughOpenDialog({});
+        QCOMPARE(m_openFilters.size(), 10);
+        QCOMPARE(m_openSelected, 9);
+        QCOMPARE(m_openFilters.at(9),
+                 QStringLiteral("All supported files (*.ac3 *.mpa *.mp2 *.mp3 *.ogg *.wav *.lst *.mux *.avi)"));
+        QCOMPARE(m_openFilters.at(1).section(QLatin1Char('('), 1), QStringLiteral("*.mpa *.mp2 *.mp3)"));
+        QCOMPARE(rows(), 0);
+        QVERIFY(!form()->bbStartProcess->isEnabled()); // nothing chosen, nothing enabled
+    }
+
+    void emptyAndUnknownFilesAddNoRow()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("empty.wav"), QByteArray());
+        writeFile(dir.filePath("notes.flac"), QByteArray("fLaC not really"));
+
+        addThroughOpenDialog({dir.filePath("empty.wav")});
+        QCOMPARE(rows(), 0);
+
+        drop({dir.filePath("empty.wav")});
+        QCOMPARE(rows(), 0);
+
+        form()->bbStartProcess->setEnabled(false);
+        form()->Start->setEnabled(false);
+        drop({dir.filePath("notes.flac")});
+        QCOMPARE(rows(), 0);
+        QVERIFY(form()->bbStartProcess->isEnabled());
+        QVERIFY(form()->Start->isEnabled());
+
+        // Through a folder the empty file reaches its probe, which rejects it.
+        TMainForm::OpenDirDialogHook = [&](QWidget *) { return dir.path(); };
+        form()->AddDirClick();
+        QCOMPARE(rows(), 0);
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void aviInputs()
+    {
+        QTemporaryDir dir;
+        for (const char *name : {"avi_mp3_mono.avi", "avi_dts_stereo.avi", "avi_no_audio.avi", "avi_two_audio.avi"})
+            copyInto(dir, QStringLiteral("joblist/") + QLatin1String(name), QLatin1String(name));
+        QVERIFY(!form()->AVIInput);
+
+        addThroughOpenDialog({dir.filePath("avi_no_audio.avi")});
+        QCOMPARE(rows(), 0);
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages.at(0).text, QStringLiteral("avi_no_audio.avi holds no audio stream."));
+        QVERIFY(!m_messages.at(0).error);
+
+        addThroughOpenDialog({dir.filePath("avi_two_audio.avi")});
+        QCOMPARE(rows(), 0);
+        QCOMPARE(m_messages.size(), 2);
+        QCOMPARE(m_messages.at(1).text, QStringLiteral("Only files with one audio stream\r\ncan be added."));
+        QVERIFY(!form()->AVIInput);
+
+        advanced<QWidget>("chSoundTouchTempo")->setEnabled(false);
+        addThroughOpenDialog({dir.filePath("avi_mp3_mono.avi")});
+        QCOMPARE(rows(), 1);
+        QCOMPARE(row(0)->text(jcDescription), QStringLiteral("MP3 - 1Ch - 32.0 kb/s - 44.1 kHz - 00:00:01.045"));
+        QCOMPARE(row(0)->text(jcDuration), QStringLiteral("1"));
+        QCOMPARE(row(0)->checkState(jcCheck), Qt::Checked);
+        QVERIFY(form()->AVIInput);
+        QVERIFY(advanced<QWidget>("chSoundTouchTempo")->isEnabled());
+        QCOMPARE(form()->ListDuration, 1.045);
+
+        // DTS audio is listed but unticked.
+        addThroughOpenDialog({dir.filePath("avi_dts_stereo.avi")});
+        QCOMPARE(rows(), 2);
+        QVERIFY(row(1)->text(jcDescription).startsWith(QStringLiteral("DTS - 2Ch - ")));
+        QCOMPARE(row(1)->checkState(jcCheck), Qt::Unchecked);
+        QCOMPARE(m_messages.size(), 2);
+
+        // A file the library cannot read holds no audio either.
+        writeFile(dir.filePath("junk.avi"), "not a movie at all");
+        addThroughOpenDialog({dir.filePath("junk.avi")});
+        QCOMPARE(rows(), 2);
+        QCOMPARE(m_messages.size(), 3);
+        QCOMPARE(m_messages.at(2).text, QStringLiteral("junk.avi holds no audio stream."));
+    }
+
+    // ---- List and mux files ----------------------------------------------------------------
+
+    void listFileLinesAreDequotedAndDispatched()
+    {
+        QTemporaryDir dir;
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "say \"hi\".wav");
+        copyInto(dir, "audio/ac3_44k_stereo_96k.ac3", "plain.ac3");
+        copyInto(dir, "audio/mp3_cbr128_stereo.mp3", "skipped.mp1");
+        copyInto(dir, "audio/dts_48k_stereo.dts", "skipped.dts");
+        copyInto(dir, "joblist/silence_30_6s.ogg", "quiet.OGG");
+        const QByteArray folder = dir.path().toLocal8Bit() + '/';
+        writeFile(dir.filePath("set.lst"),
+                  "\"" + folder + "say \"\"hi\"\".wav\"\r\n" + folder + "plain.ac3\r\n\"" + folder
+                      + "skipped.mp1\"\r\n\"" + folder + "skipped.dts\"\r\n\"" + folder + "quiet.OGG\"\r\n\r\n");
+
+        addThroughOpenDialog({dir.filePath("set.lst")});
+        QCOMPARE(rows(), 3);
+        QCOMPARE(row(0)->text(jcFilename), QStringLiteral("say \"hi\".wav"));
+        QCOMPARE(row(1)->text(jcFilename), QStringLiteral("plain.ac3"));
+        QCOMPARE(row(2)->text(jcFilename), QStringLiteral("quiet.OGG"));
+        QCOMPARE(row(2)->text(jcInputPath), dir.path() + QLatin1Char('/'));
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Duration: 30"));
+        // The list-file writer's list was the line buffer: it holds the last (empty) line.
+        auto *buffer = FileListWriter->findChild<QListWidget *>(QStringLiteral("FileList"));
+        QCOMPARE(buffer->count(), 1);
+        QCOMPARE(buffer->item(0)->text(), QString());
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void missingListFileIsReported()
+    {
+        form()->OpenKDTFile(QByteArray("/nonexistent/folder/set.lst"));
+        QCOMPARE(rows(), 0);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages.at(0).error);
+        QVERIFY(m_messages.at(0).text.contains(QStringLiteral("/nonexistent/folder/set.lst")));
+
+        // A line naming a missing AC-3 file is reported; the rows before and after it stay.
+        QTemporaryDir dir;
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "a.wav");
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "c.wav");
+        writeFile(dir.filePath("gap.lst"), "\"" + dir.filePath("a.wav").toLocal8Bit() + "\"\r\n\"" + dir.filePath("gone.ac3").toLocal8Bit()
+                                               + "\"\r\n\"" + dir.filePath("c.wav").toLocal8Bit() + "\"\r\n\r\n");
+        form()->OpenKDTFile(dir.filePath("gap.lst").toLocal8Bit());
+        QCOMPARE(rows(), 2);
+        QCOMPARE(m_messages.size(), 2);
+        QVERIFY(m_messages.at(1).error);
+        QVERIFY(m_messages.at(1).text.contains(QStringLiteral("gone.ac3")));
+    }
+
+    void selectedRowRenamingNeedsASelectedRow()
+    {
+        QTemporaryDir dir;
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "a.wav");
+        addThroughOpenDialog({dir.filePath("a.wav")});
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a.mp3"));
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbAIFFOutput->setChecked(true);
+        list()->clearSelection();
+        list()->setCurrentItem(nullptr);
+        form()->InOutFileNameOfSelectedRow();
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a.mp3"));
+        list()->setCurrentItem(row(0));
+        form()->InOutFileNameOfSelectedRow();
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a.aif"));
+        QCOMPARE(JobInputFolder, (dir.path() + QLatin1Char('/')).toLocal8Bit());
+        form()->rbWAVOutput->setChecked(true);
+    }
+
+    void muxFileIsOneRowForItsWholeInput()
+    {
+        QTemporaryDir dir;
+        QByteArray content;
+        for (const char *channel : {"fl", "fr", "c", "lfe", "sl", "sr"}) {
+            const QString name = QLatin1String(channel) + QStringLiteral(".wav");
+            copyInto(dir, "audio/wav_sox_11k_mono_u8.wav", name);
+            content += "\"" + dir.filePath(name).toLocal8Bit() + "\"\r\n";
+        }
+        writeFile(dir.filePath("five.mux"), content);
+
+        addThroughOpenDialog({dir.filePath("five.mux")});
+        QCOMPARE(rows(), 1);
+        QCOMPARE(row(0)->text(jcFilename), QStringLiteral("five.mux"));
+        QCOMPARE(row(0)->text(jcInputPath), dir.path() + QLatin1Char('/'));
+        QCOMPARE(row(0)->text(jcDescription), QStringLiteral("WAV - 6 Ch - 88 kbps - 11025 hz - 00:00:00"));
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("five.mp3"));
+        const double seconds = TMainForm::RowSeconds(row(0));
+        QVERIFY(seconds > 0.1);
+
+        // Read again for its row (as a batch measures the job), it adds no second row.
+        form()->ListDuration = 0;
+        form()->OpenKDTFile(dir.filePath("five.mux").toLocal8Bit());
+        QCOMPARE(rows(), 1);
+        QCOMPARE(form()->ListDuration, seconds);
+        QCOMPARE(form()->TotalDuration, seconds);
+    }
+
+    // ---- Folder, drops, totals, pop-up menu -----------------------------------------------
+
+    void folderAddDoesNotLookIntoSubfolders()
+    {
+        QTemporaryDir dir;
+        copyInto(dir, "audio/ac3_44k_stereo_96k.ac3", "a.ac3");
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "b.wav");
+        copyInto(dir, "audio/mp3_cbr128_stereo.mp3", "E.MP3");
+        copyInto(dir, "audio/mp3_cbr128_stereo.mp3", "f.txt");
+        QVERIFY(QDir(dir.path()).mkdir("sub"));
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "sub/c.wav");
+
+        TMainForm::OpenDirDialogHook = [&](QWidget *) { return dir.path(); };
+        form()->AddDirClick();
+        QCOMPARE(rows(), 3);
+        QCOMPARE(row(0)->text(jcFilename), QStringLiteral("a.ac3"));
+        QCOMPARE(row(1)->text(jcFilename), QStringLiteral("b.wav"));
+        QCOMPARE(row(2)->text(jcFilename), QStringLiteral("E.MP3"));
+        for (int i = 0; i < rows(); ++i) {
+            QCOMPARE(row(i)->checkState(jcCheck), Qt::Checked);
+            QVERIFY(!row(i)->text(jcOutputFilename).isEmpty());
+        }
+        QVERIFY(form()->bbStartProcess->isEnabled());
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Duration: 0"));
+
+        // A cancelled folder dialog still ticks every row of the list.
+        row(1)->setCheckState(jcCheck, Qt::Unchecked);
+        TMainForm::OpenDirDialogHook = [](QWidget *) { return QString(); };
+        form()->AddDirClick();
+        QCOMPARE(rows(), 3);
+        QCOMPARE(row(1)->checkState(jcCheck), Qt::Checked);
+    }
+
+    void droppedFilesBecomeRows()
+    {
+        QTemporaryDir dir;
+        copyInto(dir, "audio/ac3_48k_5ch1_384k.ac3", "Movie T01 3_2ch 448Kbps DELAY -66ms.ac3");
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "b.wav");
+        copyInto(dir, "joblist/silence_60s.ogg", "c.ogg");
+        writeFile(dir.filePath("drop.lst"), "\"" + dir.filePath("c.ogg").toLocal8Bit() + "\"\r\n\r\n");
+        form()->bbStartProcess->setEnabled(false);
+
+        drop({dir.filePath("Movie T01 3_2ch 448Kbps DELAY -66ms.ac3"), dir.filePath("b.wav"), dir.filePath("drop.lst")});
+        QCOMPARE(rows(), 3);
+        QCOMPARE(row(2)->text(jcFilename), QStringLiteral("c.ogg"));
+        QVERIFY(row(0)->isSelected());
+        QVERIFY(form()->bbStartProcess->isEnabled());
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Duration: 60"));
+        // The first row's delay is taken from its name.
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("-66"));
+        QVERIFY(form()->chOTADelay->isChecked());
+        // And its input options: AC-3 input ticks the dynamic compression.
+        QVERIFY(form()->chAzidDC->isChecked());
+    }
+
+    void droppedNamesLongerThan255AreNotTaken()
+    {
+        QTemporaryDir dir;
+        QString folder = dir.path();
+        while (folder.size() < 260)
+            folder += QStringLiteral("/") + QString(60, QLatin1Char('d'));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::copy(Fixture("audio/wav_sox_8k_stereo_s16.wav"), folder + "/long.wav"));
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "short.wav");
+
+        drop({folder + "/long.wav", dir.filePath("short.wav")});
+        QCOMPARE(rows(), 1);
+        QCOMPARE(row(0)->text(jcFilename), QStringLiteral("short.wav"));
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void totalsAndClearList()
+    {
+        QTemporaryDir dir;
+        copyInto(dir, "joblist/silence_60s.ogg", "sixty.ogg");
+        copyInto(dir, "joblist/silence_30_6s.ogg", "short.ogg");
+
+        addThroughOpenDialog({dir.filePath("sixty.ogg"), dir.filePath("short.ogg")});
+        QCOMPARE(rows(), 2);
+        QCOMPARE(row(0)->text(jcDuration), QStringLiteral("60"));
+        QCOMPARE(row(1)->text(jcDuration), QStringLiteral("31"));
+        QCOMPARE(row(1)->text(jcDescription), QStringLiteral("Vorbis - Mono - 1 kbps - 8000 hz - 00:00:31"));
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Duration: 90"));
+        QVERIFY(qAbs(form()->TotalDuration - 90.6) < 1e-6);
+
+        // The next add goes on from the label's whole seconds; the total is what the rows hold.
+        addThroughOpenDialog({dir.filePath("short.ogg")});
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Duration: 120"));
+        QVERIFY(qAbs(form()->TotalDuration - 121.2) < 1e-6);
+
+        form()->chOTADelay->setChecked(true);
+        form()->edOTADelay->setEnabled(true);
+        form()->edOTADelay->setText(QStringLiteral("25"));
+        form()->ClearList2Click();
+        QCOMPARE(rows(), 0);
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Label1"));
+        QCOMPARE(form()->ListDuration, 0.0);
+        QCOMPARE(form()->TotalDuration, 0.0);
+        QVERIFY(!form()->bbStartProcess->isEnabled());
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("0"));
+        QVERIFY(!form()->edOTADelay->isEnabled());
+        QVERIFY(!form()->chOTADelay->isChecked());
+
+        addThroughOpenDialog({dir.filePath("short.ogg")});
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Duration: 30"));
+    }
+
+    void removeUncheckedRemovesRowsAndTheirSeconds()
+    {
+        QTemporaryDir dir;
+        copyInto(dir, "joblist/silence_60s.ogg", "sixty.ogg");
+        copyInto(dir, "joblist/silence_30_6s.ogg", "short.ogg");
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "tiny.wav");
+        addThroughOpenDialog({dir.filePath("sixty.ogg"), dir.filePath("short.ogg"), dir.filePath("tiny.wav")});
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Duration: 90"));
+
+        form()->CheckNone2Click();
+        for (int i = 0; i < rows(); ++i)
+            QCOMPARE(row(i)->checkState(jcCheck), Qt::Unchecked);
+        form()->Check1Click();
+        row(0)->setCheckState(jcCheck, Qt::Unchecked);
+        form()->RemoveUnchecked2Click();
+        QCOMPARE(rows(), 2);
+        QCOMPARE(row(0)->text(jcFilename), QStringLiteral("short.ogg"));
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Duration: 30"));
+        QVERIFY(qAbs(form()->TotalDuration - (30.6 + TMainForm::RowSeconds(row(1)))) < 1e-6);
+
+        form()->CheckNone2Click();
+        form()->RemoveUnchecked2Click();
+        QCOMPARE(rows(), 0);
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Label1"));
+        QCOMPARE(form()->TotalDuration, 0.0);
+        QVERIFY(!form()->bbStartProcess->isEnabled());
+    }
+
+    // ---- Output naming ----------------------------------------------------------------------
+
+    void namesAreUniqueInTheOutputFolder()
+    {
+        QTemporaryDir dir;
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "a.wav");
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "b.wav");
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "c.wav");
+        copyInto(dir, "joblist/silence_30_6s.ogg", "a.ogg");
+        writeFile(dir.filePath("a.mp3"), "an earlier output");
+        // The process's current folder is not where the outputs go.
+        writeFile(QDir::current().filePath("b.mp3"), "unrelated");
+
+        addThroughOpenDialog({dir.filePath("a.wav"), dir.filePath("b.wav"), dir.filePath("c.wav"), dir.filePath("a.ogg")});
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a_1.mp3"));
+        QCOMPARE(row(1)->text(jcOutputFilename), QStringLiteral("b.mp3"));
+        QCOMPARE(row(2)->text(jcOutputFilename), QStringLiteral("c.mp3"));
+        // Two jobs of one pass never get the same output.
+        QCOMPARE(row(3)->text(jcOutputFilename), QStringLiteral("a_2.mp3"));
+        QCOMPARE(JobInputName, QByteArray("a.ogg"));
+        QCOMPARE(JobOutputName, QByteArray("a_2.mp3"));
+
+        // A row neither ticked nor selected keeps its name.
+        row(2)->setCheckState(jcCheck, Qt::Unchecked);
+        row(2)->setSelected(false);
+        form()->PageControl1->setCurrentWidget(form()->TabSheet5); // VORBIS
+        form()->InOutFileName(QByteArray());
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a_1.ogg"));
+        QCOMPARE(row(1)->text(jcOutputFilename), QStringLiteral("b.ogg"));
+        QCOMPARE(row(2)->text(jcOutputFilename), QStringLiteral("c.mp3"));
+        QFile::remove(QDir::current().filePath("b.mp3"));
+    }
+
+    void namingByPageAndEngine()
+    {
+        QTemporaryDir dir;
+        copyInto(dir, "audio/ac3_44k_stereo_96k.ac3", "movie.ac3");
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "x.wav");
+        copyInto(dir, "audio/ac3_44k_stereo_96k.ac3", "other.ac3");
+        writeFile(dir.filePath("other 3.ac3"), "an earlier output");
+        addThroughOpenDialog({dir.filePath("movie.ac3"), dir.filePath("x.wav"), dir.filePath("other.ac3")});
+
+        // AC-3 input on the AC3 page is numbered by its visit; other input gets ".ac3". A
+        // numbered name that exists is not overwritten either.
+        form()->PageControl1->setCurrentWidget(form()->TabSheet2);
+        form()->InOutFileName(QByteArray());
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("movie 1.ac3"));
+        QCOMPARE(row(1)->text(jcOutputFilename), QStringLiteral("x.ac3"));
+        QCOMPARE(row(2)->text(jcOutputFilename), QStringLiteral("other 3_1.ac3"));
+
+        // FAAC: MP4 wrapping switches ".aac" to ".m4a".
+        auto *toMP4 = form()->findChild<QCheckBox *>(QStringLiteral("chAACtoMP4"));
+        QVERIFY(toMP4);
+        form()->PageControl1->setCurrentWidget(form()->TabSheet1);
+        form()->cbAACEncEngine->setCurrentIndex(1);
+        toMP4->setChecked(false);
+        form()->InOutFileName(QByteArray());
+        QCOMPARE(row(1)->text(jcOutputFilename), QStringLiteral("x.aac"));
+        toMP4->setChecked(true);
+        form()->InOutFileName(QByteArray());
+        QCOMPARE(row(1)->text(jcOutputFilename), QStringLiteral("x.m4a"));
+
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbAIFFOutput->setChecked(true);
+        form()->InOutFileName(QByteArray());
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("movie.aif"));
+        form()->rbWAVOutput->setChecked(true);
+        form()->InOutFileName(QByteArray());
+        // x.wav exists beside its input: the WAV output is never the input itself.
+        QCOMPARE(row(1)->text(jcOutputFilename), QStringLiteral("x_1.wav"));
+
+        // With an empty list only the save dialog's name sets the job names.
+        form()->ClearList2Click();
+        SaveDialog1FileName = dir.filePath("chosen.mp3");
+        form()->InOutFileName(QByteArray("ignored/x.wav"));
+        QCOMPARE(JobInputName, QByteArray());
+        QCOMPARE(JobOutputFolder, (dir.path() + QLatin1Char('/')).toLocal8Bit());
+        QCOMPARE(JobOutputName, QByteArray("chosen.mp3"));
+    }
+
+    void saveDialogProposesAndKeepsTheName()
+    {
+        // No rows, or no selected row: nothing happens.
+        form()->Save1Click();
+        QCOMPARE(m_saveCalls, 0);
+        QTemporaryDir dir;
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "a.wav");
+        writeFile(dir.filePath("a.mp3"), "an earlier output");
+        addThroughOpenDialog({dir.filePath("a.wav")});
+        list()->clearSelection();
+        form()->Save1Click();
+        QCOMPARE(m_saveCalls, 0);
+
+        row(0)->setSelected(true);
+        LanguageStrings.SaveDialog_MP3 = QStringLiteral("MP3 files");
+        form()->Save1Click(); // cancelled
+        QCOMPARE(m_saveCalls, 1);
+        QCOMPARE(m_saveProposed, dir.filePath("a_1.mp3"));
+        QCOMPARE(m_saveFilters, QStringList{QStringLiteral("MP3 files (*.mp3)")});
+        QCOMPARE(m_saveSuffix, QStringLiteral("mp3"));
+        QCOMPARE(row(0)->text(jcOutputPath), dir.path() + QLatin1Char('/'));
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a_1.mp3"));
+
+        QTemporaryDir elsewhere;
+        m_saveAnswer = elsewhere.filePath("mine.mp3");
+        form()->Save1Click();
+        QCOMPARE(row(0)->text(jcOutputPath), elsewhere.path() + QLatin1Char('/'));
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("mine.mp3"));
+        form()->InOutFileName(QByteArray());
+        QCOMPARE(JobOutputFolder, (elsewhere.path() + QLatin1Char('/')).toLocal8Bit());
+        QCOMPARE(JobOutputName, QByteArray("mine.mp3"));
+
+        m_saveAnswer.clear();
+        form()->PageControl1->setCurrentWidget(form()->LosslessTab);
+        form()->Save1Click();
+        QCOMPARE(m_saveProposed, dir.filePath("a.flac"));
+        QCOMPARE(m_saveSuffix, QStringLiteral("flac"));
+    }
+
+    // ---- Delay and input options ----------------------------------------------------------
+
+    void detectDelaySetsTheDelayOption()
+    {
+        form()->DetectDelay(QByteArray("/films/Movie T01 3_2ch 448Kbps DELAY -66ms.ac3"), form()->edOTADelay);
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("-66"));
+        QVERIFY(form()->edOTADelay->isEnabled());
+        QVERIFY(form()->lbOTADelay->isEnabled());
+        QVERIFY(form()->chOTADelay->isChecked());
+
+        form()->DetectDelay(QByteArray("My Film.ac3"), form()->edOTADelay);
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("0"));
+        QVERIFY(!form()->edOTADelay->isEnabled());
+        QVERIFY(!form()->lbOTADelay->isEnabled());
+        QVERIFY(!form()->chOTADelay->isChecked());
+
+        form()->DetectDelay(QByteArray("a.ac3"), form()->edOTADelay);
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("0"));
+    }
+
+    void inputTypeOptions()
+    {
+        const char *pcmBoxes[] = {"chLFEtoLR", "chOutputMode", "chDNR", "chNormalize", "chRearChan", "chManGain"};
+        auto tempo = advanced<QCheckBox>("chSoundTouchTempo");
+        tempo->setEnabled(true);
+        tempo->setChecked(true);
+        form()->chAzidDC->setChecked(false);
+        form()->WAVasInput(QByteArray("/x/Film.AC3"));
+        QVERIFY(form()->chAzidDC->isChecked());
+        QVERIFY(!tempo->isChecked());
+        QVERIFY(!tempo->isEnabled());
+
+        for (const char *name : pcmBoxes)
+            advanced<QCheckBox>(name)->setChecked(true);
+        form()->WAVasInput(QByteArray("/x/five.mux"));
+        QVERIFY(!form()->chAzidDC->isChecked());
+        for (const char *name : pcmBoxes)
+            QVERIFY2(!advanced<QCheckBox>(name)->isChecked(), name);
+
+        form()->chAzidDC->setChecked(true);
+        advanced<QCheckBox>("chDNR")->setChecked(true);
+        form()->WAVasInput(QByteArray("/x/movie.avi"));
+        QVERIFY(form()->chAzidDC->isChecked());
+        QVERIFY(advanced<QCheckBox>("chDNR")->isChecked());
+    }
+};
+
+QTEST_MAIN(TestJobListWindow)
+#include "tst_joblist_window.moc"
