@@ -94,6 +94,10 @@ int main(int argc, char **argv)
         {"AC-3 448 kbit/s 5.1", "-ac3enc( -b 448 -6ch )", "-c:a ac3 -b:a 448k", ".ac3"},
         {"FLAC level 5 5.1", "-kdn( -exe flake.exe -level 5 -6chnew )", "-c:a flac -compression_level 5", ".flac"},
         {"WAV stereo", "", "-ac 2 -c:a pcm_s16le", ".wav"},
+        {"resample, MP3 192", "-ssrc( --rate 44100 ) -lame( -b 192 )", "-ar 44100 -ac 2 -c:a libmp3lame -b:a 192k",
+         ".mp3"},
+        {"tempo +10 %, Vorbis", "-ogg( -q 0.200 ) -soundtouch( -tempo 10 )",
+         "-af atempo=1.1 -ac 2 -c:a libvorbis -q:a 2", ".ogg"},
     };
     std::printf("%-24s %10s %10s %7s\n", "conversion", "Kandrum s", "ffmpeg s", "ratio");
     double worst = 0;

@@ -5,6 +5,11 @@
 // variable-rate file, looks for an encoder mark and derives bit rate, sample rate,
 // channel mode and duration. It reads a few 3458-byte blocks, never the whole file
 // (except a file in which no frame is found at all, which is searched to its end).
+//
+// A block cut short by the end of the file is searched only where the file has bytes:
+// a header, and the second header that confirms it, must lie wholly in the bytes read.
+// Where a Xing or VBRI header, or the block that is searched for the encoder mark,
+// reaches beyond the file, the missing bytes read as zero.
 #pragma once
 
 #include "APEtag.h"

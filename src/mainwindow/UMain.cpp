@@ -3,7 +3,16 @@
 #include "Paths.h"
 
 #include "JobRow.h"
+#include "KDCmdlGather.h"
+#include "UMainGlobals.h"
+#include "URessources.h"
 #include "ZolvaneApp.h"
+
+#include "AC3.h"
+#include "DTS.h"
+#include "MPEGaudio.h"
+#include "OggVorbis.h"
+#include "WAVfile.h"
 
 #include "UAbout.h"
 #include "UAdvanced.h"
@@ -33,6 +42,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -47,28 +57,6 @@ const QString kVersion = QStringLiteral("0.2.2.0 RC1");
 bool FileIsMissingIn(const QString &folder, const QString &name)
 {
     return FindFileIgnoringCase(folder, name).isEmpty();
-}
-
-// A folder named by an environment variable, ending with exactly one separator when not empty.
-QString FolderFromEnvironment(const char *variable, const QString &fallback)
-{
-    QString folder = qEnvironmentVariableIsSet(variable) ? qEnvironmentVariable(variable) : fallback;
-    if (folder.isEmpty())
-        return folder;
-    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
-        folder.chop(1);
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder;
-}
-
-// Silent copy with overwrite; the result tells whether the copy was made.
-bool CopyFileSilently(const QString &source, const QString &target)
-{
-    if (!QFileInfo::exists(source))
-        return false;
-    QFile::remove(target);
-    return QFile::copy(source, target);
 }
 
 // The status bar's second panel, drawn by its owner.
@@ -269,7 +257,7 @@ void TMainForm::FormCreate()
     // 1. The layout's caption is a placeholder.
     setWindowTitle(QStringLiteral("Zolvane"));
     // 2. Nothing has been edited by hand and no AVI input added yet.
-    //    (CmdLineEdited is cleared here once the builder's globals are part of the program.)
+    CmdLineEdited = false;
     AVIInput = false;
     // 3. A hint stays on screen for 10 seconds.
     SetHintHidePause(10000);
@@ -287,20 +275,18 @@ void TMainForm::FormCreate()
             resize(available.width(), height());
     }
     // 8. A screen denser than 96 pixels per inch is recorded; the layout is not scaled again.
-    if (QScreen *screen = this->screen()) {
-        const int density = qRound(screen->logicalDotsPerInchX());
-        if (density > 96)
-            PixelsPerInch = density;
-    }
+    if (const int density = GetScreenPixelsPerInch(); density > 96)
+        PixelsPerInch = density;
     // 9.
-    const QString programFiles = FolderFromEnvironment("ZOLVANE_PROGRAM_FILES", QStringLiteral("/opt/"));
+    const QString programFiles = GetSpecialFolderPath(SpecialFolderProgramFiles);
+    AudXFolder = (programFiles + QStringLiteral("Aud-X")).toLocal8Bit();
     WinampFolder = (programFiles + QStringLiteral("Winamp")).toLocal8Bit();
     WinampEncAacPlusPath = WinampFolder + "/Plugins/enc_aacplus.dll";
     WinampNscrtPath = WinampFolder + "/nscrt.dll";
-    SystemFolder = FolderFromEnvironment("ZOLVANE_SYSTEM_FOLDER", QString());
+    SystemFolder = GetSystemFolder();
     // 10. Never copy into the system folder when none is configured.
     if (!SystemFolder.isEmpty() && FileIsMissingIn(SystemFolder, QStringLiteral("nscrt.dll")))
-        CopyFileSilently(QString::fromLocal8Bit(WinampNscrtPath), SystemFolder + QStringLiteral("nscrt.dll"));
+        ShellCopyFile(QString::fromLocal8Bit(WinampNscrtPath), SystemFolder);
     // 11.
     ListDuration = 0.0;
     TotalDuration = 0.0;
@@ -320,7 +306,8 @@ void TMainForm::FormShow()
     // 1. The English texts are applied first, whatever language was saved.
     EngClick();
     // 2. The advanced dialog loads its settings here (without showing itself).
-    // 3. (CmdLineEdited is cleared here.)
+    // 3.
+    CmdLineEdited = false;
     // 4.
     if (About) {
         if (auto *label = About->findChild<QLabel *>(QStringLiteral("Label2")))
@@ -329,13 +316,9 @@ void TMainForm::FormShow()
     // 5. and 6.
     const QString settingsPath = ProgramFolder() + QStringLiteral("Zolvane.ini");
     if (QFileInfo::exists(settingsPath)) {
-        // The settings file is loaded here. Its tool-path step: without a stored transcoder
-        // path, look for the tools and ask for their paths.
+        // The settings file is loaded here; its tool-path step:
         const TIniFile settings(settingsPath);
-        auto *edKandrum = ExeBrowse ? ExeBrowse->findChild<QLineEdit *>(QStringLiteral("edKandrum")) : nullptr;
-        const QString current = edKandrum ? edKandrum->text() : QString();
-        if (settings.ReadString(QStringLiteral("Zolvane"), QStringLiteral("Kandrum_path"), current).isEmpty())
-            AskToolPaths();
+        LoadToolPaths(settings);
     } else {
         if (ExeBrowse)
             ExeBrowse->exec();
@@ -348,6 +331,28 @@ void TMainForm::FormShow()
     KDCmdl();
     // 9.
     WriteStartupReport();
+}
+
+void TMainForm::LoadToolPaths(const TIniFile &settings)
+{
+    const QString section = QStringLiteral("Zolvane");
+    auto edit = [](const char *name) {
+        return ExeBrowse ? ExeBrowse->findChild<QLineEdit *>(QString::fromLatin1(name)) : nullptr;
+    };
+    QLineEdit *edKandrum = edit("edKandrum");
+    const QString current = edKandrum ? edKandrum->text() : QString();
+    if (settings.ReadString(section, QStringLiteral("Kandrum_path"), current).isEmpty()) {
+        AskToolPaths();
+        return;
+    }
+    const struct {
+        const char *key;
+        const char *edit;
+    } paths[] = {{"Kandrum_path", "edKandrum"}, {"Kaparto_path", "edKaparto"}, {"SoX_path", "edSoX"}};
+    for (const auto &path : paths) {
+        if (QLineEdit *target = edit(path.edit))
+            target->setText(settings.ReadString(section, QString::fromLatin1(path.key), target->text()));
+    }
 }
 
 void TMainForm::AskToolPaths()
@@ -384,14 +389,67 @@ void TMainForm::WinampCopies()
         return;
     const QString target = FolderPart(edKandrum->text());
     if (FileIsMissingIn(target, QStringLiteral("enc_aacplus.dll")))
-        CopyFileSilently(QString::fromLocal8Bit(WinampEncAacPlusPath), target + QStringLiteral("enc_aacplus.dll"));
+        ShellCopyFile(QString::fromLocal8Bit(WinampEncAacPlusPath), target.isEmpty() ? QDir::currentPath() : target);
     if (FileIsMissingIn(target, QStringLiteral("nscrt.dll")))
-        CopyFileSilently(QString::fromLocal8Bit(WinampNscrtPath), target + QStringLiteral("nscrt.dll"));
+        ShellCopyFile(QString::fromLocal8Bit(WinampNscrtPath), target.isEmpty() ? QDir::currentPath() : target);
 }
 
 void TMainForm::WriteStartupReport()
 {
-    // The start-up report goes into the log window once the log-line entry is part of the program.
+    const TLanguageStrings &texts = LanguageStrings;
+    AddLogLine(texts.ZolvaneStarted(kVersion), LogKindInformation);
+    AddLogLine(GetWindowsVersionText(), LogKindInformation);
+    AddLogLine(texts.CheckingKDDep, LogKindInformation);
+
+    // The helper files looked for beside the transcoder (the working folder while no transcoder
+    // path is set), whatever the case of their names.
+    auto *edKandrum = ExeBrowse ? ExeBrowse->findChild<QLineEdit *>(QStringLiteral("edKandrum")) : nullptr;
+    const QString folder = FolderPart(edKandrum ? edKandrum->text() : QString());
+    const struct {
+        const char *file;
+        QString text;
+    } helpers[] = {
+        {"ac3enc.dll", texts.ac3encMissing},
+        {"azid.dll", texts.azidMissing},
+        {"kdn.dll", texts.kdnMissing},
+        {"hip.dll", texts.hipMissing},
+        {"lame_enc.dll", texts.lameencMissing},
+        {"libvorbis.dll", texts.livborbisMissing},
+        {"mp2enc.dll", texts.mp2encMissing},
+        {"shibatch.dll", texts.shibatchMissing},
+        {"soundtouch.dll", texts.soundtouchMissing},
+        {"vobinput.dll", texts.VOBInputMissing},
+        {"faac.exe", texts.FaacIsMissing},
+        {"neroaacenc.exe", texts.NDCLIisMissing},
+        {"enhaacplusenc.exe", texts.EnhAACIsMissing},
+        {"speexenc.exe", texts.SpeexIsMissing},
+        {"aften.exe", QStringLiteral("Aften.exe is missing")},
+        {"flake.exe", QStringLiteral("Flake.exe is missing")},
+    };
+    for (const auto &helper : helpers) {
+        if (FileIsMissingIn(folder, QString::fromLatin1(helper.file)))
+            AddLogLine(helper.text, LogKindWarning);
+    }
+
+    // The Nero AAC encoder as the system's search for a bare program name finds it.
+    const QString nero = QStandardPaths::findExecutable(QStringLiteral("neroaacenc.exe"));
+    if (!nero.isEmpty()) {
+        const TVersionInfo version(nero);
+        if (version.Valid() && version.GetFixedFileInfo()) {
+            AddLogLine(QStringLiteral("NeroAACEnc.exe ") + FormatFileVersion(version.GetFileVersion())
+                           + QLatin1Char(' ') + texts.NeroDLLDetected,
+                       LogKindInformation);
+        }
+    }
+
+    if (QFileInfo(QString::fromLocal8Bit(AudXFolder)).isDir()) {
+        AddLogLine(texts.AudXDetected, LogKindInformation);
+    } else {
+        AddLogLine(QStringLiteral("Aud-X Encoder not detected..."), LogKindWarning);
+        // Without the encoder a 5.1 MP3 choice falls back to stereo.
+        if (rbMP3Ch6->isChecked())
+            rbMP3Ch2->setChecked(true);
+    }
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)
@@ -399,7 +457,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
     FormClose();
     event->accept();
     // Closing the main window ends the program, whatever other windows are open.
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 void TMainForm::FormClose()
@@ -416,13 +474,14 @@ void TMainForm::FormDestroy()
 
 void TMainForm::KDCmdl()
 {
-    // The command-line builder is called here once it is part of the program.
+    KDCmdlRun();
 }
 
 void TMainForm::Quit1Click()
 {
-    // Ends the event loop; the windows are then destroyed without FormClose.
-    QCoreApplication::quit();
+    // Ends the event loop; the windows are then destroyed without FormClose. (quit() would first
+    // close every window, which runs the close handling.)
+    QCoreApplication::exit(0);
 }
 
 void TMainForm::MiCreateLstFileClick()

@@ -21,6 +21,7 @@ class QDropEvent;
 class QLineEdit;
 class QTreeWidgetItem;
 class TAC3;
+class TIniFile;
 class TDTS;
 class TMPEGaudio;
 class TOggVorbis;
@@ -75,6 +76,9 @@ public:
     // The tab page shown or hidden by the View > Tabs item of the given tag (0 to 7), else null.
     QWidget *TabPageOfTag(int tag) const;
 
+    // The tool-path step of the settings load: the three stored paths into the tool-path dialog's
+    // edits; without a stored transcoder path AskToolPaths() runs instead.
+    void LoadToolPaths(const TIniFile &settings);
     // Looks for the transcoder, the splitter and SoX in the transcoder edit's folder, shows the
     // tool-path dialog modally, then copies the Winamp AAC+ files beside the transcoder. Used at
     // the first showing when no transcoder path is known.

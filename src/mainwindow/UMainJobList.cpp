@@ -116,6 +116,16 @@ QString UniquePath(const QString &wantedPath, const std::function<bool(const QSt
     }
 }
 
+// The selected row: the first selected one in list order, as the command-line builder takes it.
+QTreeWidgetItem *SelectedRow(const QTreeWidget *list)
+{
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        if (list->topLevelItem(i)->isSelected())
+            return list->topLevelItem(i);
+    }
+    return nullptr;
+}
+
 // The text MediaInfo gives for one field.
 QString MediaInfoText(void *handle, MediaInfo_stream_C kind, const char *parameter)
 {
@@ -541,8 +551,9 @@ void TMainForm::AddDirClick()
     ShowListDuration();
     RecountTotalDuration();
     // New rows get their output names at once, so that a batch started now writes named files.
+    // (The delay and input options are left as the user set them.)
     if (InputListView->topLevelItemCount() > before)
-        RefreshFirstRow();
+        InOutFileName(InputListView->topLevelItem(0)->text(jcFilename).toLocal8Bit());
 }
 
 void TMainForm::dragEnterEvent(QDragEnterEvent *event)
@@ -716,16 +727,16 @@ void TMainForm::InOutFileName(const QByteArray &Path)
 
 void TMainForm::InOutFileNameOfSelectedRow()
 {
-    QTreeWidgetItem *row = InputListView->currentItem();
-    if (!row || !row->isSelected())
+    QTreeWidgetItem *row = SelectedRow(InputListView);
+    if (!row)
         return;
     InOutFileName(row->text(jcInputPath).toLocal8Bit());
 }
 
 void TMainForm::Save1Click()
 {
-    QTreeWidgetItem *row = InputListView->currentItem();
-    if (InputListView->topLevelItemCount() == 0 || !row || !row->isSelected())
+    QTreeWidgetItem *row = SelectedRow(InputListView);
+    if (!row)
         return;
 
     const NamingChoice choice = CurrentNamingChoice(this);
@@ -753,8 +764,10 @@ void TMainForm::Save1Click()
     }
 
     // The proposal holds even when the user cancels.
-    row->setText(jcOutputPath, FolderPart(SaveDialog1FileName));
-    row->setText(jcOutputFilename, FileNamePart(SaveDialog1FileName));
+    if (!SaveDialog1FileName.isEmpty()) {
+        row->setText(jcOutputPath, FolderPart(SaveDialog1FileName));
+        row->setText(jcOutputFilename, FileNamePart(SaveDialog1FileName));
+    }
 
     const QString suffix = filter.DefaultExt.mid(1);
     QString chosen;

@@ -167,6 +167,39 @@ private slots:
         QVERIFY(!w.kdcl->isVisible());
     }
 
+    void globalsOfTheMainWindowReachTheCommand()
+    {
+        Windows w;
+        w.showPage("TabSheet4");
+        add<QRadioButton>(w.main.get(), "rbMP3Ch6")->setChecked(true);
+        add<QRadioButton>(w.main.get(), "rbMP3Ch2");
+        auto *audx = add<QWidget>(w.main.get(), "AuXFrame1");
+        combo(audx, "cbMode", {"a", "b", "c", "d"}, 3);
+        for (const char *name : {"chSoundTouchFRC", "chExternalPlugDLLName"})
+            box(w.advanced.get(), name, true);
+        AudXFolder = "/pf/Aud-X";
+        SaveDialog1FileName = QStringLiteral("/chosen/x.mp3");
+        SoundTouchFRCArg = " -r 1 2";
+        SoundTouchTempoArg = " -tempo 3";
+        SoundTouchPitchArg = " -pitch 4";
+        SoundTouchRateArg = " -rate 5";
+        SoundTouchQuickArg = " -quick";
+        SoundTouchNaaArg = " -naa";
+        PluginNameArg = " -name p.dll";
+        PluginFuncArg = " -func f";
+        QTreeWidgetItem *row = w.addRow(QStringLiteral("/in/"), QStringLiteral("m.WAV"), QStringLiteral("m.mp3"));
+        row->setSelected(true);
+        KDCmdlRunOn(w.all());
+        QCOMPARE(row->text(jcCmd),
+                 QStringLiteral(R"("/pf/Aud-X/audx.exe" SPBQ "/in/m.wav" "/in/m.mp3")"
+                                R"( -soundtouch( -r 1 2 -tempo 3 -pitch 4 -rate 5 -quick -naa ))"
+                                R"( -plugin( -name p.dll -func f ))"));
+        for (QByteArray *g : {&AudXFolder, &SoundTouchFRCArg, &SoundTouchPitchArg, &SoundTouchRateArg,
+                              &SoundTouchQuickArg, &SoundTouchNaaArg, &PluginNameArg, &PluginFuncArg})
+            g->clear();
+        SaveDialog1FileName.clear();
+    }
+
     void emptyListKeepsTheTemplate()
     {
         Windows w;

@@ -450,6 +450,14 @@ private slots:
         QCOMPARE(box->Text, QStringLiteral("File \"nothere.log\" does not exist!"));
         QCOMPARE(box->Icon, QMessageBox::Critical);
         QCOMPARE(list->topLevelItemCount(), 1);
+
+        // A name that exists but is no readable file is reported and changes nothing either.
+        std::unique_ptr<ModalAnswer> folder(CloseMessageBox());
+        QVERIFY(!ZolvaneLog->LoadLog(list, m_dir.path()));
+        QCOMPARE(folder->Seen, 1);
+        QVERIFY2(folder->Text.startsWith(QStringLiteral("Cannot open file \"%1\".").arg(m_dir.path())),
+                 qPrintable(folder->Text));
+        QCOMPARE(list->topLevelItemCount(), 1);
     }
 
     void truncatedFileLoadsItsCompleteRowsAndSaysSo()

@@ -154,6 +154,10 @@ private slots:
             << "audio/ac3_48k_5ch1_384k.ac3" << "movie.ac3" << "AC3 - 6 Ch - 384 kbps - 48000 hz - 00:00:00" << false;
         QTest::newRow("stereo AC-3 shows 2")
             << "audio/ac3_44k_stereo_96k.ac3" << "Song.AC3" << "AC3 - 2 Ch - 96 kbps - 44100 hz - 00:00:00" << false;
+        QTest::newRow("5.1 DTS shows 6")
+            << "audio/dts_44k_5ch1.dts" << "film.dts" << "DTS - 6 Ch - 1411 kbps - 44100 hz - 00:00:00" << false;
+        QTest::newRow("stereo DTS")
+            << "audio/dts_48k_stereo.dts" << "film2.dts" << "DTS - 2 Ch - 1411 kbps - 48000 hz - 00:00:00" << false;
         QTest::newRow("mp3") << "audio/mp3_cbr128_stereo.mp3" << "a.mp3"
                              << "MP3 - Joint Stereo - 128 kbps - 44100 hz - 00:00:00" << false;
         QTest::newRow("mp1 through the dialog is MPEG audio")
@@ -389,9 +393,14 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("sub"));
         copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "sub/c.wav");
 
+        form()->chOTADelay->setChecked(true);
+        form()->edOTADelay->setText(QStringLiteral("40"));
         TMainForm::OpenDirDialogHook = [&](QWidget *) { return dir.path(); };
         form()->AddDirClick();
         QCOMPARE(rows(), 3);
+        // The delay the user set stays.
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("40"));
+        QVERIFY(form()->chOTADelay->isChecked());
         QCOMPARE(row(0)->text(jcFilename), QStringLiteral("a.ac3"));
         QCOMPARE(row(1)->text(jcFilename), QStringLiteral("b.wav"));
         QCOMPARE(row(2)->text(jcFilename), QStringLiteral("E.MP3"));

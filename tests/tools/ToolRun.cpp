@@ -112,6 +112,22 @@ double Duration(const std::string &path)
     return std::atof(p["duration"].c_str()) - std::max(0.0, start);
 }
 
+std::string Tag(const std::string &path, const std::string &key)
+{
+    std::string cmd = "ffprobe -v error -show_entries format_tags=" + key + ":stream_tags=" + key +
+                      " -of default=nw=1:nk=1 '" + path + "' 2>/dev/null";
+    std::string out;
+    if (FILE *p = popen(cmd.c_str(), "r")) {
+        char buf[512];
+        if (fgets(buf, sizeof buf, p))
+            out = buf;
+        pclose(p);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
+        out.pop_back();
+    return out;
+}
+
 TempDir::TempDir()
 {
     // A blank in the name: every path handed to the programs must survive being quoted.

@@ -29,6 +29,8 @@ int Wait(pid_t pid);
 std::map<std::string, std::string> Probe(const std::string &path);
 // Playing length in seconds: the duration less a positive start time.
 double Duration(const std::string &path);
+// A tag of the file ("title" ...), empty when it has none.
+std::string Tag(const std::string &path, const std::string &key);
 
 // A fresh folder under /tmp, removed with its content at destruction.
 class TempDir {

@@ -188,6 +188,14 @@ TEST(Kandrum, EncoderSwitchesReachTheStream)
     adts.read(reinterpret_cast<char *>(head), 2);
     EXPECT_EQ(head[0], 0xFF);
     EXPECT_EQ(head[1] & 0x08, 0x08);
+    // The input's tags go along, except where -noid3 asks for none.
+    for (std::string name : {"t.mp3", "t.ogg"}) {
+        std::string block = name == "t.mp3" ? " -lame( -b 128 )" : " -ogg( -q 0.2 )";
+        ASSERT_EQ(Kandrum(Core(in, tmp.path(name)) + block).exitCode, 0);
+        EXPECT_EQ(Tag(tmp.path(name), "title"), "Zolvane tone") << name;
+        ASSERT_EQ(Kandrum(Core(in, tmp.path(name), "-noid3") + block).exitCode, 0);
+        EXPECT_EQ(Tag(tmp.path(name), "title"), "") << name;
+    }
     // The constant bit rate asked for is the stream's.
     ASSERT_EQ(Kandrum(Core(in, tmp.path("c.mp2")) + " -toolame( -b 160 )").exitCode, 0);
     EXPECT_EQ(Probe(tmp.path("c.mp2"))["bit_rate"], "160000");
@@ -396,4 +404,49 @@ TEST(TranscoderFolder, HoldsTheTranscoderAndEveryHelperFile)
                           "wa_aac.dll", "enc_aacplus.dll", "nscrt.dll", "Sample.eq"})
         EXPECT_TRUE(Exists(dir + "/" + f)) << f;
     EXPECT_EQ(access(AudX().c_str(), X_OK), 0);
+}
+
+TEST(Kandrum, EqualiserPresetShapesTheSound)
+{
+    TempDir tmp;
+    const std::string in = Fixture("six.ac3");
+    // The flat preset beside the transcoder, found by its bare name.
+    ASSERT_EQ(Kandrum(Core(in, tmp.path("flat.wav")) + " -shibatch( -eq Sample.eq )").exitCode, 0);
+    std::string loud = tmp.path("loud preset.eq");
+    {
+        std::ofstream p(loud);
+        p << "# every band up by 6 dB\n";
+        for (int i = 0; i < 18; ++i)
+            p << "6 ";
+        p << "\n";
+    }
+    ASSERT_EQ(Kandrum(Core(in, tmp.path("loud.wav")) + " -shibatch( -eq " + loud + " )").exitCode, 0);
+    double flat = WavPeak(tmp.path("flat.wav")), louder = WavPeak(tmp.path("loud.wav"));
+    ASSERT_GT(flat, 0.01);
+    ASSERT_EQ(Kandrum(Core(in, tmp.path("plain.wav"))).exitCode, 0);
+    EXPECT_NEAR(flat, WavPeak(tmp.path("plain.wav")), 0.005) << "a flat preset leaves the sound as it is";
+    EXPECT_NEAR(louder / flat, 2.0, 0.3);
+
+    std::string shortPreset = tmp.path("short.eq");
+    std::ofstream(shortPreset) << "1 2 3\n";
+    Result r = Kandrum(Core(in, tmp.path("x.wav")) + " -shibatch( -eq " + shortPreset + " )");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(HasErrorLine(r, "18 band gains")) << r.output;
+    EXPECT_FALSE(Exists(tmp.path("x.wav")));
+}
+
+TEST(Kandrum, DialogueNormalisationFollowsTheAc3DialogueLevel)
+{
+    TempDir tmp;
+    // Dialogue at -20 dBFS is brought to the -31 dBFS reference: 11 dB down.
+    const std::string in = Fixture("dialnorm20.ac3");
+    ASSERT_EQ(Kandrum(Core(in, tmp.path("plain.wav"))).exitCode, 0);
+    ASSERT_EQ(Kandrum(Core(in, tmp.path("dnr.wav")) + " -azid( -n1 )").exitCode, 0);
+    double plain = WavPeak(tmp.path("plain.wav"));
+    ASSERT_GT(plain, 0.01);
+    EXPECT_NEAR(WavPeak(tmp.path("dnr.wav")) / plain, std::pow(10.0, -11 / 20.0), 0.02);
+    // At the reference level already (31): nothing changes.
+    ASSERT_EQ(Kandrum(Core(Fixture("six.ac3"), tmp.path("ref.wav")) + " -azid( -n1 )").exitCode, 0);
+    ASSERT_EQ(Kandrum(Core(Fixture("six.ac3"), tmp.path("ref0.wav"))).exitCode, 0);
+    EXPECT_NEAR(WavPeak(tmp.path("ref.wav")), WavPeak(tmp.path("ref0.wav")), 0.002);
 }

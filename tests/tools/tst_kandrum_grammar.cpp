@@ -110,6 +110,13 @@ TEST(KandrumGrammar, ReadsTheOptionsIntoTheirFields)
     EXPECT_EQ(c.encoder->mpegVersion, 2);
     EXPECT_DOUBLE_EQ(*c.soundTouch->tempoPercent, -20);
 
+    // Names written unquoted keep their blanks.
+    auto names = Parse(" -shibatch( -eq /my presets/Rock.eq ) -plugin( -name /fx dir/echo.dll -func Do It )");
+    ASSERT_TRUE(names.ok) << names.error;
+    EXPECT_EQ(names.command.equalizer->presetFile, "/my presets/Rock.eq");
+    EXPECT_EQ(names.command.plugin->dllName, "/fx dir/echo.dll");
+    EXPECT_EQ(names.command.plugin->function, "Do It");
+
     auto lame = Parse(" -lame( -v --vbr-old -V 2 -b 32 )");
     ASSERT_TRUE(lame.ok) << lame.error;
     EXPECT_EQ(lame.command.encoder->rateMode, RateMode::Vbr);

@@ -150,9 +150,20 @@ OutputFile::~OutputFile()
 void OutputFile::Commit()
 {
     if (fd_ >= 0) {
-        unlink(finalPath_.c_str());
-        if (linkat(AT_FDCWD, ioPath_.c_str(), AT_FDCWD, finalPath_.c_str(), AT_SYMLINK_FOLLOW) != 0)
-            throw JobError("cannot create the output file \"" + finalPath_ + "\": " + std::strerror(errno));
+        // Linked under a passing name first, then renamed over any older file in one step.
+        std::string passing = finalPath_ + ".part" + std::to_string(getpid());
+        unlink(passing.c_str());
+        int slot = RegisterPending(passing);
+        bool linked = linkat(AT_FDCWD, ioPath_.c_str(), AT_FDCWD, passing.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        int err = errno;
+        if (linked && rename(passing.c_str(), finalPath_.c_str()) != 0) {
+            err = errno;
+            unlink(passing.c_str());
+            linked = false;
+        }
+        ReleasePending(slot);
+        if (!linked)
+            throw JobError("cannot create the output file \"" + finalPath_ + "\": " + std::strerror(err));
     } else {
         if (rename(ioPath_.c_str(), finalPath_.c_str()) != 0)
             throw JobError("cannot create the output file \"" + finalPath_ + "\": " + std::strerror(errno));
@@ -257,6 +268,9 @@ public:
         fifo_ = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, outLayout_.nb_channels, 8192);
         pkt_ = av_packet_alloc();
         frame_ = av_frame_alloc();
+        // Tags of the file and of its audio stream (Vorbis comments live on the stream).
+        av_dict_copy(&tags_, fmt_->metadata, 0);
+        av_dict_copy(&tags_, fmt_->streams[stream_]->metadata, AV_DICT_DONT_OVERWRITE);
         if (fmt_->duration > 0)
             duration_ = double(fmt_->duration) / AV_TIME_BASE;
         else if (fmt_->streams[stream_]->duration > 0)
@@ -264,6 +278,7 @@ public:
     }
     ~FileDecoder()
     {
+        av_dict_free(&tags_);
         av_frame_free(&frame_);
         av_packet_free(&pkt_);
         if (fifo_)
@@ -278,7 +293,7 @@ public:
     int rate() const { return outRate_; }
     const AVChannelLayout &layout() const { return outLayout_; }
     double duration() const { return duration_; }
-    AVDictionary *metadata() const { return fmt_->metadata; }
+    AVDictionary *metadata() const { return tags_; }
     int available() const { return av_audio_fifo_size(fifo_); }
     bool finished() const { return done_ && available() == 0; }
 
@@ -369,6 +384,7 @@ private:
 
     std::string path_;
     AVFormatContext *fmt_ = nullptr;
+    AVDictionary *tags_ = nullptr;
     AVCodecContext *dec_ = nullptr;
     int stream_ = -1;
     SwrContext *swr_ = nullptr;

@@ -391,12 +391,13 @@ PluginBlock ParsePlugin(Block &b)
     PluginBlock p;
     while (!b.atEnd()) {
         std::string sw = b.next();
-        if (sw == "-name")
-            p.dllName = b.value(sw);
-        else if (sw == "-func")
-            p.function = b.value(sw);
-        else
+        if (sw != "-name" && sw != "-func")
             b.unknown(sw);
+        // The names are written unquoted: a path with blanks arrives as several words.
+        std::string v = b.value(sw);
+        while (!b.atEnd() && b.peek() != "-name" && b.peek() != "-func")
+            v += " " + b.nextAllowRepeat();
+        (sw == "-name" ? p.dllName : p.function) = v;
     }
     return p;
 }
@@ -842,7 +843,6 @@ ParseResult ParseKandrumArguments(const std::vector<std::string> &args)
     try {
         KandrumCommand &cmd = result.command;
         int lastOrder = -1;
-        int encoderOrder = -1;
         size_t i = 0;
         if (args.empty())
             Fail("no command given");
@@ -934,7 +934,6 @@ ParseResult ParseKandrumArguments(const std::vector<std::string> &args)
                 if (cmd.encoder)
                     Fail("block \"" + open + "\" is a second encoder block");
                 cmd.encoder = e;
-                encoderOrder = order;
             }
             if (lastOrder < 0 && order != OrderCore)
                 Fail("the command must begin with block \"-core(\"");
@@ -944,7 +943,6 @@ ParseResult ParseKandrumArguments(const std::vector<std::string> &args)
                 Fail(std::string("block \"") + open + "\" must stand before block \"" + OrderName(lastOrder) + "\"");
             lastOrder = order;
         }
-        (void)encoderOrder;
         if (cmd.encoder && cmd.core.mode != OutputMode::None)
             Fail("an output mode of block \"-core(\" cannot go with an encoder block");
         result.ok = true;

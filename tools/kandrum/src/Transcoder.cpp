@@ -775,7 +775,7 @@ Outputs MakeOutputs(const KandrumCommand &cmd, const Chain &chain, AVDictionary 
         case OutputMode::Aiff5BE:
             s.codec = m == OutputMode::Aiff6LE ? "pcm_s16le" : "pcm_s16be";
             s.muxer = "aiff";
-            s.channels = m == OutputMode::Aiff5BE ? 5 : 6;
+            s.channels = m == OutputMode::Aiff5BE ? 5 : 6;  // 5.0: the full-range channels, no LFE
             break;
         case OutputMode::DDWav:
             s.codec = "ac3";
@@ -792,13 +792,7 @@ Outputs MakeOutputs(const KandrumCommand &cmd, const Chain &chain, AVDictionary 
             s.channels = m == OutputMode::Wav6ch ? 6 : m == OutputMode::Wav2ch ? 2 : chain.channels;
             break;
         }
-        if (s.channels == 5) {
-            // 5.0: the five full-range channels, no LFE.
-            auto sink = std::make_unique<LibavSink>(out.files.back()->ioPath(), s);
-            out.sink = std::move(sink);
-        } else {
-            out.sink = std::make_unique<LibavSink>(out.files.back()->ioPath(), s);
-        }
+        out.sink = std::make_unique<LibavSink>(out.files.back()->ioPath(), s);
         return out;
     }
 
