@@ -86,24 +86,6 @@ bool IsListOrMuxRow(const QTreeWidgetItem *row)
     return ext == QLatin1String(".lst") || ext == QLatin1String(".mux");
 }
 
-// A bar's position within its range, as the bar itself keeps it.
-void SetBarPosition(QProgressBar *bar, qint64 position)
-{
-    bar->setValue(int(qBound(qint64(bar->minimum()), position, qint64(bar->maximum()))));
-}
-
-// A new maximum; a position beyond it is brought back to it first, so that the bar keeps showing
-// it full instead of resetting. A maximum of 0 is never set: it would turn the bar into a busy
-// indicator.
-void SetBarMaximum(QProgressBar *bar, int maximum)
-{
-    if (maximum <= 0 || bar->maximum() == maximum)
-        return;
-    if (bar->value() > maximum)
-        bar->setValue(maximum);
-    bar->setMaximum(maximum);
-}
-
 int BarPosition(const QProgressBar *bar)
 {
     return qMax(0, bar->value());
@@ -618,131 +600,115 @@ double TMainForm::CurrentFileSeconds(int *channels)
     return m_fileSeconds;
 }
 
+namespace {
+
+ProgressFrameState ReadFrameState(const TMainForm *form, const TProgressFrame *f)
+{
+    ProgressFrameState st;
+    st.File.Maximum = f->ProgressBar1->maximum();
+    st.File.Position = qMax(0, f->ProgressBar1->value());
+    st.Batch.Maximum = f->ProgressBar2->maximum();
+    st.Batch.Position = qMax(0, f->ProgressBar2->value());
+    st.FileLabel = f->lbPercentCurrentTrack->text();
+    st.BatchLabel = f->lbTotalPercent->text();
+    st.Title = form->windowTitle();
+    st.ParseCounter = form->ParseCounter;
+    return st;
+}
+
+void WriteBar(QProgressBar *bar, const ProgressBarState &state)
+{
+    if (bar->maximum() != state.Maximum)
+        bar->setMaximum(state.Maximum);
+    if (bar->value() != state.Position)
+        bar->setValue(state.Position);
+}
+
+void WriteFrameState(TProgressFrame *f, const ProgressFrameState &st)
+{
+    WriteBar(f->ProgressBar1, st.File);
+    WriteBar(f->ProgressBar2, st.Batch);
+    if (f->lbPercentCurrentTrack->text() != st.FileLabel)
+        f->lbPercentCurrentTrack->setText(st.FileLabel);
+    if (f->lbTotalPercent->text() != st.BatchLabel)
+        f->lbTotalPercent->setText(st.BatchLabel);
+}
+
+} // namespace
+
 void TMainForm::Parse_Kandrum(const QString &line)
 {
-    TProgressFrame *f = ProgressFrame1;
     const quint64 job = m_currentJob;
-
-    if (ParseCounter == 0 && IsErrorLine(line)) {
-        AddBatchLogRow(1, QStringLiteral("Error ") + line);
-        ParseCounter = ParseCounterAfterError;
-    }
-    QString stamp;
-    if (!IsProgressLine(line, &stamp))
-        return;
-    if (ParseCounter < ParseCounterHandleFrom) {
-        ++ParseCounter;
-        return;
-    }
-
-    const QString gainMode = cbOTAMode->currentText();
-    if ((gainMode == QLatin1String("PreGain") || gainMode == QLatin1String("PostGain")) && IsPassRestartLine(line)) {
-        // The second pass begins: the job's status row becomes the running row.
-        delete m_statusRow;
-        m_statusRow = AddBatchLogRow(0, LanguageStrings.TranscodingRunning);
-    }
-
-    const std::optional<std::int32_t> seconds = timetoint(stamp);
-    if (!seconds)
-        return;
-
     const QTreeWidgetItem *row = InputListView->currentItem();
-    const QString filename = row ? row->text(jcFilename) : QString();
-    const BarScale scale = BarScaleOfJob(filename);
-    std::int32_t fileDivisor = 0;
-    std::int32_t batchDivisor = 0;
-    switch (scale) {
+
+    KandrumJobContext context;
+    context.GainMode = cbOTAMode->currentText();
+    context.FileName = row ? row->text(jcFilename) : QString();
+    context.ListDuration = ListDuration;
+    context.TotalDuration = TotalDuration;
+    context.RowDuration = row ? row->text(jcDuration) : QString();
+    context.DoneSeconds = DoneSeconds;
+    switch (BarScaleOfJob(context.FileName)) {
     case BarScale::ReaderAC3:
     case BarScale::ReaderWAV:
     case BarScale::ReaderMPEG:
     case BarScale::ReaderOgg:
-        fileDivisor = RoundedDivisor(CurrentFileSeconds());
-        batchDivisor = RoundedDivisor(ListDuration);
+        context.FileSeconds = CurrentFileSeconds();
         break;
-    case BarScale::ListFile:
-        fileDivisor = RoundedDivisor(ListDuration);
-        batchDivisor = RoundedDivisor(TotalDuration);
-        break;
-    case BarScale::RowDuration:
-        fileDivisor = qMax(0, WholeNumber(row ? row->text(jcDuration) : QString()).value_or(0));
-        batchDivisor = RoundedDivisor(ListDuration);
-        break;
-    case BarScale::None:
+    default:
         break;
     }
 
-    if (scale != BarScale::None) {
-        SetBarMaximum(f->ProgressBar1, fileDivisor);
-        SetBarMaximum(f->ProgressBar2, batchDivisor);
+    ProgressFrameState state = ReadFrameState(this, ProgressFrame1);
+    const KandrumLineEffects fx = ApplyKandrumLine(state, line, context);
+    ParseCounter = state.ParseCounter;
+    if (fx.ErrorRow)
+        AddBatchLogRow(1, *fx.ErrorRow);
+    if (fx.RestartRow) {
+        // The second pass begins: the job's status row becomes the running row.
+        delete m_statusRow;
+        m_statusRow = AddBatchLogRow(0, LanguageStrings.TranscodingRunning);
     }
-    SetBarPosition(f->ProgressBar1, *seconds);
-    SetBarPosition(f->ProgressBar2, qint64(*seconds) + DoneSeconds);
-
-    if (scale != BarScale::None) {
-        const std::optional<QString> fileText =
-            FilePercentText(*seconds, f->ProgressBar1->value(), f->ProgressBar1->maximum(), fileDivisor);
-        if (!fileText)
-            return;
-        f->lbPercentCurrentTrack->setText(*fileText);
-        const std::optional<QString> batchText =
-            BatchPercentText(f->ProgressBar2->value(), f->ProgressBar2->maximum(), batchDivisor);
-        if (!batchText)
-            return;
-        f->lbTotalPercent->setText(*batchText);
+    WriteFrameState(ProgressFrame1, state);
+    if (fx.LabelsSet) {
         QCoreApplication::processEvents();
         // The batch may have been stopped meanwhile.
         if (job != m_currentJob)
             return;
     }
-
-    SetWindowAndApplicationTitle(f->lbPercentCurrentTrack->text() + QStringLiteral(" - Zolvane"));
-    ParseCounter = 1;
+    if (fx.TitleSet)
+        SetWindowAndApplicationTitle(state.Title);
 }
 
 void TMainForm::Parse_AudX(const QString &line)
 {
-    TProgressFrame *f = ProgressFrame1;
     const quint64 job = m_currentJob;
+    const QTreeWidgetItem *row = InputListView->currentItem();
 
-    const QString n = AudXProgressText(line);
-    if (RowIndex >= InputListView->topLevelItemCount()) {
-        f->SpeedButtonStop->setToolTip(kError);
+    AudXJobContext context;
+    context.FileName = row ? row->text(jcFilename) : QString();
+    context.ListDuration = ListDuration;
+    context.PastLastRow = RowIndex >= InputListView->topLevelItemCount();
+    const BarScale scale = BarScaleOfJob(context.FileName);
+    if (scale == BarScale::ReaderAC3 || scale == BarScale::ReaderWAV)
+        CurrentFileSeconds(&context.Channels);
+
+    ProgressFrameState state = ReadFrameState(this, ProgressFrame1);
+    const AudXLineEffects fx = ApplyAudXLine(state, line, context);
+    if (fx.StopWithError) {
+        ProgressFrame1->SpeedButtonStop->setToolTip(kError);
         if (DosCommand1->IsRunning())
             DosCommand1->Stop();
         return;
     }
-    if (n.isEmpty())
-        return;
-    const std::optional<std::int32_t> percent = WholeNumber(n);
-    if (!percent)
-        return;
-    // The file bar of an Aud-X job runs from 0 to 100 by the percentage the encoder reports.
-    if (f->ProgressBar1->maximum() != 100) {
-        if (f->ProgressBar1->value() > 100)
-            f->ProgressBar1->setValue(100);
-        f->ProgressBar1->setMaximum(100);
-    }
-    SetBarPosition(f->ProgressBar1, *percent);
-
-    const QTreeWidgetItem *row = InputListView->currentItem();
-    const BarScale scale = BarScaleOfJob(row ? row->text(jcFilename) : QString());
-    int channels = 0;
-    if (scale == BarScale::ReaderAC3 || scale == BarScale::ReaderWAV)
-        CurrentFileSeconds(&channels);
-    if (channels > 2) {
-        f->lbPercentCurrentTrack->setText(AudXPercentText(*percent));
-        const std::int32_t batchDivisor = RoundedDivisor(ListDuration);
-        SetBarMaximum(f->ProgressBar2, batchDivisor);
-        const std::optional<QString> batchText =
-            BatchPercentText(f->ProgressBar2->value(), f->ProgressBar2->maximum(), batchDivisor);
-        if (!batchText)
-            return;
-        f->lbTotalPercent->setText(*batchText);
+    WriteFrameState(ProgressFrame1, state);
+    if (fx.LabelsSet) {
         QCoreApplication::processEvents();
         if (job != m_currentJob)
             return;
     }
-    SetWindowAndApplicationTitle(f->lbPercentCurrentTrack->text() + QStringLiteral(" - Zolvane"));
+    if (fx.TitleSet)
+        SetWindowAndApplicationTitle(state.Title);
 }
 
 // ---- Times -----------------------------------------------------------------------------------

@@ -280,3 +280,223 @@ TEST(OutputParse, PriorityClassOfTheTickedItem)
     two.Low1 = true;
     EXPECT_EQ(PriorityClassOfTicks(two), quint32(pcBelowNormal));
 }
+
+namespace {
+
+QString ProgressLine(int n)
+{
+    // The transcoder's form: hours, minutes, seconds and hundredths, then the percentage.
+    return QStringLiteral("[00:%1:%2:50] %3 %")
+        .arg(n / 60, 2, 10, QLatin1Char('0'))
+        .arg(n % 60, 2, 10, QLatin1Char('0'))
+        .arg(n % 100);
+}
+
+KandrumJobContext Mp3Job(double fileSeconds = 400, double listDuration = 1000)
+{
+    KandrumJobContext job;
+    job.GainMode = QStringLiteral("HybridGain");
+    job.FileName = QStringLiteral("song.mp3");
+    job.FileSeconds = fileSeconds;
+    job.ListDuration = listDuration;
+    job.DoneSeconds = 100;
+    return job;
+}
+
+} // namespace
+
+TEST(KandrumParser, TheSeventyFirstProgressLineIsTheFirstHandledThenEverySeventieth)
+{
+    ProgressFrameState st;
+    const KandrumJobContext job = Mp3Job();
+    QList<int> moved;
+    for (int n = 1; n <= 215; ++n) {
+        const ProgressFrameState before = st;
+        const KandrumLineEffects fx = ApplyKandrumLine(st, ProgressLine(n), job);
+        if (st.File.Position != before.File.Position || st.Batch.Position != before.Batch.Position) {
+            moved << n;
+            EXPECT_TRUE(fx.LabelsSet);
+            EXPECT_TRUE(fx.TitleSet);
+        } else {
+            EXPECT_EQ(st.FileLabel, before.FileLabel) << n;
+            EXPECT_EQ(st.Title, before.Title) << n;
+            EXPECT_FALSE(fx.TitleSet) << n;
+        }
+    }
+    EXPECT_EQ(moved, (QList<int>{71, 141, 211}));
+    // The 211th line: 211 s of a 400 s file, plus the 100 s done before, of 1000 s.
+    EXPECT_EQ(st.File.Maximum, 400);
+    EXPECT_EQ(st.File.Position, 211);
+    EXPECT_EQ(st.Batch.Maximum, 1000);
+    EXPECT_EQ(st.Batch.Position, 311);
+    EXPECT_EQ(st.FileLabel, QStringLiteral("53,00 %")); // 52.75 rounds to 53
+    EXPECT_EQ(st.BatchLabel, QStringLiteral("31.10 %"));
+    EXPECT_EQ(st.Title, QStringLiteral("53,00 % - Zolvane"));
+    EXPECT_EQ(st.ParseCounter, 5);
+}
+
+TEST(KandrumParser, OnlyAnErrorLineBeforeTheFirstProgressLineIsLogged)
+{
+    ProgressFrameState st;
+    const KandrumJobContext job = Mp3Job();
+    KandrumLineEffects fx = ApplyKandrumLine(st, QStringLiteral("Error opening \"in.mp3\""), job);
+    ASSERT_TRUE(fx.ErrorRow.has_value());
+    EXPECT_EQ(*fx.ErrorRow, QStringLiteral("Error Error opening \"in.mp3\""));
+    EXPECT_EQ(st.ParseCounter, ParseCounterAfterError);
+
+    fx = ApplyKandrumLine(st, QStringLiteral("Error again"), job);
+    EXPECT_FALSE(fx.ErrorRow.has_value());
+
+    // After the error row the very next progress line moves the bars.
+    ApplyKandrumLine(st, ProgressLine(12), job);
+    EXPECT_EQ(st.File.Position, 12);
+    EXPECT_EQ(st.ParseCounter, 1);
+
+    // Once the counter runs, later error lines write nothing.
+    fx = ApplyKandrumLine(st, QStringLiteral("Error late"), job);
+    EXPECT_FALSE(fx.ErrorRow.has_value());
+
+    // Lines of no known kind change nothing.
+    const ProgressFrameState before = st;
+    fx = ApplyKandrumLine(st, QStringLiteral("Done in 0.31 s."), job);
+    EXPECT_EQ(st.ParseCounter, before.ParseCounter);
+    EXPECT_FALSE(fx.TitleSet);
+}
+
+TEST(KandrumParser, SecondPassOfAGainJobReplacesTheStatusRow)
+{
+    for (const char *mode : {"PreGain", "PostGain", "HybridGain"}) {
+        SCOPED_TRACE(mode);
+        ProgressFrameState st;
+        st.ParseCounter = 70; // the next progress line is handled
+        KandrumJobContext job = Mp3Job();
+        job.GainMode = QString::fromLatin1(mode);
+        const KandrumLineEffects fx = ApplyKandrumLine(st, QStringLiteral("[00:00:00:00] second pass"), job);
+        EXPECT_EQ(fx.RestartRow, job.GainMode != QLatin1String("HybridGain"));
+        EXPECT_EQ(st.File.Position, 0);
+    }
+    // A pass-restart line that is not handled (counter below 70) replaces nothing.
+    ProgressFrameState st;
+    KandrumJobContext job = Mp3Job();
+    job.GainMode = QStringLiteral("PreGain");
+    EXPECT_FALSE(ApplyKandrumLine(st, QStringLiteral("[00:00:00:00] second pass"), job).RestartRow);
+}
+
+TEST(KandrumParser, MaximaByTheTypeOfTheJob)
+{
+    // a.b.ac3 has the type b.ac3: no maximum is set, the bars keep their range, only the title
+    // changes.
+    {
+        ProgressFrameState st;
+        st.ParseCounter = 70;
+        KandrumJobContext job = Mp3Job();
+        job.FileName = QStringLiteral("a.b.ac3");
+        const KandrumLineEffects fx = ApplyKandrumLine(st, ProgressLine(30), job);
+        EXPECT_EQ(st.File.Maximum, 100);
+        EXPECT_EQ(st.Batch.Maximum, 100);
+        EXPECT_EQ(st.File.Position, 30);
+        EXPECT_EQ(st.Batch.Position, 100); // 30 + 100 done, at the untouched maximum
+        EXPECT_EQ(st.FileLabel, QStringLiteral("00,00 %"));
+        EXPECT_FALSE(fx.LabelsSet);
+        EXPECT_TRUE(fx.TitleSet);
+        EXPECT_EQ(st.Title, QStringLiteral("00,00 % - Zolvane"));
+    }
+    // movie.avi takes its maximum from the row's Duration field.
+    {
+        ProgressFrameState st;
+        st.ParseCounter = 70;
+        KandrumJobContext job = Mp3Job(/*fileSeconds=*/999, /*listDuration=*/200);
+        job.FileName = QStringLiteral("movie.avi");
+        job.RowDuration = QStringLiteral("40");
+        job.DoneSeconds = 0;
+        ApplyKandrumLine(st, ProgressLine(10), job);
+        EXPECT_EQ(st.File.Maximum, 40);
+        EXPECT_EQ(st.Batch.Maximum, 200);
+        EXPECT_EQ(st.FileLabel, QStringLiteral("25,00 %"));
+        EXPECT_EQ(st.BatchLabel, QStringLiteral("5.00 %"));
+    }
+    // List and mux rows: the file bar is the list, the batch bar the total.
+    {
+        ProgressFrameState st;
+        st.ParseCounter = 70;
+        KandrumJobContext job = Mp3Job(0, 50);
+        job.FileName = QStringLiteral("six.mux");
+        job.TotalDuration = 80;
+        job.DoneSeconds = 0;
+        ApplyKandrumLine(st, ProgressLine(10), job);
+        EXPECT_EQ(st.File.Maximum, 50);
+        EXPECT_EQ(st.Batch.Maximum, 80);
+    }
+}
+
+TEST(KandrumParser, BarsAtTheirMaximumShowZeroPercent)
+{
+    ProgressFrameState st;
+    st.ParseCounter = 70;
+    KandrumJobContext job = Mp3Job(/*fileSeconds=*/30.4, /*listDuration=*/30.4);
+    job.DoneSeconds = 0;
+    // A stamp past the rounded duration stays at the end of the bar.
+    ApplyKandrumLine(st, ProgressLine(31), job);
+    EXPECT_EQ(st.File.Maximum, 30);
+    EXPECT_EQ(st.File.Position, 30);
+    EXPECT_EQ(st.FileLabel, QStringLiteral("00,00 %"));
+    EXPECT_EQ(st.BatchLabel, QStringLiteral("00,00 %"));
+}
+
+TEST(KandrumParser, ADivisorOfZeroStopsTheLineWhereItIsNeeded)
+{
+    ProgressFrameState st;
+    st.ParseCounter = 70;
+    KandrumJobContext job = Mp3Job(/*fileSeconds=*/0.3, /*listDuration=*/100);
+    const KandrumLineEffects fx = ApplyKandrumLine(st, ProgressLine(5), job);
+    EXPECT_EQ(st.File.Maximum, 100); // a maximum of 0 is not set
+    EXPECT_EQ(st.File.Position, 5);  // the position was set before
+    EXPECT_EQ(st.FileLabel, QStringLiteral("00,00 %"));
+    EXPECT_FALSE(fx.TitleSet);
+    EXPECT_EQ(st.ParseCounter, 70); // the next progress line is tried at once
+}
+
+TEST(KandrumParser, AStampOfNoKnownFormLeavesTheFrame)
+{
+    ProgressFrameState st;
+    st.ParseCounter = 70;
+    const KandrumLineEffects fx = ApplyKandrumLine(st, QStringLiteral("[01:02:03] x"), Mp3Job());
+    EXPECT_EQ(st.File.Position, 0);
+    EXPECT_FALSE(fx.TitleSet);
+}
+
+TEST(AudXParser, FileBarRunsByThePercentage)
+{
+    ProgressFrameState st;
+    st.File.Maximum = 400; // left from an earlier transcoder job
+    st.Batch.Position = 30;
+    AudXJobContext job;
+    job.FileName = QStringLiteral("six.ac3");
+    job.Channels = 6;
+    job.ListDuration = 120;
+    AudXLineEffects fx = ApplyAudXLine(st, QStringLiteral("progress: 45."), job);
+    EXPECT_EQ(st.File.Maximum, 100);
+    EXPECT_EQ(st.File.Position, 45);
+    EXPECT_EQ(st.FileLabel, QStringLiteral("45,00 %"));
+    EXPECT_EQ(st.Batch.Maximum, 120);
+    EXPECT_EQ(st.Batch.Position, 30); // the batch bar is not moved by Aud-X lines
+    EXPECT_EQ(st.BatchLabel, QStringLiteral("25.00 %"));
+    EXPECT_EQ(st.Title, QStringLiteral("45,00 % - Zolvane"));
+    EXPECT_TRUE(fx.LabelsSet);
+
+    // A stereo input: the bar moves, the labels stay.
+    job.Channels = 2;
+    fx = ApplyAudXLine(st, QStringLiteral("progress: 60."), job);
+    EXPECT_EQ(st.File.Position, 60);
+    EXPECT_EQ(st.FileLabel, QStringLiteral("45,00 %"));
+    EXPECT_FALSE(fx.LabelsSet);
+
+    // No number: nothing.
+    const ProgressFrameState before = st;
+    fx = ApplyAudXLine(st, QStringLiteral("progress: x."), job);
+    EXPECT_EQ(st.File.Position, before.File.Position);
+    EXPECT_FALSE(fx.TitleSet);
+
+    job.PastLastRow = true;
+    EXPECT_TRUE(ApplyAudXLine(st, QStringLiteral("anything"), job).StopWithError);
+}

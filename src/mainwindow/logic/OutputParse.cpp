@@ -4,6 +4,7 @@
 
 #include <QLatin1String>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -203,6 +204,124 @@ QString RemainingText(std::int64_t elapsedMs, std::int32_t position, std::int32_
     if (remaining < std::numeric_limits<std::int64_t>::max() - 1000)
         remaining += 1000;
     return SpanText(remaining);
+}
+
+void ProgressBarState::SetPosition(std::int64_t position)
+{
+    Position = std::int32_t(std::clamp<std::int64_t>(position, 0, std::max<std::int32_t>(Maximum, 0)));
+}
+
+void ProgressBarState::SetMaximum(std::int32_t maximum)
+{
+    if (maximum <= 0)
+        return;
+    Maximum = maximum;
+    if (Position > Maximum)
+        Position = Maximum;
+}
+
+KandrumLineEffects ApplyKandrumLine(ProgressFrameState &st, const QString &line, const KandrumJobContext &job)
+{
+    KandrumLineEffects fx;
+    if (st.ParseCounter == 0 && IsErrorLine(line)) {
+        fx.ErrorRow = QStringLiteral("Error ") + line;
+        st.ParseCounter = ParseCounterAfterError;
+    }
+    QString stamp;
+    if (!IsProgressLine(line, &stamp))
+        return fx;
+    if (st.ParseCounter < ParseCounterHandleFrom) {
+        ++st.ParseCounter;
+        return fx;
+    }
+    if ((job.GainMode == QLatin1String("PreGain") || job.GainMode == QLatin1String("PostGain"))
+        && IsPassRestartLine(line))
+        fx.RestartRow = true;
+
+    const std::optional<std::int32_t> seconds = timetoint(stamp);
+    if (!seconds)
+        return fx;
+
+    const BarScale scale = BarScaleOfJob(job.FileName);
+    std::int32_t fileDivisor = 0;
+    std::int32_t batchDivisor = 0;
+    switch (scale) {
+    case BarScale::ReaderAC3:
+    case BarScale::ReaderWAV:
+    case BarScale::ReaderMPEG:
+    case BarScale::ReaderOgg:
+        fileDivisor = RoundedDivisor(job.FileSeconds);
+        batchDivisor = RoundedDivisor(job.ListDuration);
+        break;
+    case BarScale::ListFile:
+        fileDivisor = RoundedDivisor(job.ListDuration);
+        batchDivisor = RoundedDivisor(job.TotalDuration);
+        break;
+    case BarScale::RowDuration:
+        fileDivisor = std::max(0, WholeNumber(job.RowDuration).value_or(0));
+        batchDivisor = RoundedDivisor(job.ListDuration);
+        break;
+    case BarScale::None:
+        break;
+    }
+
+    // The maxima first, so that the new positions are measured against them.
+    if (scale != BarScale::None) {
+        st.File.SetMaximum(fileDivisor);
+        st.Batch.SetMaximum(batchDivisor);
+    }
+    st.File.SetPosition(*seconds);
+    st.Batch.SetPosition(std::int64_t(*seconds) + job.DoneSeconds);
+
+    if (scale != BarScale::None) {
+        // A divisor of 0 ends the line's handling where it is needed.
+        const std::optional<QString> fileText =
+            FilePercentText(*seconds, st.File.Position, st.File.Maximum, fileDivisor);
+        if (!fileText)
+            return fx;
+        st.FileLabel = *fileText;
+        const std::optional<QString> batchText = BatchPercentText(st.Batch.Position, st.Batch.Maximum, batchDivisor);
+        if (!batchText)
+            return fx;
+        st.BatchLabel = *batchText;
+        fx.LabelsSet = true;
+    }
+    st.Title = st.FileLabel + QStringLiteral(" - Zolvane");
+    fx.TitleSet = true;
+    st.ParseCounter = 1;
+    return fx;
+}
+
+AudXLineEffects ApplyAudXLine(ProgressFrameState &st, const QString &line, const AudXJobContext &job)
+{
+    AudXLineEffects fx;
+    const QString n = AudXProgressText(line);
+    if (job.PastLastRow) {
+        fx.StopWithError = true;
+        return fx;
+    }
+    if (n.isEmpty())
+        return fx;
+    const std::optional<std::int32_t> percent = WholeNumber(n);
+    if (!percent)
+        return fx;
+    st.File.SetMaximum(100);
+    st.File.SetPosition(*percent);
+
+    const BarScale scale = BarScaleOfJob(job.FileName);
+    if (job.Channels > 2 && (scale == BarScale::ReaderAC3 || scale == BarScale::ReaderWAV)) {
+        st.FileLabel = AudXPercentText(*percent);
+        const std::int32_t batchDivisor = RoundedDivisor(job.ListDuration);
+        st.Batch.SetMaximum(batchDivisor);
+        const std::optional<QString> batchText = BatchPercentText(st.Batch.Position, st.Batch.Maximum, batchDivisor);
+        if (!batchText)
+            return fx;
+        st.BatchLabel = *batchText;
+        fx.LabelsSet = true;
+    }
+    st.Title = st.FileLabel + QStringLiteral(" - Zolvane");
+    fx.TitleSet = true;
+    return fx;
 }
 
 QList<RequiredFile> RequiredEncoderFiles(const BatchEncoderChoice &c)

@@ -93,6 +93,70 @@ std::int64_t RemainingMilliseconds(std::int64_t elapsedMs, std::int32_t position
 // The remaining label: the remaining time plus one second, as SpanText.
 QString RemainingText(std::int64_t elapsedMs, std::int32_t position, std::int32_t maximum);
 
+// ---- The progress frame as the parsers change it ----------------------------------------------
+
+// A bar of the progress frame: its range runs from 0 to Maximum, its position stays within it.
+struct ProgressBarState {
+    std::int32_t Maximum = 100;
+    std::int32_t Position = 0;
+
+    // A position outside the range is brought to its nearest end.
+    void SetPosition(std::int64_t position);
+    // A new maximum; a position beyond it is brought back to it. A maximum of 0 or less is never
+    // set (the bar keeps its range).
+    void SetMaximum(std::int32_t maximum);
+};
+
+// What the parsers of the console lines read and change on the progress frame.
+struct ProgressFrameState {
+    ProgressBarState File;  // ProgressBar1, the current file
+    ProgressBarState Batch; // ProgressBar2, the whole batch
+    QString FileLabel = QStringLiteral("00,00 %");  // lbPercentCurrentTrack
+    QString BatchLabel = QStringLiteral("00,00 %"); // lbTotalPercent
+    QString Title = QStringLiteral("Zolvane");      // the window caption and the application title
+    std::int32_t ParseCounter = 0;
+};
+
+// The current job as the transcoder's parser sees it.
+struct KandrumJobContext {
+    QString GainMode;          // the text of cbOTAMode
+    QString FileName;          // the current row's Filename
+    double FileSeconds = 0.0;  // the duration of the current file from the reader of its type
+    double ListDuration = 0.0;
+    double TotalDuration = 0.0;
+    QString RowDuration;       // the current row's Duration field (whole seconds)
+    std::int32_t DoneSeconds = 0;
+};
+
+// What the window does besides the frame's state after one line.
+struct KandrumLineEffects {
+    std::optional<QString> ErrorRow; // a batch-log error row with this text
+    bool RestartRow = false;         // the job's status row becomes a running row
+    bool LabelsSet = false;          // both labels were written: pending window events are processed
+    bool TitleSet = false;           // the title was written (after those events)
+};
+
+// One line of the transcoder (a complete line or the unfinished start of one).
+KandrumLineEffects ApplyKandrumLine(ProgressFrameState &state, const QString &line, const KandrumJobContext &job);
+
+// The current job as the Aud-X parser sees it.
+struct AudXJobContext {
+    QString FileName;         // the current row's Filename
+    int Channels = 0;         // channels of the current file from the AC-3 or the WAV reader
+    double ListDuration = 0.0;
+    bool PastLastRow = false; // RowIndex is past the last row of the job list
+};
+
+struct AudXLineEffects {
+    bool StopWithError = false; // the batch's outcome becomes "Error" and the run is stopped
+    bool LabelsSet = false;
+    bool TitleSet = false;
+};
+
+// One line of the Aud-X encoder. The file bar of an Aud-X job runs from 0 to 100 by the
+// percentage the encoder reports; the file label shows it as "N,00 %".
+AudXLineEffects ApplyAudXLine(ProgressFrameState &state, const QString &line, const AudXJobContext &job);
+
 // ---- Batch start -----------------------------------------------------------------------------
 
 // The active page and engines as the batch start reads them.
