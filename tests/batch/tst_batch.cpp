@@ -301,9 +301,11 @@ private slots:
         const QString marker = m_jobs->filePath(QStringLiteral("shut down"));
         qputenv("ZOLVANE_SHUTDOWN_COMMAND", "touch '" + marker.toLocal8Bit() + "'");
         frame()->chShutdown->setChecked(true);
+        form()->chOTAViewKDCL->setChecked(true);
 
         runBatch();
 
+        QVERIFY(!form()->chOTAViewKDCL->isChecked()); // the command-line viewer closes for the batch
         QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0).text));
         const QString r = QStringLiteral("TranscodingRunning");
         const QString job0 = QStringLiteral("tone_stereo.ogg --> ") + row(0)->text(jcOutputFilename);
@@ -394,6 +396,44 @@ private slots:
         quit();
     }
 
+    void aTranscoderThatCannotStartFailsEveryJob()
+    {
+        addFiles(freshInputs({"tools/stereo8k.wav", "tools/mono4.wav"}));
+        edKandrum()->setText(m_jobs->filePath(QStringLiteral("no such folder/Kandrum.exe")));
+        runBatch();
+        // The runner tells for each job that the program is not there; the batch ends as failed.
+        QCOMPARE(m_runnerMessages.size(), 2);
+        QVERIFY(m_runnerMessages[0].endsWith(QStringLiteral(" doesn't exist.")));
+        const QStringList texts = batchLogTexts();
+        QCOMPARE(texts.mid(texts.size() - 2), (QStringList{"TranscodingError", "TranscodingError2"}));
+        QCOMPARE(form()->RowIndex, 2);
+        quit();
+    }
+
+    void aListDurationThatIsNoNumberStopsTheStart()
+    {
+        // A row put into the list directly: the hidden duration label still reads its layout text.
+        auto *job = new QTreeWidgetItem;
+        job->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        job->setCheckState(jcCheck, Qt::Checked);
+        job->setText(jcFilename, QStringLiteral("x.wav"));
+        list()->addTopLevelItem(job);
+        form()->ListDuration = 0.0;
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Label1"));
+        form()->bbStartProcessClick();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].error);
+        QVERIFY(!form()->BatchRunning());
+        QVERIFY(frame()->isHidden());
+        QVERIFY(!form()->Timer1->isActive());
+
+        // "Duration: " and a whole number: it becomes the list's duration.
+        form()->Label1->setText(QStringLiteral("Duration: 42"));
+        edKandrum()->setText(QString()); // refused next, so nothing runs
+        form()->bbStartProcessClick();
+        QCOMPARE(form()->ListDuration, 42.0);
+    }
+
     void stopAbortsTheBatch()
     {
         const QStringList inputs = freshInputs({m_longWav, "tools/stereo8k.wav"});
@@ -412,7 +452,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(form()->DosCommand1->Lines().size() > 3, 20000);
         QVERIFY(form()->DosCommand1->IsRunning());
         const int eventsBefore = m_log.size();
-        form()->bbStartProcessClick(); // as the command-line editor's Run would
+        // The command-line editor's Run reaches the start by name; a second launch does nothing.
+        QVERIFY(QMetaObject::invokeMethod(form(), "bbStartProcessClick"));
         QCOMPARE(m_log.size(), eventsBefore);
 
         frame()->SpeedButtonStop->click();
