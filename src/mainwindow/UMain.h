@@ -285,6 +285,8 @@ private:
     void FailJobWithoutRun(quint64 job);
     // The end of the current job: resets the file's labels, records the outcome, starts the next.
     void EndOfJob(bool succeeded);
+    // The row of the running job (the row it selected when it started).
+    QTreeWidgetItem *BatchJobRow() const;
     // The duration in seconds of the current job's file as the reader of its type gives it.
     double CurrentFileSeconds(int *channels = nullptr);
 

@@ -369,6 +369,15 @@ void TMainForm::LaunchNextFile()
     DosCommand1->Execute();
 }
 
+QTreeWidgetItem *TMainForm::BatchJobRow() const
+{
+    // The job selected its row when it started; a click into the list meanwhile moves the
+    // selection, not the job.
+    if (RowIndex >= 0 && RowIndex < InputListView->topLevelItemCount())
+        return InputListView->topLevelItem(RowIndex);
+    return InputListView->currentItem();
+}
+
 void TMainForm::FailJobWithoutRun(quint64 job)
 {
     if (job != m_currentJob)
@@ -392,7 +401,7 @@ void TMainForm::EndOfJob(bool succeeded)
         ProgressFrame1->lbPercentCurrentTrack->setText(kZeroPercent);
     DoneSeconds = BarPosition(ProgressFrame1->ProgressBar2);
     SetWindowAndApplicationTitle(kZolvane);
-    if (IsListOrMuxRow(InputListView->currentItem()))
+    if (IsListOrMuxRow(BatchJobRow()))
         ListDuration = 0.0;
     ++RowIndex;
     // One failed job makes the whole batch end with the error report.
@@ -560,7 +569,7 @@ double TMainForm::CurrentFileSeconds(int *channels)
         m_fileFiguresJob = job;
         m_fileSeconds = 0.0;
         m_fileChannels = 0;
-        const QTreeWidgetItem *row = InputListView->currentItem();
+        const QTreeWidgetItem *row = BatchJobRow();
         if (row) {
             const std::string path = (row->text(jcInputPath) + row->text(jcFilename)).toLocal8Bit().toStdString();
             try {
@@ -639,7 +648,7 @@ void WriteFrameState(TProgressFrame *f, const ProgressFrameState &st)
 void TMainForm::Parse_Kandrum(const QString &line)
 {
     const quint64 job = m_currentJob;
-    const QTreeWidgetItem *row = InputListView->currentItem();
+    const QTreeWidgetItem *row = BatchJobRow();
 
     KandrumJobContext context;
     context.GainMode = cbOTAMode->currentText();
@@ -683,7 +692,7 @@ void TMainForm::Parse_Kandrum(const QString &line)
 void TMainForm::Parse_AudX(const QString &line)
 {
     const quint64 job = m_currentJob;
-    const QTreeWidgetItem *row = InputListView->currentItem();
+    const QTreeWidgetItem *row = BatchJobRow();
 
     AudXJobContext context;
     context.FileName = row ? row->text(jcFilename) : QString();
