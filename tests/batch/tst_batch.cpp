@@ -555,6 +555,38 @@ private slots:
         quit();
     }
 
+    void secondPassOfAPreGainJobShowsTheRunningRow()
+    {
+        // Seven seconds: seventy progress lines a pass, so the line that opens the second pass is
+        // the 71st and is handled, and so is the last line of the second pass.
+        freshInputs({});
+        const QString seven = m_jobs->filePath(QStringLiteral("seven.wav"));
+        QVERIFY(WriteToneWav(seven, 7));
+        addFiles({seven});
+        form()->chOTAMode->setChecked(true);
+        form()->cbOTAMode->setCurrentIndex(form()->cbOTAMode->findText(QStringLiteral("PreGain")));
+        form()->KDCmdl();
+        QVERIFY(row(0)->text(jcCmd).contains(QStringLiteral(" -ota( -g max )")));
+        QList<int> fileBar, batchBar;
+        {
+            QObject guard;
+            QObject::connect(frame()->ProgressBar1, &QProgressBar::valueChanged, &guard, [&](int v) { fileBar << v; });
+            QObject::connect(frame()->ProgressBar2, &QProgressBar::valueChanged, &guard, [&](int v) { batchBar << v; });
+            runBatch();
+        }
+        const QString job = QStringLiteral("seven.wav --> ") + row(0)->text(jcOutputFilename);
+        QCOMPARE(eventTexts(), (QStringList{"+TranscodingStarted", "+" + job, "+PreGainProcess", "-PreGainProcess",
+                                            "+TranscodingRunning", "-TranscodingRunning", "+TranscodingFinished"}));
+        // The opening line of the second pass finds the bars at 0, its last line (7 s) brings
+        // both to their end, and the final report sets them back to 0.
+        QCOMPARE(fileBar, (QList<int>{7, 0}));
+        QCOMPARE(batchBar, (QList<int>{7, 0}));
+        QCOMPARE(frame()->ProgressBar1->maximum(), 7);
+        QCOMPARE(frame()->ProgressBar2->maximum(), 7);
+        QVERIFY(m_titles.contains(QStringLiteral("00,00 % - Zolvane"))); // a bar at its end reads 00,00 %
+        quit();
+    }
+
     void transcoderMustBeNamedExactly_data()
     {
         QTest::addColumn<QString>("path");
