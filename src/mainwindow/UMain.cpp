@@ -112,6 +112,7 @@ TMainForm::TMainForm(QWidget *parent)
 
     ConnectMenus();
     ConnectJobList();
+    ConnectBatch();
     ConnectOptionControlsToKDCmdl();
     FormCreate();
 }
@@ -531,22 +532,6 @@ void TMainForm::ForumLink1Click()
 void TMainForm::ForumLink2Click()
 {
     OpenForumLink(ForumLink2);
-}
-
-void TMainForm::PriorityThread()
-{
-    auto *clicked = qobject_cast<QAction *>(sender());
-    if (!clicked)
-        return;
-    for (QAction *item : Priority->actions())
-        item->setChecked(false);
-    clicked->setChecked(true);
-    const int tag = clicked->property("tag").toInt();
-    for (QAction *item : Priority->actions()) {
-        if (item->property("tag").toInt() == tag)
-            item->setChecked(true);
-    }
-    // The priority class of the jobs and of the program follows the ticked item here.
 }
 
 void TMainForm::Log1Click()

@@ -2,7 +2,10 @@
 
 #include "ui_UMain.h"
 
+#include "DosCommand.h"
+
 #include <QByteArray>
+#include <QDateTime>
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
@@ -225,6 +228,81 @@ private:
     void EnableStart();
     double ListDurationFromLabel() const;
     void ShowMessage(const QString &text, bool error);
+    // ---- Batch: start, job runner, output parsing, progress and time (UMainBatch.cpp) -------
+public:
+    // Runs the transcoder jobs, one at a time; its lines and end notice come back here.
+    TDosCommand *DosCommand1 = nullptr;
+
+    // Batch state. RowIndex: the current row of InputListView (0 at the start of a batch);
+    // DoneSeconds: the position of the total bar at the end of the last job; ParseCounter: the
+    // progress lines counted since the last handled one (0 at each job start, 100 after an error
+    // line or a failed batch).
+    qint32 RowIndex = 0;
+    qint32 DoneSeconds = 0;
+    qint32 ParseCounter = 0;
+    QDateTime FileStartTime;
+    QDateTime BatchStartTime;
+
+    // True from the launch of a batch until its final report.
+    bool BatchRunning() const { return m_batchRunning; }
+
+    // Start checks and the set-up of the progress frame, then the first job.
+    void LaunchProcess();
+    // Starts the job of the current row, skipping unticked rows; past the last row, ends the
+    // batch.
+    void LaunchNextFile();
+    // The end notice of DosCommand1 and its line handler.
+    void DosCommand1Terminated(QObject *Sender, quint32 ExitCode);
+    void DosCommand1NewLine(QObject *Sender, const QByteArray &NewLine, TOutputType OutputType);
+    // The parsers of the transcoder's and of the Aud-X encoder's lines.
+    void Parse_Kandrum(const QString &line);
+    void Parse_AudX(const QString &line);
+    // Puts the class of the ticked priority item on DosCommand1 and on the program itself.
+    void PriorityCommand();
+
+public slots:
+    // The "Start Processing" button; the menu item Start and the command-line editor's Run call
+    // it too (by name).
+    void bbStartProcessClick();
+    void ProgressFrame1SpeedButtonStopClick();
+    void ProgressFrame1SpeedButtonQuitClick();
+    void Timer1Timer();
+    void Timer2Timer();
+
+private:
+    void ConnectBatch();
+    // The final report, by the Stop button's hint ("Done", "Error", "Aborted").
+    void EndOfBatch();
+    // A batch with no ticked row: nothing ran, so the frame only offers Quit.
+    void EndOfEmptyBatch();
+    void SetBatchMenusEnabled(bool enabled);
+    // Appends a row to the batch log (icon 0 information, 1 error): the time, the text, the
+    // options.
+    QTreeWidgetItem *AddBatchLogRow(int icon, const QString &text, const QString &options = QString());
+    void ScrollBatchLogToEnd();
+    void SetWindowAndApplicationTitle(const QString &title);
+    // Ends the job whose run could not be handed to the runner (an empty command line).
+    void FailJobWithoutRun(quint64 job);
+    // The end of the current job: resets the file's labels, records the outcome, starts the next.
+    void EndOfJob(bool succeeded);
+    // The row of the running job (the row it selected when it started).
+    QTreeWidgetItem *BatchJobRow() const;
+    // The duration in seconds of the current job's file as the reader of its type gives it.
+    double CurrentFileSeconds(int *channels = nullptr);
+
+    bool m_batchRunning = false;
+    bool m_batchHadFailure = false;
+    bool m_batchRanJob = false;
+    // Identifies the job whose run is current; the lines and the end notice of any other run
+    // (one that was stopped) are ignored.
+    quint64 m_jobSerial = 0;
+    quint64 m_currentJob = 0;
+    // The status row of the current job in the batch log.
+    QTreeWidgetItem *m_statusRow = nullptr;
+    // The reader's figures of the current job's file, read once per job.
+    quint64 m_fileFiguresJob = 0;
+    double m_fileSeconds = 0.0;
+    int m_fileChannels = 0;
 };
 
 extern TMainForm *MainForm;

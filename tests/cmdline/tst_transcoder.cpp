@@ -196,7 +196,7 @@ TEST_F(CmdlineTranscoder, AudXRunsTheJobsOwnFiles)
 
 // The command names the input with its extension lower-cased; on a case-sensitive file
 // system the encoder has to find "Movie.AC3" by that name ignoring case.
-TEST_F(CmdlineTranscoder, DISABLED_AudXFindsAnInputWithAnUpperCaseExtension)
+TEST_F(CmdlineTranscoder, AudXFindsAnInputWithAnUpperCaseExtension)
 {
     if (!QFileInfo::exists(kAudXFolder + QLatin1String("/audx.exe")))
         GTEST_SKIP() << "no Aud-X encoder in the build";

@@ -4,6 +4,7 @@
 #include "KDCmdlGather.h"
 #include "ZolvaneApp.h"
 
+#include <QAbstractButton>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QtTest>
@@ -60,6 +61,28 @@ private slots:
         KDCmdlRun();
         QCOMPARE(KDCmdlMissingControls().join(QLatin1Char(' ')), QString());
         QVERIFY(row->text(jcCmd).contains(QLatin1String("-core( -input \"/in/a.ac3\"")));
+        delete row;
+    }
+
+    void anOptionChangeRebuildsTheSelectedRow()
+    {
+        QWidget *main = mainWindow();
+        QVERIFY(main);
+        auto *list = main->findChild<QTreeWidget *>(QStringLiteral("InputListView"));
+        auto *boost = main->findChild<QAbstractButton *>(QStringLiteral("chBoost"));
+        QVERIFY(list && boost);
+        auto *row = new QTreeWidgetItem(list);
+        row->setText(jcInputPath, QStringLiteral("/in/"));
+        row->setText(jcFilename, QStringLiteral("a.ac3"));
+        row->setText(jcOutputPath, QStringLiteral("/in/"));
+        row->setText(jcOutputFilename, QStringLiteral("a.mp3"));
+        row->setSelected(true);
+        boost->setChecked(false);
+        KDCmdlRun();
+        QVERIFY(!row->text(jcCmd).contains(QLatin1String("-boost(")));
+        // The box's own handler rebuilds; nobody calls the builder here.
+        boost->setChecked(true);
+        QVERIFY2(row->text(jcCmd).contains(QLatin1String(" -boost( /b")), qPrintable(row->text(jcCmd)));
         delete row;
     }
 };

@@ -1,0 +1,135 @@
+// Times the reading of the transcoder's output: the line parser alone on a million progress
+// lines, then batches of long WAV inputs (ten progress lines per second of audio) through the
+// main window, the runner and the transcoder, against the same command lines run by the
+// transcoder alone. Run with QT_QPA_PLATFORM=offscreen; the arguments are the number of jobs
+// (default 4) and the minutes of audio per job (default 10).
+#include "JobRow.h"
+#include "OutputParse.h"
+#include "UExeBrowser.h"
+#include "UMain.h"
+#include "UProgress.h"
+#include "ZolvaneApp.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <cmath>
+#include <cstdio>
+
+#include "CommandLineSplit.h"
+
+namespace {
+
+bool WriteToneWav(const QString &path, int seconds)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    const quint32 rate = 44100, channels = 2, bytesPerFrame = 4;
+    const quint32 dataBytes = quint32(seconds) * rate * bytesPerFrame;
+    auto u32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
+    auto u16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char *>(&v), 2); };
+    f.write("RIFF" + u32(36 + dataBytes) + "WAVEfmt " + u32(16) + u16(1) + u16(channels) + u32(rate)
+            + u32(rate * bytesPerFrame) + u16(bytesPerFrame) + u16(16) + "data" + u32(dataBytes));
+    QByteArray second(int(rate * bytesPerFrame), Qt::Uninitialized);
+    auto *samples = reinterpret_cast<qint16 *>(second.data());
+    for (quint32 i = 0; i < rate; ++i)
+        samples[2 * i] = samples[2 * i + 1] = qint16(std::lround(8000.0 * std::sin(2.0 * M_PI * 440.0 * i / rate)));
+    for (int s = 0; s < seconds; ++s)
+        f.write(second);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const int jobs = argc > 1 ? QByteArray(argv[1]).toInt() : 4;
+    const int minutes = argc > 2 ? QByteArray(argv[2]).toInt() : 10;
+
+    // The parser alone.
+    {
+        QStringList lines;
+        for (int i = 0; i < 6000; ++i)
+            lines << QStringLiteral("[00:%1:%2:50] %3 %").arg(i / 600, 2, 10, QLatin1Char('0'))
+                         .arg(i / 10 % 60, 2, 10, QLatin1Char('0')).arg(i / 60);
+        KandrumJobContext job;
+        job.FileName = QStringLiteral("take.wav");
+        job.FileSeconds = 600;
+        job.ListDuration = 2400;
+        ProgressFrameState state;
+        QElapsedTimer timer;
+        timer.start();
+        const int rounds = 167;
+        for (int r = 0; r < rounds; ++r) {
+            state.ParseCounter = 0;
+            for (const QString &line : lines)
+                ApplyKandrumLine(state, line, job);
+        }
+        const qint64 ns = timer.nsecsElapsed();
+        std::printf("parser: %d lines in %lld ms, %.0f ns per line\n", rounds * 6000,
+                    static_cast<long long>(ns / 1000000), double(ns) / (rounds * 6000.0));
+    }
+
+    QTemporaryDir dir;
+    QStringList inputs;
+    for (int i = 0; i < jobs; ++i) {
+        const QString path = dir.filePath(QStringLiteral("take%1.wav").arg(i));
+        if (!WriteToneWav(path, minutes * 60))
+            return 1;
+        inputs << path;
+    }
+
+    CreateZolvaneWindows();
+    ExeBrowse->findChild<QLineEdit *>(QStringLiteral("edKandrum"))
+        ->setText(QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kandrum.exe"));
+    MainForm->PageControl1->setCurrentWidget(MainForm->TabSheet6); // WAV/PCM: little encoding work
+    TMainForm::OpenDialog1Hook = [&](QWidget *, const QStringList &, int) { return inputs; };
+    MainForm->Open1Click();
+
+    // The same command lines, run by the transcoder alone (output read and dropped).
+    QStringList commands;
+    for (int i = 0; i < jobs; ++i) {
+        MainForm->InputListView->setCurrentItem(MainForm->InputListView->topLevelItem(i));
+        MainForm->KDCmdl();
+        commands << MainForm->InputListView->topLevelItem(i)->text(jcCmd);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    for (const QString &cmd : commands) {
+        QList<QByteArray> argv8 = SplitCommandLine(cmd.toLocal8Bit());
+        QProcess p;
+        QStringList args;
+        for (int a = 1; a < argv8.size(); ++a)
+            args << QString::fromLocal8Bit(argv8[a]);
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QString::fromLocal8Bit(argv8.value(0)), args);
+        p.waitForFinished(-1);
+        p.readAll();
+    }
+    const qint64 aloneMs = timer.restart();
+    for (const QString &cmd : commands) {
+        const QList<QByteArray> argv8 = SplitCommandLine(cmd.toLocal8Bit());
+        QFile::remove(QString::fromLocal8Bit(argv8.value(argv8.indexOf("-output") + 1)));
+    }
+
+    MainForm->bbStartProcessClick();
+    while (MainForm->BatchRunning())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const qint64 batchMs = timer.restart();
+    const QString last = MainForm->ProgressFrame1->SpeedButtonStop->toolTip(); // "Done" or "Error"
+
+    std::printf("%d jobs of %d min (%d progress lines each): transcoder alone %lld ms, batch %lld ms "
+                "(%.1f %% more); outcome: %s\n",
+                jobs, minutes, minutes * 600, static_cast<long long>(aloneMs), static_cast<long long>(batchMs),
+                aloneMs ? 100.0 * double(batchMs - aloneMs) / double(aloneMs) : 0.0, qPrintable(last));
+    TMainForm::OpenDialog1Hook = nullptr;
+    DestroyZolvaneWindows();
+    return 0;
+}

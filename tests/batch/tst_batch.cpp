@@ -1,0 +1,823 @@
+// Batches of the real main window, run through the real console runner and the build's
+// transcoder: the start checks, the jobs one after another, the batch log and its final report,
+// Stop, the shutdown request, the priority of the jobs, and the progress the transcoder's lines
+// drive on the progress frame.
+
+#include "ChildProcess.h"
+#include "DosCommand.h"
+#include "JobRow.h"
+#include "LanguageStrings.h"
+#include "UExeBrowser.h"
+#include "UMain.h"
+#include "UMainGlobals.h"
+#include "UProgress.h"
+#include "URessources.h"
+#include "ZolvaneApp.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <cmath>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+QString Fixture(const QString &relative)
+{
+    return QStringLiteral(ZOLVANE_FIXTURES_DIR "/") + relative;
+}
+
+QString Transcoder()
+{
+    return QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kandrum.exe");
+}
+
+// A 16-bit stereo 44.1 kHz WAV file of a 440 Hz tone, long enough for a job that runs a while.
+bool WriteToneWav(const QString &path, int seconds)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    const quint32 rate = 44100, channels = 2, bytesPerFrame = 4;
+    const quint32 dataBytes = quint32(seconds) * rate * bytesPerFrame;
+    auto u32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
+    auto u16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char *>(&v), 2); };
+    QByteArray header = "RIFF" + u32(36 + dataBytes) + "WAVEfmt " + u32(16) + u16(1) + u16(channels) + u32(rate)
+                        + u32(rate * bytesPerFrame) + u16(bytesPerFrame) + u16(16) + "data" + u32(dataBytes);
+    f.write(header);
+    QByteArray second(int(rate * bytesPerFrame), Qt::Uninitialized);
+    auto *samples = reinterpret_cast<qint16 *>(second.data());
+    for (quint32 i = 0; i < rate; ++i) {
+        const auto v = qint16(std::lround(8000.0 * std::sin(2.0 * M_PI * 440.0 * i / rate)));
+        samples[2 * i] = v;
+        samples[2 * i + 1] = v;
+    }
+    for (int s = 0; s < seconds; ++s) {
+        if (f.write(second) != second.size())
+            return false;
+    }
+    return true;
+}
+
+struct Message {
+    QString text;
+    bool error;
+};
+
+// One change of the batch log: "+" and the Events text of a new row, "-" and that of a removed one.
+struct LogEvent {
+    QChar kind;
+    QString text;
+    int icon;
+};
+
+// The nice value of a process, from /proc (field 19 of its stat line).
+int NiceOfProcess(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 1000;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    // The fields after the name start with the state (field 3); nice is field 19.
+    return fields.size() > 16 ? fields[16].toInt() : 1000;
+}
+
+// The children of this process that run the given program.
+QList<pid_t> ChildrenNamed(const QByteArray &comm)
+{
+    QList<pid_t> found;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool ok = false;
+        const pid_t pid = entry.toInt(&ok);
+        if (!ok)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QByteArray name = line.mid(line.indexOf('(') + 1, line.lastIndexOf(')') - line.indexOf('(') - 1);
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (name == comm && fields.size() > 1 && fields[1].toInt() == getpid())
+            found << pid;
+    }
+    return found;
+}
+
+} // namespace
+
+class TestBatch : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_cwd;
+    QTemporaryDir m_long; // the long input, made once
+    QString m_longWav;
+    QScopedPointer<QTemporaryDir> m_jobs; // inputs and outputs of the current test
+    QList<Message> m_messages;
+    QStringList m_runnerMessages;
+    QList<LogEvent> m_log;
+    QStringList m_titles;
+
+    TMainForm *form() const { return MainForm; }
+    TProgressFrame *frame() const { return MainForm->ProgressFrame1; }
+    QTreeWidget *list() const { return MainForm->InputListView; }
+    QTreeWidget *batchLog() const { return frame()->ListViewInfos; }
+    QTreeWidgetItem *row(int i) const { return list()->topLevelItem(i); }
+    QString hint() const { return frame()->SpeedButtonStop->toolTip(); }
+
+    QLineEdit *edKandrum() const { return ExeBrowse->findChild<QLineEdit *>(QStringLiteral("edKandrum")); }
+
+    // A fresh folder for the test's inputs and outputs, with copies of the fixtures named.
+    QStringList freshInputs(const QStringList &fixtures)
+    {
+        m_jobs.reset(new QTemporaryDir);
+        QStringList paths;
+        for (const QString &fixture : fixtures) {
+            const QString target = m_jobs->filePath(QFileInfo(fixture).fileName());
+            if (!QFile::copy(fixture.startsWith(QLatin1Char('/')) ? fixture : Fixture(fixture), target))
+                qWarning("cannot copy %s", qPrintable(fixture));
+            paths << target;
+        }
+        return paths;
+    }
+
+    void clearList()
+    {
+        form()->ClearList2Click();
+        QCOMPARE(list()->topLevelItemCount(), 0);
+    }
+
+    void addFiles(const QStringList &files)
+    {
+        TMainForm::OpenDialog1Hook = [files](QWidget *, const QStringList &, int) { return files; };
+        form()->Open1Click();
+    }
+
+    // Starts the batch and waits for its final report.
+    void runBatch(int timeoutMs = 60000)
+    {
+        m_log.clear();
+        m_titles.clear();
+        form()->bbStartProcessClick();
+        QTRY_VERIFY_WITH_TIMEOUT(!form()->BatchRunning(), timeoutMs);
+    }
+
+    QStringList eventTexts() const
+    {
+        QStringList out;
+        for (const LogEvent &e : m_log)
+            out << e.kind + e.text;
+        return out;
+    }
+
+    QStringList batchLogTexts() const
+    {
+        QStringList out;
+        for (int i = 0; i < batchLog()->topLevelItemCount(); ++i)
+            out << batchLog()->topLevelItem(i)->text(2);
+        return out;
+    }
+
+    int batchLogIcon(int i) const { return batchLog()->topLevelItem(i)->data(0, Qt::UserRole).toInt(); }
+
+    QStringList logWindowTexts() const
+    {
+        QStringList out;
+        if (QTreeWidget *log = LogListView()) {
+            for (int i = 0; i < log->topLevelItemCount(); ++i)
+                out << log->topLevelItem(i)->text(1);
+        }
+        return out;
+    }
+
+    bool menusEnabled() const
+    {
+        return form()->File1->isEnabled() && form()->Options->isEnabled() && form()->N1->isEnabled()
+               && form()->Presets->isEnabled() && form()->Edit->isEnabled()
+               && form()->File1->menuAction()->isEnabled() && form()->Options->menuAction()->isEnabled();
+    }
+
+    void quit()
+    {
+        frame()->SpeedButtonQuit->click();
+        QVERIFY(frame()->isHidden());
+        QVERIFY(menusEnabled());
+        QVERIFY(form()->bbStartProcess->isEnabled());
+    }
+
+    QString outputOf(int i) const { return row(i)->text(jcOutputPath) + row(i)->text(jcOutputFilename); }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == MainForm && event->type() == QEvent::WindowTitleChange)
+            m_titles << MainForm->windowTitle();
+        return QObject::eventFilter(watched, event);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_cwd.isValid());
+        QDir::setCurrent(m_cwd.path());
+        qputenv("ZOLVANE_PROGRAM_FILES", QByteArray(ZOLVANE_BIN_DIR "/programfiles/"));
+        InitZolvaneProcess();
+        CreateZolvaneWindows();
+        QVERIFY(MainForm && ExeBrowse);
+        MainForm->installEventFilter(this);
+
+        TMainForm::MessageHook = [this](QWidget *, const QString &text, bool error) {
+            m_messages << Message{text, error};
+        };
+        TDosCommand::SetMessageHook([this](const QString &, const QString &text) { m_runnerMessages << text; });
+
+        // The message texts, each its own key, so that every row shows where it comes from.
+        for (const TLanguageStringKey &key : LanguageStringKeys())
+            LanguageStrings.*(key.Text) = QLatin1String(key.Key);
+
+        edKandrum()->setText(Transcoder());
+        // MP3 in stereo through the transcoder's LAME block.
+        form()->PageControl1->setCurrentWidget(form()->TabSheet4);
+        form()->rbMP3Ch2->setChecked(true);
+
+        QObject::connect(batchLog()->model(), &QAbstractItemModel::rowsInserted, this,
+                         [this](const QModelIndex &, int first, int last) {
+                             for (int i = first; i <= last; ++i) {
+                                 QTreeWidgetItem *item = batchLog()->topLevelItem(i);
+                                 m_log << LogEvent{QLatin1Char('+'), item->text(2), item->data(0, Qt::UserRole).toInt()};
+                             }
+                         });
+        QObject::connect(batchLog()->model(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                         [this](const QModelIndex &, int first, int last) {
+                             for (int i = first; i <= last; ++i) {
+                                 QTreeWidgetItem *item = batchLog()->topLevelItem(i);
+                                 m_log << LogEvent{QLatin1Char('-'), item->text(2), item->data(0, Qt::UserRole).toInt()};
+                             }
+                         });
+
+        QVERIFY(m_long.isValid());
+        m_longWav = m_long.filePath(QStringLiteral("long tone.wav"));
+        QVERIFY(WriteToneWav(m_longWav, 300));
+    }
+
+    void init()
+    {
+        m_messages.clear();
+        m_runnerMessages.clear();
+        edKandrum()->setText(Transcoder());
+        frame()->chShutdown->setChecked(false);
+        form()->chOTAMode->setChecked(false);
+        form()->PageControl1->setCurrentWidget(form()->TabSheet4);
+        form()->rbMP3Ch2->setChecked(true);
+        form()->Normal1->trigger();
+    }
+
+    void cleanup()
+    {
+        if (form()->BatchRunning())
+            frame()->SpeedButtonStop->click();
+        if (!frame()->isHidden())
+            frame()->SpeedButtonQuit->click();
+        clearList();
+    }
+
+    void tickedRowsRunOneAfterAnother()
+    {
+        const QStringList inputs =
+            freshInputs({"tools/tone_stereo.ogg", "tools/short.mp3", "tools/stereo8k.wav", "tools/mono1.wav"});
+        addFiles(inputs);
+        QCOMPARE(list()->topLevelItemCount(), 4);
+        row(1)->setCheckState(jcCheck, Qt::Unchecked);
+        const QString marker = m_jobs->filePath(QStringLiteral("shut down"));
+        qputenv("ZOLVANE_SHUTDOWN_COMMAND", "touch '" + marker.toLocal8Bit() + "'");
+        frame()->chShutdown->setChecked(true);
+        form()->chOTAViewKDCL->setChecked(true);
+
+        runBatch();
+
+        QVERIFY(!form()->chOTAViewKDCL->isChecked()); // the command-line viewer closes for the batch
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0).text));
+        const QString r = QStringLiteral("TranscodingRunning");
+        const QString job0 = QStringLiteral("tone_stereo.ogg --> ") + row(0)->text(jcOutputFilename);
+        const QString job2 = QStringLiteral("stereo8k.wav --> ") + row(2)->text(jcOutputFilename);
+        const QString job3 = QStringLiteral("mono1.wav --> ") + row(3)->text(jcOutputFilename);
+        // Each job's status row goes when the job ends, before the next job begins; the unticked
+        // row leaves no trace.
+        QCOMPARE(eventTexts(), (QStringList{"+TranscodingStarted", "+" + job0, "+" + r, "-" + r, "+" + job2, "+" + r,
+                                            "-" + r, "+" + job3, "+" + r, "-" + r, "+TranscodingFinished"}));
+        QCOMPARE(batchLogTexts(), (QStringList{"TranscodingStarted", job0, job2, job3, "TranscodingFinished"}));
+        for (int i = 0; i < batchLog()->topLevelItemCount(); ++i)
+            QCOMPARE(batchLogIcon(i), 0);
+        // The options column shows the encoder's switches from the job's command line.
+        QVERIFY(row(0)->text(jcCmd).contains(QStringLiteral(" -lame(") + batchLog()->topLevelItem(1)->text(3) + " )"));
+        QVERIFY(!batchLog()->topLevelItem(1)->text(3).isEmpty());
+
+        QVERIFY(QFileInfo(outputOf(0)).size() > 0);
+        QVERIFY(!QFileInfo::exists(outputOf(1)));
+        QVERIFY(QFileInfo(outputOf(2)).size() > 0);
+        QVERIFY(QFileInfo(outputOf(3)).size() > 0);
+        QCOMPARE(form()->RowIndex, 4);
+
+        // The log window got one entry per job.
+        const QStringList logged = logWindowTexts();
+        for (const QString &job : {job0, job2, job3})
+            QVERIFY2(logged.filter(job).size() == 1, qPrintable(job));
+
+        // Final report of a good batch.
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        QVERIFY(frame()->SpeedButtonStop->isHidden());
+        QVERIFY(!frame()->SpeedButtonQuit->isHidden());
+        QVERIFY(!form()->Timer1->isActive());
+        QVERIFY(!form()->Timer2->isActive());
+        QCOMPARE(frame()->ProgressBar1->value(), 0);
+        QCOMPARE(frame()->ProgressBar2->value(), 0);
+        QCOMPARE(form()->windowTitle(), QStringLiteral("Zolvane"));
+        QCOMPARE(ApplicationTitle(), QStringLiteral("Zolvane"));
+        QVERIFY(form()->bbStartProcess->isEnabled());
+        QVERIFY(!menusEnabled()); // until Quit
+        // Every job succeeded and the box was ticked: the computer is asked to shut down.
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(marker), 10000);
+
+        quit();
+        QCOMPARE(list()->currentItem(), row(3));
+    }
+
+    void aFailedJobMakesTheBatchFail()
+    {
+        const QStringList inputs = freshInputs({"tools/tone_stereo.ogg", "tools/stereo8k.wav", "tools/mono2.wav"});
+        addFiles(inputs);
+        QCOMPARE(list()->topLevelItemCount(), 3);
+        // The middle input disappears before the batch: its job fails at once.
+        QVERIFY(QFile::remove(inputs[1]));
+        const QString marker = m_jobs->filePath(QStringLiteral("shut down"));
+        qputenv("ZOLVANE_SHUTDOWN_COMMAND", "touch '" + marker.toLocal8Bit() + "'");
+        frame()->chShutdown->setChecked(true);
+        const int logRowsBefore = logWindowTexts().size();
+
+        runBatch();
+
+        // The job after the failed one still ran.
+        QVERIFY(QFileInfo(outputOf(0)).size() > 0);
+        QVERIFY(!QFileInfo::exists(outputOf(1)));
+        QVERIFY(QFileInfo(outputOf(2)).size() > 0);
+
+        const QStringList texts = batchLogTexts();
+        // The transcoder's error line is in the batch log, marked as an error.
+        const int errorRow = texts.indexOf(QRegularExpression(QStringLiteral("^Error .*stereo8k.*")));
+        QVERIFY2(errorRow > 0, qPrintable(texts.join(QLatin1Char('|'))));
+        QCOMPARE(batchLogIcon(errorRow), 1);
+        QVERIFY(texts.contains(QStringLiteral("mono2.wav --> ") + row(2)->text(jcOutputFilename)));
+        // The final report of a failed batch: two error rows, two error entries in the log window.
+        QCOMPARE(texts.mid(texts.size() - 2), (QStringList{"TranscodingError", "TranscodingError2"}));
+        QCOMPARE(batchLogIcon(texts.size() - 1), 1);
+        QCOMPARE(batchLogIcon(texts.size() - 2), 1);
+        QVERIFY(!texts.contains(QStringLiteral("TranscodingFinished")));
+        const QStringList logged = logWindowTexts().mid(logRowsBefore);
+        QCOMPARE(logged.filter(QRegularExpression(QStringLiteral("TranscodingError$"))).size(), 1);
+        QCOMPARE(logged.filter(QStringLiteral("TranscodingError2")).size(), 1);
+        QCOMPARE(form()->ParseCounter, 100);
+
+        QVERIFY(!form()->bbStartProcess->isEnabled()); // until Quit
+        QVERIFY(!frame()->SpeedButtonQuit->isHidden());
+        QVERIFY(!form()->Timer1->isActive());
+        // No shutdown after a failed batch.
+        QTest::qWait(300);
+        QVERIFY(!QFileInfo::exists(marker));
+        quit();
+    }
+
+    void aTranscoderThatCannotStartFailsEveryJob()
+    {
+        addFiles(freshInputs({"tools/stereo8k.wav", "tools/mono4.wav"}));
+        edKandrum()->setText(m_jobs->filePath(QStringLiteral("no such folder/Kandrum.exe")));
+        runBatch();
+        // The runner tells for each job that the program is not there; the batch ends as failed.
+        QCOMPARE(m_runnerMessages.size(), 2);
+        QVERIFY(m_runnerMessages[0].endsWith(QStringLiteral(" doesn't exist.")));
+        const QStringList texts = batchLogTexts();
+        QCOMPARE(texts.mid(texts.size() - 2), (QStringList{"TranscodingError", "TranscodingError2"}));
+        QCOMPARE(form()->RowIndex, 2);
+        quit();
+    }
+
+    void aListDurationThatIsNoNumberStopsTheStart()
+    {
+        // A row put into the list directly: the hidden duration label still reads its layout text.
+        auto *job = new QTreeWidgetItem;
+        job->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        job->setCheckState(jcCheck, Qt::Checked);
+        job->setText(jcFilename, QStringLiteral("x.wav"));
+        list()->addTopLevelItem(job);
+        form()->ListDuration = 0.0;
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Label1"));
+        form()->bbStartProcessClick();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].error);
+        QVERIFY(!form()->BatchRunning());
+        QVERIFY(frame()->isHidden());
+        QVERIFY(!form()->Timer1->isActive());
+
+        // "Duration: " and a whole number: it becomes the list's duration.
+        form()->Label1->setText(QStringLiteral("Duration: 42"));
+        edKandrum()->setText(QString()); // refused next, so nothing runs
+        form()->bbStartProcessClick();
+        QCOMPARE(form()->ListDuration, 42.0);
+    }
+
+    void stopAbortsTheBatch()
+    {
+        const QStringList inputs = freshInputs({m_longWav, "tools/stereo8k.wav"});
+        addFiles(inputs);
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        const int logRowsBefore = logWindowTexts().size();
+
+        m_log.clear();
+        form()->bbStartProcessClick();
+        QVERIFY(form()->BatchRunning());
+        QVERIFY(!frame()->SpeedButtonStop->isHidden());
+        QCOMPARE(hint(), QStringLiteral("Cancel"));
+        // While it runs, the menus are locked and Start does nothing more.
+        QVERIFY(!menusEnabled());
+        QVERIFY(!form()->bbStartProcess->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(form()->DosCommand1->Lines().size() > 3, 20000);
+        QVERIFY(form()->DosCommand1->IsRunning());
+        const int eventsBefore = m_log.size();
+        // The command-line editor's Run reaches the start by name; a second launch does nothing.
+        QVERIFY(QMetaObject::invokeMethod(form(), "bbStartProcessClick"));
+        QCOMPARE(m_log.size(), eventsBefore);
+
+        frame()->SpeedButtonStop->click();
+
+        QVERIFY(!form()->BatchRunning());
+        QCOMPARE(hint(), QStringLiteral("Aborted"));
+        QCOMPARE(form()->RowIndex, 0);
+        const QStringList texts = batchLogTexts();
+        QCOMPARE(texts.last(), QStringLiteral("TranscodingAborted"));
+        QCOMPARE(batchLogIcon(texts.size() - 1), 1);
+        QVERIFY(!texts.contains(QStringLiteral("TranscodingRunning"))); // the stopped job's status row went
+        QCOMPARE(logWindowTexts().mid(logRowsBefore).filter(QStringLiteral("TranscodingAborted")).size(), 1);
+        QVERIFY(frame()->SpeedButtonStop->isHidden());
+        QVERIFY(!frame()->SpeedButtonQuit->isHidden());
+        QVERIFY(!form()->Timer1->isActive());
+        QVERIFY(!form()->Timer2->isActive());
+        QCOMPARE(form()->windowTitle(), QStringLiteral("Zolvane"));
+
+        // The stopped job's end notice starts nothing: no further row, no second job.
+        const QStringList after = batchLogTexts();
+        QTest::qWait(1500);
+        QCOMPARE(batchLogTexts(), after);
+        QVERIFY(!form()->DosCommand1->IsRunning());
+        QVERIFY(!QFileInfo::exists(outputOf(1)));
+        // The transcoder leaves no part of a stopped output.
+        QVERIFY(!QFileInfo::exists(outputOf(0)));
+        quit();
+    }
+
+    void progressOfARealRun()
+    {
+        const QStringList inputs = freshInputs({m_longWav, "tools/stereo8k.wav", "tools/tone_stereo.ogg"});
+        addFiles(inputs);
+        QCOMPARE(list()->topLevelItemCount(), 3);
+
+        struct Sample {
+            int job, filePos, fileMax, batchPos, batchMax;
+            QString fileLabel, batchLabel, elapsed, remaining, totalElapsed, totalRemaining;
+        };
+        QList<Sample> samples;
+        QTimer sampler;
+        sampler.setInterval(20);
+        const QString grabPath = qEnvironmentVariable("ZOLVANE_BATCH_GRAB");
+        bool grabbed = false;
+        connect(&sampler, &QTimer::timeout, this, [&] {
+            if (!form()->BatchRunning())
+                return;
+            TProgressFrame *f = frame();
+            samples << Sample{form()->RowIndex, f->ProgressBar1->value(), f->ProgressBar1->maximum(), f->ProgressBar2->value(),
+                              f->ProgressBar2->maximum(), f->lbPercentCurrentTrack->text(), f->lbTotalPercent->text(),
+                              f->lbElapsedVal->text(), f->lbRemainingVal->text(), f->lbTotalElapsedVal->text(),
+                              f->lbTotalRemainingVal->text()};
+            if (!grabPath.isEmpty() && !grabbed && f->ProgressBar1->value() * 2 > f->ProgressBar1->maximum()
+                && f->lbElapsedVal->text() != QLatin1String("00:00:00")) {
+                grabbed = f->grab().save(grabPath);
+            }
+        });
+        sampler.start();
+        runBatch();
+        sampler.stop();
+
+        QVERIFY(!samples.isEmpty());
+        const QRegularExpression time(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"));
+        const QRegularExpression filePercent(QStringLiteral("^\\d+,00 %$"));
+        const QRegularExpression batchPercent(QStringLiteral("^\\d+\\.\\d\\d %$"));
+        int lastFilePos = 0;
+        bool sawFileMax = false, sawPercent = false;
+        for (const Sample &s : samples) {
+            QVERIFY(time.match(s.elapsed).hasMatch());
+            QVERIFY(time.match(s.remaining).hasMatch());
+            QVERIFY(time.match(s.totalElapsed).hasMatch());
+            QVERIFY(time.match(s.totalRemaining).hasMatch());
+            QVERIFY(filePercent.match(s.fileLabel).hasMatch());
+            QVERIFY(s.batchLabel == QLatin1String("00,00 %") || batchPercent.match(s.batchLabel).hasMatch());
+            if (s.job == 0 && s.filePos > 0) {
+                // The long file: the reader's 300 s; the batch: 301.5 s, a half to the even.
+                sawFileMax = true;
+                QCOMPARE(s.fileMax, 300);
+                QCOMPARE(s.batchMax, 302);
+                QVERIFY(s.filePos >= lastFilePos);
+                lastFilePos = s.filePos;
+                if (s.filePos > 0) {
+                    sawPercent = true;
+                    QCOMPARE(s.fileLabel, QString::number(std::nearbyint(s.filePos * 100.0 / 300)) + ",00 %");
+                    QCOMPARE(s.batchPos, s.filePos);
+                }
+            }
+        }
+        QVERIFY(sawFileMax);
+        QVERIFY(sawPercent);
+        // The handled lines come every 7 s of audio: the last one is within 7 s of the end.
+        QVERIFY2(lastFilePos >= 290, qPrintable(QString::number(lastFilePos)));
+        // The title followed the file's percentage.
+        QVERIFY(m_titles.filter(QRegularExpression(QStringLiteral("^[1-9]\\d*,00 % - Zolvane$"))).size() > 3);
+        QCOMPARE(m_titles.last(), QStringLiteral("Zolvane"));
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        if (!grabPath.isEmpty())
+            qInfo("progress frame grabbed: %s", grabbed ? qPrintable(grabPath) : "no (run too short)");
+        quit();
+    }
+
+    void secondPassOfAPreGainJobShowsTheRunningRow()
+    {
+        // Seven seconds: seventy progress lines a pass, so the line that opens the second pass is
+        // the 71st and is handled, and so is the last line of the second pass.
+        freshInputs({});
+        const QString seven = m_jobs->filePath(QStringLiteral("seven.wav"));
+        QVERIFY(WriteToneWav(seven, 7));
+        addFiles({seven});
+        form()->chOTAMode->setChecked(true);
+        form()->cbOTAMode->setCurrentIndex(form()->cbOTAMode->findText(QStringLiteral("PreGain")));
+        form()->KDCmdl();
+        QVERIFY(row(0)->text(jcCmd).contains(QStringLiteral(" -ota( -g max )")));
+        QList<int> fileBar, batchBar;
+        {
+            QObject guard;
+            QObject::connect(frame()->ProgressBar1, &QProgressBar::valueChanged, &guard, [&](int v) { fileBar << v; });
+            QObject::connect(frame()->ProgressBar2, &QProgressBar::valueChanged, &guard, [&](int v) { batchBar << v; });
+            runBatch();
+        }
+        const QString job = QStringLiteral("seven.wav --> ") + row(0)->text(jcOutputFilename);
+        QCOMPARE(eventTexts(), (QStringList{"+TranscodingStarted", "+" + job, "+PreGainProcess", "-PreGainProcess",
+                                            "+TranscodingRunning", "-TranscodingRunning", "+TranscodingFinished"}));
+        // The opening line of the second pass finds the bars at 0, its last line (7 s) brings
+        // both to their end, and the final report sets them back to 0.
+        QCOMPARE(fileBar, (QList<int>{7, 0}));
+        QCOMPARE(batchBar, (QList<int>{7, 0}));
+        QCOMPARE(frame()->ProgressBar1->maximum(), 7);
+        QCOMPARE(frame()->ProgressBar2->maximum(), 7);
+        QVERIFY(m_titles.contains(QStringLiteral("00,00 % - Zolvane"))); // a bar at its end reads 00,00 %
+        quit();
+    }
+
+    void transcoderMustBeNamedExactly_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("lower case") << QStringLiteral(ZOLVANE_TRANSCODER_DIR "/kandrum.exe");
+        QTest::newRow("upper-case extension") << QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kandrum.EXE");
+        QTest::newRow("other name") << QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kandrum.exe.old");
+        QTest::newRow("empty") << QString();
+    }
+
+    void transcoderMustBeNamedExactly()
+    {
+        QFETCH(QString, path);
+        addFiles(freshInputs({"tools/stereo8k.wav"}));
+        edKandrum()->setText(path);
+        form()->bbStartProcessClick();
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages[0].text, QStringLiteral("NoKandrum"));
+        QVERIFY(!m_messages[0].error);
+        QVERIFY(!form()->BatchRunning());
+        QVERIFY(frame()->isHidden());
+        QVERIFY(menusEnabled());
+        QVERIFY(!form()->Timer1->isActive());
+        QVERIFY(!form()->DosCommand1->IsRunning());
+    }
+
+    void missingEncoderFilesRefuseTheBatch()
+    {
+        // A transcoder folder with only the transcoder and, in capitals, one helper file.
+        QTemporaryDir folder;
+        QVERIFY(QFile::link(Transcoder(), folder.filePath(QStringLiteral("Kandrum.exe"))));
+        QFile helper(folder.filePath(QStringLiteral("KDN.DLL")));
+        QVERIFY(helper.open(QIODevice::WriteOnly));
+        helper.close();
+        addFiles(freshInputs({"tools/stereo8k.wav"}));
+        edKandrum()->setText(folder.filePath(QStringLiteral("Kandrum.exe")));
+
+        struct Case {
+            QWidget *page;
+            std::function<void()> choose;
+            QString message;
+        };
+        TMainForm *f = form();
+        const QList<Case> cases = {
+            // kdn.dll is found whatever its case; the encoder program is not there.
+            {f->TabSheet1, [f] { f->cbAACEncEngine->setCurrentIndex(0); }, "EnhAACIsMissing"},
+            {f->TabSheet1, [f] { f->cbAACEncEngine->setCurrentIndex(1); }, "FaacIsMissing"},
+            {f->TabSheet1, [f] { f->cbAACEncEngine->setCurrentIndex(3); }, "WAACPlusv2NotFound"},
+            {f->TabSheet7, [] {}, "SpeexIsMissing"},
+            {f->TabSheet2, [f] { f->rbAften->setChecked(true); }, "AftenisMissing"},
+            {f->LosslessTab, [f] { f->cbLosslessEngine->setCurrentIndex(0); }, "FlakeisMissing"},
+        };
+        for (const Case &c : cases) {
+            m_messages.clear();
+            f->PageControl1->setCurrentWidget(c.page);
+            c.choose();
+            f->bbStartProcessClick();
+            QCOMPARE(m_messages.size(), 1);
+            QCOMPARE(m_messages[0].text, c.message);
+            QVERIFY(!f->BatchRunning());
+            QVERIFY(frame()->isHidden());
+            QVERIFY(menusEnabled());
+            QVERIFY(!f->Timer1->isActive());
+        }
+        f->rbAC3Enc->setChecked(true);
+    }
+
+    void dtsRowsAreRefusedAndTheOthersRun()
+    {
+        addFiles(freshInputs({"audio/dts_48k_stereo.dts", "tools/stereo8k.wav"}));
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        QCOMPARE(row(0)->text(jcFilename), QStringLiteral("dts_48k_stereo.dts"));
+        m_messages.clear();
+        runBatch();
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages[0].text, QStringLiteral("Sorry, some input files are not supported yet. Use Zolvane 0.21"
+                                                    "\r\nif you want to transcode them."));
+        QCOMPARE(row(0)->checkState(jcCheck), Qt::Unchecked);
+        QVERIFY(!QFileInfo::exists(outputOf(0)));
+        QVERIFY(QFileInfo(outputOf(1)).size() > 0);
+        QCOMPARE(batchLogTexts().last(), QStringLiteral("TranscodingFinished"));
+    }
+
+    void aBatchWithNoTickedRowEndsAtOnce()
+    {
+        addFiles(freshInputs({"tools/stereo8k.wav", "tools/mono3.wav"}));
+        form()->CheckNone2Click();
+        form()->bbStartProcessClick();
+        QVERIFY(!form()->BatchRunning());
+        QVERIFY(!form()->DosCommand1->IsRunning());
+        QCOMPARE(batchLogTexts(), QStringList{"TranscodingStarted"});
+        QVERIFY(menusEnabled());
+        QVERIFY(form()->bbStartProcess->isEnabled());
+        QVERIFY(!form()->Timer1->isActive());
+        QVERIFY(!form()->Timer2->isActive());
+        QVERIFY(frame()->SpeedButtonStop->isHidden());
+        QVERIFY(!frame()->SpeedButtonQuit->isHidden());
+        QVERIFY(!QFileInfo::exists(outputOf(0)));
+        quit();
+    }
+
+    void listAndMuxRowsSetTheGainModeBeforeTheirCommandLine()
+    {
+        const QStringList inputs =
+            freshInputs({"tools/six.mux", "tools/mono1.wav", "tools/mono2.wav", "tools/mono3.wav", "tools/mono4.wav",
+                         "tools/mono5.wav", "tools/mono6.wav", "tools/pair.lst", "tools/tone_stereo.ogg",
+                         "tools/short.mp3"});
+        // The names inside the mux and list files are relative to the current folder.
+        const QString oldCwd = QDir::currentPath();
+        QDir::setCurrent(m_jobs->path());
+        addFiles({inputs[0]}); // the mux file: one row for the 5.1 input
+        QCOMPARE(list()->topLevelItemCount(), 1);
+        // A row for the list file itself, as other windows make them.
+        auto *lst = new QTreeWidgetItem;
+        lst->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        lst->setCheckState(jcCheck, Qt::Checked);
+        lst->setText(jcInputPath, m_jobs->path() + "/");
+        lst->setText(jcOutputPath, m_jobs->path() + "/");
+        lst->setText(jcFilename, QStringLiteral("pair.lst"));
+        lst->setText(jcOutputFilename, QStringLiteral("pair.mp3"));
+        lst->setText(jcDuration, QStringLiteral("2"));
+        list()->addTopLevelItem(lst);
+
+        form()->chOTAMode->setChecked(true);
+        form()->cbOTAMode->setCurrentIndex(form()->cbOTAMode->findText(QStringLiteral("PostGain")));
+        QStringList commandLines;
+        QStringList gainTicked;
+        QObject guard;
+        QObject::connect(form()->chOTAMode, &QCheckBox::toggled, &guard, [&](bool on) {
+            gainTicked << (on ? "on" : "off");
+        });
+        QTimer watch;
+        QByteArray lastCommand;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (form()->DosCommand1->CommandLine != lastCommand) {
+                lastCommand = form()->DosCommand1->CommandLine;
+                commandLines << QString::fromLocal8Bit(lastCommand);
+            }
+        });
+        watch.start(1);
+        runBatch();
+        watch.stop();
+        QDir::setCurrent(oldCwd);
+        if (commandLines.isEmpty() || commandLines.last() != QString::fromLocal8Bit(form()->DosCommand1->CommandLine))
+            commandLines << QString::fromLocal8Bit(form()->DosCommand1->CommandLine);
+
+        // The mux row unticked the gain mode before its command was built, the list row ticked it.
+        QCOMPARE(gainTicked, (QStringList{"off", "on"}));
+        QVERIFY(!row(0)->text(jcCmd).contains(QStringLiteral(" -ota(")));
+        QVERIFY(row(1)->text(jcCmd).contains(QStringLiteral(" -ota( -G 1 )")));
+        QCOMPARE(commandLines.last(), row(1)->text(jcCmd));
+        // Reading the list again measured the job and added no rows to the running batch.
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        QCOMPARE(form()->RowIndex, 2);
+        QVERIFY(QFileInfo(outputOf(0)).size() > 0);
+        QVERIFY(QFileInfo(outputOf(1)).size() > 0);
+        QCOMPARE(batchLogTexts().last(), QStringLiteral("TranscodingFinished"));
+        form()->chOTAMode->setChecked(false);
+    }
+
+    void surroundMp3FailureNamesTheChannels()
+    {
+        addFiles(freshInputs({"tools/stereo8k.wav"}));
+        form()->rbMP3Ch6->setChecked(true);
+        form()->KDCmdl();
+        QVERIFY2(row(0)->text(jcCmd).contains(QStringLiteral("audx.exe")), qPrintable(row(0)->text(jcCmd)));
+        const int logRowsBefore = logWindowTexts().size();
+        runBatch();
+        // The encoder refuses a stereo input.
+        const QStringList texts = batchLogTexts();
+        QCOMPARE(texts.mid(texts.size() - 2),
+                 (QStringList{"Wrong Channels Number...", "Aud-X supports only 6ch files."}));
+        QCOMPARE(logWindowTexts().mid(logRowsBefore).filter(QStringLiteral("TranscodingError")).size(), 1);
+        quit();
+        form()->rbMP3Ch2->setChecked(true);
+    }
+
+    void surroundMp3ProgressRunsByThePercentage()
+    {
+        addFiles(freshInputs({"tools/six.ac3"}));
+        form()->rbMP3Ch6->setChecked(true);
+        QList<int> fileBar;
+        {
+            QObject guard;
+            QObject::connect(frame()->ProgressBar1, &QProgressBar::valueChanged, &guard, [&](int v) { fileBar << v; });
+            runBatch();
+        }
+        QCOMPARE(batchLogTexts().last(), QStringLiteral("TranscodingFinished"));
+        QCOMPARE(frame()->ProgressBar1->maximum(), 100);
+        QVERIFY(!fileBar.isEmpty());
+        QVERIFY(fileBar.contains(100) || fileBar.last() > 50);
+        QVERIFY(m_titles.filter(QRegularExpression(QStringLiteral("^[1-9]\\d*,00 % - Zolvane$"))).size() >= 1);
+        quit();
+        form()->rbMP3Ch2->setChecked(true);
+    }
+
+    // Last: a lower priority cannot be raised again without privileges.
+    void priorityItemsChooseTheClassOfJobsAndProgram()
+    {
+        struct Case {
+            QAction *item;
+            quint32 cls;
+        };
+        TMainForm *f = form();
+        const QList<Case> cases = {{f->Real1, pcRealTime}, {f->Highest1, pcHigh},   {f->High1, pcAboveNormal},
+                                   {f->Normal1, pcNormal}, {f->Lowest1, pcIdle},    {f->Low1, pcBelowNormal}};
+        for (const Case &c : cases) {
+            c.item->trigger();
+            QCOMPARE(f->DosCommand1->Priority, c.cls);
+            for (QAction *other : f->Priority->actions())
+                QCOMPARE(other->isChecked(), other == c.item);
+        }
+        // "Low" ticked: the program runs below normal, and so does the job it starts.
+        QCOMPARE(getpriority(PRIO_PROCESS, 0), NiceValueForPriorityClass(pcBelowNormal));
+        addFiles(freshInputs({m_longWav}));
+        f->bbStartProcessClick();
+        QTRY_VERIFY_WITH_TIMEOUT(f->DosCommand1->Lines().size() > 2, 20000);
+        const QList<pid_t> children = ChildrenNamed("Kandrum.exe");
+        QCOMPARE(children.size(), 1);
+        QCOMPARE(NiceOfProcess(children[0]), NiceValueForPriorityClass(pcBelowNormal));
+        frame()->SpeedButtonStop->click();
+        QCOMPARE(hint(), QStringLiteral("Aborted"));
+    }
+
+    void cleanupTestCase()
+    {
+        TMainForm::MessageHook = nullptr;
+        TMainForm::OpenDialog1Hook = nullptr;
+        TDosCommand::SetMessageHook(nullptr);
+        DestroyZolvaneWindows();
+    }
+};
+
+QTEST_MAIN(TestBatch)
+#include "tst_batch.moc"

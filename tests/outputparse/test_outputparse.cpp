@@ -1,0 +1,502 @@
+#include "OutputParse.h"
+
+#include "ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+QString Q(const char *s)
+{
+    return QString::fromUtf8(s);
+}
+
+} // namespace
+
+TEST(OutputParse, RightAndLeftyTakeTheFirstOccurrence)
+{
+    EXPECT_EQ(right(Q(":"), Q("01:02:03")), Q("02:03"));
+    EXPECT_EQ(right(Q("x"), Q("01:02")), Q(""));
+    EXPECT_EQ(right(Q(":"), Q("01:")), Q(""));
+    EXPECT_EQ(lefty(Q(":"), Q("01:02:03")), Q("01"));
+    EXPECT_EQ(lefty(Q(":"), Q(":02")), Q("")); // at the start
+    EXPECT_EQ(lefty(Q(":"), Q("0102")), Q(""));
+    // Case-sensitive.
+    EXPECT_EQ(right(Q("Duration: "), Q("duration: 12")), Q(""));
+    EXPECT_EQ(right(Q("Duration: "), Q("Duration: 12")), Q("12"));
+}
+
+TEST(OutputParse, TimeStamps)
+{
+    struct Case {
+        const char *stamp;
+        std::optional<int> seconds;
+    };
+    const Case cases[] = {
+        {"01:02:03:04", 3723},
+        {"01:02:03.5", 3723},
+        {"Info", 0},
+        {"", 0},
+        {":02:03:04", 0},     // ":" first
+        {"01:02:03", std::nullopt}, // the seconds are followed by neither ":" nor "."
+        {"00:00:07:25", 7},
+        {"1:2:3:4", 3723},
+        {"aa:02:03:04", std::nullopt},
+        {"01:bb:03:04", std::nullopt},
+        {"01:02:cc.5", std::nullopt},
+        {"01:02", std::nullopt},
+        {"999999:00:00:00", std::nullopt}, // more than 32 bits of seconds
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.stamp);
+        const std::optional<std::int32_t> got = timetoint(Q(c.stamp));
+        ASSERT_EQ(got.has_value(), c.seconds.has_value());
+        if (got)
+            EXPECT_EQ(*got, *c.seconds);
+    }
+}
+
+TEST(OutputParse, LineKinds)
+{
+    EXPECT_TRUE(IsErrorLine(Q("Error opening input")));
+    EXPECT_TRUE(IsErrorLine(Q("Fatal Error x")));
+    EXPECT_FALSE(IsErrorLine(Q("Error "))); // nothing after it
+    EXPECT_FALSE(IsErrorLine(Q("error opening")));
+    EXPECT_FALSE(IsErrorLine(Q("Errors: none")));
+
+    QString stamp;
+    EXPECT_TRUE(IsProgressLine(Q("[00:00:01:20] 12 %"), &stamp));
+    EXPECT_EQ(stamp, Q("00:00:01:20"));
+    EXPECT_TRUE(IsProgressLine(Q("x [a]b]"), &stamp));
+    EXPECT_EQ(stamp, Q("a"));
+    EXPECT_FALSE(IsProgressLine(Q("[] 5")));
+    EXPECT_FALSE(IsProgressLine(Q("] before [")));
+    EXPECT_FALSE(IsProgressLine(Q("[00:00:01")));
+
+    EXPECT_TRUE(IsPassRestartLine(Q("[00:00:00:00] second pass")));
+    EXPECT_FALSE(IsPassRestartLine(Q("[00:00:01:00] 5 %")));
+    EXPECT_FALSE(IsPassRestartLine(Q("[00:00:00] x"))); // no ":" after the seconds
+
+    EXPECT_EQ(AudXProgressText(Q("progress: 45.")), Q("45"));
+    EXPECT_EQ(AudXProgressText(Q("encoder progress: 7.5%")), Q("7"));
+    EXPECT_EQ(AudXProgressText(Q("progress: 45")), Q(""));
+    EXPECT_EQ(AudXProgressText(Q("Progress: 45.")), Q(""));
+}
+
+TEST(OutputParse, TypeOfAJobChoosesTheBarScale)
+{
+    EXPECT_EQ(JobFileType(Q("a.b.ac3")), Q("b.ac3"));
+    EXPECT_EQ(JobFileType(Q("Song.MP3")), Q("mp3"));
+    struct Case {
+        const char *name;
+        BarScale scale;
+    };
+    const Case cases[] = {
+        {"x.ac3", BarScale::ReaderAC3},   {"x.WAV", BarScale::ReaderWAV},   {"x.mp2", BarScale::ReaderMPEG},
+        {"x.mpa", BarScale::ReaderMPEG},  {"x.ogg", BarScale::ReaderOgg},   {"x.lst", BarScale::ListFile},
+        {"x.mux", BarScale::ListFile},    {"movie.avi", BarScale::RowDuration},
+        {"my.movie.AVI", BarScale::RowDuration}, // the type is "movie.avi", the last extension counts
+        {"a.b.ac3", BarScale::None},      {"noext", BarScale::None},        {"x.flac", BarScale::None},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(BarScaleOfJob(Q(c.name)), c.scale);
+    }
+}
+
+TEST(OutputParse, PercentLabels)
+{
+    // File label: comma form, whole number rounded half to even.
+    EXPECT_EQ(FilePercentText(45, 45, 100, 100).value(), Q("45,00 %"));
+    EXPECT_EQ(FilePercentText(9, 9, 20, 20).value(), Q("45,00 %"));
+    EXPECT_EQ(FilePercentText(1, 1, 8, 8).value(), Q("12,00 %"));  // 12.5 -> 12
+    EXPECT_EQ(FilePercentText(3, 3, 8, 8).value(), Q("38,00 %"));  // 37.5 -> 38
+    EXPECT_EQ(FilePercentText(30, 30, 30, 30).value(), Q("00,00 %")); // at the maximum
+    EXPECT_FALSE(FilePercentText(5, 5, 10, 0).has_value());
+
+    // Batch label: point form with two decimals.
+    EXPECT_EQ(BatchPercentText(181, 400, 400).value(), Q("45.25 %"));
+    EXPECT_EQ(BatchPercentText(1, 3, 3).value(), Q("33.33 %"));
+    EXPECT_EQ(BatchPercentText(400, 400, 400).value(), Q("00,00 %"));
+    EXPECT_FALSE(BatchPercentText(5, 10, 0).has_value());
+
+    EXPECT_EQ(AudXPercentText(45), Q("45,00 %"));
+}
+
+TEST(OutputParse, RoundedDivisor)
+{
+    EXPECT_EQ(RoundedDivisor(2.5), 2);
+    EXPECT_EQ(RoundedDivisor(3.5), 4);
+    EXPECT_EQ(RoundedDivisor(29.4), 29);
+    EXPECT_EQ(RoundedDivisor(0.4), 0);
+    EXPECT_EQ(RoundedDivisor(-3.0), 0);
+    EXPECT_EQ(RoundedDivisor(1e20), 0);
+}
+
+TEST(OutputParse, TimesOfTheProgressFrame)
+{
+    EXPECT_EQ(SpanText(0), Q("00:00:00"));
+    EXPECT_EQ(SpanText(999), Q("00:00:00"));
+    EXPECT_EQ(SpanText(3723'999), Q("01:02:03"));
+    EXPECT_EQ(SpanText((24 * 3600 + 61) * 1000LL), Q("00:01:01")); // a day wraps
+    EXPECT_EQ(SpanText(-5000), Q("00:00:00"));
+
+    // Position 0: no estimate yet, the label reads one second.
+    EXPECT_EQ(RemainingText(5000, 0, 100), Q("00:00:01"));
+    // A quarter done in 10 s: 30 s more, plus the second added to every estimate.
+    EXPECT_EQ(RemainingMilliseconds(10'000, 25, 100), 30'000);
+    EXPECT_EQ(RemainingText(10'000, 25, 100), Q("00:00:31"));
+    // At the end, or past it: nothing remains.
+    EXPECT_EQ(RemainingText(10'000, 100, 100), Q("00:00:01"));
+    EXPECT_EQ(RemainingMilliseconds(10'000, 120, 100), 0);
+    // Long batches do not overflow.
+    EXPECT_EQ(RemainingText(3600'000LL * 5, 1, 2), Q("05:00:01"));
+}
+
+TEST(OutputParse, EncoderFilesByPageAndEngine)
+{
+    auto names = [](const BatchEncoderChoice &c) {
+        QStringList out;
+        for (const RequiredFile &f : RequiredEncoderFiles(c))
+            out << f.Name + QLatin1Char('=') + QLatin1String(f.MessageKey);
+        return out.join(QLatin1Char(' '));
+    };
+    BatchEncoderChoice c;
+    c.Page = KDPage::AAC;
+    c.AACEngine = 0;
+    EXPECT_EQ(names(c), Q("kdn.dll=kdnMissing enhaacplusenc.exe=EnhAACIsMissing"));
+    c.AACEngine = 1;
+    EXPECT_EQ(names(c), Q("kdn.dll=kdnMissing faac.exe=FaacIsMissing"));
+    c.AACEngine = 2;
+    EXPECT_EQ(names(c), Q("kdn.dll=kdnMissing neroaacenc.exe=NDCLIisMissing"));
+    c.AACEngine = 3;
+    EXPECT_EQ(names(c), Q("wa_aac.dll=WAACPlusv2NotFound enc_aacplus.dll=EncAACPlusNotFound"));
+    c.AVIInput = true;
+    EXPECT_EQ(names(c), Q("wa_aac.dll=WAACPlusv2NotFound enc_aacplus.dll=EncAACPlusNotFound "
+                          "vobinput.dll=VOBInputMissing"));
+
+    BatchEncoderChoice ac3;
+    ac3.Page = KDPage::AC3;
+    ac3.AC3Enc = true;
+    EXPECT_EQ(names(ac3), Q(""));
+    ac3.AC3Enc = false;
+    ac3.Aften = true;
+    EXPECT_EQ(names(ac3), Q("aften.exe=AftenisMissing"));
+
+    BatchEncoderChoice other;
+    other.Page = KDPage::Speex;
+    EXPECT_EQ(names(other), Q("kdn.dll=kdnMissing speexenc.exe=SpeexIsMissing"));
+    other.Page = KDPage::Lossless;
+    other.LosslessEngine = 0;
+    EXPECT_EQ(names(other), Q("flake.exe=FlakeisMissing"));
+    other.LosslessEngine = 1;
+    EXPECT_EQ(names(other), Q(""));
+    other.Page = KDPage::MP3;
+    other.AVIInput = true;
+    EXPECT_EQ(names(other), Q("vobinput.dll=VOBInputMissing"));
+}
+
+TEST(OutputParse, RefusedInputs)
+{
+    EXPECT_TRUE(IsRefusedBatchInput(Q("film.DTS")));
+    EXPECT_TRUE(IsRefusedBatchInput(Q("vts_01_1.vob")));
+    EXPECT_FALSE(IsRefusedBatchInput(Q("film.dts.ac3")));
+    EXPECT_FALSE(IsRefusedBatchInput(Q("film.ac3")));
+}
+
+TEST(OutputParse, OptionsColumn)
+{
+    BatchEncoderChoice c;
+    c.Page = KDPage::MP3;
+    c.MP3Stereo = true;
+    const QString lame = Q("\"Kandrum.exe\" -core( -input \"a.wav\" -output \"a.mp3\"  ) -ota( -g max ) "
+                           "-lame( -b 128 -m j ) -soundtouch( -tempo 5 )");
+    EXPECT_EQ(BatchOptionsText(c, lame, QString()), Q(" -b 128 -m j"));
+    EXPECT_EQ(BatchOptionsText(c, Q("\"Kandrum.exe\" -core( )"), QString()), Q(""));
+
+    c.MP3Stereo = false; // 5.1: the quality word of the Aud-X command line
+    EXPECT_EQ(BatchOptionsText(c, Q("\"/opt/Aud-X/audx.exe\" HGHQ \"/in/six.ac3\" -soundtouch( )"), QString()),
+              Q("HGHQ"));
+
+    BatchEncoderChoice aac;
+    aac.Page = KDPage::AAC;
+    aac.AACEngine = 3;
+    EXPECT_EQ(BatchOptionsText(aac, Q("x -vornak( -dllname WA_aac.dll  -cbr 48 -mode 2 )"), QString()),
+              Q("  -cbr 48 -mode 2"));
+    aac.AACEngine = 1;
+    EXPECT_EQ(BatchOptionsText(aac, Q("x -kdn( -exe faac.exe -q 100 -mp4 )"), QString()), Q(" -q 100 -mp4"));
+
+    BatchEncoderChoice ac3;
+    ac3.Page = KDPage::AC3;
+    EXPECT_EQ(BatchOptionsText(ac3, Q("x -kdn( -exe aften.exe -b 448 )"), QString()), Q("-b 448"));
+
+    BatchEncoderChoice wav;
+    wav.Page = KDPage::WAV;
+    EXPECT_EQ(BatchOptionsText(wav, Q("anything"), Q(" -2ch")), Q(" -2ch"));
+}
+
+TEST(OutputParse, StatusTextOfAJob)
+{
+    EXPECT_STREQ(JobStatusKey(KDPage::MP3, true, Q("PreGain")), "PreGainProcess");
+    EXPECT_STREQ(JobStatusKey(KDPage::AC3, true, Q("PostGain")), "PostGainProcess");
+    EXPECT_STREQ(JobStatusKey(KDPage::MP3, true, Q("PostGain")), "");
+    EXPECT_STREQ(JobStatusKey(KDPage::MP3, false, Q("PreGain")), "TranscodingRunning");
+    EXPECT_STREQ(JobStatusKey(KDPage::AAC, true, Q("HybridGain")), "TranscodingRunning");
+}
+
+TEST(OutputParse, OutcomeOfARun)
+{
+    EXPECT_TRUE(JobSucceeded(8, 0));
+    EXPECT_FALSE(JobSucceeded(8, 2));   // the transcoder reported a failure
+    EXPECT_FALSE(JobSucceeded(9, 137)); // stopped
+    EXPECT_FALSE(JobSucceeded(10, 137)); // timed out
+    EXPECT_FALSE(JobSucceeded(5, 0));   // the program could not be started
+}
+
+TEST(OutputParse, PriorityClassOfTheTickedItem)
+{
+    struct Case {
+        PriorityTicks ticks;
+        quint32 cls;
+    };
+    auto only = [](bool PriorityTicks::*item) {
+        PriorityTicks t;
+        t.*item = true;
+        return t;
+    };
+    const Case cases[] = {
+        {only(&PriorityTicks::Real1), pcRealTime},     {only(&PriorityTicks::Highest1), pcHigh},
+        {only(&PriorityTicks::High1), pcAboveNormal},  {only(&PriorityTicks::Normal1), pcNormal},
+        {only(&PriorityTicks::Low1), pcBelowNormal},   {only(&PriorityTicks::Lowest1), pcIdle},
+        {PriorityTicks{}, pcHigh}, // none ticked
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(PriorityClassOfTicks(c.ticks), c.cls);
+    // Several ticked: Low1 is tested first.
+    PriorityTicks two;
+    two.Real1 = true;
+    two.Low1 = true;
+    EXPECT_EQ(PriorityClassOfTicks(two), quint32(pcBelowNormal));
+}
+
+namespace {
+
+QString ProgressLine(int n)
+{
+    // The transcoder's form: hours, minutes, seconds and hundredths, then the percentage.
+    return QStringLiteral("[00:%1:%2:50] %3 %")
+        .arg(n / 60, 2, 10, QLatin1Char('0'))
+        .arg(n % 60, 2, 10, QLatin1Char('0'))
+        .arg(n % 100);
+}
+
+KandrumJobContext Mp3Job(double fileSeconds = 400, double listDuration = 1000)
+{
+    KandrumJobContext job;
+    job.GainMode = QStringLiteral("HybridGain");
+    job.FileName = QStringLiteral("song.mp3");
+    job.FileSeconds = fileSeconds;
+    job.ListDuration = listDuration;
+    job.DoneSeconds = 100;
+    return job;
+}
+
+} // namespace
+
+TEST(KandrumParser, TheSeventyFirstProgressLineIsTheFirstHandledThenEverySeventieth)
+{
+    ProgressFrameState st;
+    const KandrumJobContext job = Mp3Job();
+    QList<int> moved;
+    for (int n = 1; n <= 215; ++n) {
+        const ProgressFrameState before = st;
+        const KandrumLineEffects fx = ApplyKandrumLine(st, ProgressLine(n), job);
+        if (st.File.Position != before.File.Position || st.Batch.Position != before.Batch.Position) {
+            moved << n;
+            EXPECT_TRUE(fx.LabelsSet);
+            EXPECT_TRUE(fx.TitleSet);
+        } else {
+            EXPECT_EQ(st.FileLabel, before.FileLabel) << n;
+            EXPECT_EQ(st.Title, before.Title) << n;
+            EXPECT_FALSE(fx.TitleSet) << n;
+        }
+    }
+    EXPECT_EQ(moved, (QList<int>{71, 141, 211}));
+    // The 211th line: 211 s of a 400 s file, plus the 100 s done before, of 1000 s.
+    EXPECT_EQ(st.File.Maximum, 400);
+    EXPECT_EQ(st.File.Position, 211);
+    EXPECT_EQ(st.Batch.Maximum, 1000);
+    EXPECT_EQ(st.Batch.Position, 311);
+    EXPECT_EQ(st.FileLabel, QStringLiteral("53,00 %")); // 52.75 rounds to 53
+    EXPECT_EQ(st.BatchLabel, QStringLiteral("31.10 %"));
+    EXPECT_EQ(st.Title, QStringLiteral("53,00 % - Zolvane"));
+    EXPECT_EQ(st.ParseCounter, 5);
+}
+
+TEST(KandrumParser, OnlyAnErrorLineBeforeTheFirstProgressLineIsLogged)
+{
+    ProgressFrameState st;
+    const KandrumJobContext job = Mp3Job();
+    KandrumLineEffects fx = ApplyKandrumLine(st, QStringLiteral("Error opening \"in.mp3\""), job);
+    ASSERT_TRUE(fx.ErrorRow.has_value());
+    EXPECT_EQ(*fx.ErrorRow, QStringLiteral("Error Error opening \"in.mp3\""));
+    EXPECT_EQ(st.ParseCounter, ParseCounterAfterError);
+
+    fx = ApplyKandrumLine(st, QStringLiteral("Error again"), job);
+    EXPECT_FALSE(fx.ErrorRow.has_value());
+
+    // After the error row the very next progress line moves the bars.
+    ApplyKandrumLine(st, ProgressLine(12), job);
+    EXPECT_EQ(st.File.Position, 12);
+    EXPECT_EQ(st.ParseCounter, 1);
+
+    // Once the counter runs, later error lines write nothing.
+    fx = ApplyKandrumLine(st, QStringLiteral("Error late"), job);
+    EXPECT_FALSE(fx.ErrorRow.has_value());
+
+    // Lines of no known kind change nothing.
+    const ProgressFrameState before = st;
+    fx = ApplyKandrumLine(st, QStringLiteral("Done in 0.31 s."), job);
+    EXPECT_EQ(st.ParseCounter, before.ParseCounter);
+    EXPECT_FALSE(fx.TitleSet);
+}
+
+TEST(KandrumParser, SecondPassOfAGainJobReplacesTheStatusRow)
+{
+    for (const char *mode : {"PreGain", "PostGain", "HybridGain"}) {
+        SCOPED_TRACE(mode);
+        ProgressFrameState st;
+        st.ParseCounter = 70; // the next progress line is handled
+        KandrumJobContext job = Mp3Job();
+        job.GainMode = QString::fromLatin1(mode);
+        const KandrumLineEffects fx = ApplyKandrumLine(st, QStringLiteral("[00:00:00:00] second pass"), job);
+        EXPECT_EQ(fx.RestartRow, job.GainMode != QLatin1String("HybridGain"));
+        EXPECT_EQ(st.File.Position, 0);
+    }
+    // A pass-restart line that is not handled (counter below 70) replaces nothing.
+    ProgressFrameState st;
+    KandrumJobContext job = Mp3Job();
+    job.GainMode = QStringLiteral("PreGain");
+    EXPECT_FALSE(ApplyKandrumLine(st, QStringLiteral("[00:00:00:00] second pass"), job).RestartRow);
+}
+
+TEST(KandrumParser, MaximaByTheTypeOfTheJob)
+{
+    // a.b.ac3 has the type b.ac3: no maximum is set, the bars keep their range, only the title
+    // changes.
+    {
+        ProgressFrameState st;
+        st.ParseCounter = 70;
+        KandrumJobContext job = Mp3Job();
+        job.FileName = QStringLiteral("a.b.ac3");
+        const KandrumLineEffects fx = ApplyKandrumLine(st, ProgressLine(30), job);
+        EXPECT_EQ(st.File.Maximum, 100);
+        EXPECT_EQ(st.Batch.Maximum, 100);
+        EXPECT_EQ(st.File.Position, 30);
+        EXPECT_EQ(st.Batch.Position, 100); // 30 + 100 done, at the untouched maximum
+        EXPECT_EQ(st.FileLabel, QStringLiteral("00,00 %"));
+        EXPECT_FALSE(fx.LabelsSet);
+        EXPECT_TRUE(fx.TitleSet);
+        EXPECT_EQ(st.Title, QStringLiteral("00,00 % - Zolvane"));
+    }
+    // movie.avi takes its maximum from the row's Duration field.
+    {
+        ProgressFrameState st;
+        st.ParseCounter = 70;
+        KandrumJobContext job = Mp3Job(/*fileSeconds=*/999, /*listDuration=*/200);
+        job.FileName = QStringLiteral("movie.avi");
+        job.RowDuration = QStringLiteral("40");
+        job.DoneSeconds = 0;
+        ApplyKandrumLine(st, ProgressLine(10), job);
+        EXPECT_EQ(st.File.Maximum, 40);
+        EXPECT_EQ(st.Batch.Maximum, 200);
+        EXPECT_EQ(st.FileLabel, QStringLiteral("25,00 %"));
+        EXPECT_EQ(st.BatchLabel, QStringLiteral("5.00 %"));
+    }
+    // List and mux rows: the file bar is the list, the batch bar the total.
+    {
+        ProgressFrameState st;
+        st.ParseCounter = 70;
+        KandrumJobContext job = Mp3Job(0, 50);
+        job.FileName = QStringLiteral("six.mux");
+        job.TotalDuration = 80;
+        job.DoneSeconds = 0;
+        ApplyKandrumLine(st, ProgressLine(10), job);
+        EXPECT_EQ(st.File.Maximum, 50);
+        EXPECT_EQ(st.Batch.Maximum, 80);
+    }
+}
+
+TEST(KandrumParser, BarsAtTheirMaximumShowZeroPercent)
+{
+    ProgressFrameState st;
+    st.ParseCounter = 70;
+    KandrumJobContext job = Mp3Job(/*fileSeconds=*/30.4, /*listDuration=*/30.4);
+    job.DoneSeconds = 0;
+    // A stamp past the rounded duration stays at the end of the bar.
+    ApplyKandrumLine(st, ProgressLine(31), job);
+    EXPECT_EQ(st.File.Maximum, 30);
+    EXPECT_EQ(st.File.Position, 30);
+    EXPECT_EQ(st.FileLabel, QStringLiteral("00,00 %"));
+    EXPECT_EQ(st.BatchLabel, QStringLiteral("00,00 %"));
+}
+
+TEST(KandrumParser, ADivisorOfZeroStopsTheLineWhereItIsNeeded)
+{
+    ProgressFrameState st;
+    st.ParseCounter = 70;
+    KandrumJobContext job = Mp3Job(/*fileSeconds=*/0.3, /*listDuration=*/100);
+    const KandrumLineEffects fx = ApplyKandrumLine(st, ProgressLine(5), job);
+    EXPECT_EQ(st.File.Maximum, 100); // a maximum of 0 is not set
+    EXPECT_EQ(st.File.Position, 5);  // the position was set before
+    EXPECT_EQ(st.FileLabel, QStringLiteral("00,00 %"));
+    EXPECT_FALSE(fx.TitleSet);
+    EXPECT_EQ(st.ParseCounter, 70); // the next progress line is tried at once
+}
+
+TEST(KandrumParser, AStampOfNoKnownFormLeavesTheFrame)
+{
+    ProgressFrameState st;
+    st.ParseCounter = 70;
+    const KandrumLineEffects fx = ApplyKandrumLine(st, QStringLiteral("[01:02:03] x"), Mp3Job());
+    EXPECT_EQ(st.File.Position, 0);
+    EXPECT_FALSE(fx.TitleSet);
+}
+
+TEST(AudXParser, FileBarRunsByThePercentage)
+{
+    ProgressFrameState st;
+    st.File.Maximum = 400; // left from an earlier transcoder job
+    st.Batch.Position = 30;
+    AudXJobContext job;
+    job.FileName = QStringLiteral("six.ac3");
+    job.Channels = 6;
+    job.ListDuration = 120;
+    AudXLineEffects fx = ApplyAudXLine(st, QStringLiteral("progress: 45."), job);
+    EXPECT_EQ(st.File.Maximum, 100);
+    EXPECT_EQ(st.File.Position, 45);
+    EXPECT_EQ(st.FileLabel, QStringLiteral("45,00 %"));
+    EXPECT_EQ(st.Batch.Maximum, 120);
+    EXPECT_EQ(st.Batch.Position, 30); // the batch bar is not moved by Aud-X lines
+    EXPECT_EQ(st.BatchLabel, QStringLiteral("25.00 %"));
+    EXPECT_EQ(st.Title, QStringLiteral("45,00 % - Zolvane"));
+    EXPECT_TRUE(fx.LabelsSet);
+
+    // A stereo input: the bar moves, the labels stay.
+    job.Channels = 2;
+    fx = ApplyAudXLine(st, QStringLiteral("progress: 60."), job);
+    EXPECT_EQ(st.File.Position, 60);
+    EXPECT_EQ(st.FileLabel, QStringLiteral("45,00 %"));
+    EXPECT_FALSE(fx.LabelsSet);
+
+    // No number: nothing.
+    const ProgressFrameState before = st;
+    fx = ApplyAudXLine(st, QStringLiteral("progress: x."), job);
+    EXPECT_EQ(st.File.Position, before.File.Position);
+    EXPECT_FALSE(fx.TitleSet);
+
+    job.PastLastRow = true;
+    EXPECT_TRUE(ApplyAudXLine(st, QStringLiteral("anything"), job).StopWithError);
+}
