@@ -480,11 +480,12 @@ void TDosThread::RunProcess()
 
     // 11. A program that could not be started is reported after the end notice.
     if (delivered && (failure == Failure::Pipe || failure == Failure::Process)) {
-        const QString caption = QGuiApplication::applicationDisplayName();
+        // The application's title is read on the user-interface thread, when the box is shown.
         const QString text = QString::fromLocal8Bit(failureMessage);
         if (QCoreApplication *app = QCoreApplication::instance())
             QMetaObject::invokeMethod(
-                app, [caption, text] { TDosCommand::ShowMessage(caption, text); }, Qt::QueuedConnection);
+                app, [text] { TDosCommand::ShowMessage(QGuiApplication::applicationDisplayName(), text); },
+                Qt::QueuedConnection);
     }
 }
 
