@@ -420,6 +420,40 @@ TEST(DosCommand, AnUnfinishedLineIsDeliveredOnceMoreWhenTheRunIsEnded)
     }
 }
 
+// The same while the child keeps adding to its unfinished line: the line shown last is handed
+// over once more, whenever the stop comes.
+TEST(DosCommand, AStopWhileTheChildKeepsWritingEndsWithTheLineShownLast)
+{
+    std::vector<std::string> storage{"w:50%"};
+    for (int i = 0; i < 2000; ++i) {
+        storage.push_back("w:.");
+        storage.push_back("s:1");
+    }
+    storage.push_back("h");
+    std::vector<const char *> steps;
+    for (const std::string &s : storage)
+        steps.push_back(s.c_str());
+    for (int delayMs = 0; delayMs < 40; delayMs += 3) {
+        SCOPED_TRACE(delayMs);
+        Recorder r;
+        bool asked = false;
+        r.OnLine = [&](const QByteArray &) {
+            if (!asked) {
+                asked = true;
+                QTimer::singleShot(delayMs, [&] { r.Cmd.Stop(); });
+            }
+        };
+        ASSERT_TRUE(r.Run(Child(steps)));
+        EXPECT_EQ(r.Cmd.EndStatus(), 9);
+        ASSERT_GE(r.Deliveries.size(), 2u);
+        const Delivery &last = r.Deliveries.back();
+        const Delivery &before = r.Deliveries[r.Deliveries.size() - 2];
+        EXPECT_EQ(last.Type, otBeginningOfLine);
+        EXPECT_EQ(before.Type, otBeginningOfLine);
+        EXPECT_EQ(last.Text, before.Text);
+    }
+}
+
 TEST(DosCommand, AProgramThatCannotBeStarted)
 {
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Zolvane"));
