@@ -677,6 +677,35 @@ private slots:
         QCOMPARE(ini.ReadString(s, QStringLiteral("SoX_path"), QStringLiteral("?")), QStringLiteral("not a path"));
     }
 
+    void okThatCannotStoreReportsItAndStillCloses()
+    {
+        // A folder in the settings file's place makes every write fail.
+        QFile::remove(SettingsFilePath());
+        QVERIFY(QDir().mkdir(SettingsFilePath()));
+        exeControl<QLineEdit>("edKandrum")->setText(QStringLiteral("/chosen/Kandrum.exe"));
+
+        // OK is pressed once and the error box answered; a dialog still open after that is ended
+        // from outside, which the result shows.
+        std::unique_ptr<ModalAnswer> error;
+        int presses = 0;
+        std::unique_ptr<ModalAnswer> ok(new ModalAnswer([&](QWidget *) {
+            if (presses++ == 0) {
+                error.reset(CloseMessageBox());
+                exeControl<QPushButton>("btOk")->click();
+            } else {
+                ExeBrowse->done(QDialog::Rejected);
+            }
+        }));
+        const int result = ExeBrowse->exec();
+        QDir().rmdir(SettingsFilePath());
+        QCOMPARE(result, int(QDialog::Accepted));
+        QVERIFY(!ExeBrowse->isVisible());
+        QVERIFY(error);
+        QCOMPARE(error->Icon, QMessageBox::Critical);
+        QCOMPARE(error->Text, QStringLiteral("Unable to write to %1").arg(SettingsFilePath()));
+        QCOMPARE(exeControl<QLineEdit>("edKandrum")->text(), QStringLiteral("/chosen/Kandrum.exe"));
+    }
+
     // ---- command-line editor ---------------------------------------------------------------
 
     void leavingTheEditorUnchangedKeepsTheBuiltCommand()
