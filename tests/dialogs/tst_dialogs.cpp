@@ -262,6 +262,7 @@ private slots:
         const auto spin = [](QWidget *w, const char *n) { return w->findChild<QSpinBox *>(QString::fromLatin1(n)); };
         QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchTempo")->minimum(), -95);
         QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchTempo")->maximum(), 5000);
+        QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchTempo")->findChild<QLineEdit *>()->maxLength(), 4);
         QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchPitch")->minimum(), -60);
         QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchPitch")->maximum(), 60);
         QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchRate")->maximum(), 5000);
@@ -386,6 +387,44 @@ private slots:
         ZolvaneLog->Delete1Click();
         QCOMPARE(list->topLevelItemCount(), 3);
         QCOMPARE(logAction("Copy1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+V")));
+    }
+
+    void editShortcutsWorkFromTheKeyboard()
+    {
+        QTreeWidget *list = logList();
+        AddRow(list, 0, QStringLiteral("[10:00:00] :  one"));
+        AddRow(list, 1, QStringLiteral("[10:00:01] :  two"));
+        AddRow(list, 3, QStringLiteral("[10:00:02] :  three"));
+        ZolvaneLog->show();
+        ZolvaneLog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(ZolvaneLog));
+        list->setFocus();
+        list->setCurrentItem(list->topLevelItem(1), 1);
+        QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+
+        // Ctrl+C is no copy key here: the clipboard keeps what it held.
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+        QCOMPARE(list->topLevelItemCount(), 3);
+
+        const struct {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            const char *clipboard; // after the key
+            int rowsLeft;
+        } steps[] = {
+            {Qt::Key_V, Qt::ControlModifier, "[10:00:01] :  two\r\n", 3}, // Copy
+            {Qt::Key_Delete, Qt::NoModifier, "[10:00:01] :  two\r\n", 2}, // Delete
+            {Qt::Key_A, Qt::ControlModifier, "[10:00:01] :  two\r\n", 2}, // Select All
+            {Qt::Key_X, Qt::ControlModifier, "[10:00:00] :  one\r\n", 1}, // Cut: the first row only
+        };
+        for (const auto &step : steps) {
+            QTest::keyClick(list, step.key, step.modifiers);
+            QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromLatin1(step.clipboard));
+            QCOMPARE(list->topLevelItemCount(), step.rowsLeft);
+        }
+        QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("[10:00:02] :  three"));
+        ZolvaneLog->hide();
     }
 
     void rowsOfTheLogLineEntryLandInTheListAndCopyWhole()
