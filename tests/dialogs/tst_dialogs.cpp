@@ -788,6 +788,21 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), editor->toPlainText());
     }
 
+    void runStartsTheBatchWhateverTheStartButtonSays()
+    {
+        auto *start = MainForm->findChild<QAbstractButton *>(QStringLiteral("bbStartProcess"));
+        QVERIFY(start);
+        start->setEnabled(false);
+        MainForm->RowIndex = 5;
+        // With an empty job list the start refuses with a message of its own; that it ran at all
+        // shows in the batch state it resets first.
+        std::unique_ptr<ModalAnswer> box(CloseMessageBox());
+        KDCL->findChild<QPushButton *>(QStringLiteral("btRunEditKDCL"))->click();
+        QCOMPARE(MainForm->RowIndex, 0);
+        QCOMPARE(box->Seen, 1);
+        QVERIFY(!start->isEnabled());
+    }
+
     void closingOrCancellingUnticksTheViewBox()
     {
         auto *view = MainControl<QCheckBox>("chOTAViewKDCL");
