@@ -20,6 +20,7 @@
 #include <QFileDialog>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -285,7 +286,63 @@ private slots:
         QVERIFY(!(grid->item(0, 0)->flags() & Qt::ItemIsEditable));
     }
 
+    void windowCaptions()
+    {
+        const struct {
+            const char *window, *caption;
+        } rows[] = {
+            {"OthersLame", "Other LAME Settings"},
+            {"KDMuxFileWizard", "Kandrum Mux File Wizard"},
+            {"FileListWriter", "File List Writer"},
+            {"DTSForm", "Tranzcode Settings"},
+            {"About", "About..."},
+            {"KDCL", "View & Edit Kandrum Command Line"},
+            {"ZolvaneLog", "Zolvane Log"},
+            {"ExeBrowse", "Executable Settings"},
+            {"KapartoForm", "Kaparto Settings"},
+            {"AudXForm", "Aud-X"},
+        };
+        for (const auto &row : rows) {
+            QWidget *window = nullptr;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->objectName() == QLatin1String(row.window))
+                    window = w;
+            QVERIFY2(window, row.window);
+            QCOMPARE(window->windowTitle(), QString::fromLatin1(row.caption));
+        }
+    }
+
     // ---- log window ------------------------------------------------------------------------
+
+    void logMenusHoldTheirItemsShortcutsAndStates()
+    {
+        DestroyZolvaneWindows();
+        CreateZolvaneWindows(); // as laid out, before any selection
+        const auto menu = [](const char *name) {
+            QStringList items;
+            auto *m = ZolvaneLog->findChild<QMenu *>(QString::fromLatin1(name));
+            for (QAction *a : m ? m->actions() : QList<QAction *>{})
+                items << (a->isSeparator() ? QStringLiteral("-")
+                                           : QStringLiteral("%1 %2 [%3]%4")
+                                                 .arg(a->objectName(), a->text(),
+                                                      a->shortcut().toString(QKeySequence::PortableText),
+                                                      a->isEnabled() ? QString() : QStringLiteral(" off")));
+            return items;
+        };
+        QCOMPARE(ZolvaneLog->findChild<QMenu *>(QStringLiteral("File1"))->title(), QStringLiteral("File"));
+        QCOMPARE(ZolvaneLog->findChild<QMenu *>(QStringLiteral("Edit1"))->title(), QStringLiteral("Edit"));
+        QCOMPARE(menu("File1"), (QStringList{"New1 New []", "Open1 Open... []", "Saveas1 Save as... []", "-",
+                                             "Close1 Close []"}));
+        QCOMPARE(menu("Edit1"), (QStringList{"Cut1 Cut [Ctrl+X] off", "Copy1 Copy [Ctrl+V] off",
+                                             "Delete1 Delete [Del] off", "-", "SelectAll1 Select All [Ctrl+A]"}));
+        QTreeWidget *list = logList();
+        QCOMPARE(list->columnCount(), 2);
+        QCOMPARE(list->columnWidth(0), 20);
+        QCOMPARE(list->headerItem()->text(1), QStringLiteral("Time"));
+        QVERIFY(list->isHeaderHidden());
+        QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    }
 
     void logReportSavesAndLoadsBackIdentically()
     {
