@@ -231,6 +231,8 @@ void TMainForm::bbStartProcessClick()
     Timer2->start();
     BatchStartTime = QDateTime::currentDateTime();
     FileStartTime = BatchStartTime;
+    // A start that launches no batch stops the timers again: they would otherwise tick on
+    // behind the hidden frame with nothing to time.
     const auto noBatch = [this] {
         Timer1->stop();
         Timer2->stop();
