@@ -141,9 +141,12 @@ bool TAdvancedSet::eventFilter(QObject *watched, QEvent *event)
         auto *edit = qobject_cast<QLineEdit *>(watched);
         if (!edit || edit == ui->edExternalPlugName || edit == ui->edEqualizer)
             break;
-        const QString typed = static_cast<QKeyEvent *>(event)->text();
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QString typed = key->text();
         // Only typed characters are filtered; editing keys and shortcuts (Ctrl+C, Ctrl+V ...)
-        // carry no printable character and pass.
+        // pass.
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            break;
         if (typed.size() != 1 || (typed.at(0) < QLatin1Char(' ') && typed.at(0) != QChar(u'\b')))
             break;
         const AdvancedKeySet set = (edit == ui->edLFEtoLR || edit == ui->edManGain) ? AdvancedKeySet::Decibel
@@ -155,7 +158,8 @@ bool TAdvancedSet::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonRelease: {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         auto *edit = qobject_cast<QLineEdit *>(watched);
-        if (mouse->button() != Qt::LeftButton || !edit || !edit->rect().contains(mouse->position().toPoint()))
+        if (mouse->button() != Qt::LeftButton || !edit || !edit->isEnabled()
+            || !edit->rect().contains(mouse->position().toPoint()))
             break;
         // Run the picker once the edit has finished with the click.
         if (edit == ui->edExternalPlugName)
