@@ -45,6 +45,9 @@ TAdvancedSet::TAdvancedSet(QWidget *parent)
 {
     setObjectName(QStringLiteral("AdvancedSet"));
     ui->setupUi(this);
+    // A fixed-size window with a title bar and its close button only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     // The tempo takes at most four characters, as "5000" or "-95".
     if (auto *tempoText = ui->SpEdtSoundTouchTempo->findChild<QLineEdit *>())
         tempoText->setMaxLength(4);

@@ -587,9 +587,14 @@ private slots:
 
     void noId3WrittenAtOneCloseIsTickedAtTheNextShowing()
     {
-        AdvancedSet->show();
-        box("chNoID3Tags")->setChecked(true);
-        AdvancedSet->close();
+        // Opened from the main window's button and closed with Ok.
+        QTimer::singleShot(0, [] {
+            box("chNoID3Tags")->setChecked(true);
+            QTest::mouseClick(adv<QPushButton>("btOk"), Qt::LeftButton);
+        });
+        MainForm->btnAdvSettingsClick();
+        QVERIFY(!AdvancedSet->isVisible());
+        QCOMPARE(readKey("noid3tags"), QStringLiteral("1"));
         box("chNoID3Tags")->setChecked(false); // changed elsewhere without writing its key
         AdvancedSet->show();
         QVERIFY(box("chNoID3Tags")->isChecked());
