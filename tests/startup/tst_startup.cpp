@@ -34,6 +34,7 @@ struct SessionLog {
     QString cNumber;
     bool delayTickedAtExit = false;
     QString aboutVersion;
+    QString displayNameWhileTitled;
 };
 
 // Runs one session. `onDialog` sees every modal dialog before it is closed; `whileRunning` runs
@@ -67,6 +68,12 @@ SessionLog RunSession(const std::function<void(QDialog *)> &onDialog,
         log.applicationTitle = ApplicationTitle();
         if (auto *label = About->findChild<QLabel *>(QStringLiteral("Label2")))
             log.aboutVersion = label->text();
+        // The percentage the progress display writes into the application title must not reach
+        // the name the desktop appends to every window's caption.
+        const QString title = ApplicationTitle();
+        SetApplicationTitle(QStringLiteral("45% Zolvane"));
+        log.displayNameWhileTitled = QGuiApplication::applicationDisplayName();
+        SetApplicationTitle(title);
         log.localeNumber = QLocale().toString(1.5, 'f', 1);
         char buffer[16];
         std::snprintf(buffer, sizeof buffer, "%.1f", 1.5);
@@ -132,6 +139,7 @@ private slots:
         QCOMPARE(log.destroyed, reversed);
         QCOMPARE(log.title, QStringLiteral("Zolvane"));
         QCOMPARE(log.applicationTitle, QStringLiteral("Zolvane"));
+        QCOMPARE(log.displayNameWhileTitled, QStringLiteral("Zolvane"));
         QCOMPARE(log.aboutVersion, QStringLiteral("Version : 0.2.2.0 RC1"));
         QCOMPARE(log.localeNumber, QStringLiteral("1.5"));
         if (commaLocale)
