@@ -42,7 +42,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -57,6 +56,19 @@ const QString kVersion = QStringLiteral("0.2.2.0 RC1");
 bool FileIsMissingIn(const QString &folder, const QString &name)
 {
     return FindFileIgnoringCase(folder, name).isEmpty();
+}
+
+// The first file of that name, whatever its case, in the folders of the program search path, or
+// an empty text. Only the version resource is read from it, so it need not be executable here.
+QString FindOnSearchPath(const QString &name)
+{
+    const QStringList folders = qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &folder : folders) {
+        const QString found = FindFileIgnoringCase(folder, name);
+        if (!found.isEmpty())
+            return QDir(folder).filePath(found);
+    }
+    return QString();
 }
 
 // The status bar's second panel, drawn by its owner.
@@ -432,7 +444,7 @@ void TMainForm::WriteStartupReport()
     }
 
     // The Nero AAC encoder as the system's search for a bare program name finds it.
-    const QString nero = QStandardPaths::findExecutable(QStringLiteral("neroaacenc.exe"));
+    const QString nero = FindOnSearchPath(QStringLiteral("neroaacenc.exe"));
     if (!nero.isEmpty()) {
         const TVersionInfo version(nero);
         if (version.Valid() && version.GetFixedFileInfo()) {
