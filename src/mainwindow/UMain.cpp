@@ -278,13 +278,13 @@ void TMainForm::FormCreate()
     // 5. The five audio readers were created with the job list (ConnectJobList) for the whole run.
     // 6.
     LanguageFolder = (ProgramFolder() + QStringLiteral("lang/")).toLocal8Bit();
-    // 7. Fit the window to the screen.
+    // 7. Fit the window to the screen (its whole size, not the part left free by panels).
     if (QScreen *screen = this->screen()) {
-        const QRect available = screen->availableGeometry();
-        if (available.height() < height())
-            resize(width(), available.height());
-        if (available.width() < width())
-            resize(available.width(), height());
+        const QRect whole = screen->geometry();
+        if (whole.height() < height())
+            resize(width(), whole.height());
+        if (whole.width() < width())
+            resize(whole.width(), height());
     }
     // 8. A screen denser than 96 pixels per inch is recorded; the layout is not scaled again.
     if (const int density = GetScreenPixelsPerInch(); density > 96)
