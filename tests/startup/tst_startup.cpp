@@ -314,6 +314,38 @@ private slots:
         QVERIFY(!QFileInfo::exists(transcoder + QStringLiteral("nscrt.dll")));
     }
 
+    // A tool-path dialog left without a transcoder path copies nothing, not even into the working
+    // folder, and the report then checks the working folder.
+    void emptyTranscoderPathCopiesNothing()
+    {
+        UseKeyNamesAsTexts();
+        QTemporaryDir root;
+        const QString programFiles = root.path() + QStringLiteral("/programs/");
+        WriteFile(programFiles + QStringLiteral("Winamp/Plugins/enc_aacplus.dll"), "plugin");
+        WriteFile(programFiles + QStringLiteral("Winamp/nscrt.dll"), "runtime");
+        qputenv("ZOLVANE_PROGRAM_FILES", programFiles.toLocal8Bit());
+        const QString work = root.path() + QStringLiteral("/work/");
+        WriteFile(work + QStringLiteral("azid.dll"), "x");
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(work);
+        QStringList rows;
+        RunSession(
+            [](QDialog *dialog) {
+                if (auto *edit = dialog->findChild<QLineEdit *>("edKandrum"))
+                    edit->clear();
+            },
+            [&] {
+                QTreeWidget *list = LogListView();
+                for (int i = 0; list && i < list->topLevelItemCount(); ++i)
+                    rows << list->topLevelItem(i)->text(1);
+                MainForm->Quit1->trigger();
+            });
+        QDir::setCurrent(before);
+        QCOMPARE(QDir(work).entryList(QDir::Files), QStringList{"azid.dll"});
+        QCOMPARE(rows.filter(QStringLiteral("azidMissing")).size(), 0);
+        QCOMPARE(rows.filter(QStringLiteral("ac3encMissing")).size(), 1);
+    }
+
     // The report names the running system, checks the helper files in the folder chosen in the
     // tool-path dialog and tells whether the Aud-X encoder is there; without it a 5.1 MP3 choice
     // goes back to stereo.
