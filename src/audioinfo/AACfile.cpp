@@ -132,8 +132,6 @@ bool TAACfile::ReadFromFile(const std::string &fileName)
                 // the emphasis field that once preceded it in MPEG-4 headers is not in the
                 // format that encoders write.
                 const std::uint32_t frameLength = bits.ReadBits(q + 30, 13);
-                if (frameLength == 0)
-                    break; // no frame: the walk would never move on
                 ++frames;
                 FVersion = bits.ReadBits(q + 12, 1) ? 1 : 2;
                 FProfile = std::uint8_t(bits.ReadBits(q + 16, 2) + 1);
@@ -143,6 +141,8 @@ bool TAACfile::ReadFromFile(const std::string &fileName)
                 f += frameLength;
                 if (FBitRateType == 1)
                     break; // a constant-rate stream is measured from its first frame
+                if (frameLength == 0)
+                    break; // the walk would never move on
             } while (f + start < length);
             FFrames = frames;
             FBitRate = frames > 0

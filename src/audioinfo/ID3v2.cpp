@@ -146,14 +146,15 @@ bool TID3v2::ReadFromFile(const std::string &FileName)
                     break;
                 }
             if (SlotIndex >= 0) {
-                // The first bytes of the content, at most MaxFrameText. What lies
-                // beyond them counts as zero padding, which the decoding ignores.
-                Raw.resize(std::min<std::size_t>(FrameSize, MaxFrameText));
-                const int64_t Got = File.ReadAt(ContentStart, Raw.data(), Raw.size());
+                // The first bytes of the content, at most MaxFrameText, in a buffer of
+                // MaxFrameText zero bytes: a UTF-16 text whose last code unit lacks its
+                // high byte gets a zero one.
+                Raw.assign(MaxFrameText, '\0');
+                const int64_t Got
+                    = File.ReadAt(ContentStart, Raw.data(), std::min<std::size_t>(FrameSize, MaxFrameText));
                 if (Got < 0)
                     break;
-                Raw.resize(std::size_t(Got));
-                const char Encoding = Raw.empty() ? '\0' : Raw[0];
+                const char Encoding = Raw[0];
                 if (Encoding == 0 || Encoding == 1)
                     Slots[std::size_t(SlotIndex)] = Raw;
             }

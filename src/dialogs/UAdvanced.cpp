@@ -3,6 +3,7 @@
 
 #include "DialogSupport.h"
 
+#include <QLineEdit>
 #include <QShowEvent>
 
 TAdvancedSet *AdvancedSet = nullptr;
@@ -12,6 +13,9 @@ TAdvancedSet::TAdvancedSet(QWidget *parent)
 {
     setObjectName(QStringLiteral("AdvancedSet"));
     ui->setupUi(this);
+    // The tempo takes at most four characters, as "5000" or "-95".
+    if (auto *tempoText = ui->SpEdtSoundTouchTempo->findChild<QLineEdit *>())
+        tempoText->setMaxLength(4);
     connect(ui->btOk, &QAbstractButton::clicked, this, &QDialog::accept);
 }
 

@@ -117,9 +117,9 @@ void TExeBrowse::btOkClick()
         ini.WriteString(QStringLiteral("Zolvane"), QStringLiteral("Kaparto_path"), ui->edKaparto->text());
         ini.WriteString(QStringLiteral("Zolvane"), QStringLiteral("SoX_path"), ui->edSoX->text());
     } catch (const EIniFileException &error) {
+        // The paths stay in use for the run; the dialog still closes, since OK is its only way out.
         QMessageBox box(QMessageBox::Critical, windowTitle(), error.Message(), QMessageBox::Ok, this);
         box.exec();
-        return;
     }
     accept();
 }

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QSaveFile>
 
@@ -55,6 +56,10 @@ TZolvaneLog::TZolvaneLog(QWidget *parent)
     // The shortcuts act wherever the focus is inside the window.
     for (QAction *action : {ui->Cut1, ui->Copy1, ui->Delete1, ui->SelectAll1})
         action->setShortcutContext(Qt::WindowShortcut);
+
+    // Ctrl+C is not the copy key of this window (Copy is on Ctrl+V): the list's own copy of the
+    // current cell stays off, so the key leaves the clipboard alone.
+    list->installEventFilter(this);
 
     // The log-line entry adds its rows here.
     SetLogListView(list);
@@ -271,4 +276,14 @@ void TZolvaneLog::closeEvent(QCloseEvent *event)
         log1->setChecked(false);
     }
     QMainWindow::closeEvent(event);
+}
+
+bool TZolvaneLog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->ListView1 && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+        event->accept();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

@@ -125,6 +125,9 @@ TMainForm::TMainForm(QWidget *parent)
     ConnectMenus();
     ConnectJobList();
     ConnectBatch();
+    ConnectProcessingOptions();
+    ConnectMPEGPages();
+    ConnectOtherPages();
     ConnectOptionControlsToKDCmdl();
     FormCreate();
 }
@@ -243,14 +246,22 @@ void TMainForm::ConnectOptionControlsToKDCmdl()
     const QList<QWidget *> areas = {gbAzidDC, gbSSRC, gbBoost, gbOTA, PageControl1};
     for (QWidget *area : areas) {
         for (QAbstractButton *box : area->findChildren<QAbstractButton *>()) {
+            if (HasOwnHandler(box))
+                continue;
             if (qobject_cast<QCheckBox *>(box) || qobject_cast<QRadioButton *>(box))
                 connect(box, &QAbstractButton::toggled, this, &TMainForm::KDCmdl);
         }
-        for (QAbstractSlider *bar : area->findChildren<QAbstractSlider *>())
-            connect(bar, &QAbstractSlider::valueChanged, this, &TMainForm::KDCmdl);
-        for (QSpinBox *spinEdit : area->findChildren<QSpinBox *>())
-            connect(spinEdit, &QSpinBox::valueChanged, this, &TMainForm::KDCmdl);
+        for (QAbstractSlider *bar : area->findChildren<QAbstractSlider *>()) {
+            if (!HasOwnHandler(bar))
+                connect(bar, &QAbstractSlider::valueChanged, this, &TMainForm::KDCmdl);
+        }
+        for (QSpinBox *spinEdit : area->findChildren<QSpinBox *>()) {
+            if (!HasOwnHandler(spinEdit))
+                connect(spinEdit, &QSpinBox::valueChanged, this, &TMainForm::KDCmdl);
+        }
         for (QComboBox *combo : area->findChildren<QComboBox *>()) {
+            if (HasOwnHandler(combo))
+                continue;
             connect(combo, &QComboBox::activated, this, &TMainForm::KDCmdl);
             if (combo->isEditable())
                 connect(combo->lineEdit(), &QLineEdit::textEdited, this, &TMainForm::KDCmdl);
@@ -259,9 +270,21 @@ void TMainForm::ConnectOptionControlsToKDCmdl()
             QObject *owner = edit->parent();
             if (qobject_cast<QComboBox *>(owner) || qobject_cast<QAbstractSpinBox *>(owner))
                 continue;
-            connect(edit, &QLineEdit::textChanged, this, &TMainForm::KDCmdl);
+            if (!HasOwnHandler(edit))
+                connect(edit, &QLineEdit::textChanged, this, &TMainForm::KDCmdl);
         }
     }
+}
+
+void MarkOwnHandler(QObject *control)
+{
+    if (control)
+        control->setProperty("zolvaneOwnHandler", true);
+}
+
+bool HasOwnHandler(const QObject *control)
+{
+    return control && control->property("zolvaneOwnHandler").toBool();
 }
 
 void TMainForm::FormCreate()

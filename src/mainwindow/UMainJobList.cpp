@@ -368,10 +368,9 @@ void TMainForm::AddAVI(const QString &FileName)
         return;
     const QByteArray path = FileName.toUtf8();
     const bool opened = MediaInfo_Open(handle, path.constData()) != 0;
-    // A file MediaInfo cannot read, or one it reads without an audio count, holds no audio.
-    QString audioCount = opened ? MediaInfoText(handle, MediaInfo_Stream_General, "AudioCount") : QString();
-    if (audioCount.isEmpty())
-        audioCount = QStringLiteral("0");
+    // "0" is a file without audio; any answer other than "1" (several streams, or no answer at
+    // all, as for a file the library cannot read) gets the one-stream message.
+    const QString audioCount = opened ? MediaInfoText(handle, MediaInfo_Stream_General, "AudioCount") : QString();
     if (audioCount == QLatin1String("0")) {
         MediaInfo_Close(handle);
         MediaInfo_Delete(handle);

@@ -4,9 +4,8 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include <sys/stat.h>
-
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -14,26 +13,40 @@ namespace {
 
 constexpr int kMaxValueLength = 2047;
 
-// The file as lines, with the places of its sections and keys found on demand.
+// The file as lines, with the places of its sections and keys found on demand. `raw` holds each
+// line's bytes as they stand in the file, so that a write puts back every line it does not
+// change byte for byte, also bytes that the locale's encoding cannot decode.
 struct IniLines
 {
     std::vector<QString> lines;
+    std::vector<QByteArray> raw;
+
+    void set(qsizetype at, const QString &line)
+    {
+        lines[size_t(at)] = line;
+        raw[size_t(at)] = line.toLocal8Bit();
+    }
+    void insert(qsizetype at, const QString &line)
+    {
+        lines.insert(lines.begin() + at, line);
+        raw.insert(raw.begin() + at, line.toLocal8Bit());
+    }
+    void append(const QString &line) { insert(qsizetype(lines.size()), line); }
+    void erase(qsizetype from, qsizetype to)
+    {
+        lines.erase(lines.begin() + from, lines.begin() + to);
+        raw.erase(raw.begin() + from, raw.begin() + to);
+    }
 };
 
 struct CacheEntry
 {
-    struct stat st {};
-    IniLines content;
+    QByteArray bytes;
+    std::shared_ptr<const IniLines> content;
 };
 
 std::mutex cacheMutex;
 std::map<QString, CacheEntry> cache;
-
-bool sameStat(const struct stat &a, const struct stat &b)
-{
-    return a.st_ino == b.st_ino && a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec
-        && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
-}
 
 IniLines parseBytes(const QByteArray &bytes)
 {
@@ -47,31 +60,31 @@ IniLines parseBytes(const QByteArray &bytes)
         qsizetype stop = end;
         if (stop > start && bytes.at(stop - 1) == '\r')
             --stop;
-        result.lines.push_back(QString::fromLocal8Bit(bytes.constData() + start, stop - start));
+        result.raw.push_back(bytes.mid(start, stop - start));
+        result.lines.push_back(QString::fromLocal8Bit(result.raw.back()));
         start = end + 1;
     }
     return result;
 }
 
-// Reads the file, or takes it from the cache when it has not changed on disk.
-IniLines load(const QString &fileName)
+// Reads the file and parses it, or takes the parse from the cache when the bytes on disk are the
+// ones parsed last time. The bytes are compared, not the file's times: a rewrite within one tick
+// of the file system's clock leaves the times as they were.
+std::shared_ptr<const IniLines> load(const QString &fileName)
 {
-    const QByteArray path = QFile::encodeName(fileName);
-    struct stat st {};
-    if (::stat(path.constData(), &st) != 0)
-        return {};
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::make_shared<const IniLines>();
+    const QByteArray bytes = file.readAll();
     {
         std::lock_guard<std::mutex> lock(cacheMutex);
         auto it = cache.find(fileName);
-        if (it != cache.end() && sameStat(it->second.st, st))
+        if (it != cache.end() && it->second.bytes == bytes)
             return it->second.content;
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    IniLines content = parseBytes(file.readAll());
+    auto content = std::make_shared<const IniLines>(parseBytes(bytes));
     std::lock_guard<std::mutex> lock(cacheMutex);
-    cache[fileName] = CacheEntry{st, content};
+    cache[fileName] = CacheEntry{bytes, content};
     return content;
 }
 
@@ -160,8 +173,8 @@ QString cleanValue(QString value)
 void save(const QString &fileName, const IniLines &ini)
 {
     QByteArray bytes;
-    for (const QString &line : ini.lines) {
-        bytes += line.toLocal8Bit();
+    for (const QByteArray &line : ini.raw) {
+        bytes += line;
         bytes += "\r\n";
     }
     forget(fileName);
@@ -189,7 +202,8 @@ TIniFile::TIniFile(const QString &fileName)
 
 QString TIniFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
 {
-    const IniLines ini = load(m_fileName);
+    const auto loaded = load(m_fileName);
+    const IniLines &ini = *loaded;
     const qsizetype header = findSection(ini, section);
     if (header < 0)
         return defaultValue;
@@ -221,6 +235,13 @@ int TIniFile::ReadInteger(const QString &section, const QString &key, int defaul
     }
     if (text.isEmpty())
         return defaultValue;
+    // Only digits of the base may follow: a second sign, a blank or a second prefix is bad text.
+    for (const QChar c : text) {
+        const bool digit = (c >= u'0' && c <= u'9')
+            || (base == 16 && ((c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')));
+        if (!digit)
+            return defaultValue;
+    }
     bool ok = false;
     const qlonglong magnitude = text.toLongLong(&ok, base);
     if (!ok)
@@ -241,24 +262,24 @@ bool TIniFile::ReadBool(const QString &section, const QString &key, bool default
 
 void TIniFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
-    IniLines ini = load(m_fileName);
+    IniLines ini = *load(m_fileName);
     const QString line = key.trimmed() + u'=' + value;
     const qsizetype header = findSection(ini, section);
     if (header < 0) {
         if (!ini.lines.empty() && !ini.lines.back().trimmed().isEmpty())
-            ini.lines.emplace_back();
-        ini.lines.push_back(u'[' + section.trimmed() + u']');
-        ini.lines.push_back(line);
+            ini.append(QString());
+        ini.append(u'[' + section.trimmed() + u']');
+        ini.append(line);
     } else {
         const qsizetype at = findKey(ini, header, key);
         if (at >= 0) {
-            ini.lines[size_t(at)] = line;
+            ini.set(at, line);
         } else {
             // After the section's last non-blank line, so a blank line before the next section stays.
             qsizetype insertAt = sectionEnd(ini, header);
             while (insertAt > header + 1 && ini.lines[size_t(insertAt - 1)].trimmed().isEmpty())
                 --insertAt;
-            ini.lines.insert(ini.lines.begin() + insertAt, line);
+            ini.insert(insertAt, line);
         }
     }
     save(m_fileName, ini);
@@ -276,19 +297,21 @@ void TIniFile::WriteBool(const QString &section, const QString &key, bool value)
 
 bool TIniFile::SectionExists(const QString &section) const
 {
-    return findSection(load(m_fileName), section) >= 0;
+    return findSection(*load(m_fileName), section) >= 0;
 }
 
 bool TIniFile::ValueExists(const QString &section, const QString &key) const
 {
-    const IniLines ini = load(m_fileName);
+    const auto loaded = load(m_fileName);
+    const IniLines &ini = *loaded;
     const qsizetype header = findSection(ini, section);
     return header >= 0 && findKey(ini, header, key) >= 0;
 }
 
 QStringList TIniFile::ReadSections() const
 {
-    const IniLines ini = load(m_fileName);
+    const auto loaded = load(m_fileName);
+    const IniLines &ini = *loaded;
     QStringList result;
     QString name;
     for (const QString &line : ini.lines)
@@ -299,7 +322,8 @@ QStringList TIniFile::ReadSections() const
 
 QStringList TIniFile::ReadSection(const QString &section) const
 {
-    const IniLines ini = load(m_fileName);
+    const auto loaded = load(m_fileName);
+    const IniLines &ini = *loaded;
     QStringList result;
     const qsizetype header = findSection(ini, section);
     if (header < 0)
@@ -314,23 +338,23 @@ QStringList TIniFile::ReadSection(const QString &section) const
 
 void TIniFile::EraseSection(const QString &section)
 {
-    IniLines ini = load(m_fileName);
+    IniLines ini = *load(m_fileName);
     const qsizetype header = findSection(ini, section);
     if (header < 0)
         return;
-    ini.lines.erase(ini.lines.begin() + header, ini.lines.begin() + sectionEnd(ini, header));
+    ini.erase(header, sectionEnd(ini, header));
     save(m_fileName, ini);
 }
 
 void TIniFile::DeleteKey(const QString &section, const QString &key)
 {
-    IniLines ini = load(m_fileName);
+    IniLines ini = *load(m_fileName);
     const qsizetype header = findSection(ini, section);
     if (header < 0)
         return;
     const qsizetype at = findKey(ini, header, key);
     if (at < 0)
         return;
-    ini.lines.erase(ini.lines.begin() + at);
+    ini.erase(at, at + 1);
     save(m_fileName, ini);
 }

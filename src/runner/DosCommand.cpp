@@ -376,12 +376,13 @@ void TDosThread::RunProcess()
                 const ssize_t n = ::read(child.OutputFd(), buffer.data(), buffer.size());
                 if (n > 0) {
                     hadOutput = true;
+                    const QByteArray carriedBefore = m_carried;
                     std::vector<TDosDelivery> items;
                     SplitOutput(buffer.data(), int(n), items);
                     if (!items.empty() && !HandOver(std::move(items), TBatchKind::Output, 0)) {
-                        // Stopped during the deliveries: what was left is dropped.
-                        m_carried.clear();
-                        m_partial = false;
+                        // Stopped during the deliveries: what was left is dropped. The unfinished
+                        // line is the one the owner saw last, if the last delivery was partial.
+                        m_carried = m_partial ? carriedBefore : QByteArray();
                     }
                 } else if (n == 0) {
                     outputOpen = false; // every writer has closed it; wait for the end
@@ -396,25 +397,9 @@ void TDosThread::RunProcess()
             if (!hadOutput)
                 WriteInput(child);
 
-            // 5. How the loop ends.
-            if (childEnded) {
-                setStatus(8);
-                break;
-            }
-            if (m_stop) {
-                setStatus(9);
-                break;
-            }
-            if (m_timer
-                && ((m_maxTimeAfterBeginning > 0 && m_timer->SecondsSinceStart > m_maxTimeAfterBeginning)
-                    || (m_maxTimeAfterLastOutput > 0
-                        && m_timer->SecondsSinceOutput > m_maxTimeAfterLastOutput))) {
-                setStatus(10);
-                break;
-            }
-
-            // 4. Wait for something to do instead of sleeping.
-            if (!hadOutput) {
+            // 4. Wait for something to do instead of sleeping. A stop asked for meanwhile ends the
+            // loop below before anything more is read.
+            if (!hadOutput && !childEnded && !m_stop) {
                 pollfd fds[4];
                 nfds_t count = 0;
                 if (outputOpen)
@@ -431,6 +416,23 @@ void TDosThread::RunProcess()
                     uint64_t value;
                     [[maybe_unused]] ssize_t r = ::read(m_wakeFd, &value, sizeof value);
                 }
+            }
+
+            // 5. How the loop ends.
+            if (childEnded) {
+                setStatus(8);
+                break;
+            }
+            if (m_stop) {
+                setStatus(9);
+                break;
+            }
+            if (m_timer
+                && ((m_maxTimeAfterBeginning > 0 && m_timer->SecondsSinceStart > m_maxTimeAfterBeginning)
+                    || (m_maxTimeAfterLastOutput > 0
+                        && m_timer->SecondsSinceOutput > m_maxTimeAfterLastOutput))) {
+                setStatus(10);
+                break;
             }
         }
 
@@ -480,11 +482,12 @@ void TDosThread::RunProcess()
 
     // 11. A program that could not be started is reported after the end notice.
     if (delivered && (failure == Failure::Pipe || failure == Failure::Process)) {
-        const QString caption = QGuiApplication::applicationDisplayName();
+        // The application's title is read on the user-interface thread, when the box is shown.
         const QString text = QString::fromLocal8Bit(failureMessage);
         if (QCoreApplication *app = QCoreApplication::instance())
             QMetaObject::invokeMethod(
-                app, [caption, text] { TDosCommand::ShowMessage(caption, text); }, Qt::QueuedConnection);
+                app, [text] { TDosCommand::ShowMessage(QGuiApplication::applicationDisplayName(), text); },
+                Qt::QueuedConnection);
     }
 }
 

@@ -78,7 +78,7 @@ QString GetWindowsVersionText(const TOSVersionRecord &r, const QString &registry
                        .arg(r.CSDVersion),
                    true);
     else
-        AppendWord(text, QStringLiteral("%1 (Build %2)").arg(r.CSDVersion).arg(build), true);
+        AppendWord(text, QStringLiteral("%1 (Build %2)").arg(r.CSDVersion, QString::number(build)), true);
     return text;
 }
 

@@ -210,14 +210,25 @@ TEST(AACReader, ADTSWalk)
     EXPECT_EQ(aac.Profile(), 1);
     EXPECT_EQ(aac.Frames(), 200);
 
-    // A frame that claims 0 bytes ends the walk instead of holding it on one place.
+    // A frame that claims 0 bytes is counted and ends the walk instead of holding it
+    // on one place.
     b = Join({ADTSStream(vbr, 3, 410), ADTSFrame(vbr, 0), ADTSStream(vbr, 3, 410)});
     ASSERT_TRUE(aac.ReadFromFile(dir.Write("f.aac", b)));
-    EXPECT_EQ(aac.Frames(), 3);
-    ASSERT_TRUE(aac.ReadFromFile(dir.Write("g.aac", Join({ADTSFrame(vbr, 0), Bytes(200, 0)}))));
-    EXPECT_EQ(aac.Frames(), 0);
-    EXPECT_EQ(aac.BitRate(), 0);
-    EXPECT_FALSE(aac.Valid());
+    EXPECT_EQ(aac.Frames(), 4);
+    EXPECT_EQ(aac.BitRate(), 105943); // round(44100 * 1230 * 8 / 1024 / 4)
+    // As the first frame of either kind of stream it still gives its header fields.
+    for (const TADTS &h : {vbr, cbr}) {
+        SCOPED_TRACE(h.fullness);
+        ASSERT_TRUE(aac.ReadFromFile(dir.Write("g.aac", Join({ADTSFrame(h, 0), Bytes(200, 0)}))));
+        EXPECT_EQ(aac.Frames(), 1);
+        EXPECT_EQ(aac.BitRateType(), h.fullness == 0x7FF ? 2 : 1);
+        EXPECT_EQ(aac.SampleRate(), h.rateIndex == 3 ? 48000 : 44100);
+        EXPECT_EQ(aac.Channels(), h.channels);
+        EXPECT_EQ(aac.Version(), 1);
+        EXPECT_EQ(aac.Profile(), 2);
+        EXPECT_EQ(aac.BitRate(), 0);
+        EXPECT_FALSE(aac.Valid());
+    }
 
     // A last frame cut short by the end of the file still counts.
     b = ADTSStream(vbr, 10, 410);

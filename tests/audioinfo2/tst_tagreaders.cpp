@@ -471,12 +471,14 @@ TEST(ID3v2, TextEncodings)
         "enc.mp3", ID3v2File(4, {FrameV3("TIT2", Latin1("  First  ")), FrameV3("TIT2", Utf8Title),
                                  FrameV3("TPE1", Latin1("Replaced")), FrameV3("TPE1", Utf16(u"Ærø")),
                                  FrameV3("TALB", Utf16BE), FrameV3("TCOM", Utf16(u"\U0001F3B5 note")),
-                                 FrameV3("TENC", Latin1(std::string("Enc\0junk", 8)))}))));
+                                 FrameV3("TENC", Latin1(std::string("Enc\0junk", 8))),
+                                 FrameV3("TCOP", Bytes{1, 0xFF, 0xFE, 'O', 0, 'K'})}))));
     EXPECT_EQ(Tag.Title(), "First");     // trimmed; the UTF-8 frame does not replace it
     EXPECT_EQ(Tag.Artist(), "Ærø");      // the later frame replaces; the mark is dropped
     EXPECT_TRUE(Tag.Album().empty());    // UTF-16BE is not read
     EXPECT_EQ(Tag.Composer(), "\U0001F3B5 note"); // a surrogate pair becomes one character
     EXPECT_EQ(Tag.Encoder(), std::string("Enc\0junk", 8));
+    EXPECT_EQ(Tag.Copyright(), "OK"); // a last code unit without its high byte still counts
 }
 
 TEST(ID3v2, GenreAndTrackTexts)

@@ -20,6 +20,7 @@
 #include <QFileDialog>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -262,6 +263,7 @@ private slots:
         const auto spin = [](QWidget *w, const char *n) { return w->findChild<QSpinBox *>(QString::fromLatin1(n)); };
         QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchTempo")->minimum(), -95);
         QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchTempo")->maximum(), 5000);
+        QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchTempo")->findChild<QLineEdit *>()->maxLength(), 4);
         QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchPitch")->minimum(), -60);
         QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchPitch")->maximum(), 60);
         QCOMPARE(spin(AdvancedSet, "SpEdtSoundTouchRate")->maximum(), 5000);
@@ -284,7 +286,63 @@ private slots:
         QVERIFY(!(grid->item(0, 0)->flags() & Qt::ItemIsEditable));
     }
 
+    void windowCaptions()
+    {
+        const struct {
+            const char *window, *caption;
+        } rows[] = {
+            {"OthersLame", "Other LAME Settings"},
+            {"KDMuxFileWizard", "Kandrum Mux File Wizard"},
+            {"FileListWriter", "File List Writer"},
+            {"DTSForm", "Tranzcode Settings"},
+            {"About", "About..."},
+            {"KDCL", "View & Edit Kandrum Command Line"},
+            {"ZolvaneLog", "Zolvane Log"},
+            {"ExeBrowse", "Executable Settings"},
+            {"KapartoForm", "Kaparto Settings"},
+            {"AudXForm", "Aud-X"},
+        };
+        for (const auto &row : rows) {
+            QWidget *window = nullptr;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->objectName() == QLatin1String(row.window))
+                    window = w;
+            QVERIFY2(window, row.window);
+            QCOMPARE(window->windowTitle(), QString::fromLatin1(row.caption));
+        }
+    }
+
     // ---- log window ------------------------------------------------------------------------
+
+    void logMenusHoldTheirItemsShortcutsAndStates()
+    {
+        DestroyZolvaneWindows();
+        CreateZolvaneWindows(); // as laid out, before any selection
+        const auto menu = [](const char *name) {
+            QStringList items;
+            auto *m = ZolvaneLog->findChild<QMenu *>(QString::fromLatin1(name));
+            for (QAction *a : m ? m->actions() : QList<QAction *>{})
+                items << (a->isSeparator() ? QStringLiteral("-")
+                                           : QStringLiteral("%1 %2 [%3]%4")
+                                                 .arg(a->objectName(), a->text(),
+                                                      a->shortcut().toString(QKeySequence::PortableText),
+                                                      a->isEnabled() ? QString() : QStringLiteral(" off")));
+            return items;
+        };
+        QCOMPARE(ZolvaneLog->findChild<QMenu *>(QStringLiteral("File1"))->title(), QStringLiteral("File"));
+        QCOMPARE(ZolvaneLog->findChild<QMenu *>(QStringLiteral("Edit1"))->title(), QStringLiteral("Edit"));
+        QCOMPARE(menu("File1"), (QStringList{"New1 New []", "Open1 Open... []", "Saveas1 Save as... []", "-",
+                                             "Close1 Close []"}));
+        QCOMPARE(menu("Edit1"), (QStringList{"Cut1 Cut [Ctrl+X] off", "Copy1 Copy [Ctrl+V] off",
+                                             "Delete1 Delete [Del] off", "-", "SelectAll1 Select All [Ctrl+A]"}));
+        QTreeWidget *list = logList();
+        QCOMPARE(list->columnCount(), 2);
+        QCOMPARE(list->columnWidth(0), 20);
+        QCOMPARE(list->headerItem()->text(1), QStringLiteral("Time"));
+        QVERIFY(list->isHeaderHidden());
+        QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+    }
 
     void logReportSavesAndLoadsBackIdentically()
     {
@@ -386,6 +444,44 @@ private slots:
         ZolvaneLog->Delete1Click();
         QCOMPARE(list->topLevelItemCount(), 3);
         QCOMPARE(logAction("Copy1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+V")));
+    }
+
+    void editShortcutsWorkFromTheKeyboard()
+    {
+        QTreeWidget *list = logList();
+        AddRow(list, 0, QStringLiteral("[10:00:00] :  one"));
+        AddRow(list, 1, QStringLiteral("[10:00:01] :  two"));
+        AddRow(list, 3, QStringLiteral("[10:00:02] :  three"));
+        ZolvaneLog->show();
+        ZolvaneLog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(ZolvaneLog));
+        list->setFocus();
+        list->setCurrentItem(list->topLevelItem(1), 1);
+        QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+
+        // Ctrl+C is no copy key here: the clipboard keeps what it held.
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+        QCOMPARE(list->topLevelItemCount(), 3);
+
+        const struct {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            const char *clipboard; // after the key
+            int rowsLeft;
+        } steps[] = {
+            {Qt::Key_V, Qt::ControlModifier, "[10:00:01] :  two\r\n", 3}, // Copy
+            {Qt::Key_Delete, Qt::NoModifier, "[10:00:01] :  two\r\n", 2}, // Delete
+            {Qt::Key_A, Qt::ControlModifier, "[10:00:01] :  two\r\n", 2}, // Select All
+            {Qt::Key_X, Qt::ControlModifier, "[10:00:00] :  one\r\n", 1}, // Cut: the first row only
+        };
+        for (const auto &step : steps) {
+            QTest::keyClick(list, step.key, step.modifiers);
+            QCOMPARE(QGuiApplication::clipboard()->text(), QString::fromLatin1(step.clipboard));
+            QCOMPARE(list->topLevelItemCount(), step.rowsLeft);
+        }
+        QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("[10:00:02] :  three"));
+        ZolvaneLog->hide();
     }
 
     void rowsOfTheLogLineEntryLandInTheListAndCopyWhole()
@@ -677,6 +773,35 @@ private slots:
         QCOMPARE(ini.ReadString(s, QStringLiteral("SoX_path"), QStringLiteral("?")), QStringLiteral("not a path"));
     }
 
+    void okThatCannotStoreReportsItAndStillCloses()
+    {
+        // A folder in the settings file's place makes every write fail.
+        QFile::remove(SettingsFilePath());
+        QVERIFY(QDir().mkdir(SettingsFilePath()));
+        exeControl<QLineEdit>("edKandrum")->setText(QStringLiteral("/chosen/Kandrum.exe"));
+
+        // OK is pressed once and the error box answered; a dialog still open after that is ended
+        // from outside, which the result shows.
+        std::unique_ptr<ModalAnswer> error;
+        int presses = 0;
+        std::unique_ptr<ModalAnswer> ok(new ModalAnswer([&](QWidget *) {
+            if (presses++ == 0) {
+                error.reset(CloseMessageBox());
+                exeControl<QPushButton>("btOk")->click();
+            } else {
+                ExeBrowse->done(QDialog::Rejected);
+            }
+        }));
+        const int result = ExeBrowse->exec();
+        QDir().rmdir(SettingsFilePath());
+        QCOMPARE(result, int(QDialog::Accepted));
+        QVERIFY(!ExeBrowse->isVisible());
+        QVERIFY(error);
+        QCOMPARE(error->Icon, QMessageBox::Critical);
+        QCOMPARE(error->Text, QStringLiteral("Unable to write to %1").arg(SettingsFilePath()));
+        QCOMPARE(exeControl<QLineEdit>("edKandrum")->text(), QStringLiteral("/chosen/Kandrum.exe"));
+    }
+
     // ---- command-line editor ---------------------------------------------------------------
 
     void leavingTheEditorUnchangedKeepsTheBuiltCommand()
@@ -718,6 +843,21 @@ private slots:
         QGuiApplication::clipboard()->clear();
         KDCL->findChild<QPushButton *>(QStringLiteral("btCopyEditKDCL"))->click();
         QCOMPARE(QGuiApplication::clipboard()->text(), editor->toPlainText());
+    }
+
+    void runStartsTheBatchWhateverTheStartButtonSays()
+    {
+        auto *start = MainForm->findChild<QAbstractButton *>(QStringLiteral("bbStartProcess"));
+        QVERIFY(start);
+        start->setEnabled(false);
+        MainForm->RowIndex = 5;
+        // With an empty job list the start refuses with a message of its own; that it ran at all
+        // shows in the batch state it resets first.
+        std::unique_ptr<ModalAnswer> box(CloseMessageBox());
+        KDCL->findChild<QPushButton *>(QStringLiteral("btRunEditKDCL"))->click();
+        QCOMPARE(MainForm->RowIndex, 0);
+        QCOMPARE(box->Seen, 1);
+        QVERIFY(!start->isEnabled());
     }
 
     void closingOrCancellingUnticksTheViewBox()

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace {
 
 class IniFileTest : public ::testing::Test
@@ -58,7 +61,8 @@ TEST_F(IniFileTest, IntegersAcceptDecimalAndBothHexFormsElseDefault)
     const Case cases[] = {
         {"42", 42}, {"-7", -7}, {"+3", 3}, {" 12 ", 12}, {"0x1F", 31}, {"0X1f", 31}, {"$1F", 31},
         {"$FFFFFFFF", -1}, {"12abc", -99}, {"abc", -99}, {"", -99}, {"1.5", -99}, {"0x", -99},
-        {"99999999999", -99},
+        {"99999999999", -99}, {"--5", -99}, {"+-5", -99}, {"- 5", -99}, {"0x-5", -99}, {"$-5", -99},
+        {"$0x10", -99}, {"0x 10", -99}, {"$ 1F", -99}, {"-$10", -16}, {"0x7FFFFFFF", 2147483647},
     };
     QByteArray bytes = "[I]\r\n";
     int i = 0;
@@ -109,6 +113,36 @@ TEST_F(IniFileTest, EveryReadSeesTheFileAsItIsNow)
     EXPECT_EQ(reader.ReadInteger("Zolvane", "check_lfe", 1), 0);
     writeRaw("[Zolvane]\r\ncheck_lfe=7\r\n");
     EXPECT_EQ(reader.ReadInteger("Zolvane", "check_lfe", 1), 7);
+}
+
+TEST_F(IniFileTest, ARewriteThatKeepsSizeAndTimesIsStillSeen)
+{
+    // A file system clock that ticks coarsely gives a rewrite within one tick the same times.
+    writeRaw("[Zolvane]\r\nLanguage=English\r\n");
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(path()).constData(), &before), 0);
+    TIniFile ini(path());
+    EXPECT_EQ(ini.ReadString("Zolvane", "Language", ""), "English");
+    writeRaw("[Zolvane]\r\nLanguage=Deutsch\r\n");
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path()).constData(), times, 0), 0);
+    EXPECT_EQ(ini.ReadString("Zolvane", "Language", ""), "Deutsch");
+}
+
+TEST_F(IniFileTest, AWriteKeepsTheBytesOfEveryOtherLine)
+{
+    // Bytes that the locale's encoding cannot decode (an older file in another code page) stay
+    // as they were on the lines a write does not touch.
+    const QByteArray other = "[Zolvane]\r\nLanguage=Fran\xe7" "ais\r\n; \xff\xfe comment\r\nx=1\r\n";
+    writeRaw(other);
+    TIniFile ini(path());
+    ini.WriteString("Zolvane", "x", "2");
+    ini.WriteString("MP3", "Mode", "\u00e9");
+    EXPECT_EQ(readRaw(), QByteArray("[Zolvane]\r\nLanguage=Fran\xe7" "ais\r\n; \xff\xfe comment\r\nx=2\r\n"
+                                    "\r\n[MP3]\r\nMode=\xc3\xa9\r\n"));
+    ini.DeleteKey("Zolvane", "x");
+    EXPECT_EQ(readRaw(), QByteArray("[Zolvane]\r\nLanguage=Fran\xe7" "ais\r\n; \xff\xfe comment\r\n"
+                                    "\r\n[MP3]\r\nMode=\xc3\xa9\r\n"));
 }
 
 TEST_F(IniFileTest, EraseAndDeleteKeepTheOtherLines)

@@ -393,6 +393,67 @@ TEST(DosCommand, TimesOutAfterTheBeginningAndAfterTheLastOutput)
     }
 }
 
+// A run that is stopped or times out still hands over its unfinished last line once more, so
+// that the owner sees the last progress text the child wrote.
+TEST(DosCommand, AnUnfinishedLineIsDeliveredOnceMoreWhenTheRunIsEnded)
+{
+    for (const bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "stopped" : "timed out");
+        Recorder r;
+        QList<QByteArray> console;
+        r.Cmd.OutputLines = &console;
+        if (!stop)
+            r.Cmd.MaxTimeAfterLastOutput = 1;
+        r.Cmd.CommandLine = Child({"w:done\n50%", "h"});
+        r.Cmd.Execute();
+        ASSERT_TRUE(WaitUntil([&] { return r.Deliveries.size() >= 2; }));
+        if (stop)
+            r.Cmd.Stop();
+        ASSERT_TRUE(WaitUntil([&] { return r.NoticeCount == 1; }, 6000));
+        const std::vector<Delivery> expected = {{"done", otEntireLine, rcLF},
+                                                {"50%", otBeginningOfLine, rcLF},
+                                                {"50%", otBeginningOfLine, rcLF}};
+        EXPECT_EQ(r.Deliveries, expected);
+        EXPECT_EQ(console, (QList<QByteArray>{"done", "50%"}));
+        EXPECT_EQ(r.Cmd.EndStatus(), stop ? 9 : 10);
+        EXPECT_FALSE(r.DeliveredAfterNotice);
+    }
+}
+
+// The same while the child keeps adding to its unfinished line: the line shown last is handed
+// over once more, whenever the stop comes.
+TEST(DosCommand, AStopWhileTheChildKeepsWritingEndsWithTheLineShownLast)
+{
+    std::vector<std::string> storage{"w:50%"};
+    for (int i = 0; i < 2000; ++i) {
+        storage.push_back("w:.");
+        storage.push_back("s:1");
+    }
+    storage.push_back("h");
+    std::vector<const char *> steps;
+    for (const std::string &s : storage)
+        steps.push_back(s.c_str());
+    for (int delayMs = 0; delayMs < 40; delayMs += 3) {
+        SCOPED_TRACE(delayMs);
+        Recorder r;
+        bool asked = false;
+        r.OnLine = [&](const QByteArray &) {
+            if (!asked) {
+                asked = true;
+                QTimer::singleShot(delayMs, [&] { r.Cmd.Stop(); });
+            }
+        };
+        ASSERT_TRUE(r.Run(Child(steps)));
+        EXPECT_EQ(r.Cmd.EndStatus(), 9);
+        ASSERT_GE(r.Deliveries.size(), 2u);
+        const Delivery &last = r.Deliveries.back();
+        const Delivery &before = r.Deliveries[r.Deliveries.size() - 2];
+        EXPECT_EQ(last.Type, otBeginningOfLine);
+        EXPECT_EQ(before.Type, otBeginningOfLine);
+        EXPECT_EQ(last.Text, before.Text);
+    }
+}
+
 TEST(DosCommand, AProgramThatCannotBeStarted)
 {
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Zolvane"));
@@ -490,6 +551,23 @@ TEST(DosCommand, InputLinesReachTheChildOnlyAfterExecute)
             {"got:part", otEntireLine, rcLF}};
         EXPECT_EQ(r.Deliveries, expected);
         EXPECT_EQ(console, (QList<QByteArray>{"one\n", "part\n", "got:one", "got:part"}));
+    }
+    {
+        SCOPED_TRACE("echo joined to the child's unfinished line");
+        Recorder r;
+        QList<QByteArray> console;
+        r.Cmd.OutputLines = &console;
+        r.Cmd.InputToOutput = true;
+        r.OnLine = [&](const QByteArray &text) {
+            if (text == "name? ")
+                r.Cmd.InputLines().Add("bob\n");
+        };
+        ASSERT_TRUE(r.Run(Child({"w:name? ", "r:1"})));
+        const std::vector<Delivery> expected = {{"name? ", otBeginningOfLine, rcCRLF},
+                                                {"name? bob\n", otEntireLine, rcCRLF},
+                                                {"got:bob", otEntireLine, rcLF}};
+        EXPECT_EQ(r.Deliveries, expected);
+        EXPECT_EQ(console, (QList<QByteArray>{"name? bob\n", "got:bob"}));
     }
     {
         SCOPED_TRACE("a text larger than the pipe holds");

@@ -69,6 +69,10 @@ TEST(GetWindowsVersionText, VersionRecords)
         {"major above 6", Nt(10, 0, 19045, "", VER_NT_WORKSTATION), "", " Professional  (Build 19045)"},
         {"major above 6 with a service pack", Nt(7, 0, 0x10001, "SP9", VER_NT_WORKSTATION), "",
          " Professional SP9 (Build 1)"},
+        {"service-pack text is taken as it stands", Nt(10, 0, 22631, "Update %1", VER_NT_WORKSTATION), "",
+         " Professional Update %1 (Build 22631)"},
+        {"service-pack text is taken as it stands, 6.x", Nt(6, 2, 9200, "%1 %2", VER_NT_WORKSTATION), "",
+         " Professional (version 6.2, Build 9200 : %1 %2)"},
 
         {".NET Server", Nt(5, 1, 3000, "", VER_NT_SERVER), "",
          "Microsoft Windows .NET Server (version 5.1, Build 3000 : )"},
