@@ -607,7 +607,8 @@ private slots:
                       "tempo_check=0\r\ntempo=10\r\npitch_check=1\r\npitch=-7\r\n"
                       "check_convfr=1\r\nin_convfr=24000\r\nout_convfr=25000\r\n"
                       "dllname_check=1\r\ndllname=/other/Plug.dll\r\ndllfunc_check=1\r\ndllfunc=Go\r\n"
-                      "output_log=0\r\noutput_loga=1\r\nsilence_check=1\r\nsilence_append=300\r\n");
+                      "output_log=0\r\noutput_loga=1\r\nsilence_check=1\r\nsilence_append=300\r\n"
+                      "rate_check=1\r\nrate=9000\r\n");
         AdvancedSet->show();
         QVERIFY(!box("chLFEtoLR")->isChecked());
         QVERIFY(!edit("edLFEtoLR")->isEnabled());
@@ -618,6 +619,8 @@ private slots:
         QCOMPARE(fragments().tempo, QByteArray());
         QCOMPARE(fragments().pitch, QByteArray(" -pitch -7"));
         QCOMPARE(fragments().frc, QByteArray(" -r 24000 25000"));
+        // A stored value beyond the spin edit's range is taken to its limit.
+        QCOMPARE(fragments().rate, QByteArray(" -rate 5000"));
         QCOMPARE(fragments().name, QByteArray(" -name /other/Plug.dll"));
         QCOMPARE(fragments().func, QByteArray(" -func Go"));
         QVERIFY(edit("edAppendSilence")->isEnabled());
