@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <functional>
 #include <stdexcept>
 
 namespace kandrum {
@@ -96,10 +97,10 @@ public:
             Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is out of range");
         return i;
     }
-    std::string word(const std::string &sw, std::initializer_list<const char *> allowed, bool ignoreCase = false)
+    std::string word(const std::string &sw, const std::vector<std::string> &allowed, bool ignoreCase = false)
     {
         std::string v = value(sw);
-        for (const char *a : allowed)
+        for (const std::string &a : allowed)
             if (v == a || (ignoreCase && Lower(v) == Lower(a)))
                 return ignoreCase ? Lower(v) : v;
         Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is not allowed");
@@ -107,6 +108,11 @@ public:
     [[noreturn]] void unknown(const std::string &sw)
     {
         Fail("unknown switch \"" + sw + "\" in block \"" + name_ + "\"");
+    }
+    // Whether the switch has been taken so far (a repeatable one is never recorded).
+    bool given(const std::string &sw) const
+    {
+        return std::find(seen_.names.begin(), seen_.names.end(), sw) != seen_.names.end();
     }
 
 private:
@@ -124,6 +130,95 @@ private:
     std::vector<std::string> tokens_;
     size_t pos_ = 0;
     Seen seen_;
+};
+
+// The switches one block knows, each with what it does to the block's fields.
+// read() walks the block: a switch not in the table is unknown, and one given twice is
+// an error unless it is added with onEach().
+class Switches {
+public:
+    using Action = std::function<void(const std::string &sw)>;
+
+    explicit Switches(Block &b) : b_(&b) {}
+
+    Switches &on(const char *name, Action action) { return add(name, std::move(action), false); }
+    Switches &onEach(const char *name, Action action) { return add(name, std::move(action), true); }
+
+    // A switch without a value that turns an option on.
+    Switches &flag(const char *name, bool &field)
+    {
+        return on(name, [&field](const std::string &) { field = true; });
+    }
+    // A switch that must carry this one value, e.g. "-6ch 1".
+    Switches &flag(const char *name, const char *value, bool &field)
+    {
+        Block *b = b_;
+        return on(name, [b, value, &field](const std::string &sw) {
+            b->word(sw, {value});
+            field = true;
+        });
+    }
+    Switches &text(const char *name, std::string &field)
+    {
+        Block *b = b_;
+        return on(name, [b, &field](const std::string &sw) { field = b->value(sw); });
+    }
+    template <class T> Switches &integer(const char *name, T &field, int lo, int hi)
+    {
+        Block *b = b_;
+        return on(name, [b, &field, lo, hi](const std::string &sw) { field = b->integer(sw, lo, hi); });
+    }
+    template <class T> Switches &number(const char *name, T &field, double lo, double hi)
+    {
+        Block *b = b_;
+        return on(name, [b, &field, lo, hi](const std::string &sw) { field = b->number(sw, lo, hi); });
+    }
+    Switches &word(const char *name, std::string &field, std::vector<std::string> allowed, bool ignoreCase = false)
+    {
+        Block *b = b_;
+        return on(name, [b, &field, allowed = std::move(allowed), ignoreCase](const std::string &sw) {
+            field = b->word(sw, allowed, ignoreCase);
+        });
+    }
+    // Switches of which at most one may stand, each giving the field its own value; the
+    // field's empty value (T()) means that none has stood yet.
+    template <class T>
+    Switches &oneOf(std::vector<std::pair<const char *, T>> choices, T &field, std::string twice)
+    {
+        for (const auto &[name, value] : choices)
+            on(name, [&field, value = value, twice](const std::string &) {
+                if (field != T())
+                    Fail(twice);
+                field = value;
+            });
+        return *this;
+    }
+
+    void read()
+    {
+        while (!b_->atEnd()) {
+            auto rule = std::find_if(rules_.begin(), rules_.end(), [&](const Rule &r) { return r.name == b_->peek(); });
+            bool known = rule != rules_.end();
+            std::string sw = known && rule->mayRepeat ? b_->nextAllowRepeat() : b_->next();
+            if (!known)
+                b_->unknown(sw);
+            rule->action(sw);
+        }
+    }
+
+private:
+    struct Rule {
+        std::string name;
+        Action action;
+        bool mayRepeat;
+    };
+    Switches &add(const char *name, Action action, bool mayRepeat)
+    {
+        rules_.push_back({name, std::move(action), mayRepeat});
+        return *this;
+    }
+    Block *b_;
+    std::vector<Rule> rules_;
 };
 
 // "-3db", "0db", "+2dB", "-3": a level in decibels.
@@ -147,43 +242,29 @@ double Decibels(Block &b, const std::string &sw)
 CoreBlock ParseCore(Block &b)
 {
     CoreBlock c;
-    bool haveInput = false, haveOutput = false, haveMode = false, haveLog = false;
-    static const std::pair<const char *, OutputMode> modes[] = {
-        {"-6chwav", OutputMode::Wav6ch}, {"-2ch", OutputMode::Wav2ch}, {"-6ch", OutputMode::Mono6},
-        {"-6chfloat", OutputMode::Mono6Float}, {"-6chaiff", OutputMode::Aiff6BE},
-        {"-6chliff", OutputMode::Aiff6LE}, {"-5chaiff", OutputMode::Aiff5BE}, {"-ddwav", OutputMode::DDWav},
+    auto logFile = [&](const std::string &sw) {
+        if (!c.logFile.empty())
+            Fail("block \"-core(\" names two log files");
+        c.logFile = b.value(sw);
+        c.logAppend = sw == "-logfilea";
+        if (c.logFile.empty())
+            Fail("switch \"" + sw + "\" of block \"-core(\" names no file");
     };
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-input") {
-            c.input = b.value(sw);
-            haveInput = true;
-        } else if (sw == "-output") {
-            c.output = b.value(sw);
-            haveOutput = true;
-        } else if (sw == "-logfile" || sw == "-logfilea") {
-            if (haveLog)
-                Fail("block \"-core(\" names two log files");
-            haveLog = true;
-            c.logFile = b.value(sw);
-            c.logAppend = sw == "-logfilea";
-            if (c.logFile.empty())
-                Fail("switch \"" + sw + "\" of block \"-core(\" names no file");
-        } else if (sw == "-noid3") {
-            c.noId3 = true;
-        } else {
-            auto it = std::find_if(std::begin(modes), std::end(modes), [&](auto &m) { return sw == m.first; });
-            if (it == std::end(modes))
-                b.unknown(sw);
-            if (haveMode)
-                Fail("block \"-core(\" has two output modes");
-            haveMode = true;
-            c.mode = it->second;
-        }
-    }
-    if (!haveInput || c.input.empty())
+    Switches(b)
+        .text("-input", c.input)
+        .text("-output", c.output)
+        .on("-logfile", logFile)
+        .on("-logfilea", logFile)
+        .flag("-noid3", c.noId3)
+        .oneOf<OutputMode>({{"-6chwav", OutputMode::Wav6ch}, {"-2ch", OutputMode::Wav2ch}, {"-6ch", OutputMode::Mono6},
+                            {"-6chfloat", OutputMode::Mono6Float}, {"-6chaiff", OutputMode::Aiff6BE},
+                            {"-6chliff", OutputMode::Aiff6LE}, {"-5chaiff", OutputMode::Aiff5BE},
+                            {"-ddwav", OutputMode::DDWav}},
+                           c.mode, "block \"-core(\" has two output modes")
+        .read();
+    if (c.input.empty())
         Fail("block \"-core(\" names no input file");
-    if (!haveOutput || c.output.empty())
+    if (c.output.empty())
         Fail("block \"-core(\" names no output file");
     return c;
 }
@@ -191,45 +272,42 @@ CoreBlock ParseCore(Block &b)
 AzidBlock ParseAzid(Block &b)
 {
     AzidBlock a;
-    while (!b.atEnd()) {
-        std::string sw = b.peek() == "-g" ? b.nextAllowRepeat() : b.next();
-        if (sw == "-n1") {
-            a.dialogNormalisation = true;
-        } else if (sw == "-s") {
-            a.downmix = b.word(sw, {"mono", "stereo", "dpl", "dplii"}, true);
-        } else if (sw == "-d") {
-            b.word(sw, {"2/0"});
-            a.rearDecode20 = true;
-        } else if (sw == "-f1") {
-            a.rearFilter = true;
-        } else if (sw == "-c") {
-            a.compression = b.word(sw, {"normal", "light", "heavy", "inverse"}, true);
-        } else if (sw == "-L") {
-            a.lfeDb = Decibels(b, sw);
-        } else if (sw == "--maximize") {
-            if (a.maximize || a.normalisePeak)
-                Fail("block \"-azid(\" asks twice for normalisation");
-            a.maximize = true;
-        } else if (sw == "-g") {
-            std::string v = b.value(sw);
-            std::string lv = Lower(v);
-            double d = 0;
-            bool isDb = lv.size() > 2 && lv.compare(lv.size() - 2, 2, "db") == 0;
-            if (!isDb && lv.rfind("0.", 0) == 0 && ParseDouble(v, d) && d > 0 && d <= 1) {
-                if (a.maximize || a.normalisePeak)
-                    Fail("block \"-azid(\" asks twice for normalisation");
-                a.normalisePeak = d;
-            } else if (ParseDecibels(v, d) && d >= -96 && d <= 96) {
-                if (a.gainDb)
-                    Fail("block \"-azid(\" has two manual gains");
-                a.gainDb = d;
-            } else {
-                Fail("value \"" + v + "\" of switch \"-g\" in block \"-azid(\" is neither a peak level nor a gain in dB");
-            }
-        } else {
-            b.unknown(sw);
-        }
-    }
+    auto normaliseOnce = [&] {
+        if (a.maximize || a.normalisePeak)
+            Fail("block \"-azid(\" asks twice for normalisation");
+    };
+    Switches(b)
+        .flag("-n1", a.dialogNormalisation)
+        .word("-s", a.downmix, {"mono", "stereo", "dpl", "dplii"}, true)
+        .flag("-d", "2/0", a.rearDecode20)
+        .flag("-f1", a.rearFilter)
+        .word("-c", a.compression, {"normal", "light", "heavy", "inverse"}, true)
+        .on("-L", [&](const std::string &sw) { a.lfeDb = Decibels(b, sw); })
+        .on("--maximize",
+            [&](const std::string &) {
+                normaliseOnce();
+                a.maximize = true;
+            })
+        // "-g" stands once for the peak to normalise to ("0.xx") and once for a gain in dB.
+        .onEach("-g",
+                [&](const std::string &sw) {
+                    std::string v = b.value(sw);
+                    std::string lv = Lower(v);
+                    double d = 0;
+                    bool isDb = lv.size() > 2 && lv.compare(lv.size() - 2, 2, "db") == 0;
+                    if (!isDb && lv.rfind("0.", 0) == 0 && ParseDouble(v, d) && d > 0 && d <= 1) {
+                        normaliseOnce();
+                        a.normalisePeak = d;
+                    } else if (ParseDecibels(v, d) && d >= -96 && d <= 96) {
+                        if (a.gainDb)
+                            Fail("block \"-azid(\" has two manual gains");
+                        a.gainDb = d;
+                    } else {
+                        Fail("value \"" + v +
+                             "\" of switch \"-g\" in block \"-azid(\" is neither a peak level nor a gain in dB");
+                    }
+                })
+        .read();
     if (a.rearDecode20 != a.rearFilter)
         Fail("block \"-azid(\" needs \"-d 2/0\" and \"-f1\" together");
     return a;
@@ -238,18 +316,16 @@ AzidBlock ParseAzid(Block &b)
 EqualizerBlock ParseShibatch(Block &b)
 {
     EqualizerBlock e;
-    bool have = false;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw != "-eq")
-            b.unknown(sw);
-        e.presetFile = b.value(sw);
-        have = true;
-        // A preset path with blanks arrives unquoted as several words: join them again.
-        while (!b.atEnd())
-            e.presetFile += " " + b.nextAllowRepeat();
-    }
-    if (!have || e.presetFile.empty())
+    Switches(b)
+        .on("-eq",
+            [&](const std::string &sw) {
+                e.presetFile = b.value(sw);
+                // A preset path with blanks arrives unquoted as several words: join them again.
+                while (!b.atEnd())
+                    e.presetFile += " " + b.nextAllowRepeat();
+            })
+        .read();
+    if (e.presetFile.empty())
         Fail("block \"-shibatch(\" names no preset file");
     return e;
 }
@@ -266,49 +342,38 @@ std::pair<double, double> FrameRates(Block &b, const std::string &sw)
 OtaBlock ParseOta(Block &b)
 {
     OtaBlock o;
-    bool any = false;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        any = true;
-        if (sw == "-d") {
-            o.delayMs = b.number(sw, -3600e3, 3600e3);
-        } else if (sw == "-hybridgain" || sw == "-g" || sw == "-G") {
-            if (o.gainMode != GainMode::None)
-                Fail("block \"-ota(\" has two gain modes");
-            if (sw == "-hybridgain") {
-                o.gainMode = GainMode::Hybrid;
-            } else if (sw == "-g") {
-                b.word(sw, {"max"});
-                o.gainMode = GainMode::Pre;
-            } else {
-                o.postTarget = b.number(sw, 0.01, 1.0);
-                o.gainMode = GainMode::Post;
-            }
-        } else if (sw == "-e") {
-            o.appendMs = b.number(sw, 0, 3600e3);
-        } else if (sw == "-r") {
-            o.frameRate = FrameRates(b, sw);
-        } else {
-            b.unknown(sw);
-        }
-    }
-    if (!any)
+    if (b.atEnd())
         Fail("block \"-ota(\" is empty");
+    auto gainMode = [&](GainMode mode) {
+        if (o.gainMode != GainMode::None)
+            Fail("block \"-ota(\" has two gain modes");
+        return mode;
+    };
+    Switches(b)
+        .number("-d", o.delayMs, -3600e3, 3600e3)
+        .on("-hybridgain", [&](const std::string &) { o.gainMode = gainMode(GainMode::Hybrid); })
+        .on("-g",
+            [&](const std::string &sw) {
+                GainMode mode = gainMode(GainMode::Pre);
+                b.word(sw, {"max"});
+                o.gainMode = mode;
+            })
+        .on("-G",
+            [&](const std::string &sw) {
+                GainMode mode = gainMode(GainMode::Post);
+                o.postTarget = b.number(sw, 0.01, 1.0);
+                o.gainMode = mode;
+            })
+        .number("-e", o.appendMs, 0, 3600e3)
+        .on("-r", [&](const std::string &sw) { o.frameRate = FrameRates(b, sw); })
+        .read();
     return o;
 }
 
 SplitBlock ParseSplit(Block &b)
 {
     SplitBlock s;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-start")
-            s.start = b.number(sw, 0, 1e7);
-        else if (sw == "-end")
-            s.end = b.number(sw, 0, 1e7);
-        else
-            b.unknown(sw);
-    }
+    Switches(b).number("-start", s.start, 0, 1e7).number("-end", s.end, 0, 1e7).read();
     if (!s.start && !s.end)
         Fail("block \"-split(\" has neither start nor end");
     if (s.start && s.end && *s.end <= *s.start)
@@ -319,12 +384,7 @@ SplitBlock ParseSplit(Block &b)
 int ParseSsrc(Block &b)
 {
     std::optional<int> rate;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw != "--rate")
-            b.unknown(sw);
-        rate = b.integer(sw, 8000, 192000);
-    }
+    Switches(b).integer("--rate", rate, 8000, 192000).read();
     if (!rate)
         Fail("block \"-ssrc(\" gives no rate");
     return *rate;
@@ -366,39 +426,29 @@ BoostBlock ParseBoost(Block &b)
 SoundTouchBlock ParseSoundTouch(Block &b)
 {
     SoundTouchBlock s;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-r")
-            s.frameRate = FrameRates(b, sw);
-        else if (sw == "-tempo")
-            s.tempoPercent = b.number(sw, -95, 5000);
-        else if (sw == "-pitch")
-            s.pitchSemitones = b.number(sw, -60, 60);
-        else if (sw == "-rate")
-            s.ratePercent = b.number(sw, -95, 5000);
-        else if (sw == "-quick")
-            s.quick = true;
-        else if (sw == "-naa")
-            s.noAntiAlias = true;
-        else
-            b.unknown(sw);
-    }
+    Switches(b)
+        .on("-r", [&](const std::string &sw) { s.frameRate = FrameRates(b, sw); })
+        .number("-tempo", s.tempoPercent, -95, 5000)
+        .number("-pitch", s.pitchSemitones, -60, 60)
+        .number("-rate", s.ratePercent, -95, 5000)
+        .flag("-quick", s.quick)
+        .flag("-naa", s.noAntiAlias)
+        .read();
     return s;
 }
 
 PluginBlock ParsePlugin(Block &b)
 {
     PluginBlock p;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw != "-name" && sw != "-func")
-            b.unknown(sw);
-        // The names are written unquoted: a path with blanks arrives as several words.
-        std::string v = b.value(sw);
-        while (!b.atEnd() && b.peek() != "-name" && b.peek() != "-func")
-            v += " " + b.nextAllowRepeat();
-        (sw == "-name" ? p.dllName : p.function) = v;
-    }
+    // The names are written unquoted: a path with blanks arrives as several words.
+    auto name = [&](std::string &field) {
+        return [&b, &field](const std::string &sw) {
+            field = b.value(sw);
+            while (!b.atEnd() && b.peek() != "-name" && b.peek() != "-func")
+                field += " " + b.nextAllowRepeat();
+        };
+    };
+    Switches(b).on("-name", name(p.dllName)).on("-func", name(p.function)).read();
     return p;
 }
 
