@@ -452,91 +452,99 @@ PluginBlock ParsePlugin(Block &b)
     return p;
 }
 
-// AAC through the "-kdn(" block of the 3GPP reference, FAAC or Nero engine.
-void ParseKdnAac(Block &b, EncoderBlock &e, const std::string &exeLower)
+// An encoder takes one target, a bit rate or a quality: a second one is refused with
+// the block's own message.
+void SetTarget(EncoderBlock &e, RateMode mode, const std::string &twoTargets)
 {
-    if (exeLower == "enhaacplusenc.exe") {
-        e.kind = EncoderKind::Aac3gpp;
-        while (!b.atEnd()) {
-            std::string sw = b.next();
-            if (sw == "-cbr") {
-                e.rateMode = RateMode::Cbr;
-                e.bitrateKbps = b.integer(sw, 8, 64);
-            } else if (sw == "-mono") {
-                e.mono = true;
-            } else if (sw == "-nops") {
-                e.noParametricStereo = true;
-            } else {
-                b.unknown(sw);
-            }
-        }
-        if (e.rateMode == RateMode::Default)
-            Fail("block \"-kdn(\" of enhAacPlusEnc.exe gives no bit rate");
-    } else if (exeLower == "faac.exe") {
-        e.kind = EncoderKind::Faac;
-        while (!b.atEnd()) {
-            std::string sw = b.next();
-            if (sw == "-q" || sw == "-b") {
-                if (e.rateMode != RateMode::Default)
-                    Fail("block \"-kdn(\" of faac.exe has two targets");
-                if (sw == "-q") {
-                    e.rateMode = RateMode::Vbr;
-                    e.quality = b.integer(sw, 10, 500);
-                } else {
-                    e.rateMode = RateMode::Abr;
-                    e.bitrateKbps = b.integer(sw, 1, 500);
-                }
-            } else if (sw == "-c") {
-                e.lowpassHz = b.integer(sw, 1000, 24000);
-            } else if (sw == "-mp4") {
-                e.mp4 = true;
-            } else if (sw == "--tns") {
-                e.tns = true;
-            } else if (sw == "--obj-type") {
-                e.objectType = b.word(sw, {"Main", "LC", "SSR", "LTP"});
-            } else if (sw == "--no-midside") {
-                e.noMidSide = true;
-            } else if (sw == "--mpeg-vers") {
-                e.mpegVersion = b.word(sw, {"2", "4"}) == "2" ? 2 : 4;
-            } else if (sw == "--shortctl") {
-                e.shortBlocks = b.integer(sw, 0, 2);
-            } else if (sw == "-6chnew") {
-                e.sixChannels = true;
-            } else {
-                b.unknown(sw);
-            }
-        }
-        if (e.rateMode == RateMode::Default)
-            Fail("block \"-kdn(\" of faac.exe gives neither -q nor -b");
-    } else {
-        e.kind = EncoderKind::Nero;
-        while (!b.atEnd()) {
-            std::string sw = b.next();
-            if (sw == "-vbr" || sw == "-cbr" || sw == "-abr") {
-                if (e.rateMode != RateMode::Default)
-                    Fail("block \"-kdn(\" has two targets");
-                if (sw == "-vbr") {
-                    e.rateMode = RateMode::Vbr;
-                    e.quality = b.number(sw, 0, 1);
-                } else {
-                    e.rateMode = sw == "-cbr" ? RateMode::Cbr : RateMode::Abr;
-                    e.bitrateKbps = b.integer(sw, 8, 640);
-                }
-            } else if (sw == "-aacprofile_lc" || sw == "-aacprofile_he" || sw == "-aacprofile_hev2") {
-                if (!e.aacProfile.empty())
-                    Fail("block \"-kdn(\" has two AAC profiles");
-                e.aacProfile = sw.substr(12);
-            } else if (sw == "-hintforstreaming") {
-                e.hintForStreaming = true;
-            } else if (sw == "-6chnew") {
-                e.sixChannels = true;
-            } else {
-                b.unknown(sw);
-            }
-        }
-        if (e.rateMode == RateMode::Default)
-            Fail("block \"-kdn(\" gives neither -vbr, -cbr nor -abr");
-    }
+    if (e.rateMode != RateMode::Default)
+        Fail(twoTargets);
+    e.rateMode = mode;
+}
+
+// The bit rates each encoder knows, from the lowest to the highest.
+const std::vector<int> kAc3Rates = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 448, 512, 576, 640};
+const std::vector<int> kMp2Rates = {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
+const std::vector<int> kMp3Rates = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320};
+
+// A bit rate that must be one of the list: outside the lowest and highest it is out of
+// range, between them it must be one of the list.
+int ListedRate(Block &b, const std::string &sw, const std::vector<int> &rates, const char *kind)
+{
+    int r = b.integer(sw, rates.front(), rates.back());
+    if (std::find(rates.begin(), rates.end(), r) == rates.end())
+        Fail("value \"" + std::to_string(r) + "\" of switch \"" + sw + "\" in block \"" + b.name() + "\" is no " + kind +
+             " bit rate");
+    return r;
+}
+
+// AAC through the "-kdn(" block of the 3GPP reference encoder.
+void ParseKdnEnhAac(Block &b, EncoderBlock &e)
+{
+    e.kind = EncoderKind::Aac3gpp;
+    Switches(b)
+        .integer("-cbr", e.bitrateKbps, 8, 64)
+        .flag("-mono", e.mono)
+        .flag("-nops", e.noParametricStereo)
+        .read();
+    if (!b.given("-cbr"))
+        Fail("block \"-kdn(\" of enhAacPlusEnc.exe gives no bit rate");
+    e.rateMode = RateMode::Cbr;
+}
+
+void ParseKdnFaac(Block &b, EncoderBlock &e)
+{
+    e.kind = EncoderKind::Faac;
+    auto target = [&](RateMode mode) { SetTarget(e, mode, "block \"-kdn(\" of faac.exe has two targets"); };
+    Switches(b)
+        .on("-q",
+            [&](const std::string &sw) {
+                target(RateMode::Vbr);
+                e.quality = b.integer(sw, 10, 500);
+            })
+        .on("-b",
+            [&](const std::string &sw) {
+                target(RateMode::Abr);
+                e.bitrateKbps = b.integer(sw, 1, 500);
+            })
+        .integer("-c", e.lowpassHz, 1000, 24000)
+        .flag("-mp4", e.mp4)
+        .flag("--tns", e.tns)
+        .word("--obj-type", e.objectType, {"Main", "LC", "SSR", "LTP"})
+        .flag("--no-midside", e.noMidSide)
+        .on("--mpeg-vers", [&](const std::string &sw) { e.mpegVersion = b.word(sw, {"2", "4"}) == "2" ? 2 : 4; })
+        .integer("--shortctl", e.shortBlocks, 0, 2)
+        .flag("-6chnew", e.sixChannels)
+        .read();
+    if (e.rateMode == RateMode::Default)
+        Fail("block \"-kdn(\" of faac.exe gives neither -q nor -b");
+}
+
+// A "-kdn(" block without "-exe": the Nero engine.
+void ParseKdnNero(Block &b, EncoderBlock &e)
+{
+    e.kind = EncoderKind::Nero;
+    auto target = [&](RateMode mode) { SetTarget(e, mode, "block \"-kdn(\" has two targets"); };
+    auto bitRate = [&](RateMode mode) {
+        return [&b, &e, target, mode](const std::string &sw) {
+            target(mode);
+            e.bitrateKbps = b.integer(sw, 8, 640);
+        };
+    };
+    Switches(b)
+        .on("-vbr",
+            [&](const std::string &sw) {
+                target(RateMode::Vbr);
+                e.quality = b.number(sw, 0, 1);
+            })
+        .on("-cbr", bitRate(RateMode::Cbr))
+        .on("-abr", bitRate(RateMode::Abr))
+        .oneOf<std::string>({{"-aacprofile_lc", "lc"}, {"-aacprofile_he", "he"}, {"-aacprofile_hev2", "hev2"}},
+                            e.aacProfile, "block \"-kdn(\" has two AAC profiles")
+        .flag("-hintforstreaming", e.hintForStreaming)
+        .flag("-6chnew", e.sixChannels)
+        .read();
+    if (e.rateMode == RateMode::Default)
+        Fail("block \"-kdn(\" gives neither -vbr, -cbr nor -abr");
 }
 
 void ParseVornak(Block &b, EncoderBlock &e)
@@ -548,31 +556,18 @@ void ParseVornak(Block &b, EncoderBlock &e)
     std::string dll = b.value("-dllname");
     if (Lower(dll) != "wa_aac.dll")
         Fail("block \"-vornak(\" names an unknown encoder \"" + dll + "\"");
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-cbr") {
-            e.rateMode = RateMode::Cbr;
-            e.bitrateKbps = b.integer(sw, 8, 320);
-        } else if (sw == "-mpeg2") {
-            e.mpegVersion = 2;
-        } else if (sw == "-pns") {
-            e.pns = true;
-        } else if (sw == "-speech") {
-            e.speech = true;
-        } else if (sw == "-mode") {
-            e.winampMode = std::stoi(b.word(sw, {"1", "2", "4"}));
-        } else if (sw == "-high" || sw == "-lc") {
-            if (!e.winampFormat.empty())
-                Fail("block \"-vornak(\" has two formats");
-            e.winampFormat = sw.substr(1);
-        } else if (sw == "-6chnew") {
-            e.sixChannels = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
-    if (e.rateMode == RateMode::Default)
+    Switches(b)
+        .integer("-cbr", e.bitrateKbps, 8, 320)
+        .on("-mpeg2", [&](const std::string &) { e.mpegVersion = 2; })
+        .flag("-pns", e.pns)
+        .flag("-speech", e.speech)
+        .on("-mode", [&](const std::string &sw) { e.winampMode = std::stoi(b.word(sw, {"1", "2", "4"})); })
+        .oneOf<std::string>({{"-high", "high"}, {"-lc", "lc"}}, e.winampFormat, "block \"-vornak(\" has two formats")
+        .flag("-6chnew", e.sixChannels)
+        .read();
+    if (!b.given("-cbr"))
         Fail("block \"-vornak(\" gives no bit rate");
+    e.rateMode = RateMode::Cbr;
     if (e.sixChannels && e.winampMode != 0)
         Fail("block \"-vornak(\" has a stereo mode and 5.1 output");
 }
@@ -580,28 +575,14 @@ void ParseVornak(Block &b, EncoderBlock &e)
 void ParseOgg(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Vorbis;
-    bool haveQ = false, haveB = false, haveMin = false, haveMax = false;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-q") {
-            e.quality = b.number(sw, -0.2, 1.0);
-            haveQ = true;
-        } else if (sw == "-b") {
-            e.bitrateKbps = b.integer(sw, 1, 500);
-            haveB = true;
-        } else if (sw == "-m") {
-            e.minKbps = b.integer(sw, 0, 500);
-            haveMin = true;
-        } else if (sw == "-M") {
-            e.maxKbps = b.integer(sw, 0, 500);
-            haveMax = true;
-        } else if (sw == "-6ch") {
-            b.word(sw, {"1"});
-            e.sixChannels = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
+    Switches(b)
+        .number("-q", e.quality, -0.2, 1.0)
+        .integer("-b", e.bitrateKbps, 1, 500)
+        .integer("-m", e.minKbps, 0, 500)
+        .integer("-M", e.maxKbps, 0, 500)
+        .flag("-6ch", "1", e.sixChannels)
+        .read();
+    bool haveQ = b.given("-q"), haveB = b.given("-b"), haveMin = b.given("-m"), haveMax = b.given("-M");
     if (haveQ && (haveB || haveMin || haveMax))
         Fail("block \"-ogg(\" mixes a quality with bit rates");
     if (haveMin != haveMax || ((haveMin || haveMax) && !haveB))
@@ -620,61 +601,36 @@ void ParseOgg(Block &b, EncoderBlock &e)
         Fail("block \"-ogg(\" has a nominal bit rate outside its minimum and maximum");
 }
 
-bool IsAc3Rate(int r)
-{
-    static const int rates[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 448, 512, 576, 640};
-    return std::find(std::begin(rates), std::end(rates), r) != std::end(rates);
-}
-
-int Ac3Rate(Block &b, const std::string &sw)
-{
-    int r = b.integer(sw, 32, 640);
-    if (!IsAc3Rate(r))
-        Fail("value \"" + std::to_string(r) + "\" of switch \"-b\" in block \"" + b.name() + "\" is no AC-3 bit rate");
-    return r;
-}
-
 void ParseAc3Enc(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Ac3Enc;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-b") {
-            e.rateMode = RateMode::Cbr;
-            e.bitrateKbps = Ac3Rate(b, sw);
-        } else if (sw == "-6ch") {
-            e.sixChannels = true;
-        } else if (sw == "-intel") {
-            e.intelByteOrder = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
-    if (e.rateMode == RateMode::Default)
+    Switches(b)
+        .on("-b", [&](const std::string &sw) { e.bitrateKbps = ListedRate(b, sw, kAc3Rates, "AC-3"); })
+        .flag("-6ch", e.sixChannels)
+        .flag("-intel", e.intelByteOrder)
+        .read();
+    if (!b.given("-b"))
         Fail("block \"-ac3enc(\" gives no bit rate");
+    e.rateMode = RateMode::Cbr;
 }
 
 void ParseKdnAften(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Aften;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-b" || sw == "-q") {
-            if (e.rateMode != RateMode::Default)
-                Fail("block \"-kdn(\" of aften.exe has two targets");
-            if (sw == "-b") {
-                e.rateMode = RateMode::Cbr;
-                e.bitrateKbps = Ac3Rate(b, sw);
-            } else {
-                e.rateMode = RateMode::Vbr;
+    auto target = [&](RateMode mode) { SetTarget(e, mode, "block \"-kdn(\" of aften.exe has two targets"); };
+    Switches(b)
+        .on("-b",
+            [&](const std::string &sw) {
+                target(RateMode::Cbr);
+                e.bitrateKbps = ListedRate(b, sw, kAc3Rates, "AC-3");
+            })
+        .on("-q",
+            [&](const std::string &sw) {
+                target(RateMode::Vbr);
                 e.quality = b.integer(sw, 0, 1023);
-            }
-        } else if (sw == "-6chnew") {
-            e.sixChannels = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
+            })
+        .flag("-6chnew", e.sixChannels)
+        .read();
     if (e.rateMode == RateMode::Default)
         Fail("block \"-kdn(\" of aften.exe gives neither -b nor -q");
 }
@@ -682,91 +638,76 @@ void ParseKdnAften(Block &b, EncoderBlock &e)
 void ParseMp2(Block &b, EncoderBlock &e, bool mp2enc)
 {
     e.kind = mp2enc ? EncoderKind::Mp2Enc : EncoderKind::TooLame;
-    static const int rates[] = {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-m") {
-            e.mp2Mode = b.word(sw, {"s", "d", "j", "m"})[0];
-        } else if (sw == "-b") {
-            e.rateMode = RateMode::Cbr;
-            e.bitrateKbps = b.integer(sw, 32, 384);
-            if (std::find(std::begin(rates), std::end(rates), e.bitrateKbps) == std::end(rates))
-                Fail("value \"" + std::to_string(e.bitrateKbps) + "\" of switch \"-b\" in block \"" + b.name() +
-                     "\" is no MPEG audio layer II bit rate");
-        } else if (sw == "-v") {
-            e.mp2Vbr = b.integer(sw, -5, 15);
-        } else {
-            b.unknown(sw);
-        }
-    }
-    if (e.rateMode == RateMode::Default)
+    Switches(b)
+        .on("-m", [&](const std::string &sw) { e.mp2Mode = b.word(sw, {"s", "d", "j", "m"})[0]; })
+        .on("-b", [&](const std::string &sw) { e.bitrateKbps = ListedRate(b, sw, kMp2Rates, "MPEG audio layer II"); })
+        .integer("-v", e.mp2Vbr, -5, 15)
+        .read();
+    if (!b.given("-b"))
         Fail("block \"" + b.name() + "\" gives no bit rate");
+    e.rateMode = RateMode::Cbr;
 }
 
 void ParseLame(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Lame;
-    static const int cbr[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320};
-    bool vbrSeen = false;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-x") {
-            e.swapBytes = true;
-        } else if (sw == "--noath") {
-            e.noAth = true;
-        } else if (sw == "--athonly") {
-            e.athOnly = true;
-        } else if (sw == "-m") {
-            b.word(sw, {"m"});
-            e.mono = true;
-        } else if (sw == "-b") {
-            int r = b.integer(sw, 8, 320);
-            if (std::find(std::begin(cbr), std::end(cbr), r) == std::end(cbr))
-                Fail("value \"" + std::to_string(r) + "\" of switch \"-b\" in block \"-lame(\" is no MP3 bit rate");
-            if (vbrSeen) {
-                e.minBitrateKbps = r;
-            } else {
-                if (e.rateMode != RateMode::Default)
-                    Fail("block \"-lame(\" has two targets");
-                e.rateMode = RateMode::Cbr;
-                e.bitrateKbps = r;
-            }
-        } else if (sw == "--abr") {
-            if (e.rateMode != RateMode::Default)
-                Fail("block \"-lame(\" has two targets");
-            e.rateMode = RateMode::Abr;
-            e.bitrateKbps = b.integer(sw, 8, 320);
-        } else if (sw == "-v") {
-            if (e.rateMode != RateMode::Default)
-                Fail("block \"-lame(\" has two targets");
-            e.rateMode = RateMode::Vbr;
-            e.quality = 4;
-            vbrSeen = true;
-        } else if (sw == "--vbr-old" || sw == "--vbr-new") {
-            if (!vbrSeen)
-                Fail("switch \"" + sw + "\" of block \"-lame(\" must follow \"-v\"");
-            e.vbrNew = sw == "--vbr-new";
-        } else if (sw == "-V") {
-            if (!vbrSeen)
-                Fail("switch \"-V\" of block \"-lame(\" must follow \"-v\"");
-            e.quality = b.integer(sw, 0, 9);
-        } else if (sw == "-p") {
-            e.errorProtection = true;
-        } else if (sw == "--lowpass") {
-            e.lowpassKHz = b.number(sw, 0.1, 50);
-        } else if (sw == "--resample") {
-            std::string v = b.word(sw, {"8", "11.025", "12", "16", "22.05", "24", "32", "44.1", "48"});
-            e.resampleKHz = std::stod(v);
-        } else if (sw == "--athshort") {
-            e.athShort = true;
-        } else if (sw == "--athtype") {
-            e.athType = b.integer(sw, 0, 5);
-        } else if (sw == "-Y") {
-            e.experimentalY = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
+    auto target = [&](RateMode mode) { SetTarget(e, mode, "block \"-lame(\" has two targets"); };
+    // The switches of the variable bit rate stand after "-v".
+    auto afterV = [&](const std::string &sw) {
+        if (!b.given("-v"))
+            Fail("switch \"" + sw + "\" of block \"-lame(\" must follow \"-v\"");
+    };
+    Switches(b)
+        .flag("-x", e.swapBytes)
+        .flag("--noath", e.noAth)
+        .flag("--athonly", e.athOnly)
+        .flag("-m", "m", e.mono)
+        // "-b" is the constant bit rate, or after "-v" the lowest of the variable one.
+        .on("-b",
+            [&](const std::string &sw) {
+                int r = ListedRate(b, sw, kMp3Rates, "MP3");
+                if (b.given("-v")) {
+                    e.minBitrateKbps = r;
+                } else {
+                    target(RateMode::Cbr);
+                    e.bitrateKbps = r;
+                }
+            })
+        .on("--abr",
+            [&](const std::string &sw) {
+                target(RateMode::Abr);
+                e.bitrateKbps = b.integer(sw, 8, 320);
+            })
+        .on("-v",
+            [&](const std::string &) {
+                target(RateMode::Vbr);
+                e.quality = 4;
+            })
+        .on("--vbr-old",
+            [&](const std::string &sw) {
+                afterV(sw);
+                e.vbrNew = false;
+            })
+        .on("--vbr-new",
+            [&](const std::string &sw) {
+                afterV(sw);
+                e.vbrNew = true;
+            })
+        .on("-V",
+            [&](const std::string &sw) {
+                afterV(sw);
+                e.quality = b.integer(sw, 0, 9);
+            })
+        .flag("-p", e.errorProtection)
+        .number("--lowpass", e.lowpassKHz, 0.1, 50)
+        .on("--resample",
+            [&](const std::string &sw) {
+                e.resampleKHz = std::stod(b.word(sw, {"8", "11.025", "12", "16", "22.05", "24", "32", "44.1", "48"}));
+            })
+        .flag("--athshort", e.athShort)
+        .integer("--athtype", e.athType, 0, 5)
+        .flag("-Y", e.experimentalY)
+        .read();
     if (e.rateMode == RateMode::Default)
         Fail("block \"-lame(\" gives neither a bit rate nor a quality");
 }
@@ -774,32 +715,27 @@ void ParseLame(Block &b, EncoderBlock &e)
 void ParseKdnSpeex(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Speex;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "--quality" || sw == "--abr" || sw == "--bitrate") {
-            if (e.rateMode != RateMode::Default)
-                Fail("block \"-kdn(\" of speexenc.exe has two targets");
-            if (sw == "--quality") {
-                e.rateMode = RateMode::Vbr;
+    auto target = [&](RateMode mode) { SetTarget(e, mode, "block \"-kdn(\" of speexenc.exe has two targets"); };
+    auto bitRate = [&](RateMode mode) {
+        return [&b, &e, target, mode](const std::string &sw) {
+            target(mode);
+            e.bitrateKbps = b.integer(sw, 1, 128);
+        };
+    };
+    Switches(b)
+        .on("--quality",
+            [&](const std::string &sw) {
+                target(RateMode::Vbr);
                 e.quality = b.integer(sw, 0, 10);
-            } else {
-                e.rateMode = sw == "--abr" ? RateMode::Abr : RateMode::Cbr;
-                e.bitrateKbps = b.integer(sw, 1, 128);
-            }
-        } else if (sw == "--vbr") {
-            e.speexVbr = true;
-        } else if (sw == "--comp") {
-            e.complexity = b.integer(sw, 0, 10);
-        } else if (sw == "--agc") {
-            e.agc = true;
-        } else if (sw == "--nframes") {
-            e.framesPerPacket = b.integer(sw, 1, 10);
-        } else if (sw == "--denoise") {
-            e.denoise = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
+            })
+        .on("--abr", bitRate(RateMode::Abr))
+        .on("--bitrate", bitRate(RateMode::Cbr))
+        .flag("--vbr", e.speexVbr)
+        .integer("--comp", e.complexity, 0, 10)
+        .flag("--agc", e.agc)
+        .integer("--nframes", e.framesPerPacket, 1, 10)
+        .flag("--denoise", e.denoise)
+        .read();
     if (e.rateMode == RateMode::Default)
         Fail("block \"-kdn(\" of speexenc.exe gives neither a quality nor a bit rate");
 }
@@ -807,19 +743,8 @@ void ParseKdnSpeex(Block &b, EncoderBlock &e)
 void ParseKdnFlake(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Flake;
-    bool haveLevel = false;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-level") {
-            e.level = b.integer(sw, 0, 12);
-            haveLevel = true;
-        } else if (sw == "-6chnew") {
-            e.sixChannels = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
-    if (!haveLevel)
+    Switches(b).integer("-level", e.level, 0, 12).flag("-6chnew", e.sixChannels).read();
+    if (!b.given("-level"))
         Fail("block \"-kdn(\" of flake.exe gives no level");
 }
 
@@ -950,9 +875,15 @@ ParseResult ParseKandrumArguments(const std::vector<std::string> &args)
                     }
                     e.exe = exe;
                     std::string lx = Lower(exe);
-                    if (lx.empty() || lx == "enhaacplusenc.exe" || lx == "faac.exe") {
+                    if (lx == "enhaacplusenc.exe") {
                         order = OrderAac;
-                        ParseKdnAac(b, e, lx);
+                        ParseKdnEnhAac(b, e);
+                    } else if (lx == "faac.exe") {
+                        order = OrderAac;
+                        ParseKdnFaac(b, e);
+                    } else if (lx.empty()) {
+                        order = OrderAac;
+                        ParseKdnNero(b, e);
                     } else if (lx == "aften.exe") {
                         order = OrderEncoder;
                         ParseKdnAften(b, e);
