@@ -97,6 +97,16 @@ public:
             Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is out of range");
         return i;
     }
+    // A value that must be one of a list of whole numbers, from the lowest to the highest:
+    // outside those two it is out of range, between them it must be one of the list.
+    int listed(const std::string &sw, const std::vector<int> &list, const char *kind)
+    {
+        int i = integer(sw, list.front(), list.back());
+        if (std::find(list.begin(), list.end(), i) == list.end())
+            Fail("value \"" + std::to_string(i) + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is no " +
+                 kind);
+        return i;
+    }
     std::string word(const std::string &sw, const std::vector<std::string> &allowed, bool ignoreCase = false)
     {
         std::string v = value(sw);
@@ -138,6 +148,8 @@ private:
 class Switches {
 public:
     using Action = std::function<void(const std::string &sw)>;
+    // What a switch does first, before its value is read (checks of what stood before).
+    using Before = std::function<void()>;
 
     explicit Switches(Block &b) : b_(&b) {}
 
@@ -163,15 +175,33 @@ public:
         Block *b = b_;
         return on(name, [b, &field](const std::string &sw) { field = b->value(sw); });
     }
-    template <class T> Switches &integer(const char *name, T &field, int lo, int hi)
+    template <class T> Switches &integer(const char *name, T &field, int lo, int hi, Before before = {})
     {
         Block *b = b_;
-        return on(name, [b, &field, lo, hi](const std::string &sw) { field = b->integer(sw, lo, hi); });
+        return on(name, [b, &field, lo, hi, before](const std::string &sw) {
+            if (before)
+                before();
+            field = b->integer(sw, lo, hi);
+        });
     }
-    template <class T> Switches &number(const char *name, T &field, double lo, double hi)
+    template <class T> Switches &number(const char *name, T &field, double lo, double hi, Before before = {})
     {
         Block *b = b_;
-        return on(name, [b, &field, lo, hi](const std::string &sw) { field = b->number(sw, lo, hi); });
+        return on(name, [b, &field, lo, hi, before](const std::string &sw) {
+            if (before)
+                before();
+            field = b->number(sw, lo, hi);
+        });
+    }
+    // A bit rate that must be one of the encoder's list.
+    Switches &bitRate(const char *name, int &field, const std::vector<int> &rates, const char *kind, Before before = {})
+    {
+        Block *b = b_;
+        return on(name, [b, &field, &rates, kind, before](const std::string &sw) {
+            if (before)
+                before();
+            field = b->listed(sw, rates, kind);
+        });
     }
     Switches &word(const char *name, std::string &field, std::vector<std::string> allowed, bool ignoreCase = false)
     {
@@ -452,30 +482,24 @@ PluginBlock ParsePlugin(Block &b)
     return p;
 }
 
-// An encoder takes one target, a bit rate or a quality: a second one is refused with
-// the block's own message.
-void SetTarget(EncoderBlock &e, RateMode mode, const std::string &twoTargets)
+// An encoder takes one target, a bit rate or a quality. target(mode) is what each switch
+// that names one does first: it sets the rate mode, and refuses a second target with the
+// block's own message.
+auto Targets(EncoderBlock &e, std::string twoTargets)
 {
-    if (e.rateMode != RateMode::Default)
-        Fail(twoTargets);
-    e.rateMode = mode;
+    return [&e, twoTargets = std::move(twoTargets)](RateMode mode) -> Switches::Before {
+        return [&e, twoTargets, mode] {
+            if (e.rateMode != RateMode::Default)
+                Fail(twoTargets);
+            e.rateMode = mode;
+        };
+    };
 }
 
 // The bit rates each encoder knows, from the lowest to the highest.
 const std::vector<int> kAc3Rates = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 448, 512, 576, 640};
 const std::vector<int> kMp2Rates = {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
 const std::vector<int> kMp3Rates = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320};
-
-// A bit rate that must be one of the list: outside the lowest and highest it is out of
-// range, between them it must be one of the list.
-int ListedRate(Block &b, const std::string &sw, const std::vector<int> &rates, const char *kind)
-{
-    int r = b.integer(sw, rates.front(), rates.back());
-    if (std::find(rates.begin(), rates.end(), r) == rates.end())
-        Fail("value \"" + std::to_string(r) + "\" of switch \"" + sw + "\" in block \"" + b.name() + "\" is no " + kind +
-             " bit rate");
-    return r;
-}
 
 // AAC through the "-kdn(" block of the 3GPP reference encoder.
 void ParseKdnEnhAac(Block &b, EncoderBlock &e)
@@ -494,18 +518,10 @@ void ParseKdnEnhAac(Block &b, EncoderBlock &e)
 void ParseKdnFaac(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Faac;
-    auto target = [&](RateMode mode) { SetTarget(e, mode, "block \"-kdn(\" of faac.exe has two targets"); };
+    auto target = Targets(e, "block \"-kdn(\" of faac.exe has two targets");
     Switches(b)
-        .on("-q",
-            [&](const std::string &sw) {
-                target(RateMode::Vbr);
-                e.quality = b.integer(sw, 10, 500);
-            })
-        .on("-b",
-            [&](const std::string &sw) {
-                target(RateMode::Abr);
-                e.bitrateKbps = b.integer(sw, 1, 500);
-            })
+        .integer("-q", e.quality, 10, 500, target(RateMode::Vbr))
+        .integer("-b", e.bitrateKbps, 1, 500, target(RateMode::Abr))
         .integer("-c", e.lowpassHz, 1000, 24000)
         .flag("-mp4", e.mp4)
         .flag("--tns", e.tns)
@@ -523,21 +539,11 @@ void ParseKdnFaac(Block &b, EncoderBlock &e)
 void ParseKdnNero(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Nero;
-    auto target = [&](RateMode mode) { SetTarget(e, mode, "block \"-kdn(\" has two targets"); };
-    auto bitRate = [&](RateMode mode) {
-        return [&b, &e, target, mode](const std::string &sw) {
-            target(mode);
-            e.bitrateKbps = b.integer(sw, 8, 640);
-        };
-    };
+    auto target = Targets(e, "block \"-kdn(\" has two targets");
     Switches(b)
-        .on("-vbr",
-            [&](const std::string &sw) {
-                target(RateMode::Vbr);
-                e.quality = b.number(sw, 0, 1);
-            })
-        .on("-cbr", bitRate(RateMode::Cbr))
-        .on("-abr", bitRate(RateMode::Abr))
+        .number("-vbr", e.quality, 0, 1, target(RateMode::Vbr))
+        .integer("-cbr", e.bitrateKbps, 8, 640, target(RateMode::Cbr))
+        .integer("-abr", e.bitrateKbps, 8, 640, target(RateMode::Abr))
         .oneOf<std::string>({{"-aacprofile_lc", "lc"}, {"-aacprofile_he", "he"}, {"-aacprofile_hev2", "hev2"}},
                             e.aacProfile, "block \"-kdn(\" has two AAC profiles")
         .flag("-hintforstreaming", e.hintForStreaming)
@@ -605,7 +611,7 @@ void ParseAc3Enc(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Ac3Enc;
     Switches(b)
-        .on("-b", [&](const std::string &sw) { e.bitrateKbps = ListedRate(b, sw, kAc3Rates, "AC-3"); })
+        .bitRate("-b", e.bitrateKbps, kAc3Rates, "AC-3 bit rate")
         .flag("-6ch", e.sixChannels)
         .flag("-intel", e.intelByteOrder)
         .read();
@@ -617,18 +623,10 @@ void ParseAc3Enc(Block &b, EncoderBlock &e)
 void ParseKdnAften(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Aften;
-    auto target = [&](RateMode mode) { SetTarget(e, mode, "block \"-kdn(\" of aften.exe has two targets"); };
+    auto target = Targets(e, "block \"-kdn(\" of aften.exe has two targets");
     Switches(b)
-        .on("-b",
-            [&](const std::string &sw) {
-                target(RateMode::Cbr);
-                e.bitrateKbps = ListedRate(b, sw, kAc3Rates, "AC-3");
-            })
-        .on("-q",
-            [&](const std::string &sw) {
-                target(RateMode::Vbr);
-                e.quality = b.integer(sw, 0, 1023);
-            })
+        .bitRate("-b", e.bitrateKbps, kAc3Rates, "AC-3 bit rate", target(RateMode::Cbr))
+        .integer("-q", e.quality, 0, 1023, target(RateMode::Vbr))
         .flag("-6chnew", e.sixChannels)
         .read();
     if (e.rateMode == RateMode::Default)
@@ -640,7 +638,7 @@ void ParseMp2(Block &b, EncoderBlock &e, bool mp2enc)
     e.kind = mp2enc ? EncoderKind::Mp2Enc : EncoderKind::TooLame;
     Switches(b)
         .on("-m", [&](const std::string &sw) { e.mp2Mode = b.word(sw, {"s", "d", "j", "m"})[0]; })
-        .on("-b", [&](const std::string &sw) { e.bitrateKbps = ListedRate(b, sw, kMp2Rates, "MPEG audio layer II"); })
+        .bitRate("-b", e.bitrateKbps, kMp2Rates, "MPEG audio layer II bit rate")
         .integer("-v", e.mp2Vbr, -5, 15)
         .read();
     if (!b.given("-b"))
@@ -651,11 +649,13 @@ void ParseMp2(Block &b, EncoderBlock &e, bool mp2enc)
 void ParseLame(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Lame;
-    auto target = [&](RateMode mode) { SetTarget(e, mode, "block \"-lame(\" has two targets"); };
+    auto target = Targets(e, "block \"-lame(\" has two targets");
     // The switches of the variable bit rate stand after "-v".
-    auto afterV = [&](const std::string &sw) {
-        if (!b.given("-v"))
-            Fail("switch \"" + sw + "\" of block \"-lame(\" must follow \"-v\"");
+    auto afterV = [&b](const char *sw) -> Switches::Before {
+        return [&b, sw] {
+            if (!b.given("-v"))
+                Fail(std::string("switch \"") + sw + "\" of block \"-lame(\" must follow \"-v\"");
+        };
     };
     Switches(b)
         .flag("-x", e.swapBytes)
@@ -665,39 +665,31 @@ void ParseLame(Block &b, EncoderBlock &e)
         // "-b" is the constant bit rate, or after "-v" the lowest of the variable one.
         .on("-b",
             [&](const std::string &sw) {
-                int r = ListedRate(b, sw, kMp3Rates, "MP3");
+                int r = b.listed(sw, kMp3Rates, "MP3 bit rate");
                 if (b.given("-v")) {
                     e.minBitrateKbps = r;
                 } else {
-                    target(RateMode::Cbr);
+                    target(RateMode::Cbr)();
                     e.bitrateKbps = r;
                 }
             })
-        .on("--abr",
-            [&](const std::string &sw) {
-                target(RateMode::Abr);
-                e.bitrateKbps = b.integer(sw, 8, 320);
-            })
+        .integer("--abr", e.bitrateKbps, 8, 320, target(RateMode::Abr))
         .on("-v",
             [&](const std::string &) {
-                target(RateMode::Vbr);
+                target(RateMode::Vbr)();
                 e.quality = 4;
             })
         .on("--vbr-old",
-            [&](const std::string &sw) {
-                afterV(sw);
+            [&](const std::string &) {
+                afterV("--vbr-old")();
                 e.vbrNew = false;
             })
         .on("--vbr-new",
-            [&](const std::string &sw) {
-                afterV(sw);
+            [&](const std::string &) {
+                afterV("--vbr-new")();
                 e.vbrNew = true;
             })
-        .on("-V",
-            [&](const std::string &sw) {
-                afterV(sw);
-                e.quality = b.integer(sw, 0, 9);
-            })
+        .integer("-V", e.quality, 0, 9, afterV("-V"))
         .flag("-p", e.errorProtection)
         .number("--lowpass", e.lowpassKHz, 0.1, 50)
         .on("--resample",
@@ -715,21 +707,11 @@ void ParseLame(Block &b, EncoderBlock &e)
 void ParseKdnSpeex(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Speex;
-    auto target = [&](RateMode mode) { SetTarget(e, mode, "block \"-kdn(\" of speexenc.exe has two targets"); };
-    auto bitRate = [&](RateMode mode) {
-        return [&b, &e, target, mode](const std::string &sw) {
-            target(mode);
-            e.bitrateKbps = b.integer(sw, 1, 128);
-        };
-    };
+    auto target = Targets(e, "block \"-kdn(\" of speexenc.exe has two targets");
     Switches(b)
-        .on("--quality",
-            [&](const std::string &sw) {
-                target(RateMode::Vbr);
-                e.quality = b.integer(sw, 0, 10);
-            })
-        .on("--abr", bitRate(RateMode::Abr))
-        .on("--bitrate", bitRate(RateMode::Cbr))
+        .integer("--quality", e.quality, 0, 10, target(RateMode::Vbr))
+        .integer("--abr", e.bitrateKbps, 1, 128, target(RateMode::Abr))
+        .integer("--bitrate", e.bitrateKbps, 1, 128, target(RateMode::Cbr))
         .flag("--vbr", e.speexVbr)
         .integer("--comp", e.complexity, 0, 10)
         .flag("--agc", e.agc)
