@@ -730,6 +730,54 @@ void ParseKdnFlake(Block &b, EncoderBlock &e)
         Fail("block \"-kdn(\" of flake.exe gives no level");
 }
 
+// The blocks other than the encoders, and where each one's switches go.
+struct BlockKind {
+    const char *name;  // between "-" and "("
+    int order;
+    void (*parse)(Block &, KandrumCommand &);
+};
+const BlockKind kBlocks[] = {
+    {"core", OrderCore, [](Block &b, KandrumCommand &c) { c.core = ParseCore(b); }},
+    {"azid", OrderAzid, [](Block &b, KandrumCommand &c) { c.azid = ParseAzid(b); }},
+    {"shibatch", OrderShibatch, [](Block &b, KandrumCommand &c) { c.equalizer = ParseShibatch(b); }},
+    {"ota", OrderOta, [](Block &b, KandrumCommand &c) { c.ota = ParseOta(b); }},
+    {"split", OrderSplit, [](Block &b, KandrumCommand &c) { c.split = ParseSplit(b); }},
+    {"ssrc", OrderSsrc, [](Block &b, KandrumCommand &c) { c.resampleRate = ParseSsrc(b); }},
+    {"boost", OrderBoost, [](Block &b, KandrumCommand &c) { c.boost = ParseBoost(b); }},
+    {"soundtouch", OrderSoundTouch, [](Block &b, KandrumCommand &c) { c.soundTouch = ParseSoundTouch(b); }},
+    {"plugin", OrderPlugin, [](Block &b, KandrumCommand &c) { c.plugin = ParsePlugin(b); }},
+};
+
+// The encoder blocks by name, and the engines of a "-kdn(" block by the lower-cased
+// name of its "-exe" (none: Nero).
+struct EncoderKindEntry {
+    const char *name;
+    int order;
+    void (*parse)(Block &, EncoderBlock &);
+};
+const EncoderKindEntry kEncoders[] = {
+    {"vornak", OrderAac, ParseVornak},
+    {"ogg", OrderOgg, ParseOgg},
+    {"ac3enc", OrderEncoder, ParseAc3Enc},
+    {"toolame", OrderEncoder, [](Block &b, EncoderBlock &e) { ParseMp2(b, e, false); }},
+    {"mp2enc", OrderEncoder, [](Block &b, EncoderBlock &e) { ParseMp2(b, e, true); }},
+    {"lame", OrderEncoder, ParseLame},
+};
+const EncoderKindEntry kKdnEngines[] = {
+    {"", OrderAac, ParseKdnNero},
+    {"enhaacplusenc.exe", OrderAac, ParseKdnEnhAac},
+    {"faac.exe", OrderAac, ParseKdnFaac},
+    {"aften.exe", OrderEncoder, ParseKdnAften},
+    {"speexenc.exe", OrderEncoder, ParseKdnSpeex},
+    {"flake.exe", OrderEncoder, ParseKdnFlake},
+};
+
+template <class Entry, size_t N> const Entry *Find(const Entry (&table)[N], const std::string &name)
+{
+    auto it = std::find_if(std::begin(table), std::end(table), [&](const Entry &e) { return name == e.name; });
+    return it == std::end(table) ? nullptr : it;
+}
+
 const char *OrderName(int order)
 {
     switch (order) {
@@ -819,83 +867,28 @@ ParseResult ParseKandrumArguments(const std::vector<std::string> &args)
             ++i;  // the ")"
             Block b(open, tokens);
             int order;
-            if (name == "core") {
-                order = OrderCore;
-                cmd.core = ParseCore(b);
-            } else if (name == "azid") {
-                order = OrderAzid;
-                cmd.azid = ParseAzid(b);
-            } else if (name == "shibatch") {
-                order = OrderShibatch;
-                cmd.equalizer = ParseShibatch(b);
-            } else if (name == "ota") {
-                order = OrderOta;
-                cmd.ota = ParseOta(b);
-            } else if (name == "split") {
-                order = OrderSplit;
-                cmd.split = ParseSplit(b);
-            } else if (name == "ssrc") {
-                order = OrderSsrc;
-                cmd.resampleRate = ParseSsrc(b);
-            } else if (name == "boost") {
-                order = OrderBoost;
-                cmd.boost = ParseBoost(b);
-            } else if (name == "soundtouch") {
-                order = OrderSoundTouch;
-                cmd.soundTouch = ParseSoundTouch(b);
-            } else if (name == "plugin") {
-                order = OrderPlugin;
-                cmd.plugin = ParsePlugin(b);
+            if (const BlockKind *kind = Find(kBlocks, name)) {
+                order = kind->order;
+                kind->parse(b, cmd);
             } else {
                 EncoderBlock e;
                 e.blockName = open;
+                const EncoderKindEntry *encoder;
                 if (name == "kdn") {
-                    std::string exe;
                     if (!b.atEnd() && b.peek() == "-exe") {
                         b.next();
-                        exe = b.value("-exe");
+                        e.exe = b.value("-exe");
                     }
-                    e.exe = exe;
-                    std::string lx = Lower(exe);
-                    if (lx == "enhaacplusenc.exe") {
-                        order = OrderAac;
-                        ParseKdnEnhAac(b, e);
-                    } else if (lx == "faac.exe") {
-                        order = OrderAac;
-                        ParseKdnFaac(b, e);
-                    } else if (lx.empty()) {
-                        order = OrderAac;
-                        ParseKdnNero(b, e);
-                    } else if (lx == "aften.exe") {
-                        order = OrderEncoder;
-                        ParseKdnAften(b, e);
-                    } else if (lx == "speexenc.exe") {
-                        order = OrderEncoder;
-                        ParseKdnSpeex(b, e);
-                    } else if (lx == "flake.exe") {
-                        order = OrderEncoder;
-                        ParseKdnFlake(b, e);
-                    } else {
-                        Fail("block \"-kdn(\" names an unknown encoder \"" + exe + "\"");
-                    }
-                } else if (name == "vornak") {
-                    order = OrderAac;
-                    ParseVornak(b, e);
-                } else if (name == "ogg") {
-                    order = OrderOgg;
-                    ParseOgg(b, e);
-                } else if (name == "ac3enc") {
-                    order = OrderEncoder;
-                    ParseAc3Enc(b, e);
-                } else if (name == "toolame" || name == "mp2enc") {
-                    order = OrderEncoder;
-                    ParseMp2(b, e, name == "mp2enc");
-                } else if (name == "lame") {
-                    order = OrderEncoder;
-                    ParseLame(b, e);
+                    encoder = Find(kKdnEngines, Lower(e.exe));
+                    if (!encoder)
+                        Fail("block \"-kdn(\" names an unknown encoder \"" + e.exe + "\"");
                 } else {
-                    Fail("unknown block \"" + open + "\"");
+                    encoder = Find(kEncoders, name);
+                    if (!encoder)
+                        Fail("unknown block \"" + open + "\"");
                 }
+                order = encoder->order;
+                encoder->parse(b, e);
                 if (cmd.encoder)
                     Fail("block \"" + open + "\" is a second encoder block");
                 cmd.encoder = e;
