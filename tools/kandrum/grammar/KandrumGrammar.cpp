@@ -65,8 +65,9 @@ public:
     std::string next()
     {
         std::string s = tokens_[pos_++];
-        if (!seen_.insert(s))
+        if (given(s))
             Fail("switch \"" + s + "\" is given twice in block \"" + name_ + "\"");
+        seen_.push_back(s);
         return s;
     }
     std::string nextAllowRepeat() { return tokens_[pos_++]; }
@@ -122,24 +123,14 @@ public:
     // Whether the switch has been taken so far (a repeatable one is never recorded).
     bool given(const std::string &sw) const
     {
-        return std::find(seen_.names.begin(), seen_.names.end(), sw) != seen_.names.end();
+        return std::find(seen_.begin(), seen_.end(), sw) != seen_.end();
     }
 
 private:
-    struct Seen {
-        std::vector<std::string> names;
-        bool insert(const std::string &s)
-        {
-            if (std::find(names.begin(), names.end(), s) != names.end())
-                return false;
-            names.push_back(s);
-            return true;
-        }
-    };
     std::string name_;
     std::vector<std::string> tokens_;
     size_t pos_ = 0;
-    Seen seen_;
+    std::vector<std::string> seen_;  // the switches taken by next()
 };
 
 // The switches one block knows, each with what it does to the block's fields.
@@ -172,42 +163,26 @@ public:
     }
     Switches &text(const char *name, std::string &field)
     {
-        Block *b = b_;
-        return on(name, [b, &field](const std::string &sw) { field = b->value(sw); });
+        return valued(name, field, [](Block &b, const std::string &sw) { return b.value(sw); });
     }
     template <class T> Switches &integer(const char *name, T &field, int lo, int hi, Before before = {})
     {
-        Block *b = b_;
-        return on(name, [b, &field, lo, hi, before](const std::string &sw) {
-            if (before)
-                before();
-            field = b->integer(sw, lo, hi);
-        });
+        return valued(name, field, [lo, hi](Block &b, const std::string &sw) { return b.integer(sw, lo, hi); }, before);
     }
     template <class T> Switches &number(const char *name, T &field, double lo, double hi, Before before = {})
     {
-        Block *b = b_;
-        return on(name, [b, &field, lo, hi, before](const std::string &sw) {
-            if (before)
-                before();
-            field = b->number(sw, lo, hi);
-        });
+        return valued(name, field, [lo, hi](Block &b, const std::string &sw) { return b.number(sw, lo, hi); }, before);
     }
     // A bit rate that must be one of the encoder's list.
     Switches &bitRate(const char *name, int &field, const std::vector<int> &rates, const char *kind, Before before = {})
     {
-        Block *b = b_;
-        return on(name, [b, &field, &rates, kind, before](const std::string &sw) {
-            if (before)
-                before();
-            field = b->listed(sw, rates, kind);
-        });
+        return valued(name, field, [&rates, kind](Block &b, const std::string &sw) { return b.listed(sw, rates, kind); },
+                      before);
     }
     Switches &word(const char *name, std::string &field, std::vector<std::string> allowed, bool ignoreCase = false)
     {
-        Block *b = b_;
-        return on(name, [b, &field, allowed = std::move(allowed), ignoreCase](const std::string &sw) {
-            field = b->word(sw, allowed, ignoreCase);
+        return valued(name, field, [allowed = std::move(allowed), ignoreCase](Block &b, const std::string &sw) {
+            return b.word(sw, allowed, ignoreCase);
         });
     }
     // Switches of which at most one may stand, each giving the field its own value; the
@@ -237,6 +212,16 @@ public:
     }
 
 private:
+    // A switch with a value: what read() takes from the block goes into the field.
+    template <class T, class Read> Switches &valued(const char *name, T &field, Read read, Before before = {})
+    {
+        Block *b = b_;
+        return on(name, [b, &field, read = std::move(read), before](const std::string &sw) {
+            if (before)
+                before();
+            field = read(*b, sw);
+        });
+    }
     struct Rule {
         std::string name;
         Action action;
