@@ -22,19 +22,8 @@ std::string Lower(std::string s)
     return s;
 }
 
-bool ParseDouble(const std::string &text, double &out)
-{
-    if (text.empty())
-        return false;
-    const char *b = text.data();
-    const char *e = b + text.size();
-    if (*b == '+')
-        ++b;
-    auto r = std::from_chars(b, e, out);
-    return r.ec == std::errc() && r.ptr == e;
-}
-
-bool ParseInt(const std::string &text, int &out)
+// A whole or decimal number, the whole text of it, with an optional leading "+".
+template <class T> bool ParseNumber(const std::string &text, T &out)
 {
     if (text.empty())
         return false;
@@ -78,26 +67,8 @@ public:
             Fail("switch \"" + sw + "\" of block \"" + name_ + "\" has no value");
         return tokens_[pos_++];
     }
-    double number(const std::string &sw, double lo, double hi)
-    {
-        std::string v = value(sw);
-        double d = 0;
-        if (!ParseDouble(v, d))
-            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is not a number");
-        if (d < lo || d > hi)
-            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is out of range");
-        return d;
-    }
-    int integer(const std::string &sw, int lo, int hi)
-    {
-        std::string v = value(sw);
-        int i = 0;
-        if (!ParseInt(v, i))
-            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is not a whole number");
-        if (i < lo || i > hi)
-            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is out of range");
-        return i;
-    }
+    double number(const std::string &sw, double lo, double hi) { return bounded(sw, lo, hi, "a number"); }
+    int integer(const std::string &sw, int lo, int hi) { return bounded(sw, lo, hi, "a whole number"); }
     // A value that must be one of a list of whole numbers, from the lowest to the highest:
     // outside those two it is out of range, between them it must be one of the list.
     int listed(const std::string &sw, const std::vector<int> &list, const char *kind)
@@ -127,6 +98,16 @@ public:
     }
 
 private:
+    template <class T> T bounded(const std::string &sw, T lo, T hi, const char *kind)
+    {
+        std::string v = value(sw);
+        T n = 0;
+        if (!ParseNumber(v, n))
+            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is not " + kind);
+        if (n < lo || n > hi)
+            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is out of range");
+        return n;
+    }
     std::string name_;
     std::vector<std::string> tokens_;
     size_t pos_ = 0;
@@ -242,7 +223,7 @@ bool ParseDecibels(const std::string &text, double &out)
     std::string t = Lower(text);
     if (t.size() > 2 && t.compare(t.size() - 2, 2, "db") == 0)
         t.resize(t.size() - 2);
-    return ParseDouble(t, out);
+    return ParseNumber(t, out);
 }
 
 double Decibels(Block &b, const std::string &sw)
@@ -310,7 +291,7 @@ AzidBlock ParseAzid(Block &b)
                     std::string lv = Lower(v);
                     double d = 0;
                     bool isDb = lv.size() > 2 && lv.compare(lv.size() - 2, 2, "db") == 0;
-                    if (!isDb && lv.rfind("0.", 0) == 0 && ParseDouble(v, d) && d > 0 && d <= 1) {
+                    if (!isDb && lv.rfind("0.", 0) == 0 && ParseNumber(v, d) && d > 0 && d <= 1) {
                         normaliseOnce();
                         a.normalisePeak = d;
                     } else if (ParseDecibels(v, d) && d >= -96 && d <= 96) {
@@ -415,7 +396,7 @@ BoostBlock ParseBoost(Block &b)
         std::string key = sw.substr(0, eq);
         std::string val = eq == std::string::npos ? std::string() : sw.substr(eq + 1);
         double d = 0;
-        if (eq == std::string::npos || !ParseDouble(val, d))
+        if (eq == std::string::npos || !ParseNumber(val, d))
             Fail("switch \"" + sw + "\" of block \"-boost(\" is not of the form /name=value");
         if (key == "/b" || key == "/b2" || key == "/b3") {
             if (haveGain)
