@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <functional>
+#include <span>
 #include <stdexcept>
 
 namespace kandrum {
@@ -71,7 +72,7 @@ public:
     int integer(const std::string &sw, int lo, int hi) { return bounded(sw, lo, hi, "a whole number"); }
     // A value that must be one of a list of whole numbers, from the lowest to the highest:
     // outside those two it is out of range, between them it must be one of the list.
-    int listed(const std::string &sw, const std::vector<int> &list, const char *kind)
+    int listed(const std::string &sw, std::span<const int> list, const char *kind)
     {
         int i = integer(sw, list.front(), list.back());
         if (std::find(list.begin(), list.end(), i) == list.end())
@@ -155,9 +156,9 @@ public:
         return valued(name, field, [lo, hi](Block &b, const std::string &sw) { return b.number(sw, lo, hi); }, before);
     }
     // A bit rate that must be one of the encoder's list.
-    Switches &bitRate(const char *name, int &field, const std::vector<int> &rates, const char *kind, Before before = {})
+    Switches &bitRate(const char *name, int &field, std::span<const int> rates, const char *kind, Before before = {})
     {
-        return valued(name, field, [&rates, kind](Block &b, const std::string &sw) { return b.listed(sw, rates, kind); },
+        return valued(name, field, [rates, kind](Block &b, const std::string &sw) { return b.listed(sw, rates, kind); },
                       before);
     }
     Switches &word(const char *name, std::string &field, std::vector<std::string> allowed, bool ignoreCase = false)
@@ -462,10 +463,9 @@ auto Targets(EncoderBlock &e, std::string twoTargets)
     };
 }
 
-// The bit rates each encoder knows, from the lowest to the highest.
-const std::vector<int> kAc3Rates = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 448, 512, 576, 640};
-const std::vector<int> kMp2Rates = {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
-const std::vector<int> kMp3Rates = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320};
+// The bit rates of MPEG audio layer II and of MP3, from the lowest to the highest.
+constexpr int kMp2Rates[] = {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
+constexpr int kMp3Rates[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320};
 
 // AAC through the "-kdn(" block of the 3GPP reference encoder.
 void ParseKdnEnhAac(Block &b, EncoderBlock &e)
@@ -577,7 +577,7 @@ void ParseAc3Enc(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Ac3Enc;
     Switches(b)
-        .bitRate("-b", e.bitrateKbps, kAc3Rates, "AC-3 bit rate")
+        .bitRate("-b", e.bitrateKbps, kAc3BitRates, "AC-3 bit rate")
         .flag("-6ch", e.sixChannels)
         .flag("-intel", e.intelByteOrder)
         .read();
@@ -591,7 +591,7 @@ void ParseKdnAften(Block &b, EncoderBlock &e)
     e.kind = EncoderKind::Aften;
     auto target = Targets(e, "block \"-kdn(\" of aften.exe has two targets");
     Switches(b)
-        .bitRate("-b", e.bitrateKbps, kAc3Rates, "AC-3 bit rate", target(RateMode::Cbr))
+        .bitRate("-b", e.bitrateKbps, kAc3BitRates, "AC-3 bit rate", target(RateMode::Cbr))
         .integer("-q", e.quality, 0, 1023, target(RateMode::Vbr))
         .flag("-6chnew", e.sixChannels)
         .read();
