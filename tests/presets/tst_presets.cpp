@@ -147,8 +147,8 @@ private slots:
     }
 
     // What each row sets, and the blocks of the selected job's command line that follow. Each
-    // case starts from the same state: the WAV page, stereo everywhere, resampling ticked at
-    // 32000 Hz (so that its reset shows), the advanced boxes in the opposite state.
+    // case starts on the WAV page with resampling ticked at 16000 Hz (so that its reset shows)
+    // and the advanced boxes in the state opposite to the one the preset sets.
     void presetSetsControls_data()
     {
         QTest::addColumn<QString>("preset");
