@@ -233,6 +233,43 @@ private:
     void EnableStart();
     double ListDurationFromLabel() const;
     void ShowMessage(const QString &text, bool error);
+    // ---- Presets: the Presets menu's twelve families (UMainPresets.cpp) ----------------------
+public slots:
+    // One handler per family; the clicked item's "tag" property selects the row.
+    void PSCTAACPresets();
+    void PSNDAACPresets();
+    void CTHEPresets();
+    void NDHEPresets();
+    void CTLCAACPresets();
+    void LCPresets();
+    void FAACPresets();
+    void AC3Presets();
+    void MP2Presets();
+    void MP3Presets();
+    void OGGPresets();
+    void WAVPresets();
+
+private:
+    // Makes the preset items checkable and binds each family's items to its handler.
+    void ConnectPresets();
+    // The clicked preset item and its tag, or null when the sender is not a tagged item.
+    QAction *PresetItemOfSender(int *tag) const;
+    // Unticks every item of the family's own submenu and ticks `item`.
+    void TickPresetItem(QMenu *family, QAction *item);
+    // Ticks (on) or unticks both of the advanced dialog's channel boxes.
+    void SetAdvancedBoxes(bool on);
+    // Turns resampling off when it is ticked or its rate list is enabled.
+    void ResetResampling();
+    // Makes `page` the active page without running the page-switch handler.
+    void ShowPresetPage(QWidget *page);
+    // Runs the window's handler `name` when the window publishes it, else emits the signal of
+    // `control` that its handler is bound to.
+    void RunPresetHandler(const char *name, QObject *control);
+    void RunOTAModeClick();
+    void RunAACEncEngineChange();
+    void RunCTFormatChange();
+    // The Nero Digital presets' channels, advanced boxes and quality, in their order.
+    void ApplyNDChannelsAndQuality(bool stereo, int quality);
     // ---- Batch: start, job runner, output parsing, progress and time (UMainBatch.cpp) -------
 public:
     // Runs the transcoder jobs, one at a time; its lines and end notice come back here.
