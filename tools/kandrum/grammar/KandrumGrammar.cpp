@@ -1,6 +1,8 @@
 #include "KandrumGrammar.h"
 
 #include <algorithm>
+#include <type_traits>
+#include <cmath>
 #include <cctype>
 #include <charconv>
 #include <functional>
@@ -23,7 +25,8 @@ std::string Lower(std::string s)
     return s;
 }
 
-// A whole or decimal number, the whole text of it, with an optional leading "+".
+// A whole or decimal number, the whole text of it, with an optional leading "+". "nan" and "inf"
+// are no numbers here: they would slip through every range check.
 template <class T> bool ParseNumber(const std::string &text, T &out)
 {
     if (text.empty())
@@ -33,7 +36,11 @@ template <class T> bool ParseNumber(const std::string &text, T &out)
     if (*b == '+')
         ++b;
     auto r = std::from_chars(b, e, out);
-    return r.ec == std::errc() && r.ptr == e;
+    if (r.ec != std::errc() || r.ptr != e)
+        return false;
+    if constexpr (std::is_floating_point_v<T>)
+        return std::isfinite(out);
+    return true;
 }
 
 // Position of each block kind in the fixed order of a command line.
