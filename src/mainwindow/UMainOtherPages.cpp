@@ -17,7 +17,6 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMetaObject>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -509,11 +508,8 @@ void TMainForm::ConnectOtherPages()
     onValue(SpEdtVORBISmax, &TMainForm::SpEdtVORBISmaxChange);
     new LabelMouse(lbVORBISqlevelVal, [this] { lbVORBISqlevelValClick(); });
     new LabelMouse(lbVORBISnomBitrateVal, [this] { lbVORBISnomBitrateValClick(); });
-    // The resampling choice changes the estimate at once, also while another page is active.
-    connect(chSSRC, &QAbstractButton::toggled, this, &TMainForm::lbVORBISnomBitrateValClick);
-    connect(cbSSRC, &QComboBox::activated, this, &TMainForm::lbVORBISnomBitrateValClick);
-    if (cbSSRC->lineEdit())
-        connect(cbSSRC->lineEdit(), &QLineEdit::textEdited, this, &TMainForm::lbVORBISnomBitrateValClick);
+    // The resampling box and combo of the processing options refresh the estimate through
+    // lbVORBISnomBitrateValClick from their own handlers.
 
     // WAV/PCM page.
     onTicked(rbWAVOutput, &TMainForm::rbWAVOutputClick);
@@ -538,15 +534,10 @@ void TMainForm::ConnectOtherPages()
     onToggled(chSpeexDenoise, &TMainForm::chSpeexDenoiseClick);
     onToggled(chSpeexAGC, &TMainForm::chSpeexAGCClick);
 
-    // Lossless page: the channel radios are the VORBIS page's, the engine choice is the AAC
-    // page's engine change.
+    // Lossless page: the channel radios are the VORBIS page's; the engine combo is bound with
+    // the AAC page's engine change, which serves both engine combos.
     onTicked(rbLossless2Ch, &TMainForm::rbVORBISOutputCh2Click);
     onTicked(rbLossless6Ch, &TMainForm::rbVORBISOutputCh6Click);
-    connect(cbLosslessEngine, &QComboBox::activated, this, [this] {
-        if (!QMetaObject::invokeMethod(this, "cbAACEncEngineChange", Qt::DirectConnection))
-            KDCmdl();
-    });
-    MarkOwnHandler(cbLosslessEngine);
     onValue(FlakeTrackBar, &TMainForm::FlakeTrackBarChange);
     new LabelMouse(
         lbFlakeLink, [this] { lbFlakeLinkClick(); }, [this] { lbFlakeLinkMouseEnter(); },

