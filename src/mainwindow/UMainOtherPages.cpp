@@ -25,6 +25,7 @@
 #include <QUrl>
 
 #include <exception>
+#include <type_traits>
 
 namespace {
 
