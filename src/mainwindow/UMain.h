@@ -344,6 +344,60 @@ private:
     quint64 m_fileFiguresJob = 0;
     double m_fileSeconds = 0.0;
     int m_fileChannels = 0;
+
+    // ---- VORBIS, WAV/PCM, SPEEX and Lossless pages (UMainOtherPages.cpp) --------------------
+public slots:
+    // VORBIS page. The two channel handlers also serve the Lossless page's channel radios.
+    void rbVORBISOutputCh2Click();
+    void rbVORBISOutputCh6Click();
+    void rbVORBISQualityClick();
+    void rbVORBISBitrateClick();
+    void rbVORBISCBRModeClick();
+    void rbVORBISABRModeClick();
+    void VORBISScrollBarChange();
+    // The two value labels: each only sets its own caption from the page's state, so any code
+    // may call them at any time (the resampling options refresh the estimate this way).
+    void lbVORBISqlevelValClick();
+    void lbVORBISnomBitrateValClick();
+    void SpEdtVORBISminChange();
+    void SpEdtVORBISnomChange();
+    void SpEdtVORBISmaxChange();
+    // WAV/PCM page: the format radios (the page switch runs the ticked one) and the channel set.
+    void rbWAVOutputClick();
+    void rbAIFFOutputClick();
+    void rbDDWAVOutputClick();
+    void rbWAVOutput1Click();
+    void rbWAVOutput2Click();
+    void rbWAVOutput3Click();
+    void rbWAVOutput4Click();
+    // SPEEX page.
+    void rbSpeexQualityClick();
+    void rbSpeexBitrateClick();
+    void SpeexQualityTrackBarChange();
+    void SpeexBitrateTrackBarChange();
+    void chSpeexABRClick();
+    void chSpeexVBRClick();
+    void chSpeexEncComplexClick();
+    void spEdEncComplexChange();
+    void chSpeexFramesOggClick();
+    void spEdFramesOggChange();
+    void chSpeexDenoiseClick();
+    void chSpeexAGCClick();
+    // Lossless page.
+    void FlakeTrackBarChange();
+    void lbFlakeLinkClick();
+    void lbFlakeLinkMouseEnter();
+    void lbFlakeLinkMouseLeave();
+
+private:
+    // Runs one handler of these pages. A settings write that fails ends the outermost handler
+    // with the error message (the handlers it ran stop there too, and nothing is rebuilt).
+    void RunOtherPageHandler(const std::function<void()> &body);
+    // Inside a handler: ends it when a handler it ran (through a control set from code) failed.
+    void EndOnNestedOtherPageFailure();
+    int m_otherPageDepth = 0;
+    QString m_otherPageFailure;
+    bool m_otherPageFailed = false;
 };
 
 extern TMainForm *MainForm;
