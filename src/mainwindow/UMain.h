@@ -321,7 +321,8 @@ public:
 
 public slots:
     // Each takes the control that fired (or null when called from code) and ends by rebuilding
-    // the command line, except the link labels' handlers and btMP3Others.
+    // the command line, except the link labels' handlers and btMP3Others. Hints are tool tips,
+    // except the MP3 bit-rate bar's, which is never shown and kept in its property "hint".
     void rbAC3OutputCh2Click(QObject *Sender = nullptr);
     void rbAC3OutputCh6Click(QObject *Sender = nullptr);
     void rbAC3Encoder(QObject *Sender = nullptr);

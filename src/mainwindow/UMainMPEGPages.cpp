@@ -70,14 +70,9 @@ private:
     std::function<void()> m_enter, m_leave, m_click;
 };
 
-// Keeps a control's hint as its tool tip without ever showing it (the MP3 bit-rate bar: its hint
-// feeds the bit-rate edit, and the edit already shows the rate).
-class HiddenHint : public QObject
-{
-public:
-    explicit HiddenHint(QWidget *control) : QObject(control) { control->installEventFilter(this); }
-    bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::ToolTip; }
-};
+// The MP3 bit-rate bar's hint is never shown (the edit beside it shows the rate): it is kept in
+// the bar's property "hint" instead of its tool tip, and the edit is filled from it.
+const char *const HiddenHint = "hint";
 
 QString RateHint(int kbps)
 {
@@ -164,7 +159,6 @@ void TMainForm::ConnectMPEGPages()
     onTicked(rbMP3Bitrate, &TMainForm::rbMP3BitrateClick);
     onTicked(rbMP3Quality, &TMainForm::rbMP3QualityClick);
     onMoved(LameFrame1->MP3TrackBar_Bitrate, &TMainForm::LameFrame1MP3TrackBar_BitrateChange);
-    new HiddenHint(LameFrame1->MP3TrackBar_Bitrate);
     onToggled(LameFrame1->chMP3ABR, &TMainForm::LameFrame1chMP3ABRClick);
     onMoved(LameFrame1->MP3TrackBar_Quality, &TMainForm::LameFrame1MP3TrackBar_QualityChange);
     onChosen(LameFrame1->cbVBRMode, &TMainForm::LameFrame1cbVBRModeChange);
@@ -425,7 +419,7 @@ void TMainForm::rbMP3QualityClick(QObject *)
 void TMainForm::LameFrame1MP3TrackBar_BitrateChange(QObject *)
 {
     QSlider *bar = LameFrame1->MP3TrackBar_Bitrate;
-    bar->setToolTip(RateHint(bar->value()));
+    bar->setProperty(HiddenHint, RateHint(bar->value()));
     LameFrame1->edMP3Bitrate->setText(QString::number(bar->value()));
     LameFrame1chMP3ABRClick(LameFrame1->chMP3ABR);
     KDCmdl();
@@ -438,11 +432,11 @@ void TMainForm::LameFrame1chMP3ABRClick(QObject *)
         // The bar keeps its position; hint and edit show the constant rate it rounds up to, as the
         // builder writes it.
         const QString hint = RateHint(MP3ConstantBitrate(bar->value()));
-        bar->setToolTip(hint);
+        bar->setProperty(HiddenHint, hint);
         LameFrame1->edMP3Bitrate->setText(hint.left(hint.indexOf(Kbps)));
     } else {
         bar->setRange(8, 320);
-        bar->setToolTip(RateHint(bar->value()));
+        bar->setProperty(HiddenHint, RateHint(bar->value()));
         // Unrestricted, the edit shows the bar's own rate again.
         LameFrame1->edMP3Bitrate->setText(QString::number(bar->value()));
     }
@@ -509,7 +503,7 @@ void TMainForm::LameFrame1edMP3BitrateEditingFinished()
         return;
     }
     // Not a rate of the bar, or the rate it already has: the edit shows what the bar stands for.
-    const QString hint = bar->toolTip();
+    const QString hint = bar->property(HiddenHint).toString();
     LameFrame1->edMP3Bitrate->setText(hint.endsWith(Kbps) ? hint.left(hint.size() - Kbps.size())
                                                           : QString::number(bar->value()));
 }
