@@ -495,6 +495,12 @@ void TMainForm::LameFrame1btMP3OthersClick(QObject *)
 
 void TMainForm::LameFrame1edMP3BitrateEditingFinished()
 {
+    // Only the user's typing counts: passing through the edit leaves the bar where it is (with
+    // the restriction on, the edit shows the rounded rate, not the bar's position).
+    QLineEdit *edit = LameFrame1->edMP3Bitrate;
+    if (!edit->isModified())
+        return;
+    edit->setModified(false);
     QSlider *bar = LameFrame1->MP3TrackBar_Bitrate;
     bool isNumber = false;
     const int typed = LameFrame1->edMP3Bitrate->text().trimmed().toInt(&isNumber);

@@ -143,16 +143,27 @@ private slots:
         QVERIFY2(cmd().contains(QLatin1String(" --abr 150 )")), qPrintable(cmd()));
 
         // A rate typed into the edit moves the bar; anything else gives the edit the bar's rate back.
-        f->edMP3Bitrate->setText(QStringLiteral("200"));
-        emit f->edMP3Bitrate->editingFinished();
+        const auto type = [f](const char *text) {
+            f->edMP3Bitrate->selectAll();
+            QTest::keyClick(f->edMP3Bitrate, Qt::Key_Backspace);
+            QTest::keyClicks(f->edMP3Bitrate, QString::fromLatin1(text));
+            emit f->edMP3Bitrate->editingFinished();
+        };
+        type("200");
         QCOMPARE(f->MP3TrackBar_Bitrate->value(), 200);
         QVERIFY2(cmd().contains(QLatin1String(" --abr 200 )")), qPrintable(cmd()));
         for (const char *typed : {"5", "abc", ""}) {
-            f->edMP3Bitrate->setText(QString::fromLatin1(typed));
-            emit f->edMP3Bitrate->editingFinished();
+            type(typed);
             QCOMPARE(f->MP3TrackBar_Bitrate->value(), 200);
             QCOMPARE(f->edMP3Bitrate->text(), QStringLiteral("200"));
         }
+        // With the restriction on, leaving the edit untouched keeps the bar off the rounded rate.
+        f->chMP3ABR->setChecked(true);
+        f->MP3TrackBar_Bitrate->setValue(150);
+        emit f->edMP3Bitrate->editingFinished();
+        QCOMPARE(f->MP3TrackBar_Bitrate->value(), 150);
+        QCOMPARE(f->edMP3Bitrate->text(), QStringLiteral("160"));
+        f->chMP3ABR->setChecked(false);
         // The bar's hint is kept but never shown.
         QVERIFY(f->MP3TrackBar_Bitrate->toolTip().isEmpty());
     }
