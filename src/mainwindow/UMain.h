@@ -398,6 +398,64 @@ private:
     int m_otherPageDepth = 0;
     QString m_otherPageFailure;
     bool m_otherPageFailed = false;
+
+    // ---- AC3, MP2 and MP3 pages: their own handlers (UMainMPEGPages.cpp) --------------------
+public:
+    // The channel choice handed to the advanced dialog through the [Zolvane] keys "check_lfe" and
+    // "output_mode_check" (1 stereo, 0 multichannel). The stereo step ticks the dialog's
+    // chLFEtoLR and chOutputMode where unticked, the multichannel step unticks them where ticked,
+    // and both then write the two keys; the key-only step writes the keys alone. A failed write
+    // shows the settings file's error and gives false: the caller's handler stops there.
+    bool DownmixStereoStep();
+    bool DownmixMultichannelStep();
+    bool DownmixKeysStep(int value);
+
+public slots:
+    // Each takes the control that fired (or null when called from code) and ends by rebuilding
+    // the command line, except the link labels' handlers and btMP3Others. Hints are tool tips,
+    // except the MP3 bit-rate bar's, which is never shown and kept in its property "hint".
+    void rbAC3OutputCh2Click(QObject *Sender = nullptr);
+    void rbAC3OutputCh6Click(QObject *Sender = nullptr);
+    void rbAC3Encoder(QObject *Sender = nullptr);
+    void AC3TrackBarChange(QObject *Sender = nullptr);
+    void AftenMode(QObject *Sender = nullptr);
+    void AftenFrame1AftenQualTrackBarChange(QObject *Sender = nullptr);
+    void rbAC3Endians1Click(QObject *Sender = nullptr);
+    void rbAC3Endians2Click(QObject *Sender = nullptr);
+    void lbAftenLinkClick(QObject *Sender = nullptr);
+    void lbAftenLinkMouseEnter(QObject *Sender = nullptr);
+    void lbAftenLinkMouseLeave(QObject *Sender = nullptr);
+    void rbMP2TooLameClick(QObject *Sender = nullptr);
+    void rbMP2encClick(QObject *Sender = nullptr);
+    void MP2TrackBarChange(QObject *Sender = nullptr);
+    void chMP2EncModeClick(QObject *Sender = nullptr);
+    void cbMP2EncModeChange(QObject *Sender = nullptr);
+    void chMP2EncVBRClick(QObject *Sender = nullptr);
+    void SpEdtMP2VBRChange(QObject *Sender = nullptr);
+    void rbMP3Ch2Click(QObject *Sender = nullptr);
+    void rbMP3Ch6Click(QObject *Sender = nullptr);
+    void rbMP3BitrateClick(QObject *Sender = nullptr);
+    void rbMP3QualityClick(QObject *Sender = nullptr);
+    void LameFrame1MP3TrackBar_BitrateChange(QObject *Sender = nullptr);
+    void LameFrame1chMP3ABRClick(QObject *Sender = nullptr);
+    void LameFrame1MP3TrackBar_QualityChange(QObject *Sender = nullptr);
+    void LameFrame1cbVBRModeChange(QObject *Sender = nullptr);
+    void LameFrame1chMP3MonoClick(QObject *Sender = nullptr);
+    void LameFrame1btMP3OthersClick(QObject *Sender = nullptr);
+    void AuXFrame1cbModeChange(QObject *Sender = nullptr);
+    void AuXFrame1AuXProjectlinkClick(QObject *Sender = nullptr);
+    void AuXFrame1AuXProjectlinkMouseEnter(QObject *Sender = nullptr);
+    void AuXFrame1AuXProjectlinkMouseLeave(QObject *Sender = nullptr);
+
+private:
+    // The bit-rate edit of the LAME frame, once the user has finished typing into it: a whole
+    // number from 8 to 320 moves the bit-rate bar, anything else gives the edit back the rate
+    // the bar stands for.
+    void LameFrame1edMP3BitrateEditingFinished();
+    // The MP3 quality hint for a quality position and a VBR mode index; an empty text outside
+    // 0 to 9.
+    static QString MP3QualityHint(int position, int vbrModeIndex);
+    // ---- end of the AC3, MP2 and MP3 pages ------------------------------------------------
 };
 
 extern TMainForm *MainForm;

@@ -8,6 +8,7 @@
 #include "UEditKDCL.h"
 #include "UExeBrowser.h"
 #include "UMain.h"
+#include "UMainGlobals.h"
 #include "URessources.h"
 #include "UZolvaneLog.h"
 #include "ZolvaneApp.h"
@@ -642,7 +643,16 @@ private slots:
     {
         auto *stereo = MainControl<QRadioButton>("rbMP3Ch2");
         auto *surround = MainControl<QRadioButton>("rbMP3Ch6");
+        // The 5.1 choice stands only while the Aud-X encoder is installed.
+        QTemporaryDir audx;
+        QFile encoder(audx.filePath(QStringLiteral("audx.exe")));
+        QVERIFY(encoder.open(QIODevice::WriteOnly));
+        encoder.close();
+        const QByteArray audxFolder = AudXFolder;
+        AudXFolder = audx.path().toLocal8Bit();
         surround->setChecked(true);
+        AudXFolder = audxFolder;
+        QVERIFY(surround->isChecked());
         int handlerRuns = 0;
         auto connection = connect(stereo, &QRadioButton::toggled, this, [&](bool on) { handlerRuns += on; });
         AudXForm->show();

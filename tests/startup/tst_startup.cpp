@@ -445,6 +445,9 @@ private slots:
         }
         const QString programFiles = root.path() + QStringLiteral("/programs/");
         QDir().mkpath(programFiles + (audX ? QStringLiteral("Aud-X") : QStringLiteral("other")));
+        // The MP3 page takes the 5.1 choice only with the encoder itself in that folder.
+        if (audX)
+            WriteFile(programFiles + QStringLiteral("Aud-X/audx.exe"), QByteArray());
         qputenv("ZOLVANE_PROGRAM_FILES", programFiles.toLocal8Bit());
         QStringList rows;
         bool stereo = false;
