@@ -384,7 +384,6 @@ private:
 
     bool m_batchRunning = false;
     bool m_batchHadFailure = false;
-    bool m_batchRanJob = false;
     // Identifies the job whose run is current; the lines and the end notice of any other run
     // (one that was stopped) are ignored.
     quint64 m_jobSerial = 0;
