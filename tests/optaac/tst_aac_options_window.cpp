@@ -375,6 +375,20 @@ private slots:
         QCOMPARE(ini.ReadInteger(QStringLiteral("Zolvane"), QStringLiteral("check_lfe"), -1), 0);
         form()->rbAACOutputCh2->setChecked(true);
         QVERIFY(m_messages.isEmpty());
+
+        // The advanced dialog takes the choice at its next showing.
+        auto *lfe = AdvancedSet->findChild<QAbstractButton *>(QStringLiteral("chLFEtoLR"));
+        auto *outputMode = AdvancedSet->findChild<QAbstractButton *>(QStringLiteral("chOutputMode"));
+        QVERIFY(lfe && outputMode);
+        for (QAbstractButton *channelRadio : {static_cast<QAbstractButton *>(form()->rbAACOutputCh6),
+                                              static_cast<QAbstractButton *>(form()->rbAACOutputCh2)}) {
+            channelRadio->setChecked(true);
+            const bool stereo = channelRadio == form()->rbAACOutputCh2;
+            AdvancedSet->show();
+            QCOMPARE(lfe->isChecked(), stereo);
+            QCOMPARE(outputMode->isChecked(), stereo);
+            AdvancedSet->hide();
+        }
     }
 
     void unwritableSettingsStopTheChannelHandler()
