@@ -201,8 +201,8 @@ void TMainForm::ConnectProcessingOptions()
     // AAC page.
     radio(rbAACOutputCh2, &TMainForm::rbAACOutputCh2Click);
     radio(rbAACOutputCh6, &TMainForm::rbAACOutputCh6Click);
+    // The Lossless page binds its engine choice to cbAACEncEngineChange as well.
     combo(cbAACEncEngine, &TMainForm::cbAACEncEngineChange);
-    combo(cbLosslessEngine, &TMainForm::cbAACEncEngineChange);
 
     slider(TGPRef1->RefTrackBar, &TMainForm::TGPRef1RefTrackBarChange);
     box(TGPRef1->chMonoEncodingRefEnc, &TMainForm::TGPRef1chMonoEncodingRefEncClick);

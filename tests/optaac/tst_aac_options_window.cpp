@@ -452,16 +452,17 @@ private slots:
         form()->rbAACOutputCh2->setChecked(true);
     }
 
-    void losslessEngineAndMP4WrapRedoTheAACEngineChoice()
+    void engineHandlerAndMP4WrapRenameTheRows()
     {
         addInputs({"audio/ac3_44k_stereo_96k.ac3"});
         form()->PageControl1->setCurrentWidget(form()->TabSheet1);
         form()->FaacFrame1->chAACtoMP4->setChecked(false);
         Choose(form()->cbAACEncEngine, 3);
-        // The index set by code alone runs nothing; the Lossless engine's choice does it.
+        // The index set by code alone runs nothing; the handler (which the presets and the
+        // Lossless engine's choice run) switches the frame.
         form()->cbAACEncEngine->setCurrentIndex(1);
         QVERIFY(form()->FaacFrame1->isHidden());
-        Choose(form()->cbLosslessEngine, form()->cbLosslessEngine->currentIndex());
+        form()->cbAACEncEngineChange();
         QVERIFY(!form()->FaacFrame1->isHidden());
         QVERIFY(form()->CTFrame1->isHidden());
         QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("ac3_44k_stereo_96k.aac"));
