@@ -243,6 +243,15 @@ private slots:
         // A page set by code runs no page switch.
         form()->PageControl1->setCurrentWidget(form()->TabSheet4);
         QCOMPARE(Items(form()->cbOTAMode), (QStringList{"PreGain", "PostGain"}));
+        // The keyboard switches pages as the user's choice too.
+        form()->PageControl1->setCurrentWidget(form()->TabSheet1);
+        QTest::keyClick(form()->PageControl1, Qt::Key_Tab, Qt::ControlModifier);
+        QVERIFY(form()->PageControl1->currentWidget() != form()->TabSheet1);
+        QCOMPARE(form()->cbOTAMode->currentText(), QStringLiteral("HybridGain"));
+        QTest::keyClick(form()->PageControl1, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(form()->PageControl1->currentWidget(), form()->TabSheet1);
+        QCOMPARE(Items(form()->cbOTAMode), (QStringList{"PreGain", "PostGain"}));
+        form()->PageControl1->setCurrentWidget(form()->TabSheet4);
 
         // Unticked, the gain mode leaves the list alone and hands over to the manual gain.
         form()->chOTAMode->setChecked(false);
