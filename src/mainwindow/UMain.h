@@ -155,6 +155,93 @@ private:
 
     bool m_shown = false;
 
+    // ---- Processing options, page switch, AAC page and its engine frames (UMainOptions.cpp) ---
+public:
+    // The delay edit's key filter: a character that may not be typed is replaced by a null
+    // character (then nothing is typed).
+    void edOTADelayKeyPress(QChar &Key);
+
+public slots:
+    void chAzidDCClick();
+    void cbAzidDCChange();
+    void chSSRCClick();
+    void cbSSRCChange();
+    void chBoostClick();
+    void cbBoostChange();
+    // The gain-mode rule; the page switch and the presets run it too.
+    void chOTAModeClick();
+    void cbOTAModeChange();
+    void chOTAModeMouseMove();
+    void chOTADelayClick();
+    void edOTADelayChange();
+    void chOTADelayMouseMove();
+    void chOTAViewKDCLClick();
+    // Runs when the user switches pages (not when code sets the page).
+    void PageControl1Change();
+    void rbAACOutputCh2Click();
+    void rbAACOutputCh6Click();
+    // The AAC engine choice; the Lossless engine, the presets and the FAAC MP4 box run it too.
+    void cbAACEncEngineChange();
+
+    void TGPRef1RefTrackBarChange();
+    void TGPRef1chMonoEncodingRefEncClick();
+    void TGPRef1TntCheckBox1Click();
+
+    void FaacFrame1rbFAACVBRModeClick();
+    void FaacFrame1rbFaacABRModeClick();
+    void FaacFrame1chFaacLowpassAutoClick();
+    void FaacFrame1chFaacLowpassClick();
+    void FaacFrame1chAACtoMP4Click();
+    void FaacFrame1chFaacProfileClick();
+    void FaacFrame1chFaacMPEGversionClick();
+    void FaacFrame1chFaacShortBlocksClick();
+    void FaacFrame1SpEdFAACVBRModeChange();
+    void FaacFrame1SpEdFAACABRModeChange();
+    void FaacFrame1SpedFaacLowpassChange();
+    void FaacFrame1chTNSClick();
+    void FaacFrame1chMSCodingClick();
+    void FaacFrame1cbFaacProfileChange();
+    void FaacFrame1cbFaacMPEGversionChange();
+    void FaacFrame1cbFaacShortBlocksChange();
+
+    void NDFrame1rbQualityClick();
+    void NDFrame1rbBitrateClick();
+    void NDFrame1trackBarChange();
+    void NDFrame1TrackBar2Change();
+    void NDFrame1TntComboBox1Change();
+    void NDFrame1TntCheckBox1Click();
+    void NDFrame1chCBRClick();
+
+    void CTFrame1rbMPEG2Click();
+    void CTFrame1rbMPEG4Click();
+    void CTFrame1cbAACModeChange();
+    void CTFrame1chCTPNSClick();
+    // The bit-rate rule of the Winamp plug-in, then its format rule.
+    void CTFrame1TrackBarChange();
+    // The format rule: the channel modes the format and bit rate allow (stereo output only).
+    void CTFrame1cbCTFormatChange();
+
+    void NeroFrame1rbAACCBRModeClick();
+    void NeroFrame1rbAACVBRModeClick();
+    void NeroFrame1chAACEncProfileClick();
+    void NeroFrame1chAACEncQualClick();
+    void NeroFrame1cbAACCBRModeChange();
+    void NeroFrame1cbAACVBRModeChange();
+    void NeroFrame1cbAACEncProfileChange();
+    void NeroFrame1cbAACEncQualChange();
+    void NeroFrame1chAACEncPNSClick();
+    void NeroFrame1chAACEncHintClick();
+    void NeroFrame1chAACEncMixClick();
+    void NeroFrame1chAACEncExportClick();
+    void NeroFrame1chAACEncDownmixClick();
+
+private:
+    // Writes "check_lfe" and "output_mode_check" of [Zolvane]; false (after the error message)
+    // when the settings file cannot be written.
+    bool WriteChannelKeys(int value);
+    // Runs another page's handler by its name, when that page has it.
+    void RunHandlerByName(const char *handler);
+
     // ---- Job list: adding inputs, probing them, naming their outputs (UMainJobList.cpp) ------
 public:
     // The five audio readers, created with the window and kept for the run.

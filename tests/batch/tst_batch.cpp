@@ -789,7 +789,8 @@ private slots:
         // The mux row unticked the gain mode before its command was built, the list row ticked it.
         QCOMPARE(gainTicked, (QStringList{"off", "on"}));
         QVERIFY(!row(0)->text(jcCmd).contains(QStringLiteral(" -ota(")));
-        QVERIFY(row(1)->text(jcCmd).contains(QStringLiteral(" -ota( -G 1 )")));
+        // Ticking the gain mode again puts it back to the first entry of the MP3 page's list.
+        QVERIFY(row(1)->text(jcCmd).contains(QStringLiteral(" -ota( -hybridgain )")));
         QCOMPARE(commandLines.last(), row(1)->text(jcCmd));
         // Reading the list again measured the job and added no rows to the running batch.
         QCOMPARE(list()->topLevelItemCount(), 2);
