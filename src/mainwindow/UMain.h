@@ -236,9 +236,6 @@ public slots:
     void NeroFrame1chAACEncDownmixClick();
 
 private:
-    // Writes "check_lfe" and "output_mode_check" of [Zolvane]; false (after the error message)
-    // when the settings file cannot be written.
-    bool WriteChannelKeys(int value);
     // Runs another page's handler by its name, when that page has it.
     void RunHandlerByName(const char *handler);
 
