@@ -457,6 +457,8 @@ private slots:
         QTest::newRow("priority in 0x hex") << QByteArray("[Zolvane]\r\nPriority=0x4\r\n") << "Normal1" << "checked" << QVariant(false);
         QTest::newRow("left edge in hex") << QByteArray("[Zolvane]\r\nLeft=0x20\r\n") << "" << "x" << QVariant(32);
         QTest::newRow("language name case differs") << QByteArray("[Zolvane]\r\nlang=deutsch\r\n") << "de" << "checked" << QVariant(false);
+        QTest::newRow("accented language name") << QByteArray("[Zolvane]\r\nlang=Fran\xc3\xa7" "ais\r\n") << "Fr" << "checked" << QVariant(true);
+        QTest::newRow("height beyond the screen") << QByteArray("[Zolvane]\r\nHeight=1900\r\n") << "" << "height" << QVariant(1900);
         QTest::newRow("language name exact") << QByteArray("[Zolvane]\r\nlang=Deutsch\r\n") << "de" << "checked" << QVariant(true);
         QTest::newRow("box 2 keeps the box") << QByteArray("[Zolvane]\r\ndynComp_check=2\r\n") << "chAzidDC" << "checked" << QVariant();
         QTest::newRow("box 1 ticks") << QByteArray("[Zolvane]\r\ndynComp_check=1\r\n") << "chAzidDC" << "checked" << QVariant(true);
@@ -544,6 +546,30 @@ private slots:
         QCOMPARE(ini.ReadString("Zolvane", "lang", ""), QStringLiteral("English"));
         QCOMPARE(ini.ReadString("Zolvane", "Priority", ""), QStringLiteral("3"));
         QCOMPARE(ini.ReadString("Zolvane", "SPEEX_tab", ""), QStringLiteral("0"));
+    }
+
+    // The close button unticks the delay box before the settings are written; File > Quit
+    // stores it as it is.
+    void delayBoxAtExit_data()
+    {
+        QTest::addColumn<bool>("byCloseButton");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("close button") << true << "0";
+        QTest::newRow("File > Quit") << false << "1";
+    }
+    void delayBoxAtExit()
+    {
+        QFETCH(bool, byCloseButton);
+        QFETCH(QString, stored);
+        WriteSettings(WithTranscoderPath(""));
+        StartSession();
+        MainForm->chOTADelay->setChecked(true);
+        if (byCloseButton)
+            MainForm->close();
+        else
+            MainForm->Quit1->trigger();
+        EndSession();
+        QCOMPARE(TIniFile(SettingsPath()).ReadString("Zolvane", "delay_check", ""), stored);
     }
 
     // A write that fails at exit is told with the file's path, and nothing of the settings is
