@@ -42,7 +42,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -57,6 +56,19 @@ const QString kVersion = QStringLiteral("0.2.2.0 RC1");
 bool FileIsMissingIn(const QString &folder, const QString &name)
 {
     return FindFileIgnoringCase(folder, name).isEmpty();
+}
+
+// The first file of that name, whatever its case, in the folders of the program search path, or
+// an empty text. Only the version resource is read from it, so it need not be executable here.
+QString FindOnSearchPath(const QString &name)
+{
+    const QStringList folders = qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &folder : folders) {
+        const QString found = FindFileIgnoringCase(folder, name);
+        if (!found.isEmpty())
+            return QDir(folder).filePath(found);
+    }
+    return QString();
 }
 
 // The status bar's second panel, drawn by its owner.
@@ -289,13 +301,13 @@ void TMainForm::FormCreate()
     // 5. The five audio readers were created with the job list (ConnectJobList) for the whole run.
     // 6.
     LanguageFolder = (ProgramFolder() + QStringLiteral("lang/")).toLocal8Bit();
-    // 7. Fit the window to the screen.
+    // 7. Fit the window to the screen (its whole size, not the part left free by panels).
     if (QScreen *screen = this->screen()) {
-        const QRect available = screen->availableGeometry();
-        if (available.height() < height())
-            resize(width(), available.height());
-        if (available.width() < width())
-            resize(available.width(), height());
+        const QRect whole = screen->geometry();
+        if (whole.height() < height())
+            resize(width(), whole.height());
+        if (whole.width() < width())
+            resize(whole.width(), height());
     }
     // 8. A screen denser than 96 pixels per inch is recorded; the layout is not scaled again.
     if (const int density = GetScreenPixelsPerInch(); density > 96)
@@ -454,7 +466,7 @@ void TMainForm::WriteStartupReport()
     }
 
     // The Nero AAC encoder as the system's search for a bare program name finds it.
-    const QString nero = QStandardPaths::findExecutable(QStringLiteral("neroaacenc.exe"));
+    const QString nero = FindOnSearchPath(QStringLiteral("neroaacenc.exe"));
     if (!nero.isEmpty()) {
         const TVersionInfo version(nero);
         if (version.Valid() && version.GetFixedFileInfo()) {
