@@ -133,6 +133,12 @@ private:
 
 // ---- Writing ---------------------------------------------------------------------------------
 
+// The control's own enabled state, whatever the state of the page or group that holds it.
+bool OwnEnabled(const QWidget *control)
+{
+    return !control->testAttribute(Qt::WA_ForceDisabled);
+}
+
 class SettingsWriter
 {
 public:
@@ -234,7 +240,7 @@ void TMainForm::SaveINI()
     {
         SettingsWriter w(ini, QStringLiteral("AAC"));
         w.Integer("channels", rbAACOutputCh2->isChecked() ? 2 : 6);
-        w.Box("ch6", rbAACOutputCh6->isEnabled());
+        w.Box("ch6", OwnEnabled(rbAACOutputCh6));
         w.Integer("engine", cbAACEncEngine->currentIndex());
         w.Flag("NeroFrame", !NeroFrame1->isHidden());
         w.Flag("CTFrame", !CTFrame1->isHidden());
@@ -245,7 +251,7 @@ void TMainForm::SaveINI()
         w.Integer("WA_aac_mpeg", CTFrame1->rbMPEG2->isChecked() ? 2 : 4);
         w.Integer("WA_Mode", CTFrame1->cbAACMode->currentIndex());
         w.Integer("WA_Format", CTFrame1->cbCTFormat->currentIndex());
-        w.Flag("WA_Mode_Enabled", CTFrame1->cbAACMode->isEnabled());
+        w.Flag("WA_Mode_Enabled", OwnEnabled(CTFrame1->cbAACMode));
         w.Flag("WA_pns", CTFrame1->chCTPNS->isChecked());
         w.Flag("WA_speech", CTFrame1->chCTSpeech->isChecked());
         w.Integer("Mode", NDFrame1->rbQuality->isChecked() ? 1 : 0);
@@ -315,9 +321,9 @@ void TMainForm::SaveINI()
         w.Integer("Channels", rbMP3Ch2->isChecked() ? 2 : 6);
         w.Integer("engine", rbMP3Bitrate->isChecked() ? 1 : 2);
         w.Box("cbr_check", LameFrame1->chMP3ABR->isChecked());
-        w.Box("cbr_enabled", LameFrame1->chMP3ABR->isEnabled());
-        w.Box("mp3_bitTB", LameFrame1->MP3TrackBar_Bitrate->isEnabled());
-        w.Box("mp3_qualTB", LameFrame1->MP3TrackBar_Quality->isEnabled());
+        w.Box("cbr_enabled", OwnEnabled(LameFrame1->chMP3ABR));
+        w.Box("mp3_bitTB", OwnEnabled(LameFrame1->MP3TrackBar_Bitrate));
+        w.Box("mp3_qualTB", OwnEnabled(LameFrame1->MP3TrackBar_Quality));
         w.Integer("abr", LameFrame1->MP3TrackBar_Bitrate->value());
         w.Integer("vbr", LameFrame1->MP3TrackBar_Quality->value());
         w.Box("mono", LameFrame1->chMP3Mono->isChecked());
@@ -345,8 +351,8 @@ void TMainForm::SaveINI()
         w.Integer("bit_mode", rbVORBISQuality->isChecked() ? 1 : 2);
         w.Integer("qmode", VORBISScrollBar->value());
         w.Integer("bit_manage", rbVORBISABRMode->isChecked() ? 1 : 2);
-        w.Box("abrrb_enabled", rbVORBISABRMode->isEnabled());
-        w.Box("cbrrb_enabled", rbVORBISCBRMode->isEnabled());
+        w.Box("abrrb_enabled", OwnEnabled(rbVORBISABRMode));
+        w.Box("cbrrb_enabled", OwnEnabled(rbVORBISCBRMode));
         w.TextOf("min_bit", SpEdtVORBISmin);
         w.TextOf("nom_bit", SpEdtVORBISnom);
         w.TextOf("max_bit", SpEdtVORBISmax);

@@ -548,6 +548,20 @@ private slots:
         QCOMPARE(ini.ReadString("Zolvane", "SPEEX_tab", ""), QStringLiteral("0"));
     }
 
+    // An enabled-state key stores the control's own state, not whether its page is usable.
+    void enabledStateKeysStoreTheControlsOwnState()
+    {
+        WriteSettings(WithTranscoderPath(""));
+        StartSession();
+        MainForm->rbAACOutputCh6->setEnabled(true);
+        MainForm->rbVORBISABRMode->setEnabled(false);
+        MainForm->PageControl1->setEnabled(false);
+        EndSession();
+        const TIniFile ini(SettingsPath());
+        QCOMPARE(ini.ReadString("AAC", "ch6", ""), QStringLiteral("1"));
+        QCOMPARE(ini.ReadString("VORBIS", "abrrb_enabled", ""), QStringLiteral("0"));
+    }
+
     // The close button unticks the delay box before the settings are written; File > Quit
     // stores it as it is.
     void delayBoxAtExit_data()
