@@ -520,6 +520,56 @@ private slots:
         QCOMPARE(read, expected.isValid() ? expected : layout);
     }
 
+    // The controls are set in the fixed reading order, each running its handler as it changes:
+    // the general section, then [AAC] (the manual bandwidth box before the automatic one),
+    // [AC3], [MP2], [MP3], [SPEEX], [VORBIS], [WAV], [Lossless].
+    void controlsAreSetInReadingOrder()
+    {
+        InitZolvaneProcess();
+        CreateZolvaneWindows();
+        TMainForm *f = MainForm;
+        const QByteArray lowpass = f->FaacFrame1->chFaacLowpass->isChecked() ? "0" : "1";
+        const QByteArray lowpassAuto = f->FaacFrame1->chFaacLowpassAuto->isChecked() ? "0" : "1";
+        const QByteArray azid = f->chAzidDC->isChecked() ? "0" : "1";
+        WriteSettings(WithTranscoderPath(
+            "[Zolvane]\r\ndynComp_check=" + azid + "\r\ndelay=-12\r\n"
+            "[Lossless]\r\nFlake_Level=" + QByteArray::number(f->FlakeTrackBar->value() == 1 ? 2 : 1) + "\r\n"
+            "[WAV]\r\nformat=" + (f->rbAIFFOutput->isChecked() ? "1" : "2") + "\r\n"
+            "[VORBIS]\r\nmin_bit=" + QByteArray::number(f->SpEdtVORBISmin->value() == 40 ? 41 : 40) + "\r\n"
+            "[SPEEX]\r\nagc=" + (f->chSpeexAGC->isChecked() ? "0" : "1") + "\r\n"
+            "[MP3]\r\nChannels=" + (f->rbMP3Ch6->isChecked() ? "2" : "6") + "\r\n"
+            "[MP2]\r\nenc_check=" + (f->chMP2EncMode->isChecked() ? "0" : "1") + "\r\n"
+            "[AC3]\r\nEngine=" + (f->rbAften->isChecked() ? "AC3Enc" : "Aften") + "\r\n"
+            "[AAC]\r\nFaac_lowpassAuto=" + lowpassAuto + "\r\nFaac_lowpass=" + lowpass + "\r\n"
+            "channels=" + (f->rbAACOutputCh6->isChecked() ? "2" : "6") + "\r\n"));
+        QStringList order;
+        auto record = [&order](const QString &name) {
+            if (!order.contains(name))
+                order << name;
+        };
+        auto onToggle = [&](QAbstractButton *button, const QString &name) {
+            connect(button, &QAbstractButton::toggled, this, [=] { record(name); });
+        };
+        onToggle(f->chAzidDC, "dynComp_check");
+        connect(f->edOTADelay, &QLineEdit::textChanged, this, [=] { record("delay"); });
+        onToggle(f->rbAACOutputCh6, "AAC channels");
+        onToggle(f->FaacFrame1->chFaacLowpass, "Faac_lowpass");
+        onToggle(f->FaacFrame1->chFaacLowpassAuto, "Faac_lowpassAuto");
+        onToggle(f->rbAften, "AC3 Engine");
+        onToggle(f->chMP2EncMode, "MP2 enc_check");
+        onToggle(f->rbMP3Ch6, "MP3 Channels");
+        onToggle(f->chSpeexAGC, "SPEEX agc");
+        connect(f->SpEdtVORBISmin, &QSpinBox::valueChanged, this, [=] { record("VORBIS min_bit"); });
+        onToggle(f->rbAIFFOutput, "WAV format");
+        connect(f->FlakeTrackBar, &QSlider::valueChanged, this, [=] { record("Flake_Level"); });
+        f->show();
+        QCoreApplication::processEvents();
+        EndSession();
+        QCOMPARE(order, (QStringList{"dynComp_check", "delay", "AAC channels", "Faac_lowpass", "Faac_lowpassAuto",
+                                     "AC3 Engine", "MP2 enc_check", "MP3 Channels", "SPEEX agc", "VORBIS min_bit",
+                                     "WAV format", "Flake_Level"}));
+    }
+
     // A first start without a settings file reads nothing: it asks for the tool paths, and every
     // control keeps the layout's state. The exit then writes the whole file.
     void firstStartWithoutFile()
