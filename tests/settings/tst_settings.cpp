@@ -470,6 +470,8 @@ private slots:
             << QByteArray("[Zolvane]\r\nSPEEX_tab=0\r\n[SPEEX]\r\ntab=1\r\n") << "TabSheet7" << "tab" << QVariant(true);
         QTest::newRow("SPEEX page tab makes it active")
             << QByteArray("[Zolvane]\r\nSPEEX_tab=0\r\n[SPEEX]\r\ntab=1\r\n") << "" << "page" << QVariant("TabSheet7");
+        QTest::newRow("active page with its tab hidden")
+            << QByteArray("[Zolvane]\r\nMP2_tab=0\r\n[MP2]\r\ntab=1\r\n") << "" << "page" << QVariant("TabSheet3");
         QTest::newRow("last active page read wins")
             << QByteArray("[AAC]\r\ntab=1\r\n[WAV]\r\ntab=1\r\n") << "" << "page" << QVariant("TabSheet6");
         QTest::newRow("AAC channels 4 keeps the radios") << QByteArray("[AAC]\r\nchannels=4\r\n") << "rbAACOutputCh2" << "checked" << QVariant();
