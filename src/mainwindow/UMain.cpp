@@ -341,6 +341,7 @@ void TMainForm::FormShow()
     // 1. The English texts are applied first, whatever language was saved.
     EngClick();
     // 2. The advanced dialog loads its settings here (without showing itself).
+    if (AdvancedSet) AdvancedSet->FormShow();
     // 3.
     CmdLineEdited = false;
     // 4.
