@@ -353,9 +353,8 @@ void TMainForm::FormShow()
     // 5. and 6.
     const QString settingsPath = ProgramFolder() + QStringLiteral("Zolvane.ini");
     if (QFileInfo::exists(settingsPath)) {
-        // The settings file is loaded here; its tool-path step:
         const TIniFile settings(settingsPath);
-        LoadToolPaths(settings);
+        LoadSettings(settings);
     } else {
         if (ExeBrowse)
             ExeBrowse->exec();
@@ -502,11 +501,6 @@ void TMainForm::FormClose()
     // The delay is not kept across a close by the window's button (its key is stored as 0).
     if (chOTADelay->isChecked())
         chOTADelay->setChecked(false);
-}
-
-void TMainForm::FormDestroy()
-{
-    // The general section and the encoder pages' sections of the settings file are written here.
 }
 
 void TMainForm::KDCmdl()
