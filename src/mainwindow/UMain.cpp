@@ -1,4 +1,5 @@
 #include "UMain.h"
+#include "ULanguage.h"
 
 #include "Paths.h"
 
@@ -354,6 +355,7 @@ void TMainForm::FormShow()
     if (QFileInfo::exists(settingsPath)) {
         // The settings file is loaded here; its tool-path step:
         const TIniFile settings(settingsPath);
+        ApplySavedLanguage(this, settings);
         LoadToolPaths(settings);
     } else {
         if (ExeBrowse)
@@ -506,6 +508,15 @@ void TMainForm::FormClose()
 void TMainForm::FormDestroy()
 {
     // The general section and the encoder pages' sections of the settings file are written here.
+    // The language choice goes into the settings file written above.
+    try {
+        const QString settingsPath = ProgramFolder() + QStringLiteral("Zolvane.ini");
+        TIniFile settings(settingsPath);
+        if (QFileInfo::exists(settingsPath))
+            WriteLanguageChoice(this, settings);
+    } catch (const EIniFileException &) {
+        // The window is going away: there is nobody left to tell.
+    }
 }
 
 void TMainForm::KDCmdl()
@@ -589,9 +600,7 @@ void TMainForm::ChooseLanguage(QAction *item, const QString &languageName)
 {
     for (QAction *other : Lang->actions())
         other->setChecked(other == item);
-    // The language file LanguageFolder + languageName + ".ini" is applied here once the
-    // language loader is part of the program.
-    Q_UNUSED(languageName);
+    LoadLanguage(QString::fromLocal8Bit(LanguageFolder + languageName.toLocal8Bit() + ".ini"));
 }
 
 void TMainForm::deClick() { ChooseLanguage(de, QStringLiteral("Deutsch")); }
