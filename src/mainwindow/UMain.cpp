@@ -1,4 +1,5 @@
 #include "UMain.h"
+#include "ULanguage.h"
 
 #include "Paths.h"
 
@@ -584,9 +585,7 @@ void TMainForm::ChooseLanguage(QAction *item, const QString &languageName)
 {
     for (QAction *other : Lang->actions())
         other->setChecked(other == item);
-    // The language file LanguageFolder + languageName + ".ini" is applied here once the
-    // language loader is part of the program.
-    Q_UNUSED(languageName);
+    LoadLanguage(QString::fromLocal8Bit(LanguageFolder + languageName.toLocal8Bit() + ".ini"));
 }
 
 void TMainForm::deClick() { ChooseLanguage(de, QStringLiteral("Deutsch")); }

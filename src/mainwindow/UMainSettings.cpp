@@ -8,6 +8,8 @@
 
 #include "UMain.h"
 
+#include "ULanguage.h"
+
 #include "IniFile.h"
 #include "Paths.h"
 
@@ -192,24 +194,7 @@ void TMainForm::SaveGeneralSettings(TIniFile &ini)
     w.Box("delay_check", chOTADelay->isChecked());
     w.Text("delay", edOTADelay->text());
 
-    const std::pair<QAction *, QString> languages[] = {
-        {Eng, QStringLiteral("English")}, {Fr, kFrancais},
-        {Pl, QStringLiteral("Polski")},   {Rus, QStringLiteral("Russian")},
-        {Spn, kEspanol},                  {it, QStringLiteral("Italiano")},
-        {Hun, QStringLiteral("Hungarian")}, {Port, QStringLiteral("Portuguese")},
-        {Slv, QStringLiteral("Srpski")},  {de, QStringLiteral("Deutsch")},
-        {ndl, QStringLiteral("Nederlands")}, {Jpn, QStringLiteral("Japanese")},
-        {gr, QStringLiteral("Hellenic")}, {chn, QStringLiteral("Chinese")},
-        {Cz, QStringLiteral("Czech")},
-    };
-    QString language = QStringLiteral("English");
-    for (const auto &[item, name] : languages) {
-        if (item->isChecked()) {
-            language = name;
-            break;
-        }
-    }
-    w.Text("lang", language);
+    w.Text("lang", CurrentLanguageName(this));
     w.Box("log", Log1->isChecked());
 
     int priority = 5;

@@ -61,10 +61,18 @@ private:
     QTimer m_poll;
 };
 
+// The program finds its language files beside it; the test program's folder has none, so the
+// windows take the build's, as the program itself does.
+void UseBuildLanguageFolder()
+{
+    MainForm->LanguageFolder = QByteArrayLiteral(ZOLVANE_BIN_DIR "/lang/");
+}
+
 void StartSession()
 {
     InitZolvaneProcess();
     CreateZolvaneWindows();
+    UseBuildLanguageFolder();
     MainForm->show();
     QCoreApplication::processEvents();
 }
@@ -227,7 +235,8 @@ void ChangeEverything(int variant)
 {
     TMainForm *f = MainForm;
     f->move(23 + variant, 31);
-    f->resize(700 - variant * 10, 500);
+    // Comfortably above the window's smallest size, which the captions of the language decide.
+    f->resize(900 - variant * 10, 700);
     Invert(f->chAzidDC); Change(f->cbAzidDC);
     Invert(f->chSSRC); Change(f->cbSSRC);
     Invert(f->chBoost); Change(f->cbBoost);
@@ -513,6 +522,7 @@ private slots:
 
         InitZolvaneProcess();
         CreateZolvaneWindows();
+        UseBuildLanguageFolder();
         const QVariant layout = State(a);
         WriteSettings(WithTranscoderPath(settings));
         MainForm->show();
@@ -529,6 +539,7 @@ private slots:
     {
         InitZolvaneProcess();
         CreateZolvaneWindows();
+        UseBuildLanguageFolder();
         TMainForm *f = MainForm;
         const QByteArray lowpass = f->FaacFrame1->chFaacLowpass->isChecked() ? "0" : "1";
         const QByteArray lowpassAuto = f->FaacFrame1->chFaacLowpassAuto->isChecked() ? "0" : "1";
@@ -581,6 +592,7 @@ private slots:
     {
         InitZolvaneProcess();
         CreateZolvaneWindows();
+        UseBuildLanguageFolder();
         const QMap<QString, QVariant> layout = Snapshot();
         QVERIFY(!QFileInfo::exists(SettingsPath()));
         ModalCloser closer;
