@@ -1,0 +1,468 @@
+// The whole program, end to end: the windows as main creates them, the job list filled through its
+// own add operation, options set on the real controls, batches run through the real runner and the
+// build's transcoder and 5.1 MP3 encoder, and every output file checked twice: with the program's
+// own audio readers and with ffprobe.
+
+#include "AACfile.h"
+#include "AC3.h"
+#include "JobRow.h"
+#include "LanguageStrings.h"
+#include "MPEGaudio.h"
+#include "OggVorbis.h"
+#include "UAdvanced.h"
+#include "UExeBrowser.h"
+#include "UMain.h"
+#include "UMainGlobals.h"
+#include "UProgress.h"
+#include "WAVfile.h"
+#include "ZolvaneApp.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+QString Fixture(const QString &relative)
+{
+    return QStringLiteral(ZOLVANE_FIXTURES_DIR "/") + relative;
+}
+
+// What ffprobe tells of a file's first audio stream.
+struct Probe {
+    bool ok = false;
+    QString format;    // the container, as "mp3", "ogg", "ac3", "wav", "flac"
+    QString codec;     // the stream's codec
+    int channels = 0;
+    int sampleRate = 0;
+    double duration = 0.0;
+    QString error;
+};
+
+Probe FFprobe(const QString &file)
+{
+    Probe p;
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_packets"), QStringLiteral("-select_streams"), QStringLiteral("a:0"),
+                 QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=codec_name,channels,sample_rate,duration,nb_read_packets:format=format_name,duration"),
+                 QStringLiteral("-of"), QStringLiteral("json"), file});
+    if (!probe.waitForFinished(20000) || probe.exitCode() != 0) {
+        p.error = QString::fromLocal8Bit(probe.readAllStandardError());
+        return p;
+    }
+    const QJsonObject root = QJsonDocument::fromJson(probe.readAllStandardOutput()).object();
+    const QJsonArray streams = root.value(QStringLiteral("streams")).toArray();
+    if (streams.isEmpty()) {
+        p.error = QStringLiteral("no audio stream");
+        return p;
+    }
+    const QJsonObject s = streams.first().toObject();
+    const QJsonObject f = root.value(QStringLiteral("format")).toObject();
+    p.ok = true;
+    p.format = f.value(QStringLiteral("format_name")).toString();
+    p.codec = s.value(QStringLiteral("codec_name")).toString();
+    p.channels = s.value(QStringLiteral("channels")).toInt();
+    p.sampleRate = s.value(QStringLiteral("sample_rate")).toString().toInt();
+    // The stream's own duration where the container gives one, else the container's.
+    const QString streamDuration = s.value(QStringLiteral("duration")).toString();
+    p.duration = (streamDuration.isEmpty() ? f.value(QStringLiteral("duration")).toString() : streamDuration).toDouble();
+    // An ADTS stream has no length of its own and ffprobe only estimates one from the bit rate:
+    // its frames of 1024 samples give the true length.
+    if (p.format == QLatin1String("aac") && p.sampleRate > 0)
+        p.duration = s.value(QStringLiteral("nb_read_packets")).toString().toDouble() * 1024.0 / p.sampleRate;
+    return p;
+}
+
+// What the program's own reader of the output's type tells of it.
+struct Reading {
+    bool valid = false;
+    int channels = 0;
+    int sampleRate = 0;
+    int bitRate = 0; // kbit/s where the reader gives one
+    double duration = 0.0;
+    QString detail;
+};
+
+enum class Reader { MPEG, Vorbis, AC3, WAV, AAC, None };
+
+Reading ReadWithOwnReader(Reader reader, const QString &file)
+{
+    Reading r;
+    const std::string name = file.toLocal8Bit().toStdString();
+    switch (reader) {
+    case Reader::MPEG: {
+        TMPEGaudio m;
+        m.ReadFromFile(name);
+        r.valid = m.Valid();
+        r.channels = m.ChannelMode() == "Mono" ? 1 : 2;
+        r.sampleRate = m.SampleRate();
+        r.bitRate = m.BitRate();
+        r.duration = m.Duration();
+        r.detail = QString::fromStdString(m.ChannelMode());
+        break;
+    }
+    case Reader::Vorbis: {
+        TOggVorbis o;
+        o.ReadFromFile(name);
+        r.valid = o.Valid();
+        r.channels = o.Channels();
+        r.sampleRate = o.SampleRate();
+        r.bitRate = o.BitRateNominal();
+        r.duration = o.Duration();
+        break;
+    }
+    case Reader::AC3: {
+        TAC3 a;
+        a.ReadFromFile(name);
+        r.valid = a.Valid();
+        r.channels = a.Channels();
+        r.sampleRate = a.SampleRate();
+        r.bitRate = a.BitRate();
+        r.duration = a.Duration();
+        break;
+    }
+    case Reader::WAV: {
+        TWAVfile w;
+        w.ReadFromFile(name);
+        r.valid = w.Valid();
+        r.channels = w.Channels();
+        r.sampleRate = int(w.SampleRate());
+        r.bitRate = w.BitsPerSample(); // the sample size stands in for a bit rate
+        r.duration = w.Duration();
+        break;
+    }
+    case Reader::AAC: {
+        TAACfile a;
+        a.ReadFromFile(name);
+        r.valid = a.Valid();
+        r.channels = a.Channels();
+        r.sampleRate = a.SampleRate();
+        r.bitRate = a.BitRate() / 1000;
+        r.duration = a.Duration();
+        break;
+    }
+    case Reader::None:
+        r.valid = true;
+        break;
+    }
+    return r;
+}
+
+// One job of the table: the input, how the controls are set, what the output must be.
+struct PageCase {
+    const char *name;
+    const char *input;
+    std::function<void(TMainForm *, TAdvancedSet *)> setOptions;
+    const char *extension;  // of the output file name
+    const char *format;     // ffprobe's container name (a prefix of it)
+    const char *codec;      // ffprobe's codec name
+    int channels;
+    int sampleRate;
+    double seconds;         // the length the options ask for
+    Reader reader;
+    int readerChannels;     // what the own reader must give as channels (0: not checked)
+    int readerBitRate;      // what the own reader must give as bit rate (0: not checked)
+    double readerTolerance; // how far the own reader's duration may lie off (0: not checked)
+};
+
+// The MPEG audio reader measures whole frames, the encoder's delay and padding and the frame of
+// the encoder's information tag included: up to three frames more than the audio.
+constexpr double MpegFrames = 0.08;
+
+template <typename T>
+T *Control(QObject *window, const char *name)
+{
+    T *c = window->findChild<T *>(QLatin1String(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
+void Tick(QObject *window, const char *name, bool on = true)
+{
+    Control<QAbstractButton>(window, name)->setChecked(on);
+}
+
+void SetText(QObject *window, const char *name, const QString &text)
+{
+    Control<QLineEdit>(window, name)->setText(text);
+}
+
+// The MP3 page with the LAME engine at a constant bit rate.
+void Mp3Cbr(TMainForm *m, int kbps)
+{
+    m->PageControl1->setCurrentWidget(m->TabSheet4);
+    m->rbMP3Ch2->setChecked(true);
+    m->rbMP3Bitrate->setChecked(true);
+    Tick(m->LameFrame1, "chMP3ABR");
+    Control<QAbstractSlider>(m->LameFrame1, "MP3TrackBar_Bitrate")->setValue(kbps);
+}
+
+const QList<PageCase> &PageCases()
+{
+    static const QList<PageCase> cases = {
+        {"MP3 constant 128 kbit/s, partial encoding 0.5 s to 2 s", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *a) {
+             Mp3Cbr(m, 128);
+             Tick(a, "chPartialEncStart");
+             SetText(a, "edPartialEncStart", QStringLiteral("0.5"));
+             Tick(a, "chPartialEncEnd");
+             SetText(a, "edPartialEncEnd", QStringLiteral("2"));
+         },
+         ".mp3", "mp3", "mp3", 2, 44100, 1.5, Reader::MPEG, 2, 128, MpegFrames},
+        {"MP3 mono with 500 ms of silence appended", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *a) {
+             Mp3Cbr(m, 64);
+             Tick(m->LameFrame1, "chMP3Mono");
+             Tick(a, "chAppendSilence");
+             SetText(a, "edAppendSilence", QStringLiteral("500"));
+         },
+         ".mp3", "mp3", "mp3", 1, 44100, 3.5, Reader::MPEG, 1, 64, MpegFrames},
+        {"MP2 192 kbit/s", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet3);
+             m->rbMP2TooLame->setChecked(true);
+             m->MP2TrackBar->setValue(6); // 192 kbit/s
+         },
+         ".mp2", "mp3", "mp2", 2, 44100, 3.0, Reader::MPEG, 2, 192, MpegFrames},
+        {"Vorbis quality, frame rate 25 to 24", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *a) {
+             m->PageControl1->setCurrentWidget(m->TabSheet5);
+             m->rbVORBISOutputCh2->setChecked(true);
+             m->rbVORBISQuality->setChecked(true);
+             m->VORBISScrollBar->setValue(3000);
+             Tick(a, "chSoundTouchFRC");
+             SetText(a, "ed1SoundTouchFRC", QStringLiteral("25"));
+             SetText(a, "ed2SoundTouchFRC", QStringLiteral("24"));
+         },
+         ".ogg", "ogg", "vorbis", 2, 44100, 3.0 * 25.0 / 24.0, Reader::Vorbis, 2, 0, 0.05},
+        {"AC-3 encoder stereo with 1 s of silence appended", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *a) {
+             m->PageControl1->setCurrentWidget(m->TabSheet2);
+             m->rbAC3Enc->setChecked(true);
+             m->rbAC3OutputCh2->setChecked(true);
+             Tick(a, "chAppendSilence");
+             SetText(a, "edAppendSilence", QStringLiteral("1000"));
+         },
+         ".ac3", "ac3", "ac3", 2, 44100, 4.0, Reader::AC3, 2, 0, 0.05},
+        {"Aften 5.1 from 5.1 AC-3", "tools/six.ac3",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet2);
+             m->rbAften->setChecked(true);
+             m->rbAC3OutputCh6->setChecked(true);
+         },
+         ".ac3", "ac3", "ac3", 6, 48000, 1.024, Reader::AC3, 5, 0, 0.05},
+        {"WAV 16-bit stereo, tempo +25 %", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *a) {
+             m->PageControl1->setCurrentWidget(m->TabSheet6);
+             m->rbWAVOutput->setChecked(true);
+             m->rbWAVOutput2->setChecked(true);
+             Control<QSpinBox>(a, "SpEdtSoundTouchTempo")->setValue(25);
+             Tick(a, "chSoundTouchTempo");
+             // The dialog keeps the tempo fragment in step with its box and value.
+             if (SoundTouchTempoArg.isEmpty())
+                 SoundTouchTempoArg = " -tempo 25";
+         },
+         ".wav", "wav", "pcm_s16le", 2, 44100, 3.0 / 1.25, Reader::WAV, 2, 16, 0.05},
+        {"WAV 16-bit 5.1 from 5.1 AC-3", "tools/six.ac3",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet6);
+             m->rbWAVOutput->setChecked(true);
+             m->rbWAVOutput1->setChecked(true);
+         },
+         ".wav", "wav", "pcm_s16le", 6, 48000, 1.024, Reader::WAV, 6, 16, 0.05},
+        {"Lossless stereo", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->LosslessTab);
+             m->rbLossless2Ch->setChecked(true);
+             m->FlakeTrackBar->setValue(5);
+         },
+         ".flac", "flac", "flac", 2, 44100, 3.0, Reader::None, 0, 0, 0.0},
+        {"AAC through FAAC", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet1);
+             m->rbAACOutputCh2->setChecked(true);
+             m->cbAACEncEngine->setCurrentIndex(1);
+         },
+         ".aac", "aac", "aac", 2, 44100, 3.0, Reader::AAC, 2, 0, 0.0},
+    };
+    return cases;
+}
+
+} // namespace
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_cwd;
+    QScopedPointer<QTemporaryDir> m_jobs;
+    QStringList m_messages;
+
+    TMainForm *form() const { return MainForm; }
+    TProgressFrame *frame() const { return MainForm->ProgressFrame1; }
+    QTreeWidget *list() const { return MainForm->InputListView; }
+    QTreeWidgetItem *row(int i) const { return list()->topLevelItem(i); }
+    QString outputOf(int i) const { return row(i)->text(jcOutputPath) + row(i)->text(jcOutputFilename); }
+    QString hint() const { return frame()->SpeedButtonStop->toolTip(); }
+
+    QStringList batchLogTexts() const
+    {
+        QStringList out;
+        for (int i = 0; i < frame()->ListViewInfos->topLevelItemCount(); ++i)
+            out << frame()->ListViewInfos->topLevelItem(i)->text(2);
+        return out;
+    }
+
+    QString freshInput(const QString &fixture)
+    {
+        m_jobs.reset(new QTemporaryDir);
+        const QString target = m_jobs->filePath(QFileInfo(fixture).fileName());
+        if (!QFile::copy(Fixture(fixture), target))
+            qWarning("cannot copy %s", qPrintable(fixture));
+        return target;
+    }
+
+    // Adds the files through the job list's own open operation.
+    void addFiles(const QStringList &files)
+    {
+        TMainForm::OpenDialog1Hook = [files](QWidget *, const QStringList &, int) { return files; };
+        form()->Open1Click();
+    }
+
+    void runBatch()
+    {
+        form()->bbStartProcessClick();
+        QTRY_VERIFY_WITH_TIMEOUT(!form()->BatchRunning(), 60000);
+    }
+
+    // Every advanced option back to off, so that each case asks only for what it sets.
+    void resetAdvanced()
+    {
+        for (const char *box : {"chPartialEncStart", "chPartialEncEnd", "chAppendSilence", "chSoundTouchFRC",
+                                "chSoundTouchTempo", "chSoundTouchPitch", "chSoundTouchRate", "chSoundTouchQuicker",
+                                "chSoundTouchDisAntiAlias", "chEqualizer", "chNormalize", "chManGain"})
+            Tick(AdvancedSet, box, false);
+        SoundTouchFRCArg.clear();
+        SoundTouchTempoArg.clear();
+        Tick(form()->LameFrame1, "chMP3Mono", false);
+    }
+
+    // The final report of a batch whose jobs all succeeded, and the progress frame at its end.
+    void verifyDoneReport()
+    {
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        QVERIFY(frame()->SpeedButtonStop->isHidden());
+        QVERIFY(!frame()->SpeedButtonQuit->isHidden());
+        QCOMPARE(frame()->ProgressBar1->value(), 0);
+        QCOMPARE(frame()->ProgressBar2->value(), 0);
+        QCOMPARE(frame()->lbTotalPercent->text(), QStringLiteral("00,00 %"));
+        QCOMPARE(frame()->lbTotalRemainingVal->text(), QStringLiteral("00:00:00"));
+        QVERIFY(!form()->Timer1->isActive());
+        QVERIFY(!form()->Timer2->isActive());
+        QCOMPARE(form()->windowTitle(), QStringLiteral("Zolvane"));
+        const QStringList texts = batchLogTexts();
+        QVERIFY2(!texts.isEmpty() && texts.last() == LanguageStrings.TranscodingFinished, qPrintable(texts.join('|')));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_cwd.isValid());
+        QDir::setCurrent(m_cwd.path());
+        qputenv("ZOLVANE_PROGRAM_FILES", QByteArray(ZOLVANE_BIN_DIR "/programfiles/"));
+        InitZolvaneProcess();
+        CreateZolvaneWindows();
+        QVERIFY(MainForm && AdvancedSet && ExeBrowse);
+        TMainForm::MessageHook = [this](QWidget *, const QString &text, bool) { m_messages << text; };
+        Control<QLineEdit>(ExeBrowse, "edKandrum")->setText(QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kandrum.exe"));
+    }
+
+    void init()
+    {
+        m_messages.clear();
+        resetAdvanced();
+        form()->chOTAMode->setChecked(false);
+        form()->chOTADelay->setChecked(false);
+        form()->chSSRC->setChecked(false);
+        form()->chBoost->setChecked(false);
+        frame()->chShutdown->setChecked(false);
+    }
+
+    void cleanup()
+    {
+        if (form()->BatchRunning())
+            frame()->SpeedButtonStop->click();
+        if (!frame()->isHidden())
+            frame()->SpeedButtonQuit->click();
+        form()->ClearList2Click();
+        resetAdvanced();
+    }
+
+    void eachPageWritesWhatItsOptionsAsk_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < PageCases().size(); ++i)
+            QTest::newRow(PageCases()[i].name) << i;
+    }
+
+    void eachPageWritesWhatItsOptionsAsk()
+    {
+        QFETCH(int, index);
+        const PageCase &c = PageCases()[index];
+        const QString input = freshInput(QLatin1String(c.input));
+        // The options first, so that the job list names the output for this page.
+        c.setOptions(form(), AdvancedSet);
+        addFiles({input});
+        QCOMPARE(list()->topLevelItemCount(), 1);
+        QVERIFY2(row(0)->text(jcOutputFilename).endsWith(QLatin1String(c.extension)),
+                 qPrintable(row(0)->text(jcOutputFilename)));
+
+        runBatch();
+
+        const QString cmd = row(0)->text(jcCmd);
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('|')));
+        verifyDoneReport();
+        const QString output = outputOf(0);
+        QVERIFY2(QFileInfo(output).size() > 0, qPrintable(output + "\n" + cmd + "\n" + batchLogTexts().join('|')));
+
+        const Probe p = FFprobe(output);
+        QVERIFY2(p.ok, qPrintable(p.error));
+        QVERIFY2(p.format.startsWith(QLatin1String(c.format)), qPrintable(p.format));
+        QCOMPARE(p.codec, QLatin1String(c.codec));
+        QCOMPARE(p.channels, c.channels);
+        QCOMPARE(p.sampleRate, c.sampleRate);
+        QVERIFY2(qAbs(p.duration - c.seconds) <= 0.05,
+                 qPrintable(QStringLiteral("ffprobe %1 s, asked %2 s; %3").arg(p.duration).arg(c.seconds).arg(cmd)));
+
+        const Reading r = ReadWithOwnReader(c.reader, output);
+        QVERIFY2(r.valid, qPrintable(output));
+        if (c.reader != Reader::None)
+            QCOMPARE(r.sampleRate, c.sampleRate);
+        if (c.readerChannels)
+            QCOMPARE(r.channels, c.readerChannels);
+        if (c.readerBitRate)
+            QCOMPARE(r.bitRate, c.readerBitRate);
+        if (c.readerTolerance > 0)
+            QVERIFY2(qAbs(r.duration - c.seconds) <= c.readerTolerance,
+                     qPrintable(QStringLiteral("reader %1 s, asked %2 s").arg(r.duration).arg(c.seconds)));
+    }
+};
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_e2e.moc"
