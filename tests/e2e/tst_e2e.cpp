@@ -27,6 +27,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -329,13 +330,25 @@ class TestEndToEnd : public QObject
         return out;
     }
 
-    QString freshInput(const QString &fixture)
+    // A fresh folder with copies of the fixtures; gives the copy of the first.
+    QString freshInput(const QString &fixture, const QStringList &companions = {})
     {
         m_jobs.reset(new QTemporaryDir);
-        const QString target = m_jobs->filePath(QFileInfo(fixture).fileName());
-        if (!QFile::copy(Fixture(fixture), target))
-            qWarning("cannot copy %s", qPrintable(fixture));
-        return target;
+        QString first;
+        for (const QString &f : QStringList{fixture} + companions) {
+            const QString target = m_jobs->filePath(QFileInfo(f).fileName());
+            if (!QFile::copy(Fixture(f), target))
+                qWarning("cannot copy %s", qPrintable(f));
+            if (first.isEmpty())
+                first = target;
+        }
+        return first;
+    }
+
+    // The names in the job folder, sorted.
+    QStringList folderEntries() const
+    {
+        return QDir(m_jobs->path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     }
 
     // Adds the files through the job list's own open operation.
@@ -390,7 +403,18 @@ private slots:
         CreateZolvaneWindows();
         QVERIFY(MainForm && AdvancedSet && ExeBrowse);
         TMainForm::MessageHook = [this](QWidget *, const QString &text, bool) { m_messages << text; };
+        // No language file lies beside the test: each message text is its own key, so that every
+        // row of the batch log shows which message it is.
+        for (const TLanguageStringKey &key : LanguageStringKeys())
+            LanguageStrings.*(key.Text) = QLatin1String(key.Key);
         Control<QLineEdit>(ExeBrowse, "edKandrum")->setText(QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kandrum.exe"));
+    }
+
+    void cleanupTestCase()
+    {
+        TMainForm::MessageHook = nullptr;
+        TMainForm::OpenDialog1Hook = nullptr;
+        DestroyZolvaneWindows();
     }
 
     void init()
@@ -461,6 +485,109 @@ private slots:
         if (c.readerTolerance > 0)
             QVERIFY2(qAbs(r.duration - c.seconds) <= c.readerTolerance,
                      qPrintable(QStringLiteral("reader %1 s, asked %2 s").arg(r.duration).arg(c.seconds)));
+    }
+
+    // A 5.1 MP3 job goes through the Aud-X encoder, from a six-channel AC-3 stream or from a mux
+    // file of six mono WAV files.
+    void surroundMp3GoesThroughAudX_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QStringList>("companions");
+        QTest::addColumn<int>("sampleRate");
+        QTest::addColumn<double>("seconds");
+        QTest::newRow("5.1 AC-3") << QStringLiteral("tools/six.ac3") << QStringList() << 48000 << 1.024;
+        QStringList monos;
+        for (int i = 1; i <= 6; ++i)
+            monos << QStringLiteral("tools/mono%1.wav").arg(i);
+        QTest::newRow("mux file") << QStringLiteral("tools/six.mux") << monos << 8000 << 0.5;
+    }
+
+    void surroundMp3GoesThroughAudX()
+    {
+        QFETCH(QString, input);
+        QFETCH(QStringList, companions);
+        QFETCH(int, sampleRate);
+        QFETCH(double, seconds);
+        form()->PageControl1->setCurrentWidget(form()->TabSheet4);
+        form()->rbMP3Ch6->setChecked(true);
+        const QString first = freshInput(input, companions);
+        // The job list takes the names inside a mux file from the current folder.
+        const QString oldCwd = QDir::currentPath();
+        QDir::setCurrent(m_jobs->path());
+        addFiles({first});
+        QDir::setCurrent(oldCwd);
+        QCOMPARE(list()->topLevelItemCount(), 1);
+        QVERIFY2(row(0)->text(jcCmd).contains(QLatin1String("audx.exe")), qPrintable(row(0)->text(jcCmd)));
+
+        runBatch();
+
+        verifyDoneReport();
+        const QString output = outputOf(0);
+        QVERIFY2(output.endsWith(QLatin1String(".mp3")) && QFileInfo(output).size() > 0,
+                 qPrintable(output + " | " + folderEntries().join(' ')));
+        const Probe p = FFprobe(output);
+        QVERIFY2(p.ok, qPrintable(p.error));
+        QCOMPARE(p.format, QStringLiteral("mp3"));
+        QCOMPARE(p.codec, QStringLiteral("mp3"));
+        QCOMPARE(p.sampleRate, sampleRate);
+        // Whole MPEG frames: never shorter than the input, at most a few frames longer.
+        QVERIFY2(p.duration >= seconds - 0.05 && p.duration <= seconds + 0.2, qPrintable(QString::number(p.duration)));
+        const Reading r = ReadWithOwnReader(Reader::MPEG, output);
+        QVERIFY(r.valid);
+        QCOMPARE(r.sampleRate, sampleRate);
+        form()->rbMP3Ch2->setChecked(true);
+    }
+
+    // A job whose input is gone fails: it leaves no output, not even a partial one, an older file
+    // of the output's name stays as it was, and the batch ends with the error report while the
+    // jobs around it still write their files.
+    void aFailingJobLeavesNoPartialOutput()
+    {
+        Mp3Cbr(form(), 128);
+        const QString good = freshInput(QStringLiteral("e2e/tone3s_stereo.ogg"), {QStringLiteral("tools/short.mp3")});
+        const QString missing = m_jobs->filePath(QStringLiteral("gone.ogg"));
+        QVERIFY(QFile::copy(good, missing));
+        addFiles({good, missing, m_jobs->filePath(QStringLiteral("short.mp3"))});
+        QCOMPARE(list()->topLevelItemCount(), 3);
+        QVERIFY(QFile::remove(missing));
+        // An older output of the failing job.
+        const QString older = outputOf(1);
+        {
+            QFile f(older);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("older file");
+        }
+        const QString shortOutput = outputOf(2);
+        QVERIFY(shortOutput != m_jobs->filePath(QStringLiteral("short.mp3")));
+
+        runBatch();
+
+        const QStringList texts = batchLogTexts();
+        QVERIFY2(texts.size() >= 2, qPrintable(texts.join('|')));
+        QCOMPARE(texts.mid(texts.size() - 2),
+                 (QStringList{LanguageStrings.TranscodingError, LanguageStrings.TranscodingError2}));
+        QVERIFY2(!texts.contains(LanguageStrings.TranscodingFinished), qPrintable(texts.join('|')));
+        QVERIFY2(!texts.filter(QRegularExpression(QStringLiteral("^Error .*gone\\.ogg"))).isEmpty(),
+                 qPrintable(texts.join('|')));
+        QVERIFY(!form()->bbStartProcess->isEnabled()); // until Quit
+        QVERIFY(!frame()->SpeedButtonQuit->isHidden());
+        QCOMPARE(frame()->ProgressBar2->value(), 0);
+
+        QFile f(older);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("older file"));
+        // Nothing else of the failed job lies in the folder: the inputs, the two good outputs,
+        // the older file and the job logs only.
+        for (const QString &name : folderEntries()) {
+            QVERIFY2(!name.startsWith(QLatin1String("gone")) || name == QFileInfo(older).fileName()
+                         || name.endsWith(QLatin1String(".log")),
+                     qPrintable(name));
+            QVERIFY2(!name.endsWith(QLatin1String(".part")), qPrintable(name));
+        }
+        for (const QString &output : {outputOf(0), shortOutput}) {
+            const Probe p = FFprobe(output);
+            QVERIFY2(p.ok && p.codec == QLatin1String("mp3"), qPrintable(output + " " + p.error));
+        }
     }
 };
 
