@@ -42,7 +42,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -57,6 +56,19 @@ const QString kVersion = QStringLiteral("0.2.2.0 RC1");
 bool FileIsMissingIn(const QString &folder, const QString &name)
 {
     return FindFileIgnoringCase(folder, name).isEmpty();
+}
+
+// The first file of that name, whatever its case, in the folders of the program search path, or
+// an empty text. Only the version resource is read from it, so it need not be executable here.
+QString FindOnSearchPath(const QString &name)
+{
+    const QStringList folders = qEnvironmentVariable("PATH").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &folder : folders) {
+        const QString found = FindFileIgnoringCase(folder, name);
+        if (!found.isEmpty())
+            return QDir(folder).filePath(found);
+    }
+    return QString();
 }
 
 // The status bar's second panel, drawn by its owner.
@@ -113,6 +125,9 @@ TMainForm::TMainForm(QWidget *parent)
     ConnectMenus();
     ConnectJobList();
     ConnectBatch();
+    ConnectProcessingOptions();
+    ConnectMPEGPages();
+    ConnectOtherPages();
     ConnectOptionControlsToKDCmdl();
     FormCreate();
 }
@@ -231,14 +246,22 @@ void TMainForm::ConnectOptionControlsToKDCmdl()
     const QList<QWidget *> areas = {gbAzidDC, gbSSRC, gbBoost, gbOTA, PageControl1};
     for (QWidget *area : areas) {
         for (QAbstractButton *box : area->findChildren<QAbstractButton *>()) {
+            if (HasOwnHandler(box))
+                continue;
             if (qobject_cast<QCheckBox *>(box) || qobject_cast<QRadioButton *>(box))
                 connect(box, &QAbstractButton::toggled, this, &TMainForm::KDCmdl);
         }
-        for (QAbstractSlider *bar : area->findChildren<QAbstractSlider *>())
-            connect(bar, &QAbstractSlider::valueChanged, this, &TMainForm::KDCmdl);
-        for (QSpinBox *spinEdit : area->findChildren<QSpinBox *>())
-            connect(spinEdit, &QSpinBox::valueChanged, this, &TMainForm::KDCmdl);
+        for (QAbstractSlider *bar : area->findChildren<QAbstractSlider *>()) {
+            if (!HasOwnHandler(bar))
+                connect(bar, &QAbstractSlider::valueChanged, this, &TMainForm::KDCmdl);
+        }
+        for (QSpinBox *spinEdit : area->findChildren<QSpinBox *>()) {
+            if (!HasOwnHandler(spinEdit))
+                connect(spinEdit, &QSpinBox::valueChanged, this, &TMainForm::KDCmdl);
+        }
         for (QComboBox *combo : area->findChildren<QComboBox *>()) {
+            if (HasOwnHandler(combo))
+                continue;
             connect(combo, &QComboBox::activated, this, &TMainForm::KDCmdl);
             if (combo->isEditable())
                 connect(combo->lineEdit(), &QLineEdit::textEdited, this, &TMainForm::KDCmdl);
@@ -247,9 +270,21 @@ void TMainForm::ConnectOptionControlsToKDCmdl()
             QObject *owner = edit->parent();
             if (qobject_cast<QComboBox *>(owner) || qobject_cast<QAbstractSpinBox *>(owner))
                 continue;
-            connect(edit, &QLineEdit::textChanged, this, &TMainForm::KDCmdl);
+            if (!HasOwnHandler(edit))
+                connect(edit, &QLineEdit::textChanged, this, &TMainForm::KDCmdl);
         }
     }
+}
+
+void MarkOwnHandler(QObject *control)
+{
+    if (control)
+        control->setProperty("zolvaneOwnHandler", true);
+}
+
+bool HasOwnHandler(const QObject *control)
+{
+    return control && control->property("zolvaneOwnHandler").toBool();
 }
 
 void TMainForm::FormCreate()
@@ -266,13 +301,13 @@ void TMainForm::FormCreate()
     // 5. The five audio readers were created with the job list (ConnectJobList) for the whole run.
     // 6.
     LanguageFolder = (ProgramFolder() + QStringLiteral("lang/")).toLocal8Bit();
-    // 7. Fit the window to the screen.
+    // 7. Fit the window to the screen (its whole size, not the part left free by panels).
     if (QScreen *screen = this->screen()) {
-        const QRect available = screen->availableGeometry();
-        if (available.height() < height())
-            resize(width(), available.height());
-        if (available.width() < width())
-            resize(available.width(), height());
+        const QRect whole = screen->geometry();
+        if (whole.height() < height())
+            resize(width(), whole.height());
+        if (whole.width() < width())
+            resize(whole.width(), height());
     }
     // 8. A screen denser than 96 pixels per inch is recorded; the layout is not scaled again.
     if (const int density = GetScreenPixelsPerInch(); density > 96)
@@ -306,6 +341,7 @@ void TMainForm::FormShow()
     // 1. The English texts are applied first, whatever language was saved.
     EngClick();
     // 2. The advanced dialog loads its settings here (without showing itself).
+    if (AdvancedSet) AdvancedSet->FormShow();
     // 3.
     CmdLineEdited = false;
     // 4.
@@ -432,7 +468,7 @@ void TMainForm::WriteStartupReport()
     }
 
     // The Nero AAC encoder as the system's search for a bare program name finds it.
-    const QString nero = QStandardPaths::findExecutable(QStringLiteral("neroaacenc.exe"));
+    const QString nero = FindOnSearchPath(QStringLiteral("neroaacenc.exe"));
     if (!nero.isEmpty()) {
         const TVersionInfo version(nero);
         if (version.Valid() && version.GetFixedFileInfo()) {

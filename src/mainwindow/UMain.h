@@ -144,6 +144,11 @@ private:
     void SetupStatusBar();
     void ConnectMenus();
     void ConnectOptionControlsToKDCmdl();
+    // The option pages' own handlers, each family in a file of its own. Every one marks the
+    // controls it binds with MarkOwnHandler, so that the generic rebuild binding leaves them to it.
+    void ConnectProcessingOptions(); // UMainOptions.cpp: left panel, page switch, AAC page and frames
+    void ConnectMPEGPages();         // UMainMPEGPages.cpp: AC3, MP2 and MP3 pages
+    void ConnectOtherPages();        // UMainOtherPages.cpp: VORBIS, WAV/PCM, SPEEX and Lossless pages
     void ChooseLanguage(QAction *item, const QString &languageName);
     void OpenForumLink(QAction *item);
     void WriteStartupReport();
@@ -292,7 +297,6 @@ private:
 
     bool m_batchRunning = false;
     bool m_batchHadFailure = false;
-    bool m_batchRanJob = false;
     // Identifies the job whose run is current; the lines and the end notice of any other run
     // (one that was stopped) are ignored.
     quint64 m_jobSerial = 0;
@@ -306,3 +310,8 @@ private:
 };
 
 extern TMainForm *MainForm;
+
+// A control whose change is bound to a handler of its own (which ends by rebuilding the command
+// line) is marked, so that it is not bound to the plain rebuild as well.
+void MarkOwnHandler(QObject *control);
+bool HasOwnHandler(const QObject *control);

@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QStyle>
 #include <QTime>
@@ -89,6 +90,17 @@ bool IsListOrMuxRow(const QTreeWidgetItem *row)
 int BarPosition(const QProgressBar *bar)
 {
     return qMax(0, bar->value());
+}
+
+// A message box with no icon and an OK button: how a missing encoder file is told.
+void ShowPlainMessage(QWidget *parent, const QString &text)
+{
+    if (TMainForm::MessageHook) {
+        TMainForm::MessageHook(parent, text, false);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
+    box.exec();
 }
 
 } // namespace
@@ -219,6 +231,8 @@ void TMainForm::bbStartProcessClick()
     Timer2->start();
     BatchStartTime = QDateTime::currentDateTime();
     FileStartTime = BatchStartTime;
+    // A start that launches no batch stops the timers again: they would otherwise tick on
+    // behind the hidden frame with nothing to time.
     const auto noBatch = [this] {
         Timer1->stop();
         Timer2->stop();
@@ -266,7 +280,7 @@ void TMainForm::LaunchProcess()
         if (FindFileIgnoringCase(folder, file.Name).isEmpty()) {
             Timer1->stop();
             Timer2->stop();
-            ShowMessage(TextOfKey(file.MessageKey), false);
+            ShowPlainMessage(this, TextOfKey(file.MessageKey));
             return;
         }
     }

@@ -23,6 +23,7 @@
 namespace {
 
 QStringList g_creationOrder;
+QString g_applicationTitle;
 
 // Shows every hint for the program's hint pause instead of the style's default time.
 class HintPauseFilter : public QObject
@@ -133,12 +134,15 @@ int RunZolvane(int argc, char **argv)
 
 void SetApplicationTitle(const QString &title)
 {
-    QGuiApplication::setApplicationDisplayName(title);
+    // Kept apart from the toolkit's display name: the desktop would append that to the caption of
+    // every window and dialog ("Advanced Settings — Zolvane"), and the captions are the program's
+    // own texts.
+    g_applicationTitle = title;
 }
 
 QString ApplicationTitle()
 {
-    return QGuiApplication::applicationDisplayName();
+    return g_applicationTitle;
 }
 
 void SetHintHidePause(int milliseconds)

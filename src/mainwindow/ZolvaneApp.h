@@ -26,8 +26,8 @@ int ZolvaneSession();
 int RunZolvane(int argc, char **argv);
 
 
-// The application title, shown by the desktop for the program (the progress display writes the
-// percentage into it while a batch runs).
+// The application title (the progress display writes the percentage into it while a batch runs).
+// It is the program's own value: window captions stay exactly as the windows set them.
 void SetApplicationTitle(const QString &title);
 QString ApplicationTitle();
 

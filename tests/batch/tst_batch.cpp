@@ -19,6 +19,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -217,6 +219,30 @@ class TestBatch : public QObject
     }
 
     QString outputOf(int i) const { return row(i)->text(jcOutputPath) + row(i)->text(jcOutputFilename); }
+
+    // Runs `action` with the toolkit's own message boxes and answers each box it shows with OK;
+    // returns the icon and text of every box, in order.
+    QList<QPair<QMessageBox::Icon, QString>> realMessageBoxes(const std::function<void()> &action)
+    {
+        QList<QPair<QMessageBox::Icon, QString>> seen;
+        const auto hook = TMainForm::MessageHook;
+        TMainForm::MessageHook = nullptr;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, this, [&seen] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                if (box->isVisible() && box->button(QMessageBox::Ok)) {
+                    seen << qMakePair(box->icon(), box->text());
+                    box->button(QMessageBox::Ok)->click();
+                }
+            }
+        });
+        poll.start();
+        action();
+        poll.stop();
+        TMainForm::MessageHook = hook;
+        return seen;
+    }
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
@@ -651,6 +677,31 @@ private slots:
             QVERIFY(!f->Timer1->isActive());
         }
         f->rbAC3Enc->setChecked(true);
+    }
+
+    void startMessagesUseTheirKindsOfBox()
+    {
+        // The name check and the DTS refusal are information boxes; a missing encoder file is
+        // told in a box without an icon.
+        QTemporaryDir folder;
+        QVERIFY(QFile::link(Transcoder(), folder.filePath(QStringLiteral("Kandrum.exe"))));
+        addFiles(freshInputs({"audio/dts_48k_stereo.dts", "tools/stereo8k.wav"}));
+        TMainForm *f = form();
+        f->PageControl1->setCurrentWidget(f->TabSheet7);
+
+        edKandrum()->setText(folder.filePath(QStringLiteral("kandrum.exe")));
+        using Boxes = QList<QPair<QMessageBox::Icon, QString>>;
+        QCOMPARE(realMessageBoxes([f] { f->bbStartProcessClick(); }),
+                 (Boxes{{QMessageBox::Information, QStringLiteral("NoKandrum")}}));
+
+        edKandrum()->setText(folder.filePath(QStringLiteral("Kandrum.exe")));
+        QCOMPARE(realMessageBoxes([f] { f->bbStartProcessClick(); }),
+                 (Boxes{{QMessageBox::Information,
+                         QStringLiteral("Sorry, some input files are not supported yet. Use Zolvane 0.21\r\n"
+                                        "if you want to transcode them.")},
+                        {QMessageBox::NoIcon, QStringLiteral("kdnMissing")}}));
+        QVERIFY(!f->BatchRunning());
+        QVERIFY(menusEnabled());
     }
 
     void dtsRowsAreRefusedAndTheOthersRun()

@@ -120,6 +120,7 @@ TEST(CmdlineCore, RowTailsNameTheLogAfterTheOutput)
         {true, true, true, "song.mp3", R"(  -logfilea "/out/song.log" -noid3 ))"},
         {true, false, false, "song", R"(  -logfile "/out/song.log" ))"},
         {true, false, false, "my.song.v2.mp3", R"(  -logfile "/out/my.song.v2.log" ))"},
+        {true, false, false, "mix.v2:final", R"(  -logfile "/out/mix.log" ))"},
     };
     for (const Tail &t : tails) {
         SCOPED_TRACE(t.tail);

@@ -2,6 +2,7 @@
 
 #include "JobRow.h"
 #include "KDCmdlGather.h"
+#include "UMainGlobals.h"
 #include "ZolvaneApp.h"
 
 #include <QAbstractButton>
@@ -27,6 +28,50 @@ class TestCmdlineWindows : public QObject
 private slots:
     void initTestCase() { CreateZolvaneWindows(); }
     void cleanupTestCase() { DestroyZolvaneWindows(); }
+
+    // The controls as a fresh window holds them give each page's own blocks. The gain mode is
+    // unticked first, so that the command does not depend on which page the window opened on.
+    void freshControlsGiveEachPagesCommand_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("afterDecoder");
+        QTest::newRow("AAC") << "TabSheet1" << " -vornak( -dllname WA_aac.dll  -cbr 48 -mode 4 )";
+        QTest::newRow("AC3") << "TabSheet2" << " -kdn( -exe aften.exe -b 384 )";
+        QTest::newRow("MP2") << "TabSheet3" << " -toolame( -m j -b 224 )";
+        QTest::newRow("MP3") << "TabSheet4" << " -lame( -v --vbr-old -V 2 -b 32 )";
+        QTest::newRow("VORBIS") << "TabSheet5" << " -ogg( -q 0.200 )";
+        QTest::newRow("SPEEX") << "TabSheet7" << " -kdn( -exe speexenc.exe --quality 8 )";
+        QTest::newRow("Lossless") << "LosslessTab" << " -kdn( -exe flake.exe -level 5 )";
+    }
+
+    void freshControlsGiveEachPagesCommand()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, afterDecoder);
+        QWidget *main = mainWindow();
+        QVERIFY(main);
+        auto *pages = main->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+        auto *list = main->findChild<QTreeWidget *>(QStringLiteral("InputListView"));
+        auto *gainMode = main->findChild<QAbstractButton *>(QStringLiteral("chOTAMode"));
+        QVERIFY(pages && list && gainMode);
+        gainMode->setChecked(false);
+        pages->setCurrentWidget(pages->findChild<QWidget *>(page));
+        auto *row = new QTreeWidgetItem(list);
+        row->setText(jcInputPath, QStringLiteral("/in/"));
+        row->setText(jcFilename, QStringLiteral("a.ac3"));
+        row->setText(jcOutputPath, QStringLiteral("/out/"));
+        row->setText(jcOutputFilename, QStringLiteral("a.x"));
+        row->setSelected(true);
+        KDCmdlRun();
+        const QString cmd = row->text(jcCmd);
+        const QString program = QString::fromLocal8Bit(CommandBase);
+        delete row;
+        gainMode->setChecked(true);
+        QCOMPARE(cmd, program
+                          + QStringLiteral(R"( -core( -input "/in/a.ac3" -output "/out/a.x"  -logfile "/out/a.log" ))"
+                                           R"( -azid( -s stereo -c normal -L -3db ))")
+                          + afterDecoder);
+    }
 
     void everyControlReadIsFound_data()
     {

@@ -232,6 +232,35 @@ TEST(OutputParse, OptionsColumn)
     ac3.Page = KDPage::AC3;
     EXPECT_EQ(BatchOptionsText(ac3, Q("x -kdn( -exe aften.exe -b 448 )"), QString()), Q("-b 448"));
 
+    // The other pages and engines, each with the block the builder writes for it.
+    struct Case {
+        KDPage page;
+        int aacEngine;
+        bool ac3Enc, tooLame;
+        const char *cmd;
+        const char *options;
+    };
+    const Case cases[] = {
+        {KDPage::AAC, 0, false, false, "x -kdn( -exe enhAacPlusEnc.exe -cbr 48 -nops ) -t( )", " -cbr 48 -nops"},
+        {KDPage::AAC, 2, false, false, "x -kdn( -vbr 0.35 -aacprofile_he ) -t( )", " -vbr 0.35 -aacprofile_he"},
+        {KDPage::AC3, -1, true, false, "x -ac3enc( -b 384 ) -ota( -g max )", " -b 384"},
+        {KDPage::MP2, -1, false, true, "x -toolame( -b 224 ) -mp2enc( -b 1 )", " -b 224"},
+        {KDPage::MP2, -1, false, false, "x -toolame( -b 224 ) -mp2enc( -b 192 )", " -b 192"},
+        {KDPage::Vorbis, -1, false, false, "x -ogg( -q 5.00 ) -t( )", " -q 5.00"},
+        {KDPage::Speex, -1, false, false, "x -kdn( -exe speexenc.exe --quality 8 --vbr )", "--quality 8 --vbr"},
+        {KDPage::Lossless, -1, false, false, "x -kdn( -exe flake.exe -level 5 )", "-level 5"},
+        {KDPage::Vorbis, -1, false, false, "x -lame( -b 128 )", ""}, // no block of the page
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.cmd);
+        BatchEncoderChoice choice;
+        choice.Page = k.page;
+        choice.AACEngine = k.aacEngine;
+        choice.AC3Enc = k.ac3Enc;
+        choice.TooLame = k.tooLame;
+        EXPECT_EQ(BatchOptionsText(choice, Q(k.cmd), QString()), Q(k.options));
+    }
+
     BatchEncoderChoice wav;
     wav.Page = KDPage::WAV;
     EXPECT_EQ(BatchOptionsText(wav, Q("anything"), Q(" -2ch")), Q(" -2ch"));

@@ -7,9 +7,12 @@
 #include "UAdvanced.h"
 #include "UExeBrowser.h"
 #include "UMain.h"
+#include "LanguageStrings.h"
 #include "URessources.h"
 #include "UZolvaneLog.h"
 #include "ZolvaneApp.h"
+
+#include "../services/PEImageBuilder.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -34,6 +37,7 @@ struct SessionLog {
     QString cNumber;
     bool delayTickedAtExit = false;
     QString aboutVersion;
+    QString displayNameWhileTitled;
 };
 
 // Runs one session. `onDialog` sees every modal dialog before it is closed; `whileRunning` runs
@@ -67,6 +71,12 @@ SessionLog RunSession(const std::function<void(QDialog *)> &onDialog,
         log.applicationTitle = ApplicationTitle();
         if (auto *label = About->findChild<QLabel *>(QStringLiteral("Label2")))
             log.aboutVersion = label->text();
+        // The percentage the progress display writes into the application title must not reach
+        // the name the desktop appends to every window's caption.
+        const QString title = ApplicationTitle();
+        SetApplicationTitle(QStringLiteral("45% Zolvane"));
+        log.displayNameWhileTitled = QGuiApplication::applicationDisplayName();
+        SetApplicationTitle(title);
         log.localeNumber = QLocale().toString(1.5, 'f', 1);
         char buffer[16];
         std::snprintf(buffer, sizeof buffer, "%.1f", 1.5);
@@ -104,6 +114,43 @@ void WriteFile(const QString &path, const QByteArray &content)
     file.write(content);
 }
 
+// Gives every message text its own key name, in the texts and in the English language file, so
+// that the rows of the report show which text each one is.
+void UseKeyNamesAsTexts()
+{
+    QMap<QString, QByteArray> sections;
+    for (const TLanguageStringKey &key : LanguageStringKeys()) {
+        LanguageStrings.*key.Text = QString::fromLatin1(key.Key);
+        sections[QString::fromLatin1(key.Section)] += QByteArray(key.Key) + '=' + key.Key + "\r\n";
+    }
+    QByteArray file;
+    for (auto it = sections.cbegin(); it != sections.cend(); ++it)
+        file += '[' + it.key().toLatin1() + "]\r\n" + it.value();
+    WriteFile(ProgramFolder() + QStringLiteral("lang/English.ini"), file);
+}
+
+// The helper files the report looks for beside the transcoder, in its order, with the text of
+// each one's warning.
+const QList<QPair<QString, QString>> &HelperFiles()
+{
+    static const QList<QPair<QString, QString>> files{
+        {"ac3enc.dll", "ac3encMissing"},        {"azid.dll", "azidMissing"},
+        {"kdn.dll", "kdnMissing"},              {"hip.dll", "hipMissing"},
+        {"lame_enc.dll", "lameencMissing"},     {"libvorbis.dll", "livborbisMissing"},
+        {"mp2enc.dll", "mp2encMissing"},        {"shibatch.dll", "shibatchMissing"},
+        {"soundtouch.dll", "soundtouchMissing"}, {"vobinput.dll", "VOBInputMissing"},
+        {"faac.exe", "FaacIsMissing"},          {"neroaacenc.exe", "NDCLIisMissing"},
+        {"enhaacplusenc.exe", "EnhAACIsMissing"}, {"speexenc.exe", "SpeexIsMissing"},
+        {"aften.exe", "Aften.exe is missing"},  {"flake.exe", "Flake.exe is missing"}};
+    return files;
+}
+
+QByteArray VersionedExecutable()
+{
+    const TPEImage image; // file version 1.2.3.4
+    return QByteArray(reinterpret_cast<const char *>(image.Bytes.data()), qsizetype(image.Bytes.size()));
+}
+
 } // namespace
 
 class TestStartup : public QObject
@@ -132,6 +179,7 @@ private slots:
         QCOMPARE(log.destroyed, reversed);
         QCOMPARE(log.title, QStringLiteral("Zolvane"));
         QCOMPARE(log.applicationTitle, QStringLiteral("Zolvane"));
+        QCOMPARE(log.displayNameWhileTitled, QStringLiteral("Zolvane"));
         QCOMPARE(log.aboutVersion, QStringLiteral("Version : 0.2.2.0 RC1"));
         QCOMPARE(log.localeNumber, QStringLiteral("1.5"));
         if (commaLocale)
@@ -266,6 +314,38 @@ private slots:
         QVERIFY(!QFileInfo::exists(transcoder + QStringLiteral("nscrt.dll")));
     }
 
+    // A tool-path dialog left without a transcoder path copies nothing, not even into the working
+    // folder, and the report then checks the working folder.
+    void emptyTranscoderPathCopiesNothing()
+    {
+        UseKeyNamesAsTexts();
+        QTemporaryDir root;
+        const QString programFiles = root.path() + QStringLiteral("/programs/");
+        WriteFile(programFiles + QStringLiteral("Winamp/Plugins/enc_aacplus.dll"), "plugin");
+        WriteFile(programFiles + QStringLiteral("Winamp/nscrt.dll"), "runtime");
+        qputenv("ZOLVANE_PROGRAM_FILES", programFiles.toLocal8Bit());
+        const QString work = root.path() + QStringLiteral("/work/");
+        WriteFile(work + QStringLiteral("azid.dll"), "x");
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(work);
+        QStringList rows;
+        RunSession(
+            [](QDialog *dialog) {
+                if (auto *edit = dialog->findChild<QLineEdit *>("edKandrum"))
+                    edit->clear();
+            },
+            [&] {
+                QTreeWidget *list = LogListView();
+                for (int i = 0; list && i < list->topLevelItemCount(); ++i)
+                    rows << list->topLevelItem(i)->text(1);
+                MainForm->Quit1->trigger();
+            });
+        QDir::setCurrent(before);
+        QCOMPARE(QDir(work).entryList(QDir::Files), QStringList{"azid.dll"});
+        QCOMPARE(rows.filter(QStringLiteral("azidMissing")).size(), 0);
+        QCOMPARE(rows.filter(QStringLiteral("ac3encMissing")).size(), 1);
+    }
+
     // The report names the running system, checks the helper files in the folder chosen in the
     // tool-path dialog and tells whether the Aud-X encoder is there; without it a 5.1 MP3 choice
     // goes back to stereo.
@@ -317,6 +397,82 @@ private slots:
             QVERIFY(rows.last().endsWith(QStringLiteral("Aud-X Encoder not detected...")));
             QVERIFY(stereo);
         }
+    }
+
+    // The report row by row, with its kinds: the start line, the system, the check line, one
+    // warning per helper file missing beside the transcoder (found whatever the case of its
+    // name), the Nero encoder's version when the program search path holds a readable one (one
+    // beside the transcoder does not count), and the Aud-X line.
+    void startupReportRows_data()
+    {
+        QTest::addColumn<QStringList>("missing");
+        QTest::addColumn<bool>("neroOnPath");
+        QTest::addColumn<bool>("audX");
+        QTest::addColumn<QStringList>("tail");
+        QStringList everyWarning;
+        QStringList everyFile;
+        for (const auto &helper : HelperFiles()) {
+            everyFile << helper.first;
+            everyWarning << QStringLiteral("3 ") + helper.second;
+        }
+        QTest::newRow("nothing there")
+            << everyFile << false << false << everyWarning + QStringList{"3 Aud-X Encoder not detected..."};
+        QTest::newRow("everything there")
+            << QStringList() << true << true
+            << QStringList{"0 NeroAACEnc.exe 1.2.3.4 NeroDLLDetected", "0 AudXDetected"};
+        QTest::newRow("two files missing")
+            << QStringList{"azid.dll", "flake.exe"} << false << true
+            << QStringList{"3 azidMissing", "3 Flake.exe is missing", "0 AudXDetected"};
+    }
+    void startupReportRows()
+    {
+        QFETCH(QStringList, missing);
+        QFETCH(bool, neroOnPath);
+        QFETCH(bool, audX);
+        QFETCH(QStringList, tail);
+        UseKeyNamesAsTexts();
+        QTemporaryDir root;
+        const QString transcoder = root.path() + QStringLiteral("/kd/");
+        QDir().mkpath(transcoder);
+        for (const auto &helper : HelperFiles()) {
+            if (!missing.contains(helper.first))
+                WriteFile(transcoder + helper.first.toUpper(), VersionedExecutable());
+        }
+        const QByteArray path = qgetenv("PATH");
+        if (neroOnPath) {
+            WriteFile(root.path() + QStringLiteral("/bin/NeroAacEnc.exe"), VersionedExecutable());
+            qputenv("PATH", (root.path() + QStringLiteral("/bin:")).toLocal8Bit() + path);
+        }
+        const QString programFiles = root.path() + QStringLiteral("/programs/");
+        QDir().mkpath(programFiles + (audX ? QStringLiteral("Aud-X") : QStringLiteral("other")));
+        qputenv("ZOLVANE_PROGRAM_FILES", programFiles.toLocal8Bit());
+        QStringList rows;
+        bool stereo = false;
+        RunSession(
+            [&](QDialog *dialog) {
+                if (dialog->objectName() != QLatin1String("ExeBrowse"))
+                    return;
+                dialog->findChild<QLineEdit *>("edKandrum")->setText(transcoder + QStringLiteral("Kandrum.exe"));
+                MainForm->rbMP3Ch6->setChecked(true);
+            },
+            [&] {
+                QTreeWidget *list = LogListView();
+                static const QRegularExpression stamp(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\] :  "));
+                for (int i = 0; list && i < list->topLevelItemCount(); ++i) {
+                    const QTreeWidgetItem *row = list->topLevelItem(i);
+                    rows << QString::number(row->data(0, LogImageIndexRole).toInt()) + QLatin1Char(' ')
+                                + row->text(1).remove(stamp);
+                }
+                stereo = MainForm->rbMP3Ch2->isChecked();
+                MainForm->Quit1->trigger();
+            });
+        qputenv("PATH", path);
+        const QStringList expected = QStringList{"0 ZolvaneStarted_part1 0.2.2.0 RC1 ZolvaneStarted_part2",
+                                                 "0 " + GetWindowsVersionText(), "0 CheckingKDDep"}
+                                     + tail;
+        QCOMPARE(rows, expected);
+        // Without the Aud-X encoder the 5.1 MP3 choice falls back to stereo.
+        QCOMPARE(stereo, !audX);
     }
 
     // At window creation the Winamp runtime is copied into the system folder where it is missing;

@@ -10,9 +10,10 @@ QString num(int v)
 }
 
 // Extension of a file name: the text from the last "." after the last separator, or "".
+// A ":" is an ordinary character of a name here, not a drive delimiter.
 QString extensionOf(const QString &name)
 {
-    const int sep = qMax(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char(':')));
+    const int sep = name.lastIndexOf(QLatin1Char('/'));
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     return dot > sep ? name.mid(dot) : QString();
 }

@@ -34,7 +34,9 @@ struct KDCmdlRow {
 // Every value the builder reads. Members are named after their controls; check boxes and
 // radios are their ticked state, track bars and scroll bars their position, edits, spin
 // edits and combo boxes the text they show, and members holding a combo's item index
-// (-1: no item) are int. The defaults are those of a fresh window.
+// (-1: no item) are int. The defaults are those of a fresh window, except chAzidDC and
+// chOTAMode, which start unticked here so that a snapshot opens no processing block unless
+// asked to.
 struct KDCmdlSnapshot {
     // Tool paths window.
     QString edKandrum;
@@ -183,7 +185,7 @@ struct KDCmdlSnapshot {
     bool rbSpeexQuality = true;
     int SpeexQualityTrackBar = 8;
     bool chSpeexABR = false;
-    int SpeexBitrateTrackBar = 32;
+    int SpeexBitrateTrackBar = 16;
     bool chSpeexVBR = false;
     bool chSpeexEncComplex = false;
     QString spEdEncComplex = QStringLiteral("3");
