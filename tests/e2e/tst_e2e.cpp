@@ -33,6 +33,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -87,6 +88,29 @@ Probe FFprobe(const QString &file)
     if (p.format == QLatin1String("aac") && p.sampleRate > 0)
         p.duration = s.value(QStringLiteral("nb_read_packets")).toString().toDouble() * 1024.0 / p.sampleRate;
     return p;
+}
+
+// A 16-bit stereo 44.1 kHz WAV file of a 440 Hz tone.
+bool WriteToneWav(const QString &path, int seconds)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    const quint32 rate = 44100, channels = 2, bytesPerFrame = 4;
+    const quint32 dataBytes = quint32(seconds) * rate * bytesPerFrame;
+    auto u32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
+    auto u16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char *>(&v), 2); };
+    f.write("RIFF" + u32(36 + dataBytes) + "WAVEfmt " + u32(16) + u16(1) + u16(channels) + u32(rate)
+            + u32(rate * bytesPerFrame) + u16(bytesPerFrame) + u16(16) + "data" + u32(dataBytes));
+    QByteArray second(int(rate * bytesPerFrame), Qt::Uninitialized);
+    auto *samples = reinterpret_cast<qint16 *>(second.data());
+    for (quint32 i = 0; i < rate; ++i)
+        samples[2 * i] = samples[2 * i + 1] = qint16(std::lround(8000.0 * std::sin(2.0 * M_PI * 440.0 * i / rate)));
+    for (int s = 0; s < seconds; ++s) {
+        if (f.write(second) != second.size())
+            return false;
+    }
+    return true;
 }
 
 // What the program's own reader of the output's type tells of it.
@@ -252,6 +276,17 @@ const QList<PageCase> &PageCases()
              SetText(a, "ed2SoundTouchFRC", QStringLiteral("24"));
          },
          ".ogg", "ogg", "vorbis", 2, 44100, 3.0 * 25.0 / 24.0, Reader::Vorbis, 2, 0, 0.05},
+        {"Vorbis from WAV, frame rate 24 to 25", "tools/stereo8k.wav",
+         [](TMainForm *m, TAdvancedSet *a) {
+             m->PageControl1->setCurrentWidget(m->TabSheet5);
+             m->rbVORBISOutputCh2->setChecked(true);
+             m->rbVORBISQuality->setChecked(true);
+             m->VORBISScrollBar->setValue(3000);
+             SetText(a, "ed1SoundTouchFRC", QStringLiteral("24"));
+             SetText(a, "ed2SoundTouchFRC", QStringLiteral("25"));
+             Tick(a, "chSoundTouchFRC");
+         },
+         ".ogg", "ogg", "vorbis", 2, 8000, 0.5 * 24.0 / 25.0, Reader::Vorbis, 2, 0, 0.05},
         {"AC-3 encoder stereo with 1 s of silence appended", "e2e/tone3s_stereo.ogg",
          [](TMainForm *m, TAdvancedSet *a) {
              m->PageControl1->setCurrentWidget(m->TabSheet2);
@@ -275,9 +310,6 @@ const QList<PageCase> &PageCases()
              m->rbWAVOutput2->setChecked(true);
              Control<QSpinBox>(a, "SpEdtSoundTouchTempo")->setValue(25);
              Tick(a, "chSoundTouchTempo");
-             // The dialog keeps the tempo fragment in step with its box and value.
-             if (SoundTouchTempoArg.isEmpty())
-                 SoundTouchTempoArg = " -tempo 25";
          },
          ".wav", "wav", "pcm_s16le", 2, 44100, 3.0 / 1.25, Reader::WAV, 2, 16, 0.05},
         {"WAV 16-bit 5.1 from 5.1 AC-3", "tools/six.ac3",
@@ -510,12 +542,8 @@ private slots:
         QFETCH(double, seconds);
         form()->PageControl1->setCurrentWidget(form()->TabSheet4);
         form()->rbMP3Ch6->setChecked(true);
-        const QString first = freshInput(input, companions);
-        // The job list takes the names inside a mux file from the current folder.
-        const QString oldCwd = QDir::currentPath();
-        QDir::setCurrent(m_jobs->path());
-        addFiles({first});
-        QDir::setCurrent(oldCwd);
+        // The mux file names its channels relative to its own folder, which is not the current one.
+        addFiles({freshInput(input, companions)});
         QCOMPARE(list()->topLevelItemCount(), 1);
         QVERIFY2(row(0)->text(jcCmd).contains(QLatin1String("audx.exe")), qPrintable(row(0)->text(jcCmd)));
 
@@ -536,6 +564,24 @@ private slots:
         QVERIFY(r.valid);
         QCOMPARE(r.sampleRate, sampleRate);
         form()->rbMP3Ch2->setChecked(true);
+    }
+
+    // The relative names of a list file are taken from the list's folder, wherever the program
+    // runs from: each becomes a job that runs.
+    void aListFileAddsItsFilesFromItsOwnFolder()
+    {
+        Mp3Cbr(form(), 128);
+        addFiles({freshInput(QStringLiteral("tools/pair.lst"),
+                             {QStringLiteral("tools/tone_stereo.ogg"), QStringLiteral("tools/short.mp3")})});
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        QCOMPARE(row(0)->text(jcFilename), QStringLiteral("tone_stereo.ogg"));
+        QCOMPARE(QDir(row(0)->text(jcInputPath)).canonicalPath(), QDir(m_jobs->path()).canonicalPath());
+        runBatch();
+        verifyDoneReport();
+        for (int i = 0; i < 2; ++i) {
+            const Probe p = FFprobe(outputOf(i));
+            QVERIFY2(p.ok && p.codec == QLatin1String("mp3"), qPrintable(outputOf(i) + " " + p.error));
+        }
     }
 
     // A job whose input is gone fails: it leaves no output, not even a partial one, an older file
@@ -588,6 +634,44 @@ private slots:
             const Probe p = FFprobe(output);
             QVERIFY2(p.ok && p.codec == QLatin1String("mp3"), qPrintable(output + " " + p.error));
         }
+    }
+
+    // A job stopped half-way leaves no partial output either, and an older file of its output's
+    // name stays as it was.
+    void aStoppedJobLeavesNoPartialOutput()
+    {
+        Mp3Cbr(form(), 128);
+        m_jobs.reset(new QTemporaryDir);
+        const QString input = m_jobs->filePath(QStringLiteral("long tone.wav"));
+        QVERIFY(WriteToneWav(input, 300));
+        addFiles({input});
+        QCOMPARE(list()->topLevelItemCount(), 1);
+        const QString output = outputOf(0);
+        {
+            QFile f(output);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("older file");
+        }
+        const QStringList before = folderEntries();
+
+        form()->bbStartProcessClick();
+        // Well into the job: the transcoder has written a good part of its output.
+        QTRY_VERIFY_WITH_TIMEOUT(form()->DosCommand1->Lines().size() > 20, 20000);
+        QVERIFY(form()->BatchRunning());
+        frame()->SpeedButtonStop->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!form()->BatchRunning(), 20000);
+        QCOMPARE(hint(), QStringLiteral("Aborted"));
+        QCOMPARE(batchLogTexts().last(), LanguageStrings.TranscodingAborted);
+
+        // The transcoder is gone and has taken its unfinished file with it.
+        QTRY_VERIFY_WITH_TIMEOUT(!form()->DosCommand1->IsRunning(), 10000);
+        QTest::qWait(200);
+        QFile f(output);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("older file"));
+        QStringList after = folderEntries();
+        after.removeAll(QStringLiteral("long tone.log"));
+        QCOMPARE(after, before);
     }
 };
 
