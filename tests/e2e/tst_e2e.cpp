@@ -27,6 +27,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -564,6 +565,36 @@ private slots:
         QVERIFY(r.valid);
         QCOMPARE(r.sampleRate, sampleRate);
         form()->rbMP3Ch2->setChecked(true);
+    }
+
+    // The transcoder's progress lines drive both bars on the scale of the input's length; the
+    // bars go back to 0 with the final report.
+    void progressBarsFollowARealJob()
+    {
+        Mp3Cbr(form(), 128);
+        m_jobs.reset(new QTemporaryDir);
+        const QString input = m_jobs->filePath(QStringLiteral("ten seconds.wav"));
+        QVERIFY(WriteToneWav(input, 10));
+        addFiles({input});
+        QList<int> fileBar, totalBar;
+        QStringList titles;
+        {
+            QObject guard;
+            connect(frame()->ProgressBar1, &QProgressBar::valueChanged, &guard, [&](int v) { fileBar << v; });
+            connect(frame()->ProgressBar2, &QProgressBar::valueChanged, &guard, [&](int v) { totalBar << v; });
+            connect(form(), &QWidget::windowTitleChanged, &guard, [&](const QString &t) { titles << t; });
+            runBatch();
+        }
+        verifyDoneReport();
+        QCOMPARE(frame()->ProgressBar1->maximum(), 10);
+        QCOMPARE(frame()->ProgressBar2->maximum(), 10);
+        // Every seventieth line of a tenth of a second is shown: 7 s, then the bars' reset.
+        QVERIFY2(fileBar.contains(7) && totalBar.contains(7),
+                 qPrintable(QStringLiteral("%1 / %2").arg(fileBar.size()).arg(totalBar.size())));
+        QCOMPARE(fileBar.last(), 0);
+        QCOMPARE(totalBar.last(), 0);
+        QVERIFY2(titles.contains(QStringLiteral("70,00 % - Zolvane")), qPrintable(titles.join('|')));
+        QVERIFY(QFileInfo(outputOf(0)).size() > 0);
     }
 
     // The relative names of a list file are taken from the list's folder, wherever the program
