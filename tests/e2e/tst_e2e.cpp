@@ -597,6 +597,36 @@ private slots:
         QVERIFY(QFileInfo(outputOf(0)).size() > 0);
     }
 
+    // Names the shell or the command-line split could take apart reach the transcoder whole.
+    void awkwardFileNamesRunAsGiven_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("blanks") << QStringLiteral("two  blanks here.ogg");
+        QTest::newRow("apostrophe and dollar") << QStringLiteral("it's $HOME & more.ogg");
+        QTest::newRow("non-ASCII") << QStringLiteral("Chœur à l'été – Ünïcode.ogg");
+        QTest::newRow("double quote") << QStringLiteral("say \"hi\".ogg");
+        QTest::newRow("backslash") << QStringLiteral("back\\slash\\.ogg");
+        QTest::newRow("parentheses") << QStringLiteral("-core( x ).ogg");
+    }
+
+    void awkwardFileNamesRunAsGiven()
+    {
+        QFETCH(QString, name);
+        Mp3Cbr(form(), 128);
+        m_jobs.reset(new QTemporaryDir);
+        const QString input = m_jobs->filePath(name);
+        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/tone_stereo.ogg")), input));
+        addFiles({input});
+        QCOMPARE(list()->topLevelItemCount(), 1);
+        QCOMPARE(row(0)->text(jcFilename), name);
+        runBatch();
+        QVERIFY2(batchLogTexts().last() == LanguageStrings.TranscodingFinished,
+                 qPrintable(row(0)->text(jcCmd) + "\n" + batchLogTexts().join('|')));
+        const Probe p = FFprobe(outputOf(0));
+        QVERIFY2(p.ok && p.codec == QLatin1String("mp3"), qPrintable(outputOf(0) + " " + p.error));
+        QVERIFY(qAbs(p.duration - 1.0) <= 0.05);
+    }
+
     // The relative names of a list file are taken from the list's folder, wherever the program
     // runs from: each becomes a job that runs.
     void aListFileAddsItsFilesFromItsOwnFolder()
