@@ -29,6 +29,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -625,6 +626,43 @@ private slots:
         const Probe p = FFprobe(outputOf(0));
         QVERIFY2(p.ok && p.codec == QLatin1String("mp3"), qPrintable(outputOf(0) + " " + p.error));
         QVERIFY(qAbs(p.duration - 1.0) <= 0.05);
+    }
+
+    // Inputs that would give the same output name, or whose output would be another input, each
+    // get a file of their own, and no input is overwritten.
+    void clashingOutputNamesOverwriteNothing()
+    {
+        Mp3Cbr(form(), 128);
+        m_jobs.reset(new QTemporaryDir);
+        const QString ogg = m_jobs->filePath(QStringLiteral("take.ogg"));
+        const QString wav = m_jobs->filePath(QStringLiteral("take.wav"));
+        const QString mp3 = m_jobs->filePath(QStringLiteral("take.mp3"));
+        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/tone_stereo.ogg")), ogg));
+        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/stereo8k.wav")), wav));
+        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/short.mp3")), mp3));
+        QFile original(mp3);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray mp3Bytes = original.readAll();
+        original.close();
+        addFiles({mp3, ogg, wav});
+        QCOMPARE(list()->topLevelItemCount(), 3);
+        QSet<QString> outputs;
+        for (int i = 0; i < 3; ++i)
+            outputs << QFileInfo(outputOf(i)).absoluteFilePath();
+        QCOMPARE(outputs.size(), 3);
+        QVERIFY2(!outputs.contains(QFileInfo(mp3).absoluteFilePath()), qPrintable(outputs.values().join('|')));
+
+        runBatch();
+
+        verifyDoneReport();
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QCOMPARE(original.readAll(), mp3Bytes);
+        const int rates[] = {22050, 44100, 8000};
+        for (int i = 0; i < 3; ++i) {
+            const Probe p = FFprobe(outputOf(i));
+            QVERIFY2(p.ok && p.codec == QLatin1String("mp3"), qPrintable(outputOf(i) + " " + p.error));
+            QCOMPARE(p.sampleRate, rates[i]);
+        }
     }
 
     // The relative names of a list file are taken from the list's folder, wherever the program
