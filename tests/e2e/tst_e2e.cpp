@@ -321,6 +321,13 @@ const QList<PageCase> &PageCases()
              m->rbWAVOutput1->setChecked(true);
          },
          ".wav", "wav", "pcm_s16le", 6, 48000, 1.024, Reader::WAV, 6, 16, 0.05},
+        {"AIFF 5.1 from 5.1 AC-3", "tools/six.ac3",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet6);
+             m->rbAIFFOutput->setChecked(true);
+             m->rbWAVOutput1->setChecked(true);
+         },
+         ".aif", "aiff", "pcm_s16be", 6, 48000, 1.024, Reader::None, 0, 0, 0.0},
         {"Lossless stereo", "e2e/tone3s_stereo.ogg",
          [](TMainForm *m, TAdvancedSet *) {
              m->PageControl1->setCurrentWidget(m->LosslessTab);
@@ -662,6 +669,30 @@ private slots:
             const Probe p = FFprobe(outputOf(i));
             QVERIFY2(p.ok && p.codec == QLatin1String("mp3"), qPrintable(outputOf(i) + " " + p.error));
             QCOMPARE(p.sampleRate, rates[i]);
+        }
+    }
+
+    // Six mono WAV files: the job's output name stands for the six files named by their channel.
+    void sixMonoWavFilesFromOneJob()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->setChecked(true);
+        form()->rbWAVOutput3->setChecked(true);
+        addFiles({freshInput(QStringLiteral("tools/six.ac3"))});
+        runBatch();
+        verifyDoneReport();
+        const QString base = outputOf(0).chopped(QFileInfo(outputOf(0)).suffix().size() + 1);
+        for (const char *channel : {"FL", "FR", "C", "LFE", "SL", "SR"}) {
+            const QString file = base + QLatin1Char('_') + QLatin1String(channel) + QStringLiteral(".wav");
+            const Probe p = FFprobe(file);
+            QVERIFY2(p.ok, qPrintable(file + " | " + folderEntries().join(' ')));
+            QCOMPARE(p.codec, QStringLiteral("pcm_s16le"));
+            QCOMPARE(p.channels, 1);
+            QCOMPARE(p.sampleRate, 48000);
+            QVERIFY(qAbs(p.duration - 1.024) <= 0.05);
+            TWAVfile w;
+            QVERIFY(w.ReadFromFile(file.toLocal8Bit().toStdString()) && w.Valid());
+            QCOMPARE(int(w.Channels()), 1);
         }
     }
 
