@@ -260,6 +260,22 @@ const QList<PageCase> &PageCases()
              SetText(a, "edAppendSilence", QStringLiteral("500"));
          },
          ".mp3", "mp3", "mp3", 1, 44100, 3.5, Reader::MPEG, 1, 64, MpegFrames},
+        {"MP3 resampled to 48 kHz", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *) {
+             Mp3Cbr(m, 128);
+             m->chSSRC->setChecked(true);
+             m->cbSSRC->setCurrentText(QStringLiteral("48000"));
+         },
+         ".mp3", "mp3", "mp3", 2, 48000, 3.0, Reader::MPEG, 2, 128, MpegFrames},
+        {"Vorbis with its start cut by the delay in its name", "e2e/tone3s DELAY -750ms.ogg",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet5);
+             m->rbVORBISOutputCh2->setChecked(true);
+             m->rbVORBISQuality->setChecked(true);
+             m->chOTADelay->setChecked(true);
+             m->edOTADelay->setText(QStringLiteral("0"));
+         },
+         ".ogg", "ogg", "vorbis", 2, 44100, 2.25, Reader::Vorbis, 2, 0, 0.05},
         {"MP2 192 kbit/s", "e2e/tone3s_stereo.ogg",
          [](TMainForm *m, TAdvancedSet *) {
              m->PageControl1->setCurrentWidget(m->TabSheet3);
@@ -693,6 +709,29 @@ private slots:
             TWAVfile w;
             QVERIFY(w.ReadFromFile(file.toLocal8Bit().toStdString()) && w.Valid());
             QCOMPARE(int(w.Channels()), 1);
+        }
+    }
+
+    // Each job takes the delay written in its own input name: a cut start and a delayed start.
+    void eachJobTakesTheDelayOfItsName()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet5);
+        form()->rbVORBISOutputCh2->setChecked(true);
+        form()->rbVORBISQuality->setChecked(true);
+        const QString cut = freshInput(QStringLiteral("e2e/tone3s DELAY -750ms.ogg"));
+        const QString later = m_jobs->filePath(QStringLiteral("tone3s DELAY 250ms.ogg"));
+        QVERIFY(QFile::copy(cut, later));
+        addFiles({cut, later});
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        QVERIFY(form()->chOTADelay->isChecked());
+        runBatch();
+        verifyDoneReport();
+        const double asked[] = {2.25, 3.25};
+        for (int i = 0; i < 2; ++i) {
+            const Probe p = FFprobe(outputOf(i));
+            QVERIFY2(p.ok, qPrintable(p.error));
+            QVERIFY2(qAbs(p.duration - asked[i]) <= 0.05,
+                     qPrintable(QStringLiteral("job %1: %2 s, asked %3 s").arg(i).arg(p.duration).arg(asked[i])));
         }
     }
 
