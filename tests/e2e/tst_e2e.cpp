@@ -36,6 +36,8 @@
 #include <QtTest>
 
 #include <cmath>
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -113,6 +115,27 @@ bool WriteToneWav(const QString &path, int seconds)
             return false;
     }
     return true;
+}
+
+// The peak of a 16-bit PCM WAV file, 1.0 being full scale; -1 when the file is no such WAV.
+double PeakOfWav(const QString &path)
+{
+    TWAVfile w;
+    if (!w.ReadFromFile(path.toLocal8Bit().toStdString()) || !w.Valid() || w.BitsPerSample() != 16)
+        return -1.0;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1.0;
+    const QByteArray bytes = f.readAll();
+    const int data = bytes.indexOf("data");
+    if (data < 0)
+        return -1.0;
+    int peak = 0;
+    const auto *samples = reinterpret_cast<const qint16 *>(bytes.constData() + data + 8);
+    const qsizetype count = (bytes.size() - data - 8) / 2;
+    for (qsizetype i = 0; i < count; ++i)
+        peak = std::max(peak, std::abs(int(samples[i])));
+    return peak / 32767.0;
 }
 
 // What the program's own reader of the output's type tells of it.
@@ -733,6 +756,39 @@ private slots:
             QVERIFY2(qAbs(p.duration - asked[i]) <= 0.05,
                      qPrintable(QStringLiteral("job %1: %2 s, asked %3 s").arg(i).arg(p.duration).arg(asked[i])));
         }
+    }
+
+    // The gain modes of the left panel: a job without one keeps the input's level, PreGain and
+    // PostGain bring the peak to full scale in two passes.
+    void gainModesSetThePeak_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::newRow("none") << QString() << 0.05 << 0.09; // the fixture peaks at 1/16
+        QTest::newRow("PreGain") << QStringLiteral("PreGain") << 0.97 << 1.0;
+        QTest::newRow("PostGain") << QStringLiteral("PostGain") << 0.97 << 1.0;
+    }
+
+    void gainModesSetThePeak()
+    {
+        QFETCH(QString, mode);
+        QFETCH(double, low);
+        QFETCH(double, high);
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->setChecked(true);
+        form()->rbWAVOutput2->setChecked(true);
+        form()->chOTAMode->setChecked(!mode.isEmpty());
+        if (!mode.isEmpty())
+            form()->cbOTAMode->setCurrentText(mode);
+        addFiles({freshInput(QStringLiteral("e2e/tone3s_stereo.ogg"))});
+        runBatch();
+        verifyDoneReport();
+        const double peak = PeakOfWav(outputOf(0));
+        QVERIFY2(peak >= low && peak <= high, qPrintable(QStringLiteral("peak %1; %2").arg(peak).arg(row(0)->text(jcCmd))));
+        const Probe p = FFprobe(outputOf(0));
+        QVERIFY(p.ok && qAbs(p.duration - 3.0) <= 0.05);
+        form()->chOTAMode->setChecked(false);
     }
 
     // The relative names of a list file are taken from the list's folder, wherever the program
