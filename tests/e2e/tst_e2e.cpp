@@ -381,6 +381,21 @@ const QList<PageCase> &PageCases()
              m->cbAACEncEngine->setCurrentIndex(1);
          },
          ".aac", "aac", "aac", 2, 44100, 3.0, Reader::AAC, 2, 0, 0.0},
+        {"AAC in MP4 through FAAC", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet1);
+             m->rbAACOutputCh2->setChecked(true);
+             m->cbAACEncEngine->setCurrentIndex(1);
+             Tick(m->FaacFrame1, "chAACtoMP4");
+         },
+         ".m4a", "mov,mp4", "aac", 2, 44100, 3.0, Reader::None, 0, 0, 0.0},
+        {"AAC in MP4 through Nero", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet1);
+             m->rbAACOutputCh2->setChecked(true);
+             m->cbAACEncEngine->setCurrentIndex(2);
+         },
+         ".m4a", "mov,mp4", "aac", 2, 44100, 3.0, Reader::None, 0, 0, 0.0},
     };
     return cases;
 }
@@ -454,6 +469,7 @@ class TestEndToEnd : public QObject
         SoundTouchFRCArg.clear();
         SoundTouchTempoArg.clear();
         Tick(form()->LameFrame1, "chMP3Mono", false);
+        Tick(form()->FaacFrame1, "chAACtoMP4", false);
     }
 
     // The final report of a batch whose jobs all succeeded, and the progress frame at its end.
