@@ -396,6 +396,19 @@ const QList<PageCase> &PageCases()
              m->cbAACEncEngine->setCurrentIndex(2);
          },
          ".m4a", "mov,mp4", "aac", 2, 44100, 3.0, Reader::None, 0, 0, 0.0},
+        {"Lossless 5.1 from 5.1 AC-3", "tools/six.ac3",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->LosslessTab);
+             m->rbLossless6Ch->setChecked(true);
+         },
+         ".flac", "flac", "flac", 6, 48000, 1.024, Reader::None, 0, 0, 0.0},
+        {"Speex by quality", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet7);
+             m->rbSpeexQuality->setChecked(true);
+             m->SpeexQualityTrackBar->setValue(6);
+         },
+         ".spx", "ogg", "speex", 2, 32000, 3.0, Reader::None, 0, 0, 0.0},
     };
     return cases;
 }
