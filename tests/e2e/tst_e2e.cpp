@@ -671,6 +671,17 @@ private slots:
         QCOMPARE(totalBar.last(), 0);
         QVERIFY2(titles.contains(QStringLiteral("70,00 % - Zolvane")), qPrintable(titles.join('|')));
         QVERIFY(QFileInfo(outputOf(0)).size() > 0);
+        // The job's log file holds the transcoder's lines, CR LF each, up to its last.
+        const QRegularExpressionMatch log =
+            QRegularExpression(QStringLiteral(" -logfilea? \"([^\"]+)\"")).match(row(0)->text(jcCmd));
+        QVERIFY2(log.hasMatch(), qPrintable(row(0)->text(jcCmd)));
+        QFile logFile(log.captured(1));
+        QVERIFY2(logFile.open(QIODevice::ReadOnly), qPrintable(log.captured(1)));
+        const QByteArray logText = logFile.readAll();
+        QVERIFY2(QRegularExpression(QStringLiteral("\\[00:00:09:\\d\\d\\] 9\\d %\r\n")).match(QString::fromLatin1(logText)).hasMatch(),
+                 logText.left(200).constData());
+        QVERIFY2(QRegularExpression(QStringLiteral("Done in [0-9.]+ s\\.\r\n$")).match(QString::fromLatin1(logText)).hasMatch(),
+                 logText.right(80).constData());
     }
 
     // Names the shell or the command-line split could take apart reach the transcoder whole.
