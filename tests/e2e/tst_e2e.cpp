@@ -545,6 +545,8 @@ private slots:
             frame()->SpeedButtonQuit->click();
         form()->ClearList2Click();
         resetAdvanced();
+        SaveDialog1FileName.clear();
+        TMainForm::SaveDialog1Hook = nullptr;
     }
 
     void eachPageWritesWhatItsOptionsAsk_data()
@@ -829,6 +831,32 @@ private slots:
         const Probe p = FFprobe(outputOf(0));
         QVERIFY(p.ok && qAbs(p.duration - 3.0) <= 0.05);
         form()->chOTAMode->setChecked(false);
+    }
+
+    // The save dialog sends a job's output to another folder under another name.
+    void theSaveDialogChoosesTheOutput()
+    {
+        Mp3Cbr(form(), 128);
+        const QString input = freshInput(QStringLiteral("e2e/tone3s_stereo.ogg"));
+        addFiles({input});
+        QTemporaryDir elsewhere;
+        const QString chosen = elsewhere.filePath(QStringLiteral("chosen name.mp3"));
+        TMainForm::SaveDialog1Hook = [chosen](QWidget *, const QStringList &, const QString &, const QString &) {
+            return chosen;
+        };
+        list()->setCurrentItem(row(0));
+        row(0)->setSelected(true);
+        form()->Save1Click();
+        TMainForm::SaveDialog1Hook = nullptr;
+        QCOMPARE(outputOf(0), chosen);
+
+        runBatch();
+
+        verifyDoneReport();
+        const Probe p = FFprobe(chosen);
+        QVERIFY2(p.ok && p.codec == QLatin1String("mp3"), qPrintable(p.error + " | " + row(0)->text(jcCmd)));
+        QVERIFY(qAbs(p.duration - 3.0) <= 0.05);
+        QCOMPARE(folderEntries().filter(QStringLiteral(".mp3")), QStringList());
     }
 
     // The relative names of a list file are taken from the list's folder, wherever the program
