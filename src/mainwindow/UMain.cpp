@@ -128,6 +128,7 @@ TMainForm::TMainForm(QWidget *parent)
     ConnectProcessingOptions();
     ConnectMPEGPages();
     ConnectOtherPages();
+    ConnectPresets();
     ConnectOptionControlsToKDCmdl();
     FormCreate();
 }

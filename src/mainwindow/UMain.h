@@ -233,6 +233,43 @@ private:
     void EnableStart();
     double ListDurationFromLabel() const;
     void ShowMessage(const QString &text, bool error);
+    // ---- Presets: the Presets menu's twelve families (UMainPresets.cpp) ----------------------
+public slots:
+    // One handler per family; the clicked item's "tag" property selects the row.
+    void PSCTAACPresets();
+    void PSNDAACPresets();
+    void CTHEPresets();
+    void NDHEPresets();
+    void CTLCAACPresets();
+    void LCPresets();
+    void FAACPresets();
+    void AC3Presets();
+    void MP2Presets();
+    void MP3Presets();
+    void OGGPresets();
+    void WAVPresets();
+
+private:
+    // Makes the preset items checkable and binds each family's items to its handler.
+    void ConnectPresets();
+    // The clicked preset item and its tag, or null when the sender is not a tagged item.
+    QAction *PresetItemOfSender(int *tag) const;
+    // Unticks every item of the family's own submenu and ticks `item`.
+    void TickPresetItem(QMenu *family, QAction *item);
+    // Ticks (on) or unticks both of the advanced dialog's channel boxes.
+    void SetAdvancedBoxes(bool on);
+    // Turns resampling off when it is ticked or its rate list is enabled.
+    void ResetResampling();
+    // Makes `page` the active page without running the page-switch handler.
+    void ShowPresetPage(QWidget *page);
+    // Runs the window's handler `name` when the window publishes it, else emits the signal of
+    // `control` that its handler is bound to.
+    void RunPresetHandler(const char *name, QObject *control);
+    void RunOTAModeClick();
+    void RunAACEncEngineChange();
+    void RunCTFormatChange();
+    // The Nero Digital presets' channels, advanced boxes and quality, in their order.
+    void ApplyNDChannelsAndQuality(bool stereo, int quality);
     // ---- Batch: start, job runner, output parsing, progress and time (UMainBatch.cpp) -------
 public:
     // Runs the transcoder jobs, one at a time; its lines and end notice come back here.
@@ -307,6 +344,60 @@ private:
     quint64 m_fileFiguresJob = 0;
     double m_fileSeconds = 0.0;
     int m_fileChannels = 0;
+
+    // ---- VORBIS, WAV/PCM, SPEEX and Lossless pages (UMainOtherPages.cpp) --------------------
+public slots:
+    // VORBIS page. The two channel handlers also serve the Lossless page's channel radios.
+    void rbVORBISOutputCh2Click();
+    void rbVORBISOutputCh6Click();
+    void rbVORBISQualityClick();
+    void rbVORBISBitrateClick();
+    void rbVORBISCBRModeClick();
+    void rbVORBISABRModeClick();
+    void VORBISScrollBarChange();
+    // The two value labels: each only sets its own caption from the page's state, so any code
+    // may call them at any time (the resampling options refresh the estimate this way).
+    void lbVORBISqlevelValClick();
+    void lbVORBISnomBitrateValClick();
+    void SpEdtVORBISminChange();
+    void SpEdtVORBISnomChange();
+    void SpEdtVORBISmaxChange();
+    // WAV/PCM page: the format radios (the page switch runs the ticked one) and the channel set.
+    void rbWAVOutputClick();
+    void rbAIFFOutputClick();
+    void rbDDWAVOutputClick();
+    void rbWAVOutput1Click();
+    void rbWAVOutput2Click();
+    void rbWAVOutput3Click();
+    void rbWAVOutput4Click();
+    // SPEEX page.
+    void rbSpeexQualityClick();
+    void rbSpeexBitrateClick();
+    void SpeexQualityTrackBarChange();
+    void SpeexBitrateTrackBarChange();
+    void chSpeexABRClick();
+    void chSpeexVBRClick();
+    void chSpeexEncComplexClick();
+    void spEdEncComplexChange();
+    void chSpeexFramesOggClick();
+    void spEdFramesOggChange();
+    void chSpeexDenoiseClick();
+    void chSpeexAGCClick();
+    // Lossless page.
+    void FlakeTrackBarChange();
+    void lbFlakeLinkClick();
+    void lbFlakeLinkMouseEnter();
+    void lbFlakeLinkMouseLeave();
+
+private:
+    // Runs one handler of these pages. A settings write that fails ends the outermost handler
+    // with the error message (the handlers it ran stop there too, and nothing is rebuilt).
+    void RunOtherPageHandler(const std::function<void()> &body);
+    // Inside a handler: ends it when a handler it ran (through a control set from code) failed.
+    void EndOnNestedOtherPageFailure();
+    int m_otherPageDepth = 0;
+    QString m_otherPageFailure;
+    bool m_otherPageFailed = false;
 };
 
 extern TMainForm *MainForm;

@@ -354,9 +354,9 @@ private slots:
         addThroughOpenDialog({dir.filePath("a.wav")});
         QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a.mp3"));
         form()->PageControl1->setCurrentWidget(form()->TabSheet6);
-        form()->rbAIFFOutput->setChecked(true);
         list()->clearSelection();
         list()->setCurrentItem(nullptr);
+        form()->rbAIFFOutput->setChecked(true);
         form()->InOutFileNameOfSelectedRow();
         QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a.mp3"));
         list()->setCurrentItem(row(0));

@@ -628,7 +628,7 @@ private slots:
         QVERIFY(MainForm->rbVORBISBitrate->isChecked());
         QVERIFY(!MainForm->rbVORBISABRMode->isChecked());
         MainForm->rbAIFFOutput->setChecked(true);
-        QVERIFY(MainForm->rbWAVOutput2->isChecked());
+        QVERIFY(MainForm->rbAIFFOutput->isChecked() && MainForm->rbWAVOutput1->isChecked());
         MainForm->rbVORBISABRMode->setChecked(true);
         MainForm->rbVORBISQuality->setChecked(true);
         MainForm->rbWAVOutput->setChecked(true);

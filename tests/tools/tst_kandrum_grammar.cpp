@@ -145,6 +145,9 @@ TEST(KandrumGrammar, RefusesWithAReason)
         {kCore + " -azid( -L loud )", "not a level in dB"},
         {kCore + " -azid( -n1 -n1 )", "twice"},
         {kCore + " -ota( -d )", "has no value"},
+        {kCore + " -ota( -d nan )", "-d"},
+        {kCore + " -split( -start nan -end 10 )", "-start"},
+        {kCore + " -split( -start 0 -end inf )", "-end"},
         {kCore + " -ota( )", "empty"},
         {kCore + " -ota( -g 3 )", "not allowed"},
         {kCore + " -ota( -g max -hybridgain )", "two gain modes"},
@@ -179,4 +182,43 @@ TEST(KandrumGrammar, RefusesWithAReason)
         EXPECT_NE(r.error.find(c.reason), std::string::npos)
             << "for: " << c.text << "\n  got: " << r.error << "\n  expected a mention of: " << c.reason;
     }
+}
+
+// The exact reason for the first fault, where what stood before decides it: a second
+// target is refused before its value is read (except LAME's "-b", whose value comes
+// first since after "-v" it is no target), one of a group of switches may stand once,
+// and a bit rate outside its encoder's list is out of range, inside it merely unknown.
+TEST(KandrumGrammar, NamesTheFirstFaultInItsOwnWords)
+{
+    struct Case {
+        std::string tail;
+        std::string error;
+    } cases[] = {
+        {" -kdn( -exe faac.exe -q 100 -b x )", R"(block "-kdn(" of faac.exe has two targets)"},
+        {" -kdn( -exe speexenc.exe --quality 4 --abr x )", R"(block "-kdn(" of speexenc.exe has two targets)"},
+        {" -lame( --abr 200 -b 999 )", R"(value "999" of switch "-b" in block "-lame(" is out of range)"},
+        {" -lame( -b 128 -v )", R"(block "-lame(" has two targets)"},
+        {" -lame( --vbr-new -v )", R"(switch "--vbr-new" of block "-lame(" must follow "-v")"},
+        {" -ota( -g max -G x )", R"(block "-ota(" has two gain modes)"},
+        {" -kdn( -aacprofile_he -aacprofile_lc -cbr 64 )", R"(block "-kdn(" has two AAC profiles)"},
+        {" -vornak( -dllname WA_aac.dll -lc -high -cbr 64 )", R"(block "-vornak(" has two formats)"},
+        {" -azid( --maximize -g 0.8 )", R"(block "-azid(" asks twice for normalisation)"},
+        {" -azid( -g 1db -g -2db )", R"(block "-azid(" has two manual gains)"},
+        {" -azid( -g 0.9 -g 1db -n1 -n1 )", R"(switch "-n1" is given twice in block "-azid(")"},
+        {" -ac3enc( -b 700 )", R"(value "700" of switch "-b" in block "-ac3enc(" is out of range)"},
+        {" -kdn( -exe aften.exe -b 100 )", R"(value "100" of switch "-b" in block "-kdn(" is no AC-3 bit rate)"},
+        {" -mp2enc( -b 40 )", R"(value "40" of switch "-b" in block "-mp2enc(" is no MPEG audio layer II bit rate)"},
+        {" -kdn( -exe flake.exe -level 5 -exe flake.exe )", R"(switch "-exe" is given twice in block "-kdn(")"},
+        {" -kdn( -exe FLAKE.EXE -6chnew )", R"(block "-kdn(" of flake.exe gives no level)"},
+        {" -ogg( -q 0.5 -6ch 2 )", R"(value "2" of switch "-6ch" in block "-ogg(" is not allowed)"},
+    };
+    for (const auto &c : cases) {
+        auto r = Parse(c.tail);
+        EXPECT_FALSE(r.ok) << "accepted: " << c.tail;
+        EXPECT_EQ(r.error, c.error) << "for: " << c.tail;
+    }
+    auto modes = ParseKandrumCommandLine(R"(-core( -input "a" -output "b" -2ch -6ch ))");
+    EXPECT_EQ(modes.error, R"(block "-core(" has two output modes)");
+    auto logs = ParseKandrumCommandLine(R"(-core( -input "a" -output "b" -logfile x -logfilea y ))");
+    EXPECT_EQ(logs.error, R"(block "-core(" names two log files)");
 }

@@ -51,24 +51,22 @@ Mp3Writer::Mp3Writer(const std::string &path, int rate, int channels, const Mp3O
     lame_set_bWriteVbrTag(gfp_, 1);
     if (o.writeTags && tags) {
         id3tag_init(gfp_);
-        auto tag = [&](const char *key) {
-            AVDictionaryEntry *e = av_dict_get(tags, key, nullptr, AV_DICT_IGNORE_SUFFIX);
-            return e ? e->value : nullptr;
+        // The input's tags and the ID3 fields they go into.
+        static const struct {
+            const char *key;
+            void (*set)(lame_t, const char *);
+        } fields[] = {
+            {"title", id3tag_set_title},
+            {"artist", id3tag_set_artist},
+            {"album", id3tag_set_album},
+            {"date", id3tag_set_year},
+            {"comment", id3tag_set_comment},
+            {"track", [](lame_t gfp, const char *v) { id3tag_set_track(gfp, v); }},
+            {"genre", [](lame_t gfp, const char *v) { id3tag_set_genre(gfp, v); }},
         };
-        if (const char *v = tag("title"))
-            id3tag_set_title(gfp_, v);
-        if (const char *v = tag("artist"))
-            id3tag_set_artist(gfp_, v);
-        if (const char *v = tag("album"))
-            id3tag_set_album(gfp_, v);
-        if (const char *v = tag("date"))
-            id3tag_set_year(gfp_, v);
-        if (const char *v = tag("comment"))
-            id3tag_set_comment(gfp_, v);
-        if (const char *v = tag("track"))
-            id3tag_set_track(gfp_, v);
-        if (const char *v = tag("genre"))
-            id3tag_set_genre(gfp_, v);
+        for (const auto &f : fields)
+            if (AVDictionaryEntry *e = av_dict_get(tags, f.key, nullptr, AV_DICT_IGNORE_SUFFIX))
+                f.set(gfp_, e->value);
     }
     if (lame_init_params(gfp_) < 0)
         throw JobError("the MP3 encoder refuses these settings (rate " + std::to_string(rate) + " Hz, " +

@@ -1,8 +1,12 @@
 #include "KandrumGrammar.h"
 
 #include <algorithm>
+#include <type_traits>
+#include <cmath>
 #include <cctype>
 #include <charconv>
+#include <functional>
+#include <span>
 #include <stdexcept>
 
 namespace kandrum {
@@ -21,7 +25,9 @@ std::string Lower(std::string s)
     return s;
 }
 
-bool ParseDouble(const std::string &text, double &out)
+// A whole or decimal number, the whole text of it, with an optional leading "+". "nan" and "inf"
+// are no numbers here: they would slip through every range check.
+template <class T> bool ParseNumber(const std::string &text, T &out)
 {
     if (text.empty())
         return false;
@@ -30,19 +36,11 @@ bool ParseDouble(const std::string &text, double &out)
     if (*b == '+')
         ++b;
     auto r = std::from_chars(b, e, out);
-    return r.ec == std::errc() && r.ptr == e;
-}
-
-bool ParseInt(const std::string &text, int &out)
-{
-    if (text.empty())
+    if (r.ec != std::errc() || r.ptr != e)
         return false;
-    const char *b = text.data();
-    const char *e = b + text.size();
-    if (*b == '+')
-        ++b;
-    auto r = std::from_chars(b, e, out);
-    return r.ec == std::errc() && r.ptr == e;
+    if constexpr (std::is_floating_point_v<T>)
+        return std::isfinite(out);
+    return true;
 }
 
 // Position of each block kind in the fixed order of a command line.
@@ -64,8 +62,9 @@ public:
     std::string next()
     {
         std::string s = tokens_[pos_++];
-        if (!seen_.insert(s))
+        if (given(s))
             Fail("switch \"" + s + "\" is given twice in block \"" + name_ + "\"");
+        seen_.push_back(s);
         return s;
     }
     std::string nextAllowRepeat() { return tokens_[pos_++]; }
@@ -76,30 +75,22 @@ public:
             Fail("switch \"" + sw + "\" of block \"" + name_ + "\" has no value");
         return tokens_[pos_++];
     }
-    double number(const std::string &sw, double lo, double hi)
+    double number(const std::string &sw, double lo, double hi) { return bounded(sw, lo, hi, "a number"); }
+    int integer(const std::string &sw, int lo, int hi) { return bounded(sw, lo, hi, "a whole number"); }
+    // A value that must be one of a list of whole numbers, from the lowest to the highest:
+    // outside those two it is out of range, between them it must be one of the list.
+    int listed(const std::string &sw, std::span<const int> list, const char *kind)
     {
-        std::string v = value(sw);
-        double d = 0;
-        if (!ParseDouble(v, d))
-            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is not a number");
-        if (d < lo || d > hi)
-            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is out of range");
-        return d;
-    }
-    int integer(const std::string &sw, int lo, int hi)
-    {
-        std::string v = value(sw);
-        int i = 0;
-        if (!ParseInt(v, i))
-            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is not a whole number");
-        if (i < lo || i > hi)
-            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is out of range");
+        int i = integer(sw, list.front(), list.back());
+        if (std::find(list.begin(), list.end(), i) == list.end())
+            Fail("value \"" + std::to_string(i) + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is no " +
+                 kind);
         return i;
     }
-    std::string word(const std::string &sw, std::initializer_list<const char *> allowed, bool ignoreCase = false)
+    std::string word(const std::string &sw, const std::vector<std::string> &allowed, bool ignoreCase = false)
     {
         std::string v = value(sw);
-        for (const char *a : allowed)
+        for (const std::string &a : allowed)
             if (v == a || (ignoreCase && Lower(v) == Lower(a)))
                 return ignoreCase ? Lower(v) : v;
         Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is not allowed");
@@ -108,22 +99,130 @@ public:
     {
         Fail("unknown switch \"" + sw + "\" in block \"" + name_ + "\"");
     }
+    // Whether the switch has been taken so far (a repeatable one is never recorded).
+    bool given(const std::string &sw) const
+    {
+        return std::find(seen_.begin(), seen_.end(), sw) != seen_.end();
+    }
 
 private:
-    struct Seen {
-        std::vector<std::string> names;
-        bool insert(const std::string &s)
-        {
-            if (std::find(names.begin(), names.end(), s) != names.end())
-                return false;
-            names.push_back(s);
-            return true;
-        }
-    };
+    template <class T> T bounded(const std::string &sw, T lo, T hi, const char *kind)
+    {
+        std::string v = value(sw);
+        T n = 0;
+        if (!ParseNumber(v, n))
+            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is not " + kind);
+        if (n < lo || n > hi)
+            Fail("value \"" + v + "\" of switch \"" + sw + "\" in block \"" + name_ + "\" is out of range");
+        return n;
+    }
     std::string name_;
     std::vector<std::string> tokens_;
     size_t pos_ = 0;
-    Seen seen_;
+    std::vector<std::string> seen_;  // the switches taken by next()
+};
+
+// The switches one block knows, each with what it does to the block's fields.
+// read() walks the block: a switch not in the table is unknown, and one given twice is
+// an error unless it is added with onEach().
+class Switches {
+public:
+    using Action = std::function<void(const std::string &sw)>;
+    // What a switch does first, before its value is read (checks of what stood before).
+    using Before = std::function<void()>;
+
+    explicit Switches(Block &b) : b_(&b) {}
+
+    Switches &on(const char *name, Action action) { return add(name, std::move(action), false); }
+    Switches &onEach(const char *name, Action action) { return add(name, std::move(action), true); }
+
+    // A switch without a value that turns an option on.
+    Switches &flag(const char *name, bool &field)
+    {
+        return on(name, [&field](const std::string &) { field = true; });
+    }
+    // A switch that must carry this one value, e.g. "-6ch 1".
+    Switches &flag(const char *name, const char *value, bool &field)
+    {
+        Block *b = b_;
+        return on(name, [b, value, &field](const std::string &sw) {
+            b->word(sw, {value});
+            field = true;
+        });
+    }
+    Switches &text(const char *name, std::string &field)
+    {
+        return valued(name, field, [](Block &b, const std::string &sw) { return b.value(sw); });
+    }
+    template <class T> Switches &integer(const char *name, T &field, int lo, int hi, Before before = {})
+    {
+        return valued(name, field, [lo, hi](Block &b, const std::string &sw) { return b.integer(sw, lo, hi); }, before);
+    }
+    template <class T> Switches &number(const char *name, T &field, double lo, double hi, Before before = {})
+    {
+        return valued(name, field, [lo, hi](Block &b, const std::string &sw) { return b.number(sw, lo, hi); }, before);
+    }
+    // A bit rate that must be one of the encoder's list.
+    Switches &bitRate(const char *name, int &field, std::span<const int> rates, const char *kind, Before before = {})
+    {
+        return valued(name, field, [rates, kind](Block &b, const std::string &sw) { return b.listed(sw, rates, kind); },
+                      before);
+    }
+    Switches &word(const char *name, std::string &field, std::vector<std::string> allowed, bool ignoreCase = false)
+    {
+        return valued(name, field, [allowed = std::move(allowed), ignoreCase](Block &b, const std::string &sw) {
+            return b.word(sw, allowed, ignoreCase);
+        });
+    }
+    // Switches of which at most one may stand, each giving the field its own value; the
+    // field's empty value (T()) means that none has stood yet.
+    template <class T>
+    Switches &oneOf(std::vector<std::pair<const char *, T>> choices, T &field, std::string twice)
+    {
+        for (const auto &[name, value] : choices)
+            on(name, [&field, value = value, twice](const std::string &) {
+                if (field != T())
+                    Fail(twice);
+                field = value;
+            });
+        return *this;
+    }
+
+    void read()
+    {
+        while (!b_->atEnd()) {
+            auto rule = std::find_if(rules_.begin(), rules_.end(), [&](const Rule &r) { return r.name == b_->peek(); });
+            bool known = rule != rules_.end();
+            std::string sw = known && rule->mayRepeat ? b_->nextAllowRepeat() : b_->next();
+            if (!known)
+                b_->unknown(sw);
+            rule->action(sw);
+        }
+    }
+
+private:
+    // A switch with a value: what read() takes from the block goes into the field.
+    template <class T, class Read> Switches &valued(const char *name, T &field, Read read, Before before = {})
+    {
+        Block *b = b_;
+        return on(name, [b, &field, read = std::move(read), before](const std::string &sw) {
+            if (before)
+                before();
+            field = read(*b, sw);
+        });
+    }
+    struct Rule {
+        std::string name;
+        Action action;
+        bool mayRepeat;
+    };
+    Switches &add(const char *name, Action action, bool mayRepeat)
+    {
+        rules_.push_back({name, std::move(action), mayRepeat});
+        return *this;
+    }
+    Block *b_;
+    std::vector<Rule> rules_;
 };
 
 // "-3db", "0db", "+2dB", "-3": a level in decibels.
@@ -132,7 +231,7 @@ bool ParseDecibels(const std::string &text, double &out)
     std::string t = Lower(text);
     if (t.size() > 2 && t.compare(t.size() - 2, 2, "db") == 0)
         t.resize(t.size() - 2);
-    return ParseDouble(t, out);
+    return ParseNumber(t, out);
 }
 
 double Decibels(Block &b, const std::string &sw)
@@ -147,43 +246,29 @@ double Decibels(Block &b, const std::string &sw)
 CoreBlock ParseCore(Block &b)
 {
     CoreBlock c;
-    bool haveInput = false, haveOutput = false, haveMode = false, haveLog = false;
-    static const std::pair<const char *, OutputMode> modes[] = {
-        {"-6chwav", OutputMode::Wav6ch}, {"-2ch", OutputMode::Wav2ch}, {"-6ch", OutputMode::Mono6},
-        {"-6chfloat", OutputMode::Mono6Float}, {"-6chaiff", OutputMode::Aiff6BE},
-        {"-6chliff", OutputMode::Aiff6LE}, {"-5chaiff", OutputMode::Aiff5BE}, {"-ddwav", OutputMode::DDWav},
+    auto logFile = [&](const std::string &sw) {
+        if (!c.logFile.empty())
+            Fail("block \"-core(\" names two log files");
+        c.logFile = b.value(sw);
+        c.logAppend = sw == "-logfilea";
+        if (c.logFile.empty())
+            Fail("switch \"" + sw + "\" of block \"-core(\" names no file");
     };
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-input") {
-            c.input = b.value(sw);
-            haveInput = true;
-        } else if (sw == "-output") {
-            c.output = b.value(sw);
-            haveOutput = true;
-        } else if (sw == "-logfile" || sw == "-logfilea") {
-            if (haveLog)
-                Fail("block \"-core(\" names two log files");
-            haveLog = true;
-            c.logFile = b.value(sw);
-            c.logAppend = sw == "-logfilea";
-            if (c.logFile.empty())
-                Fail("switch \"" + sw + "\" of block \"-core(\" names no file");
-        } else if (sw == "-noid3") {
-            c.noId3 = true;
-        } else {
-            auto it = std::find_if(std::begin(modes), std::end(modes), [&](auto &m) { return sw == m.first; });
-            if (it == std::end(modes))
-                b.unknown(sw);
-            if (haveMode)
-                Fail("block \"-core(\" has two output modes");
-            haveMode = true;
-            c.mode = it->second;
-        }
-    }
-    if (!haveInput || c.input.empty())
+    Switches(b)
+        .text("-input", c.input)
+        .text("-output", c.output)
+        .on("-logfile", logFile)
+        .on("-logfilea", logFile)
+        .flag("-noid3", c.noId3)
+        .oneOf<OutputMode>({{"-6chwav", OutputMode::Wav6ch}, {"-2ch", OutputMode::Wav2ch}, {"-6ch", OutputMode::Mono6},
+                            {"-6chfloat", OutputMode::Mono6Float}, {"-6chaiff", OutputMode::Aiff6BE},
+                            {"-6chliff", OutputMode::Aiff6LE}, {"-5chaiff", OutputMode::Aiff5BE},
+                            {"-ddwav", OutputMode::DDWav}},
+                           c.mode, "block \"-core(\" has two output modes")
+        .read();
+    if (c.input.empty())
         Fail("block \"-core(\" names no input file");
-    if (!haveOutput || c.output.empty())
+    if (c.output.empty())
         Fail("block \"-core(\" names no output file");
     return c;
 }
@@ -191,45 +276,42 @@ CoreBlock ParseCore(Block &b)
 AzidBlock ParseAzid(Block &b)
 {
     AzidBlock a;
-    while (!b.atEnd()) {
-        std::string sw = b.peek() == "-g" ? b.nextAllowRepeat() : b.next();
-        if (sw == "-n1") {
-            a.dialogNormalisation = true;
-        } else if (sw == "-s") {
-            a.downmix = b.word(sw, {"mono", "stereo", "dpl", "dplii"}, true);
-        } else if (sw == "-d") {
-            b.word(sw, {"2/0"});
-            a.rearDecode20 = true;
-        } else if (sw == "-f1") {
-            a.rearFilter = true;
-        } else if (sw == "-c") {
-            a.compression = b.word(sw, {"normal", "light", "heavy", "inverse"}, true);
-        } else if (sw == "-L") {
-            a.lfeDb = Decibels(b, sw);
-        } else if (sw == "--maximize") {
-            if (a.maximize || a.normalisePeak)
-                Fail("block \"-azid(\" asks twice for normalisation");
-            a.maximize = true;
-        } else if (sw == "-g") {
-            std::string v = b.value(sw);
-            std::string lv = Lower(v);
-            double d = 0;
-            bool isDb = lv.size() > 2 && lv.compare(lv.size() - 2, 2, "db") == 0;
-            if (!isDb && lv.rfind("0.", 0) == 0 && ParseDouble(v, d) && d > 0 && d <= 1) {
-                if (a.maximize || a.normalisePeak)
-                    Fail("block \"-azid(\" asks twice for normalisation");
-                a.normalisePeak = d;
-            } else if (ParseDecibels(v, d) && d >= -96 && d <= 96) {
-                if (a.gainDb)
-                    Fail("block \"-azid(\" has two manual gains");
-                a.gainDb = d;
-            } else {
-                Fail("value \"" + v + "\" of switch \"-g\" in block \"-azid(\" is neither a peak level nor a gain in dB");
-            }
-        } else {
-            b.unknown(sw);
-        }
-    }
+    auto normaliseOnce = [&] {
+        if (a.maximize || a.normalisePeak)
+            Fail("block \"-azid(\" asks twice for normalisation");
+    };
+    Switches(b)
+        .flag("-n1", a.dialogNormalisation)
+        .word("-s", a.downmix, {"mono", "stereo", "dpl", "dplii"}, true)
+        .flag("-d", "2/0", a.rearDecode20)
+        .flag("-f1", a.rearFilter)
+        .word("-c", a.compression, {"normal", "light", "heavy", "inverse"}, true)
+        .on("-L", [&](const std::string &sw) { a.lfeDb = Decibels(b, sw); })
+        .on("--maximize",
+            [&](const std::string &) {
+                normaliseOnce();
+                a.maximize = true;
+            })
+        // "-g" stands once for the peak to normalise to ("0.xx") and once for a gain in dB.
+        .onEach("-g",
+                [&](const std::string &sw) {
+                    std::string v = b.value(sw);
+                    std::string lv = Lower(v);
+                    double d = 0;
+                    bool isDb = lv.size() > 2 && lv.compare(lv.size() - 2, 2, "db") == 0;
+                    if (!isDb && lv.rfind("0.", 0) == 0 && ParseNumber(v, d) && d > 0 && d <= 1) {
+                        normaliseOnce();
+                        a.normalisePeak = d;
+                    } else if (ParseDecibels(v, d) && d >= -96 && d <= 96) {
+                        if (a.gainDb)
+                            Fail("block \"-azid(\" has two manual gains");
+                        a.gainDb = d;
+                    } else {
+                        Fail("value \"" + v +
+                             "\" of switch \"-g\" in block \"-azid(\" is neither a peak level nor a gain in dB");
+                    }
+                })
+        .read();
     if (a.rearDecode20 != a.rearFilter)
         Fail("block \"-azid(\" needs \"-d 2/0\" and \"-f1\" together");
     return a;
@@ -238,18 +320,16 @@ AzidBlock ParseAzid(Block &b)
 EqualizerBlock ParseShibatch(Block &b)
 {
     EqualizerBlock e;
-    bool have = false;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw != "-eq")
-            b.unknown(sw);
-        e.presetFile = b.value(sw);
-        have = true;
-        // A preset path with blanks arrives unquoted as several words: join them again.
-        while (!b.atEnd())
-            e.presetFile += " " + b.nextAllowRepeat();
-    }
-    if (!have || e.presetFile.empty())
+    Switches(b)
+        .on("-eq",
+            [&](const std::string &sw) {
+                e.presetFile = b.value(sw);
+                // A preset path with blanks arrives unquoted as several words: join them again.
+                while (!b.atEnd())
+                    e.presetFile += " " + b.nextAllowRepeat();
+            })
+        .read();
+    if (e.presetFile.empty())
         Fail("block \"-shibatch(\" names no preset file");
     return e;
 }
@@ -266,49 +346,38 @@ std::pair<double, double> FrameRates(Block &b, const std::string &sw)
 OtaBlock ParseOta(Block &b)
 {
     OtaBlock o;
-    bool any = false;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        any = true;
-        if (sw == "-d") {
-            o.delayMs = b.number(sw, -3600e3, 3600e3);
-        } else if (sw == "-hybridgain" || sw == "-g" || sw == "-G") {
-            if (o.gainMode != GainMode::None)
-                Fail("block \"-ota(\" has two gain modes");
-            if (sw == "-hybridgain") {
-                o.gainMode = GainMode::Hybrid;
-            } else if (sw == "-g") {
-                b.word(sw, {"max"});
-                o.gainMode = GainMode::Pre;
-            } else {
-                o.postTarget = b.number(sw, 0.01, 1.0);
-                o.gainMode = GainMode::Post;
-            }
-        } else if (sw == "-e") {
-            o.appendMs = b.number(sw, 0, 3600e3);
-        } else if (sw == "-r") {
-            o.frameRate = FrameRates(b, sw);
-        } else {
-            b.unknown(sw);
-        }
-    }
-    if (!any)
+    if (b.atEnd())
         Fail("block \"-ota(\" is empty");
+    auto gainMode = [&](GainMode mode) {
+        if (o.gainMode != GainMode::None)
+            Fail("block \"-ota(\" has two gain modes");
+        return mode;
+    };
+    Switches(b)
+        .number("-d", o.delayMs, -3600e3, 3600e3)
+        .on("-hybridgain", [&](const std::string &) { o.gainMode = gainMode(GainMode::Hybrid); })
+        .on("-g",
+            [&](const std::string &sw) {
+                GainMode mode = gainMode(GainMode::Pre);
+                b.word(sw, {"max"});
+                o.gainMode = mode;
+            })
+        .on("-G",
+            [&](const std::string &sw) {
+                GainMode mode = gainMode(GainMode::Post);
+                o.postTarget = b.number(sw, 0.01, 1.0);
+                o.gainMode = mode;
+            })
+        .number("-e", o.appendMs, 0, 3600e3)
+        .on("-r", [&](const std::string &sw) { o.frameRate = FrameRates(b, sw); })
+        .read();
     return o;
 }
 
 SplitBlock ParseSplit(Block &b)
 {
     SplitBlock s;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-start")
-            s.start = b.number(sw, 0, 1e7);
-        else if (sw == "-end")
-            s.end = b.number(sw, 0, 1e7);
-        else
-            b.unknown(sw);
-    }
+    Switches(b).number("-start", s.start, 0, 1e7).number("-end", s.end, 0, 1e7).read();
     if (!s.start && !s.end)
         Fail("block \"-split(\" has neither start nor end");
     if (s.start && s.end && *s.end <= *s.start)
@@ -319,12 +388,7 @@ SplitBlock ParseSplit(Block &b)
 int ParseSsrc(Block &b)
 {
     std::optional<int> rate;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw != "--rate")
-            b.unknown(sw);
-        rate = b.integer(sw, 8000, 192000);
-    }
+    Switches(b).integer("--rate", rate, 8000, 192000).read();
     if (!rate)
         Fail("block \"-ssrc(\" gives no rate");
     return *rate;
@@ -340,7 +404,7 @@ BoostBlock ParseBoost(Block &b)
         std::string key = sw.substr(0, eq);
         std::string val = eq == std::string::npos ? std::string() : sw.substr(eq + 1);
         double d = 0;
-        if (eq == std::string::npos || !ParseDouble(val, d))
+        if (eq == std::string::npos || !ParseNumber(val, d))
             Fail("switch \"" + sw + "\" of block \"-boost(\" is not of the form /name=value");
         if (key == "/b" || key == "/b2" || key == "/b3") {
             if (haveGain)
@@ -366,127 +430,100 @@ BoostBlock ParseBoost(Block &b)
 SoundTouchBlock ParseSoundTouch(Block &b)
 {
     SoundTouchBlock s;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-r")
-            s.frameRate = FrameRates(b, sw);
-        else if (sw == "-tempo")
-            s.tempoPercent = b.number(sw, -95, 5000);
-        else if (sw == "-pitch")
-            s.pitchSemitones = b.number(sw, -60, 60);
-        else if (sw == "-rate")
-            s.ratePercent = b.number(sw, -95, 5000);
-        else if (sw == "-quick")
-            s.quick = true;
-        else if (sw == "-naa")
-            s.noAntiAlias = true;
-        else
-            b.unknown(sw);
-    }
+    Switches(b)
+        .on("-r", [&](const std::string &sw) { s.frameRate = FrameRates(b, sw); })
+        .number("-tempo", s.tempoPercent, -95, 5000)
+        .number("-pitch", s.pitchSemitones, -60, 60)
+        .number("-rate", s.ratePercent, -95, 5000)
+        .flag("-quick", s.quick)
+        .flag("-naa", s.noAntiAlias)
+        .read();
     return s;
 }
 
 PluginBlock ParsePlugin(Block &b)
 {
     PluginBlock p;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw != "-name" && sw != "-func")
-            b.unknown(sw);
-        // The names are written unquoted: a path with blanks arrives as several words.
-        std::string v = b.value(sw);
-        while (!b.atEnd() && b.peek() != "-name" && b.peek() != "-func")
-            v += " " + b.nextAllowRepeat();
-        (sw == "-name" ? p.dllName : p.function) = v;
-    }
+    // The names are written unquoted: a path with blanks arrives as several words.
+    auto name = [&](std::string &field) {
+        return [&b, &field](const std::string &sw) {
+            field = b.value(sw);
+            while (!b.atEnd() && b.peek() != "-name" && b.peek() != "-func")
+                field += " " + b.nextAllowRepeat();
+        };
+    };
+    Switches(b).on("-name", name(p.dllName)).on("-func", name(p.function)).read();
     return p;
 }
 
-// AAC through the "-kdn(" block of the 3GPP reference, FAAC or Nero engine.
-void ParseKdnAac(Block &b, EncoderBlock &e, const std::string &exeLower)
+// An encoder takes one target, a bit rate or a quality. target(mode) is what each switch
+// that names one does first: it sets the rate mode, and refuses a second target with the
+// block's own message.
+auto Targets(EncoderBlock &e, std::string twoTargets)
 {
-    if (exeLower == "enhaacplusenc.exe") {
-        e.kind = EncoderKind::Aac3gpp;
-        while (!b.atEnd()) {
-            std::string sw = b.next();
-            if (sw == "-cbr") {
-                e.rateMode = RateMode::Cbr;
-                e.bitrateKbps = b.integer(sw, 8, 64);
-            } else if (sw == "-mono") {
-                e.mono = true;
-            } else if (sw == "-nops") {
-                e.noParametricStereo = true;
-            } else {
-                b.unknown(sw);
-            }
-        }
-        if (e.rateMode == RateMode::Default)
-            Fail("block \"-kdn(\" of enhAacPlusEnc.exe gives no bit rate");
-    } else if (exeLower == "faac.exe") {
-        e.kind = EncoderKind::Faac;
-        while (!b.atEnd()) {
-            std::string sw = b.next();
-            if (sw == "-q" || sw == "-b") {
-                if (e.rateMode != RateMode::Default)
-                    Fail("block \"-kdn(\" of faac.exe has two targets");
-                if (sw == "-q") {
-                    e.rateMode = RateMode::Vbr;
-                    e.quality = b.integer(sw, 10, 500);
-                } else {
-                    e.rateMode = RateMode::Abr;
-                    e.bitrateKbps = b.integer(sw, 1, 500);
-                }
-            } else if (sw == "-c") {
-                e.lowpassHz = b.integer(sw, 1000, 24000);
-            } else if (sw == "-mp4") {
-                e.mp4 = true;
-            } else if (sw == "--tns") {
-                e.tns = true;
-            } else if (sw == "--obj-type") {
-                e.objectType = b.word(sw, {"Main", "LC", "SSR", "LTP"});
-            } else if (sw == "--no-midside") {
-                e.noMidSide = true;
-            } else if (sw == "--mpeg-vers") {
-                e.mpegVersion = b.word(sw, {"2", "4"}) == "2" ? 2 : 4;
-            } else if (sw == "--shortctl") {
-                e.shortBlocks = b.integer(sw, 0, 2);
-            } else if (sw == "-6chnew") {
-                e.sixChannels = true;
-            } else {
-                b.unknown(sw);
-            }
-        }
-        if (e.rateMode == RateMode::Default)
-            Fail("block \"-kdn(\" of faac.exe gives neither -q nor -b");
-    } else {
-        e.kind = EncoderKind::Nero;
-        while (!b.atEnd()) {
-            std::string sw = b.next();
-            if (sw == "-vbr" || sw == "-cbr" || sw == "-abr") {
-                if (e.rateMode != RateMode::Default)
-                    Fail("block \"-kdn(\" has two targets");
-                if (sw == "-vbr") {
-                    e.rateMode = RateMode::Vbr;
-                    e.quality = b.number(sw, 0, 1);
-                } else {
-                    e.rateMode = sw == "-cbr" ? RateMode::Cbr : RateMode::Abr;
-                    e.bitrateKbps = b.integer(sw, 8, 640);
-                }
-            } else if (sw == "-aacprofile_lc" || sw == "-aacprofile_he" || sw == "-aacprofile_hev2") {
-                if (!e.aacProfile.empty())
-                    Fail("block \"-kdn(\" has two AAC profiles");
-                e.aacProfile = sw.substr(12);
-            } else if (sw == "-hintforstreaming") {
-                e.hintForStreaming = true;
-            } else if (sw == "-6chnew") {
-                e.sixChannels = true;
-            } else {
-                b.unknown(sw);
-            }
-        }
-        if (e.rateMode == RateMode::Default)
-            Fail("block \"-kdn(\" gives neither -vbr, -cbr nor -abr");
-    }
+    return [&e, twoTargets = std::move(twoTargets)](RateMode mode) -> Switches::Before {
+        return [&e, twoTargets, mode] {
+            if (e.rateMode != RateMode::Default)
+                Fail(twoTargets);
+            e.rateMode = mode;
+        };
+    };
+}
+
+// The bit rates of MPEG audio layer II and of MP3, from the lowest to the highest.
+constexpr int kMp2Rates[] = {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
+constexpr int kMp3Rates[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320};
+
+// AAC through the "-kdn(" block of the 3GPP reference encoder.
+void ParseKdnEnhAac(Block &b, EncoderBlock &e)
+{
+    e.kind = EncoderKind::Aac3gpp;
+    Switches(b)
+        .integer("-cbr", e.bitrateKbps, 8, 64)
+        .flag("-mono", e.mono)
+        .flag("-nops", e.noParametricStereo)
+        .read();
+    if (!b.given("-cbr"))
+        Fail("block \"-kdn(\" of enhAacPlusEnc.exe gives no bit rate");
+    e.rateMode = RateMode::Cbr;
+}
+
+void ParseKdnFaac(Block &b, EncoderBlock &e)
+{
+    e.kind = EncoderKind::Faac;
+    auto target = Targets(e, "block \"-kdn(\" of faac.exe has two targets");
+    Switches(b)
+        .integer("-q", e.quality, 10, 500, target(RateMode::Vbr))
+        .integer("-b", e.bitrateKbps, 1, 500, target(RateMode::Abr))
+        .integer("-c", e.lowpassHz, 1000, 24000)
+        .flag("-mp4", e.mp4)
+        .flag("--tns", e.tns)
+        .word("--obj-type", e.objectType, {"Main", "LC", "SSR", "LTP"})
+        .flag("--no-midside", e.noMidSide)
+        .on("--mpeg-vers", [&](const std::string &sw) { e.mpegVersion = b.word(sw, {"2", "4"}) == "2" ? 2 : 4; })
+        .integer("--shortctl", e.shortBlocks, 0, 2)
+        .flag("-6chnew", e.sixChannels)
+        .read();
+    if (e.rateMode == RateMode::Default)
+        Fail("block \"-kdn(\" of faac.exe gives neither -q nor -b");
+}
+
+// A "-kdn(" block without "-exe": the Nero engine.
+void ParseKdnNero(Block &b, EncoderBlock &e)
+{
+    e.kind = EncoderKind::Nero;
+    auto target = Targets(e, "block \"-kdn(\" has two targets");
+    Switches(b)
+        .number("-vbr", e.quality, 0, 1, target(RateMode::Vbr))
+        .integer("-cbr", e.bitrateKbps, 8, 640, target(RateMode::Cbr))
+        .integer("-abr", e.bitrateKbps, 8, 640, target(RateMode::Abr))
+        .oneOf<std::string>({{"-aacprofile_lc", "lc"}, {"-aacprofile_he", "he"}, {"-aacprofile_hev2", "hev2"}},
+                            e.aacProfile, "block \"-kdn(\" has two AAC profiles")
+        .flag("-hintforstreaming", e.hintForStreaming)
+        .flag("-6chnew", e.sixChannels)
+        .read();
+    if (e.rateMode == RateMode::Default)
+        Fail("block \"-kdn(\" gives neither -vbr, -cbr nor -abr");
 }
 
 void ParseVornak(Block &b, EncoderBlock &e)
@@ -498,31 +535,18 @@ void ParseVornak(Block &b, EncoderBlock &e)
     std::string dll = b.value("-dllname");
     if (Lower(dll) != "wa_aac.dll")
         Fail("block \"-vornak(\" names an unknown encoder \"" + dll + "\"");
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-cbr") {
-            e.rateMode = RateMode::Cbr;
-            e.bitrateKbps = b.integer(sw, 8, 320);
-        } else if (sw == "-mpeg2") {
-            e.mpegVersion = 2;
-        } else if (sw == "-pns") {
-            e.pns = true;
-        } else if (sw == "-speech") {
-            e.speech = true;
-        } else if (sw == "-mode") {
-            e.winampMode = std::stoi(b.word(sw, {"1", "2", "4"}));
-        } else if (sw == "-high" || sw == "-lc") {
-            if (!e.winampFormat.empty())
-                Fail("block \"-vornak(\" has two formats");
-            e.winampFormat = sw.substr(1);
-        } else if (sw == "-6chnew") {
-            e.sixChannels = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
-    if (e.rateMode == RateMode::Default)
+    Switches(b)
+        .integer("-cbr", e.bitrateKbps, 8, 320)
+        .on("-mpeg2", [&](const std::string &) { e.mpegVersion = 2; })
+        .flag("-pns", e.pns)
+        .flag("-speech", e.speech)
+        .on("-mode", [&](const std::string &sw) { e.winampMode = std::stoi(b.word(sw, {"1", "2", "4"})); })
+        .oneOf<std::string>({{"-high", "high"}, {"-lc", "lc"}}, e.winampFormat, "block \"-vornak(\" has two formats")
+        .flag("-6chnew", e.sixChannels)
+        .read();
+    if (!b.given("-cbr"))
         Fail("block \"-vornak(\" gives no bit rate");
+    e.rateMode = RateMode::Cbr;
     if (e.sixChannels && e.winampMode != 0)
         Fail("block \"-vornak(\" has a stereo mode and 5.1 output");
 }
@@ -530,28 +554,14 @@ void ParseVornak(Block &b, EncoderBlock &e)
 void ParseOgg(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Vorbis;
-    bool haveQ = false, haveB = false, haveMin = false, haveMax = false;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-q") {
-            e.quality = b.number(sw, -0.2, 1.0);
-            haveQ = true;
-        } else if (sw == "-b") {
-            e.bitrateKbps = b.integer(sw, 1, 500);
-            haveB = true;
-        } else if (sw == "-m") {
-            e.minKbps = b.integer(sw, 0, 500);
-            haveMin = true;
-        } else if (sw == "-M") {
-            e.maxKbps = b.integer(sw, 0, 500);
-            haveMax = true;
-        } else if (sw == "-6ch") {
-            b.word(sw, {"1"});
-            e.sixChannels = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
+    Switches(b)
+        .number("-q", e.quality, -0.2, 1.0)
+        .integer("-b", e.bitrateKbps, 1, 500)
+        .integer("-m", e.minKbps, 0, 500)
+        .integer("-M", e.maxKbps, 0, 500)
+        .flag("-6ch", "1", e.sixChannels)
+        .read();
+    bool haveQ = b.given("-q"), haveB = b.given("-b"), haveMin = b.given("-m"), haveMax = b.given("-M");
     if (haveQ && (haveB || haveMin || haveMax))
         Fail("block \"-ogg(\" mixes a quality with bit rates");
     if (haveMin != haveMax || ((haveMin || haveMax) && !haveB))
@@ -570,61 +580,28 @@ void ParseOgg(Block &b, EncoderBlock &e)
         Fail("block \"-ogg(\" has a nominal bit rate outside its minimum and maximum");
 }
 
-bool IsAc3Rate(int r)
-{
-    static const int rates[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 448, 512, 576, 640};
-    return std::find(std::begin(rates), std::end(rates), r) != std::end(rates);
-}
-
-int Ac3Rate(Block &b, const std::string &sw)
-{
-    int r = b.integer(sw, 32, 640);
-    if (!IsAc3Rate(r))
-        Fail("value \"" + std::to_string(r) + "\" of switch \"-b\" in block \"" + b.name() + "\" is no AC-3 bit rate");
-    return r;
-}
-
 void ParseAc3Enc(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Ac3Enc;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-b") {
-            e.rateMode = RateMode::Cbr;
-            e.bitrateKbps = Ac3Rate(b, sw);
-        } else if (sw == "-6ch") {
-            e.sixChannels = true;
-        } else if (sw == "-intel") {
-            e.intelByteOrder = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
-    if (e.rateMode == RateMode::Default)
+    Switches(b)
+        .bitRate("-b", e.bitrateKbps, kAc3BitRates, "AC-3 bit rate")
+        .flag("-6ch", e.sixChannels)
+        .flag("-intel", e.intelByteOrder)
+        .read();
+    if (!b.given("-b"))
         Fail("block \"-ac3enc(\" gives no bit rate");
+    e.rateMode = RateMode::Cbr;
 }
 
 void ParseKdnAften(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Aften;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-b" || sw == "-q") {
-            if (e.rateMode != RateMode::Default)
-                Fail("block \"-kdn(\" of aften.exe has two targets");
-            if (sw == "-b") {
-                e.rateMode = RateMode::Cbr;
-                e.bitrateKbps = Ac3Rate(b, sw);
-            } else {
-                e.rateMode = RateMode::Vbr;
-                e.quality = b.integer(sw, 0, 1023);
-            }
-        } else if (sw == "-6chnew") {
-            e.sixChannels = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
+    auto target = Targets(e, "block \"-kdn(\" of aften.exe has two targets");
+    Switches(b)
+        .bitRate("-b", e.bitrateKbps, kAc3BitRates, "AC-3 bit rate", target(RateMode::Cbr))
+        .integer("-q", e.quality, 0, 1023, target(RateMode::Vbr))
+        .flag("-6chnew", e.sixChannels)
+        .read();
     if (e.rateMode == RateMode::Default)
         Fail("block \"-kdn(\" of aften.exe gives neither -b nor -q");
 }
@@ -632,91 +609,70 @@ void ParseKdnAften(Block &b, EncoderBlock &e)
 void ParseMp2(Block &b, EncoderBlock &e, bool mp2enc)
 {
     e.kind = mp2enc ? EncoderKind::Mp2Enc : EncoderKind::TooLame;
-    static const int rates[] = {32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-m") {
-            e.mp2Mode = b.word(sw, {"s", "d", "j", "m"})[0];
-        } else if (sw == "-b") {
-            e.rateMode = RateMode::Cbr;
-            e.bitrateKbps = b.integer(sw, 32, 384);
-            if (std::find(std::begin(rates), std::end(rates), e.bitrateKbps) == std::end(rates))
-                Fail("value \"" + std::to_string(e.bitrateKbps) + "\" of switch \"-b\" in block \"" + b.name() +
-                     "\" is no MPEG audio layer II bit rate");
-        } else if (sw == "-v") {
-            e.mp2Vbr = b.integer(sw, -5, 15);
-        } else {
-            b.unknown(sw);
-        }
-    }
-    if (e.rateMode == RateMode::Default)
+    Switches(b)
+        .on("-m", [&](const std::string &sw) { e.mp2Mode = b.word(sw, {"s", "d", "j", "m"})[0]; })
+        .bitRate("-b", e.bitrateKbps, kMp2Rates, "MPEG audio layer II bit rate")
+        .integer("-v", e.mp2Vbr, -5, 15)
+        .read();
+    if (!b.given("-b"))
         Fail("block \"" + b.name() + "\" gives no bit rate");
+    e.rateMode = RateMode::Cbr;
 }
 
 void ParseLame(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Lame;
-    static const int cbr[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320};
-    bool vbrSeen = false;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-x") {
-            e.swapBytes = true;
-        } else if (sw == "--noath") {
-            e.noAth = true;
-        } else if (sw == "--athonly") {
-            e.athOnly = true;
-        } else if (sw == "-m") {
-            b.word(sw, {"m"});
-            e.mono = true;
-        } else if (sw == "-b") {
-            int r = b.integer(sw, 8, 320);
-            if (std::find(std::begin(cbr), std::end(cbr), r) == std::end(cbr))
-                Fail("value \"" + std::to_string(r) + "\" of switch \"-b\" in block \"-lame(\" is no MP3 bit rate");
-            if (vbrSeen) {
-                e.minBitrateKbps = r;
-            } else {
-                if (e.rateMode != RateMode::Default)
-                    Fail("block \"-lame(\" has two targets");
-                e.rateMode = RateMode::Cbr;
-                e.bitrateKbps = r;
-            }
-        } else if (sw == "--abr") {
-            if (e.rateMode != RateMode::Default)
-                Fail("block \"-lame(\" has two targets");
-            e.rateMode = RateMode::Abr;
-            e.bitrateKbps = b.integer(sw, 8, 320);
-        } else if (sw == "-v") {
-            if (e.rateMode != RateMode::Default)
-                Fail("block \"-lame(\" has two targets");
-            e.rateMode = RateMode::Vbr;
-            e.quality = 4;
-            vbrSeen = true;
-        } else if (sw == "--vbr-old" || sw == "--vbr-new") {
-            if (!vbrSeen)
-                Fail("switch \"" + sw + "\" of block \"-lame(\" must follow \"-v\"");
-            e.vbrNew = sw == "--vbr-new";
-        } else if (sw == "-V") {
-            if (!vbrSeen)
-                Fail("switch \"-V\" of block \"-lame(\" must follow \"-v\"");
-            e.quality = b.integer(sw, 0, 9);
-        } else if (sw == "-p") {
-            e.errorProtection = true;
-        } else if (sw == "--lowpass") {
-            e.lowpassKHz = b.number(sw, 0.1, 50);
-        } else if (sw == "--resample") {
-            std::string v = b.word(sw, {"8", "11.025", "12", "16", "22.05", "24", "32", "44.1", "48"});
-            e.resampleKHz = std::stod(v);
-        } else if (sw == "--athshort") {
-            e.athShort = true;
-        } else if (sw == "--athtype") {
-            e.athType = b.integer(sw, 0, 5);
-        } else if (sw == "-Y") {
-            e.experimentalY = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
+    auto target = Targets(e, "block \"-lame(\" has two targets");
+    // The switches of the variable bit rate stand after "-v".
+    auto afterV = [&b](const char *sw) -> Switches::Before {
+        return [&b, sw] {
+            if (!b.given("-v"))
+                Fail(std::string("switch \"") + sw + "\" of block \"-lame(\" must follow \"-v\"");
+        };
+    };
+    Switches(b)
+        .flag("-x", e.swapBytes)
+        .flag("--noath", e.noAth)
+        .flag("--athonly", e.athOnly)
+        .flag("-m", "m", e.mono)
+        // "-b" is the constant bit rate, or after "-v" the lowest of the variable one.
+        .on("-b",
+            [&](const std::string &sw) {
+                int r = b.listed(sw, kMp3Rates, "MP3 bit rate");
+                if (b.given("-v")) {
+                    e.minBitrateKbps = r;
+                } else {
+                    target(RateMode::Cbr)();
+                    e.bitrateKbps = r;
+                }
+            })
+        .integer("--abr", e.bitrateKbps, 8, 320, target(RateMode::Abr))
+        .on("-v",
+            [&](const std::string &) {
+                target(RateMode::Vbr)();
+                e.quality = 4;
+            })
+        .on("--vbr-old",
+            [&](const std::string &) {
+                afterV("--vbr-old")();
+                e.vbrNew = false;
+            })
+        .on("--vbr-new",
+            [&](const std::string &) {
+                afterV("--vbr-new")();
+                e.vbrNew = true;
+            })
+        .integer("-V", e.quality, 0, 9, afterV("-V"))
+        .flag("-p", e.errorProtection)
+        .number("--lowpass", e.lowpassKHz, 0.1, 50)
+        .on("--resample",
+            [&](const std::string &sw) {
+                e.resampleKHz = std::stod(b.word(sw, {"8", "11.025", "12", "16", "22.05", "24", "32", "44.1", "48"}));
+            })
+        .flag("--athshort", e.athShort)
+        .integer("--athtype", e.athType, 0, 5)
+        .flag("-Y", e.experimentalY)
+        .read();
     if (e.rateMode == RateMode::Default)
         Fail("block \"-lame(\" gives neither a bit rate nor a quality");
 }
@@ -724,32 +680,17 @@ void ParseLame(Block &b, EncoderBlock &e)
 void ParseKdnSpeex(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Speex;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "--quality" || sw == "--abr" || sw == "--bitrate") {
-            if (e.rateMode != RateMode::Default)
-                Fail("block \"-kdn(\" of speexenc.exe has two targets");
-            if (sw == "--quality") {
-                e.rateMode = RateMode::Vbr;
-                e.quality = b.integer(sw, 0, 10);
-            } else {
-                e.rateMode = sw == "--abr" ? RateMode::Abr : RateMode::Cbr;
-                e.bitrateKbps = b.integer(sw, 1, 128);
-            }
-        } else if (sw == "--vbr") {
-            e.speexVbr = true;
-        } else if (sw == "--comp") {
-            e.complexity = b.integer(sw, 0, 10);
-        } else if (sw == "--agc") {
-            e.agc = true;
-        } else if (sw == "--nframes") {
-            e.framesPerPacket = b.integer(sw, 1, 10);
-        } else if (sw == "--denoise") {
-            e.denoise = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
+    auto target = Targets(e, "block \"-kdn(\" of speexenc.exe has two targets");
+    Switches(b)
+        .integer("--quality", e.quality, 0, 10, target(RateMode::Vbr))
+        .integer("--abr", e.bitrateKbps, 1, 128, target(RateMode::Abr))
+        .integer("--bitrate", e.bitrateKbps, 1, 128, target(RateMode::Cbr))
+        .flag("--vbr", e.speexVbr)
+        .integer("--comp", e.complexity, 0, 10)
+        .flag("--agc", e.agc)
+        .integer("--nframes", e.framesPerPacket, 1, 10)
+        .flag("--denoise", e.denoise)
+        .read();
     if (e.rateMode == RateMode::Default)
         Fail("block \"-kdn(\" of speexenc.exe gives neither a quality nor a bit rate");
 }
@@ -757,20 +698,57 @@ void ParseKdnSpeex(Block &b, EncoderBlock &e)
 void ParseKdnFlake(Block &b, EncoderBlock &e)
 {
     e.kind = EncoderKind::Flake;
-    bool haveLevel = false;
-    while (!b.atEnd()) {
-        std::string sw = b.next();
-        if (sw == "-level") {
-            e.level = b.integer(sw, 0, 12);
-            haveLevel = true;
-        } else if (sw == "-6chnew") {
-            e.sixChannels = true;
-        } else {
-            b.unknown(sw);
-        }
-    }
-    if (!haveLevel)
+    Switches(b).integer("-level", e.level, 0, 12).flag("-6chnew", e.sixChannels).read();
+    if (!b.given("-level"))
         Fail("block \"-kdn(\" of flake.exe gives no level");
+}
+
+// The blocks other than the encoders, and where each one's switches go.
+struct BlockKind {
+    const char *name;  // between "-" and "("
+    int order;
+    void (*parse)(Block &, KandrumCommand &);
+};
+const BlockKind kBlocks[] = {
+    {"core", OrderCore, [](Block &b, KandrumCommand &c) { c.core = ParseCore(b); }},
+    {"azid", OrderAzid, [](Block &b, KandrumCommand &c) { c.azid = ParseAzid(b); }},
+    {"shibatch", OrderShibatch, [](Block &b, KandrumCommand &c) { c.equalizer = ParseShibatch(b); }},
+    {"ota", OrderOta, [](Block &b, KandrumCommand &c) { c.ota = ParseOta(b); }},
+    {"split", OrderSplit, [](Block &b, KandrumCommand &c) { c.split = ParseSplit(b); }},
+    {"ssrc", OrderSsrc, [](Block &b, KandrumCommand &c) { c.resampleRate = ParseSsrc(b); }},
+    {"boost", OrderBoost, [](Block &b, KandrumCommand &c) { c.boost = ParseBoost(b); }},
+    {"soundtouch", OrderSoundTouch, [](Block &b, KandrumCommand &c) { c.soundTouch = ParseSoundTouch(b); }},
+    {"plugin", OrderPlugin, [](Block &b, KandrumCommand &c) { c.plugin = ParsePlugin(b); }},
+};
+
+// The encoder blocks by name, and the engines of a "-kdn(" block by the lower-cased
+// name of its "-exe" (none: Nero).
+struct EncoderKindEntry {
+    const char *name;
+    int order;
+    void (*parse)(Block &, EncoderBlock &);
+};
+const EncoderKindEntry kEncoders[] = {
+    {"vornak", OrderAac, ParseVornak},
+    {"ogg", OrderOgg, ParseOgg},
+    {"ac3enc", OrderEncoder, ParseAc3Enc},
+    {"toolame", OrderEncoder, [](Block &b, EncoderBlock &e) { ParseMp2(b, e, false); }},
+    {"mp2enc", OrderEncoder, [](Block &b, EncoderBlock &e) { ParseMp2(b, e, true); }},
+    {"lame", OrderEncoder, ParseLame},
+};
+const EncoderKindEntry kKdnEngines[] = {
+    {"", OrderAac, ParseKdnNero},
+    {"enhaacplusenc.exe", OrderAac, ParseKdnEnhAac},
+    {"faac.exe", OrderAac, ParseKdnFaac},
+    {"aften.exe", OrderEncoder, ParseKdnAften},
+    {"speexenc.exe", OrderEncoder, ParseKdnSpeex},
+    {"flake.exe", OrderEncoder, ParseKdnFlake},
+};
+
+template <class Entry, size_t N> const Entry *Find(const Entry (&table)[N], const std::string &name)
+{
+    auto it = std::find_if(std::begin(table), std::end(table), [&](const Entry &e) { return name == e.name; });
+    return it == std::end(table) ? nullptr : it;
 }
 
 const char *OrderName(int order)
@@ -862,77 +840,28 @@ ParseResult ParseKandrumArguments(const std::vector<std::string> &args)
             ++i;  // the ")"
             Block b(open, tokens);
             int order;
-            if (name == "core") {
-                order = OrderCore;
-                cmd.core = ParseCore(b);
-            } else if (name == "azid") {
-                order = OrderAzid;
-                cmd.azid = ParseAzid(b);
-            } else if (name == "shibatch") {
-                order = OrderShibatch;
-                cmd.equalizer = ParseShibatch(b);
-            } else if (name == "ota") {
-                order = OrderOta;
-                cmd.ota = ParseOta(b);
-            } else if (name == "split") {
-                order = OrderSplit;
-                cmd.split = ParseSplit(b);
-            } else if (name == "ssrc") {
-                order = OrderSsrc;
-                cmd.resampleRate = ParseSsrc(b);
-            } else if (name == "boost") {
-                order = OrderBoost;
-                cmd.boost = ParseBoost(b);
-            } else if (name == "soundtouch") {
-                order = OrderSoundTouch;
-                cmd.soundTouch = ParseSoundTouch(b);
-            } else if (name == "plugin") {
-                order = OrderPlugin;
-                cmd.plugin = ParsePlugin(b);
+            if (const BlockKind *kind = Find(kBlocks, name)) {
+                order = kind->order;
+                kind->parse(b, cmd);
             } else {
                 EncoderBlock e;
                 e.blockName = open;
+                const EncoderKindEntry *encoder;
                 if (name == "kdn") {
-                    std::string exe;
                     if (!b.atEnd() && b.peek() == "-exe") {
                         b.next();
-                        exe = b.value("-exe");
+                        e.exe = b.value("-exe");
                     }
-                    e.exe = exe;
-                    std::string lx = Lower(exe);
-                    if (lx.empty() || lx == "enhaacplusenc.exe" || lx == "faac.exe") {
-                        order = OrderAac;
-                        ParseKdnAac(b, e, lx);
-                    } else if (lx == "aften.exe") {
-                        order = OrderEncoder;
-                        ParseKdnAften(b, e);
-                    } else if (lx == "speexenc.exe") {
-                        order = OrderEncoder;
-                        ParseKdnSpeex(b, e);
-                    } else if (lx == "flake.exe") {
-                        order = OrderEncoder;
-                        ParseKdnFlake(b, e);
-                    } else {
-                        Fail("block \"-kdn(\" names an unknown encoder \"" + exe + "\"");
-                    }
-                } else if (name == "vornak") {
-                    order = OrderAac;
-                    ParseVornak(b, e);
-                } else if (name == "ogg") {
-                    order = OrderOgg;
-                    ParseOgg(b, e);
-                } else if (name == "ac3enc") {
-                    order = OrderEncoder;
-                    ParseAc3Enc(b, e);
-                } else if (name == "toolame" || name == "mp2enc") {
-                    order = OrderEncoder;
-                    ParseMp2(b, e, name == "mp2enc");
-                } else if (name == "lame") {
-                    order = OrderEncoder;
-                    ParseLame(b, e);
+                    encoder = Find(kKdnEngines, Lower(e.exe));
+                    if (!encoder)
+                        Fail("block \"-kdn(\" names an unknown encoder \"" + e.exe + "\"");
                 } else {
-                    Fail("unknown block \"" + open + "\"");
+                    encoder = Find(kEncoders, name);
+                    if (!encoder)
+                        Fail("unknown block \"" + open + "\"");
                 }
+                order = encoder->order;
+                encoder->parse(b, e);
                 if (cmd.encoder)
                     Fail("block \"" + open + "\" is a second encoder block");
                 cmd.encoder = e;

@@ -95,6 +95,9 @@ enum class EncoderKind {
 
 enum class RateMode { Default, Cbr, Abr, Vbr };
 
+// The bit rates (kbit/s) of an AC-3 stream, from the lowest to the highest.
+inline constexpr int kAc3BitRates[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 448, 512, 576, 640};
+
 struct EncoderBlock {
     EncoderKind kind = EncoderKind::Lame;
     std::string blockName;    // "-kdn(", "-lame(" ...

@@ -890,13 +890,11 @@ Outputs MakeOutputs(const KandrumCommand &cmd, const Chain &chain, AVDictionary 
         int kbps = e.bitrateKbps;
         if (e.rateMode == RateMode::Vbr) {
             // A quality (0..1023) is served by the constant bit rate it stands for.
-            static const int rates[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 448, 512,
-                                        576, 640};
             double want = 32 + *e.quality * (640 - 32) / 1023.0;
             if (e.sixChannels)
                 want = std::max(want, double(kMinAc3SixChannelKbps));
             kbps = 640;
-            for (int r : rates)
+            for (int r : kAc3BitRates)
                 if (r >= want) {
                     kbps = r;
                     break;
