@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 
 using namespace toolrun;
@@ -129,6 +130,23 @@ TEST(AudX, AppliesTheTempoBlockAfterItsArguments)
         EXPECT_TRUE(std::is_sorted(pc.begin(), pc.end()));
         EXPECT_EQ(pc.back(), 100);
     }
+    // The tone (440 Hz) keeps its pitch under a tempo change and moves by the semitones of
+    // a pitch shift; measured on a mono decoding of each file, against the plain file.
+    auto tone = [&](const std::string &mp3) {
+        std::string wav = mp3 + ".wav";
+        Result d = toolrun::Run("/usr/bin/ffmpeg", {"-v", "error", "-y", "-i", mp3, "-ac", "1", "-c:a", "pcm_s16le", wav});
+        EXPECT_EQ(d.exitCode, 0) << d.output;
+        double hz = WavToneHz(wav);
+        std::remove(wav.c_str());
+        return hz;
+    };
+    const double plainHz = tone(plain);
+    EXPECT_NEAR(plainHz, 440, 30);
+    std::string octave = tmp.path("octave.mp3");
+    ASSERT_EQ(toolrun::Run(AudX(), {"STDQ", Fixture("six.ac3"), octave, "-soundtouch(", "-pitch", "12", ")"}).exitCode, 0);
+    EXPECT_NEAR(tone(octave) / plainHz, 2.0, 0.1);
+    EXPECT_NEAR(tone(tmp.path("t0.mp3")) / plainHz, 1.0, 0.1) << "a tempo change keeps the pitch";
+
     // Without an output the blocks follow the input directly.
     std::string in = tmp.path("film.ac3");
     {
