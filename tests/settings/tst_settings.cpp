@@ -606,6 +606,7 @@ private slots:
         QCOMPARE(layout.value("Lossless1 checked"), QVariant(false));
         QCOMPARE(layout.value("Normal1 checked"), QVariant(true));
         QCOMPARE(layout.value("Eng checked"), QVariant(true));
+        QCOMPARE(layout.value(" page"), QVariant(QStringLiteral("TabSheet5"))); // VORBIS
 
         const TIniFile ini(SettingsPath());
         for (const QString &section : {"Zolvane", "AAC", "AC3", "MP2", "MP3", "SPEEX", "VORBIS", "WAV", "Lossless"})
