@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 
 class QCloseEvent;
 class QDragEnterEvent;
@@ -340,20 +341,32 @@ private:
     QAction *PresetItemOfSender(int *tag) const;
     // Unticks every item of the family's own submenu and ticks `item`.
     void TickPresetItem(QMenu *family, QAction *item);
+    // The opening of every family: the clicked item and its tag, with the item ticked in its
+    // family, or null (and nothing ticked) when the tag is not one of the family's `items` rows.
+    QAction *StartPreset(QMenu *family, int items, int *tag);
     // Ticks (on) or unticks both of the advanced dialog's channel boxes.
     void SetAdvancedBoxes(bool on);
+    // The advanced boxes on with `stereoRadio` ticked, or off with `surroundRadio`, in that order.
+    void SetBoxesAndChannels(bool stereo, QAbstractButton *stereoRadio,
+                             QAbstractButton *surroundRadio);
     // Turns resampling off when it is ticked or its rate list is enabled.
     void ResetResampling();
     // Makes `page` the active page without running the page-switch handler.
     void ShowPresetPage(QWidget *page);
+    // Resets resampling, makes `page` active and ticks `item` once more.
+    void OpenPresetPage(QWidget *page, QAction *item);
+    // The AAC engine with its frame's mode: CT in MPEG-4, or Nero Digital by quality with the
+    // profile item `profile`.
+    void SelectCTEngine();
+    void SelectNDEngine(int profile);
     // Runs the window's handler `name` when the window publishes it, else emits the signal of
     // `control` that its handler is bound to.
     void RunPresetHandler(const char *name, QObject *control);
     void RunOTAModeClick();
     void RunAACEncEngineChange();
     void RunCTFormatChange();
-    // The Nero Digital presets' channels, advanced boxes and quality, in their order.
-    void ApplyNDChannelsAndQuality(bool stereo, int quality);
+    // One Nero Digital by-quality family: profile item `profile`, stereo Tags 0 to 3, 5.1 after.
+    void NDQualityPreset(QMenu *family, int profile, std::span<const int, 6> qualities);
     // ---- Batch: start, job runner, output parsing, progress and time (UMainBatch.cpp) -------
 public:
     // Runs the transcoder jobs, one at a time; its lines and end notice come back here.

@@ -26,6 +26,7 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 
 namespace {
 
@@ -90,6 +91,28 @@ void TMainForm::TickPresetItem(QMenu *family, QAction *item)
     item->setChecked(true);
 }
 
+QAction *TMainForm::StartPreset(QMenu *family, int items, int *tag)
+{
+    QAction *item = PresetItemOfSender(tag);
+    if (!item || *tag < 0 || *tag >= items)
+        return nullptr;
+    TickPresetItem(family, item);
+    return item;
+}
+
+void TMainForm::SelectCTEngine()
+{
+    SelectItem(cbAACEncEngine, 3);
+    CTFrame1->rbMPEG4->setChecked(true);
+}
+
+void TMainForm::SelectNDEngine(int profile)
+{
+    SelectItem(cbAACEncEngine, 2);
+    NDFrame1->rbQuality->setChecked(true);
+    SelectItem(NDFrame1->TntComboBox1, profile);
+}
+
 void TMainForm::SetAdvancedBoxes(bool on)
 {
     if (!AdvancedSet)
@@ -98,6 +121,13 @@ void TMainForm::SetAdvancedBoxes(bool on)
         if (auto *box = AdvancedSet->findChild<QCheckBox *>(QLatin1String(name)))
             box->setChecked(on);
     }
+}
+
+void TMainForm::SetBoxesAndChannels(bool stereo, QAbstractButton *stereoRadio,
+                                    QAbstractButton *surroundRadio)
+{
+    SetAdvancedBoxes(stereo);
+    (stereo ? stereoRadio : surroundRadio)->setChecked(true);
 }
 
 void TMainForm::ResetResampling()
@@ -115,6 +145,13 @@ void TMainForm::ShowPresetPage(QWidget *page)
     // Making a page active from code runs no page-switch handler.
     const QSignalBlocker quiet(PageControl1);
     PageControl1->setCurrentWidget(page);
+}
+
+void TMainForm::OpenPresetPage(QWidget *page, QAction *item)
+{
+    ResetResampling();
+    ShowPresetPage(page);
+    item->setChecked(true);
 }
 
 void TMainForm::RunPresetHandler(const char *name, QObject *control)
@@ -151,17 +188,13 @@ void TMainForm::PSCTAACPresets()
 {
     static constexpr std::array<int, 5> bitRates{10, 16, 24, 32, 48};
     int tag = 0;
-    QAction *item = PresetItemOfSender(&tag);
-    if (!item || ValueOfTag(bitRates, tag) < 0)
+    QAction *item = StartPreset(PresetsAACPSCT, static_cast<int>(bitRates.size()), &tag);
+    if (!item)
         return;
-    TickPresetItem(PresetsAACPSCT, item);
-    SelectItem(cbAACEncEngine, 3);
-    CTFrame1->rbMPEG4->setChecked(true);
+    SelectCTEngine();
     SetAdvancedBoxes(true);
     rbAACOutputCh2->setChecked(true);
-    ResetResampling();
-    ShowPresetPage(TabSheet1);
-    item->setChecked(true);
+    OpenPresetPage(TabSheet1, item);
     CTFrame1->TrackBar->setValue(ValueOfTag(bitRates, tag));
     // The stereo radio's handler runs even when the radio was ticked already: it refills the
     // format list, which the format rule then turns into parametric stereo.
@@ -176,18 +209,13 @@ void TMainForm::PSNDAACPresets()
 {
     static constexpr std::array<int, 4> qualities{10, 15, 18, 20};
     int tag = 0;
-    QAction *item = PresetItemOfSender(&tag);
-    if (!item || ValueOfTag(qualities, tag) < 0)
+    QAction *item = StartPreset(PresetsAACPSND, static_cast<int>(qualities.size()), &tag);
+    if (!item)
         return;
-    TickPresetItem(PresetsAACPSND, item);
-    SelectItem(cbAACEncEngine, 2);
-    NDFrame1->rbQuality->setChecked(true);
-    SelectItem(NDFrame1->TntComboBox1, 3);
+    SelectNDEngine(3);
     SetAdvancedBoxes(true);
     rbAACOutputCh2->setChecked(true);
-    ResetResampling();
-    ShowPresetPage(TabSheet1);
-    item->setChecked(true);
+    OpenPresetPage(TabSheet1, item);
     NDFrame1->trackBar->setValue(ValueOfTag(qualities, tag));
     RunOTAModeClick();
     RunAACEncEngineChange();
@@ -200,20 +228,18 @@ void TMainForm::CTHEPresets()
     // -1: the 5.1 item at 96 kbps keeps the format that stands.
     static constexpr std::array<int, 10> formats{0, 0, 0, 1, 1, 1, -1, 0, 0, 0};
     int tag = 0;
-    QAction *item = PresetItemOfSender(&tag);
-    if (!item || ValueOfTag(bitRates, tag) < 0)
+    QAction *item = StartPreset(PresetsAACHECT, static_cast<int>(bitRates.size()), &tag);
+    if (!item)
         return;
-    TickPresetItem(PresetsAACHECT, item);
-    SelectItem(cbAACEncEngine, 3);
-    CTFrame1->rbMPEG4->setChecked(true);
-    ResetResampling();
-    ShowPresetPage(TabSheet1);
-    item->setChecked(true);
+    SelectCTEngine();
+    OpenPresetPage(TabSheet1, item);
     if (tag <= 5) {
         SetAdvancedBoxes(true);
         rbAACOutputCh2->setChecked(true);
         CTFrame1->TrackBar->setValue(ValueOfTag(bitRates, tag));
     } else {
+        // The bit rate comes before the 5.1 radio, whose handler refills the format list and
+        // raises the rate to at least 96.
         SetAdvancedBoxes(false);
         CTFrame1->TrackBar->setValue(ValueOfTag(bitRates, tag));
         rbAACOutputCh6->setChecked(true);
@@ -228,44 +254,24 @@ void TMainForm::CTHEPresets()
 void TMainForm::NDHEPresets()
 {
     static constexpr std::array<int, 6> qualities{25, 28, 30, 34, 20, 25};
-    int tag = 0;
-    QAction *item = PresetItemOfSender(&tag);
-    if (!item || ValueOfTag(qualities, tag) < 0)
-        return;
-    TickPresetItem(PresetsAACHEND, item);
-    SelectItem(cbAACEncEngine, 2);
-    NDFrame1->rbQuality->setChecked(true);
-    SelectItem(NDFrame1->TntComboBox1, 2);
-    ResetResampling();
-    ShowPresetPage(TabSheet1);
-    item->setChecked(true);
-    ApplyNDChannelsAndQuality(tag <= 3, ValueOfTag(qualities, tag));
-    RunOTAModeClick();
-    RunAACEncEngineChange();
-    KDCmdl();
+    NDQualityPreset(PresetsAACHEND, 2, qualities);
 }
 
 void TMainForm::CTLCAACPresets()
 {
     static constexpr std::array<int, 6> bitRates{96, 128, 160, 160, 192, 256};
     int tag = 0;
-    QAction *item = PresetItemOfSender(&tag);
-    if (!item || ValueOfTag(bitRates, tag) < 0)
+    QAction *item = StartPreset(PresetsAACLCCT, static_cast<int>(bitRates.size()), &tag);
+    if (!item)
         return;
-    TickPresetItem(PresetsAACLCCT, item);
-    SelectItem(cbAACEncEngine, 3);
-    CTFrame1->rbMPEG4->setChecked(true);
-    ResetResampling();
-    ShowPresetPage(TabSheet1);
-    item->setChecked(true);
-    if (tag <= 2) {
-        SetAdvancedBoxes(true);
-        rbAACOutputCh2->setChecked(true);
+    SelectCTEngine();
+    OpenPresetPage(TabSheet1, item);
+    const bool stereo = tag <= 2;
+    SetBoxesAndChannels(stereo, rbAACOutputCh2, rbAACOutputCh6);
+    if (stereo) {
         CTFrame1->TrackBar->setValue(ValueOfTag(bitRates, tag));
         SelectItem(CTFrame1->cbCTFormat, 2);
     } else {
-        SetAdvancedBoxes(false);
-        rbAACOutputCh6->setChecked(true);
         // "LC AAC" is chosen before the bit rate: with the 5.1 list's HE AAC still selected, the
         // bit-rate rule would cut the preset's rate to the HE AAC limit of 213 kbps.
         SelectItem(CTFrame1->cbCTFormat, 1);
@@ -280,26 +286,21 @@ void TMainForm::CTLCAACPresets()
 void TMainForm::LCPresets()
 {
     static constexpr std::array<int, 6> qualities{40, 47, 54, 66, 20, 25};
-    int tag = 0;
-    QAction *item = PresetItemOfSender(&tag);
-    if (!item || ValueOfTag(qualities, tag) < 0)
-        return;
-    TickPresetItem(PresetsAACLCND, item);
-    SelectItem(cbAACEncEngine, 2);
-    NDFrame1->rbQuality->setChecked(true);
-    SelectItem(NDFrame1->TntComboBox1, 1);
-    ResetResampling();
-    ShowPresetPage(TabSheet1);
-    item->setChecked(true);
-    ApplyNDChannelsAndQuality(tag <= 3, ValueOfTag(qualities, tag));
-    RunOTAModeClick();
-    RunAACEncEngineChange();
-    KDCmdl();
+    NDQualityPreset(PresetsAACLCND, 1, qualities);
 }
 
-void TMainForm::ApplyNDChannelsAndQuality(bool stereo, int quality)
+// The HE and LC families of Nero Digital by quality differ only in the profile and the
+// qualities: the first four items are stereo, the last two 5.1.
+void TMainForm::NDQualityPreset(QMenu *family, int profile, std::span<const int, 6> qualities)
 {
-    if (stereo) {
+    int tag = 0;
+    QAction *item = StartPreset(family, static_cast<int>(qualities.size()), &tag);
+    if (!item)
+        return;
+    SelectNDEngine(profile);
+    OpenPresetPage(TabSheet1, item);
+    const int quality = qualities[static_cast<std::size_t>(tag)];
+    if (tag <= 3) {
         SetAdvancedBoxes(true);
         NDFrame1->trackBar->setValue(quality);
         rbAACOutputCh2->setChecked(true);
@@ -308,21 +309,21 @@ void TMainForm::ApplyNDChannelsAndQuality(bool stereo, int quality)
         SetAdvancedBoxes(false);
         NDFrame1->trackBar->setValue(quality);
     }
+    RunOTAModeClick();
+    RunAACEncEngineChange();
+    KDCmdl();
 }
 
 void TMainForm::FAACPresets()
 {
     static constexpr std::array<int, 5> abrValues{96, 128, 160, 160, 256};
     int tag = 0;
-    QAction *item = PresetItemOfSender(&tag);
-    if (!item || ValueOfTag(abrValues, tag) < 0)
+    QAction *item = StartPreset(PresetsAACLCFAAC, static_cast<int>(abrValues.size()), &tag);
+    if (!item)
         return;
-    TickPresetItem(PresetsAACLCFAAC, item);
     SelectItem(cbAACEncEngine, 1);
     FaacFrame1->rbFaacABRMode->setChecked(true);
-    ResetResampling();
-    ShowPresetPage(TabSheet1);
-    item->setChecked(true);
+    OpenPresetPage(TabSheet1, item);
     if (tag <= 2) {
         rbAACOutputCh2->setChecked(true);
         SetAdvancedBoxes(true);
@@ -341,22 +342,13 @@ void TMainForm::AC3Presets()
     // Positions of the nineteen-step bit-rate scale: 12 = 256, 14 = 384, 15 = 448 kbps.
     static constexpr std::array<int, 5> positions{12, 14, 15, 14, 15};
     int tag = 0;
-    QAction *item = PresetItemOfSender(&tag);
-    if (!item || ValueOfTag(positions, tag) < 0)
+    QAction *item = StartPreset(PresetsAC3, static_cast<int>(positions.size()), &tag);
+    if (!item)
         return;
-    TickPresetItem(PresetsAC3, item);
     rbAften->setChecked(true);
     AftenFrame1->rbAftenBitrate->setChecked(true);
-    ResetResampling();
-    ShowPresetPage(TabSheet2);
-    item->setChecked(true);
-    if (tag <= 2) {
-        SetAdvancedBoxes(true);
-        rbAC3OutputCh2->setChecked(true);
-    } else {
-        SetAdvancedBoxes(false);
-        rbAC3OutputCh6->setChecked(true);
-    }
+    OpenPresetPage(TabSheet2, item);
+    SetBoxesAndChannels(tag <= 2, rbAC3OutputCh2, rbAC3OutputCh6);
     AftenFrame1->AC3TrackBar->setValue(ValueOfTag(positions, tag));
     RunOTAModeClick();
     KDCmdl();
@@ -368,10 +360,9 @@ void TMainForm::MP2Presets()
     static constexpr std::array<int, 2> sampleRateItems{7, 8};
     static constexpr std::array<int, 2> positions{7, 8};
     int tag = 0;
-    QAction *item = PresetItemOfSender(&tag);
-    if (!item || ValueOfTag(positions, tag) < 0)
+    QAction *item = StartPreset(PresetsMP2, static_cast<int>(positions.size()), &tag);
+    if (!item)
         return;
-    TickPresetItem(PresetsMP2, item);
     SetAdvancedBoxes(true);
     // These presets resample, so the resampling is not reset.
     ShowPresetPage(TabSheet3);
@@ -389,14 +380,11 @@ void TMainForm::MP2Presets()
 void TMainForm::MP3Presets()
 {
     int tag = 0;
-    QAction *item = PresetItemOfSender(&tag);
-    if (!item || tag < 0 || tag > 2)
+    QAction *item = StartPreset(PresetsMP3, 3, &tag);
+    if (!item)
         return;
-    TickPresetItem(PresetsMP3, item);
     SetAdvancedBoxes(true);
-    ResetResampling();
-    ShowPresetPage(TabSheet4);
-    item->setChecked(true);
+    OpenPresetPage(TabSheet4, item);
     if (tag == 0) {
         rbMP3Bitrate->setChecked(true);
         LameFrame1->MP3TrackBar_Bitrate->setValue(128);
@@ -413,20 +401,11 @@ void TMainForm::OGGPresets()
 {
     static constexpr std::array<int, 8> positions{200, 300, 400, 500, 600, 200, 300, 400};
     int tag = 0;
-    QAction *item = PresetItemOfSender(&tag);
-    if (!item || ValueOfTag(positions, tag) < 0)
+    QAction *item = StartPreset(PresetsVORBIS, static_cast<int>(positions.size()), &tag);
+    if (!item)
         return;
-    TickPresetItem(PresetsVORBIS, item);
-    ResetResampling();
-    ShowPresetPage(TabSheet5);
-    item->setChecked(true);
-    if (tag <= 4) {
-        SetAdvancedBoxes(true);
-        rbVORBISOutputCh2->setChecked(true);
-    } else {
-        SetAdvancedBoxes(false);
-        rbVORBISOutputCh6->setChecked(true);
-    }
+    OpenPresetPage(TabSheet5, item);
+    SetBoxesAndChannels(tag <= 4, rbVORBISOutputCh2, rbVORBISOutputCh6);
     VORBISScrollBar->setEnabled(true);
     VORBISScrollBar->setValue(ValueOfTag(positions, tag));
     RunPresetHandler("rbVORBISQualityClick", rbVORBISQuality);
@@ -437,13 +416,10 @@ void TMainForm::OGGPresets()
 void TMainForm::WAVPresets()
 {
     int tag = 0;
-    QAction *item = PresetItemOfSender(&tag);
-    if (!item || tag < 0 || tag > 2)
+    QAction *item = StartPreset(PresetsWAV, 3, &tag);
+    if (!item)
         return;
-    TickPresetItem(PresetsWAV, item);
-    ResetResampling();
-    ShowPresetPage(TabSheet6);
-    item->setChecked(true);
+    OpenPresetPage(TabSheet6, item);
     switch (tag) {
     case 0:
         SetAdvancedBoxes(true);
