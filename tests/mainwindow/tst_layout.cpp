@@ -208,7 +208,8 @@ private slots:
             // View > Tabs item of tag i belongs to the page at position i.
             QCOMPARE(MainForm->TabPageOfTag(i), pages->widget(i));
         }
-        QCOMPARE(pages->currentWidget(), MainForm->TabSheet1);
+        // The layout opens on the VORBIS page (what a first start without settings shows).
+        QCOMPARE(pages->currentWidget(), MainForm->TabSheet5);
         QVERIFY(!MainForm->TabPageOfTag(8));
         QVERIFY(!MainForm->TabPageOfTag(-1));
     }
