@@ -29,7 +29,9 @@ TKDMuxFileWizard::TKDMuxFileWizard(QWidget *parent)
     connect(ui->btnSave, &QAbstractButton::clicked, this, &TKDMuxFileWizard::btnSaveClick);
     connect(ui->btnOk, &QAbstractButton::clicked, this, &TKDMuxFileWizard::btnOkClick);
     connect(ui->btnCancel, &QAbstractButton::clicked, this, &TKDMuxFileWizard::btnCancelClick);
-    for (QLineEdit *edit : ChannelEdits() << ui->edSave) {
+    QList<QLineEdit *> edits = ChannelEdits();
+    edits << ui->edSave;
+    for (QLineEdit *edit : edits) {
         edit->clear();
         // The hint shows the file name of the edit's path.
         edit->setMouseTracking(true);
