@@ -1,4 +1,5 @@
 #include "UMain.h"
+#include "ULanguage.h"
 
 #include "Paths.h"
 
@@ -353,9 +354,8 @@ void TMainForm::FormShow()
     // 5. and 6.
     const QString settingsPath = ProgramFolder() + QStringLiteral("Zolvane.ini");
     if (QFileInfo::exists(settingsPath)) {
-        // The settings file is loaded here; its tool-path step:
         const TIniFile settings(settingsPath);
-        LoadToolPaths(settings);
+        LoadSettings(settings);
     } else {
         if (ExeBrowse)
             ExeBrowse->exec();
@@ -504,11 +504,6 @@ void TMainForm::FormClose()
         chOTADelay->setChecked(false);
 }
 
-void TMainForm::FormDestroy()
-{
-    // The general section and the encoder pages' sections of the settings file are written here.
-}
-
 void TMainForm::KDCmdl()
 {
     KDCmdlRun();
@@ -590,9 +585,7 @@ void TMainForm::ChooseLanguage(QAction *item, const QString &languageName)
 {
     for (QAction *other : Lang->actions())
         other->setChecked(other == item);
-    // The language file LanguageFolder + languageName + ".ini" is applied here once the
-    // language loader is part of the program.
-    Q_UNUSED(languageName);
+    LoadLanguage(QString::fromLocal8Bit(LanguageFolder + languageName.toLocal8Bit() + ".ini"));
 }
 
 void TMainForm::deClick() { ChooseLanguage(de, QStringLiteral("Deutsch")); }

@@ -236,9 +236,6 @@ public slots:
     void NeroFrame1chAACEncDownmixClick();
 
 private:
-    // Writes "check_lfe" and "output_mode_check" of [Zolvane]; false (after the error message)
-    // when the settings file cannot be written.
-    bool WriteChannelKeys(int value);
     // Runs another page's handler by its name, when that page has it.
     void RunHandlerByName(const char *handler);
 
@@ -543,6 +540,22 @@ private:
     // 0 to 9.
     static QString MP3QualityHint(int position, int vbrModeIndex);
     // ---- end of the AC3, MP2 and MP3 pages ------------------------------------------------
+
+    // ---- Settings file: the general section and the encoder sections (UMainSettings.cpp) -----
+public:
+    // Writes the eight encoder sections [AAC] ... [Lossless] of the settings file; raises
+    // EIniFileException when a write fails.
+    void SaveINI();
+    // The settings step of the first showing: the geometry, the tool paths (LoadToolPaths), the
+    // rest of the general section, then the encoder sections, each control in its fixed order.
+    void LoadSettings(const TIniFile &settings);
+
+private:
+    void SaveGeneralSettings(TIniFile &ini);
+    void LoadAACSettings(const TIniFile &settings);
+    void LoadMPEGSettings(const TIniFile &settings);       // [AC3], [MP2], [MP3]
+    void LoadOtherPagesSettings(const TIniFile &settings); // [SPEEX], [VORBIS], [WAV], [Lossless]
+    void ActivateSettingsPage(QWidget *page);
 };
 
 extern TMainForm *MainForm;

@@ -423,6 +423,9 @@ void TMainForm::OpenKDTFile(const QByteArray &FileName)
     // The list-file writer's list serves as the line buffer: it holds the last line read.
     QListWidget *buffer = FileListWriter ? FileListWriter->findChild<QListWidget *>(QStringLiteral("FileList"))
                                          : nullptr;
+    // A relative name inside the file stands for a file beside it, wherever the program runs
+    // from: the transcoder reads the file's names the same way.
+    const QDir fileFolder = QFileInfo(path).absoluteDir();
     QStringList names;
     for (const QString &line : lines) {
         const QString name = DequoteLine(line);
@@ -430,7 +433,7 @@ void TMainForm::OpenKDTFile(const QByteArray &FileName)
             buffer->clear();
             buffer->addItem(name);
         }
-        names << name;
+        names << (name.trimmed().isEmpty() || QDir::isAbsolutePath(name) ? name : fileFolder.filePath(name));
     }
 
     if (!IsMuxFile(path)) {

@@ -392,22 +392,9 @@ void TMainForm::PageControl1Change()
 
 // ---- AAC page --------------------------------------------------------------------------------
 
-bool TMainForm::WriteChannelKeys(int value)
-{
-    try {
-        TIniFile settings(ProgramFolder() + QStringLiteral("Zolvane.ini"));
-        settings.WriteInteger(QStringLiteral("Zolvane"), QStringLiteral("check_lfe"), value);
-        settings.WriteInteger(QStringLiteral("Zolvane"), QStringLiteral("output_mode_check"), value);
-    } catch (const EIniFileException &error) {
-        ShowMessage(error.Message(), true);
-        return false;
-    }
-    return true;
-}
-
 void TMainForm::rbAACOutputCh2Click()
 {
-    if (!WriteChannelKeys(1))
+    if (!DownmixKeysStep(1))
         return;
     if (cbAACEncEngine->currentIndex() == 3) {
         SetEnabled({CTFrame1->cbAACMode, CTFrame1->lbAACMode}, true);
@@ -419,7 +406,7 @@ void TMainForm::rbAACOutputCh2Click()
 
 void TMainForm::rbAACOutputCh6Click()
 {
-    if (!WriteChannelKeys(0))
+    if (!DownmixKeysStep(0))
         return;
     if (cbAACEncEngine->currentIndex() == 3) {
         SetEnabled({CTFrame1->cbAACMode, CTFrame1->lbAACMode}, false);

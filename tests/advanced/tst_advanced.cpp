@@ -133,6 +133,9 @@ private slots:
     }
     void cleanup()
     {
+        // The main window writes its settings as it is destroyed: a folder left in the file's
+        // place would stop it with an error message.
+        removeSettings();
         DestroyZolvaneWindows();
         removeSettings();
     }

@@ -194,6 +194,48 @@ TEST_F(CmdlineTranscoder, AudXRunsTheJobsOwnFiles)
     EXPECT_GT(sizeOf(s.selectedRow.OutputPath + s.selectedRow.OutputFilename), 0);
 }
 
+// The tempo and plug-in blocks follow the Aud-X command line: the tempo block is applied,
+// the plug-in block fails the job with an "Error " line and leaves no output.
+TEST_F(CmdlineTranscoder, AudXTakesTheTempoAndPluginBlocks)
+{
+    if (!QFileInfo::exists(kAudXFolder + QLatin1String("/audx.exe")))
+        GTEST_SKIP() << "no Aud-X encoder in the build";
+    auto tempo = [](KDCmdlSnapshot &s) {
+        s.rbMP3Ch2 = false;
+        s.chSoundTouchTempo = s.chSoundTouchPitch = true;
+        s.SoundTouchTempoArg = " -tempo 25";
+        s.SoundTouchPitchArg = " -pitch -2";
+    };
+    Job ticked{"tempo ticked", "six.ac3", QStringLiteral("films/"), QStringLiteral("Fast.ac3"),
+               QStringLiteral("enc/"), QStringLiteral("Fast.mp3"), KDPage::MP3, tempo, " STDQ "};
+    KDCmdlSnapshot s = snapshotFor(ticked);
+    KDCmdlResult built = KDCmdlBuild(s);
+    ASSERT_TRUE(built.rowCmd.endsWith(QLatin1String(" -soundtouch( -tempo 25 -pitch -2 )")))
+        << built.rowCmd.toStdString();
+    ChildRun r = runCommand(built.rowCmd);
+    EXPECT_EQ(r.exitCode, 0) << built.rowCmd.toStdString() << "\n" << r.output.toStdString();
+    const QString fast = s.selectedRow.InputPath + QLatin1String("Fast.mp3");
+    EXPECT_GT(sizeOf(fast), 0);
+    EXPECT_TRUE(r.output.contains(QLatin1String("progress: 100."))) << r.output.toStdString();
+
+    auto plugin = [&](KDCmdlSnapshot &snap) {
+        tempo(snap);
+        snap.chExternalPlugDLLName = snap.chExternalPlugFunc = true;
+        snap.PluginNameArg = " -name filter.dll";
+        snap.PluginFuncArg = " -func Process";
+    };
+    Job withPlugin{"plug-in ticked", "six.ac3", QStringLiteral("films 2/"), QStringLiteral("Slow.ac3"),
+                   QStringLiteral("enc 2/"), QStringLiteral("Slow.mp3"), KDPage::MP3, plugin, " STDQ "};
+    s = snapshotFor(withPlugin);
+    built = KDCmdlBuild(s);
+    ASSERT_TRUE(built.rowCmd.endsWith(QLatin1String(" -plugin( -name filter.dll -func Process )")))
+        << built.rowCmd.toStdString();
+    r = runCommand(built.rowCmd);
+    EXPECT_NE(r.exitCode, 0) << r.output.toStdString();
+    EXPECT_TRUE(r.output.contains(QLatin1String("Error plug-in \"filter.dll\""))) << r.output.toStdString();
+    EXPECT_EQ(QDir(s.selectedRow.InputPath).entryList(QDir::Files), QStringList{QStringLiteral("Slow.ac3")});
+}
+
 // The command names the input with its extension lower-cased; on a case-sensitive file
 // system the encoder has to find "Movie.AC3" by that name ignoring case.
 TEST_F(CmdlineTranscoder, AudXFindsAnInputWithAnUpperCaseExtension)

@@ -54,6 +54,8 @@ private slots:
     {
         InitZolvaneProcess();
         CreateZolvaneWindows();
+        // The language items load the program's own language files.
+        MainForm->LanguageFolder = QByteArrayLiteral(ZOLVANE_BIN_DIR "/lang/");
     }
     void cleanupTestCase() { DestroyZolvaneWindows(); }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 
 using namespace toolrun;
@@ -192,4 +193,32 @@ TEST(BuilderToKandrum, FiveOneMp3RunsTheAudXEncoder)
     ASSERT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find("progress: 100."), std::string::npos);
     EXPECT_EQ(Probe(tmp.path("o.mp3"))["bit_rate"], "128000");
+}
+
+// With tempo ticked the Aud-X command line ends with the tempo block, and the encoder
+// applies it: the 5.1 MP3 job succeeds with the shorter length.
+TEST(BuilderToKandrum, FiveOneMp3WithTempoRunsTheAudXEncoder)
+{
+    TempDir tmp;
+    KDCmdlSnapshot s = BaseSnapshot(tmp, Fixture("six.ac3"), "fast.mp3");
+    s.activePage = KDPage::MP3;
+    s.rbMP3Ch2 = false;
+    s.SaveDialog1FileName = QString::fromStdString(tmp.path("fast.mp3"));
+    Result plain = RunComposed(Compose(s));
+    ASSERT_EQ(plain.exitCode, 0) << plain.output;
+    const double base = Duration(tmp.path("fast.mp3"));
+    ASSERT_EQ(std::remove(tmp.path("fast.mp3").c_str()), 0);
+
+    s.chSoundTouchTempo = true;
+    s.SoundTouchTempoArg = " -tempo 60";
+    auto argv = Compose(s);
+    ASSERT_EQ(argv.size(), 8u);
+    EXPECT_EQ(argv[0], AudX());
+    EXPECT_EQ(std::vector<std::string>(argv.begin() + 4, argv.end()),
+              (std::vector<std::string>{"-soundtouch(", "-tempo", "60", ")"}));
+    Result r = RunComposed(argv);
+    ASSERT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("progress: 100."), std::string::npos);
+    // The audio (1.024 s) is 1.6 times as fast; the frames' padding stays the same.
+    EXPECT_NEAR(Duration(tmp.path("fast.mp3")), base - 1.024 + 1.024 / 1.6, 0.05);
 }

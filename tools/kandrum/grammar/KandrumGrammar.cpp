@@ -771,6 +771,38 @@ const char *OrderName(int order)
 
 }  // namespace
 
+bool IsBlockOpening(const std::string &arg)
+{
+    return arg.size() >= 3 && arg[0] == '-' && arg.back() == '(';
+}
+
+namespace {
+
+// The name between "-" and "(" of a block's opening argument.
+std::string BlockName(const std::string &open)
+{
+    if (!IsBlockOpening(open))
+        Fail("\"" + open + "\" stands outside a block");
+    return open.substr(1, open.size() - 2);
+}
+
+// The block that opens at args[i], up to its ")"; moves i past it.
+Block ReadBlock(const std::vector<std::string> &args, size_t &i)
+{
+    const std::string &open = args[i];
+    BlockName(open);
+    std::vector<std::string> tokens;
+    ++i;
+    while (i < args.size() && args[i] != ")")
+        tokens.push_back(args[i++]);
+    if (i >= args.size())
+        Fail("block \"" + open + "\" is not closed with \")\"");
+    ++i;  // the ")"
+    return Block(open, tokens);
+}
+
+}  // namespace
+
 std::vector<std::string> SplitCommandLine(const std::string &text)
 {
     std::vector<std::string> out;
@@ -827,18 +859,9 @@ ParseResult ParseKandrumArguments(const std::vector<std::string> &args)
         if (args.empty())
             Fail("no command given");
         while (i < args.size()) {
-            const std::string &open = args[i];
-            if (open.size() < 3 || open[0] != '-' || open.back() != '(')
-                Fail("\"" + open + "\" stands outside a block");
-            std::string name = open.substr(1, open.size() - 2);
-            std::vector<std::string> tokens;
-            ++i;
-            while (i < args.size() && args[i] != ")")
-                tokens.push_back(args[i++]);
-            if (i >= args.size())
-                Fail("block \"" + open + "\" is not closed with \")\"");
-            ++i;  // the ")"
-            Block b(open, tokens);
+            const std::string open = args[i];
+            std::string name = BlockName(open);
+            Block b = ReadBlock(args, i);
             int order;
             if (const BlockKind *kind = Find(kBlocks, name)) {
                 order = kind->order;
@@ -876,6 +899,34 @@ ParseResult ParseKandrumArguments(const std::vector<std::string> &args)
         }
         if (cmd.encoder && cmd.core.mode != OutputMode::None)
             Fail("an output mode of block \"-core(\" cannot go with an encoder block");
+        result.ok = true;
+    } catch (const GrammarError &e) {
+        result.ok = false;
+        result.error = e.what();
+    }
+    return result;
+}
+
+ParseResult ParseTempoAndPluginBlocks(const std::vector<std::string> &args)
+{
+    ParseResult result;
+    try {
+        KandrumCommand &cmd = result.command;
+        int lastOrder = -1;
+        size_t i = 0;
+        while (i < args.size()) {
+            const std::string open = args[i];
+            const BlockKind *kind = Find(kBlocks, BlockName(open));
+            if (!kind || (kind->order != OrderSoundTouch && kind->order != OrderPlugin))
+                Fail("block \"" + open + "\" is not taken here: only \"-soundtouch(\" and \"-plugin(\" may follow");
+            Block b = ReadBlock(args, i);
+            if (kind->order == lastOrder)
+                Fail("block \"" + open + "\" is given twice");
+            if (kind->order < lastOrder)
+                Fail(std::string("block \"") + open + "\" must stand before block \"" + OrderName(lastOrder) + "\"");
+            kind->parse(b, cmd);
+            lastOrder = kind->order;
+        }
         result.ok = true;
     } catch (const GrammarError &e) {
         result.ok = false;

@@ -169,6 +169,13 @@ struct ParseResult {
 // Parses the arguments that follow the program (as the child-process rules split them).
 ParseResult ParseKandrumArguments(const std::vector<std::string> &args);
 
+// Parses the blocks that may follow another program's own arguments: "-soundtouch("
+// and then "-plugin(", each optional. Anything else is refused by name.
+ParseResult ParseTempoAndPluginBlocks(const std::vector<std::string> &args);
+
+// Whether an argument opens a block ("-name(").
+bool IsBlockOpening(const std::string &arg);
+
 // Splits a command-line text by the same rules: blanks separate, double quotes group,
 // a backslash escapes only a double quote (and backslashes directly before one).
 std::vector<std::string> SplitCommandLine(const std::string &text);

@@ -1,6 +1,7 @@
 #include "Transcoder.h"
 
 #include "Mp3Writer.h"
+#include "Processing.h"
 
 extern "C" {
 #include <libavfilter/avfilter.h>
@@ -19,12 +20,7 @@ namespace kandrum {
 
 namespace {
 
-std::string Num(double v)
-{
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.6g", v);
-    return buf;
-}
+std::string Num(double v) { return FilterNumber(v); }
 
 std::string LayoutText(const AVChannelLayout &l)
 {
@@ -88,17 +84,6 @@ std::vector<double> ReadEqualizerPreset(const std::string &name)
         throw JobError("equaliser preset file \"" + name + "\" must hold 18 band gains, it holds " +
                        std::to_string(gains.size()), 2);
     return gains;
-}
-
-std::string TempoFilters(double factor)
-{
-    // One atempo stage handles 0.5 to 100; below that, chain stages.
-    std::string out;
-    while (factor < 0.5) {
-        out += (out.empty() ? "" : ",") + std::string("atempo=0.5");
-        factor /= 0.5;
-    }
-    return out + (out.empty() ? "" : ",") + "atempo=" + Num(factor);
 }
 
 bool UsesAc3MuxOrder(const KandrumCommand &cmd)
@@ -221,30 +206,11 @@ Chain BuildChain(const KandrumCommand &cmd, const Source &src)
     }
 
     if (const auto &t = cmd.soundTouch) {
-        double tempo = 1.0;
         // The command line names a frame-rate conversion of a non-WAV input in both the gain
         // and the tempo block; it is one conversion and is made once, in the gain block.
         bool sameAsGainBlock = t->frameRate && cmd.ota && cmd.ota->frameRate == t->frameRate;
-        if (t->frameRate && !sameAsGainBlock)
-            tempo *= t->frameRate->second / t->frameRate->first;
-        if (t->tempoPercent)
-            tempo *= 1 + *t->tempoPercent / 100;
-        double pitch = t->pitchSemitones ? std::pow(2.0, *t->pitchSemitones / 12) : 1.0;
-        double rate = t->ratePercent ? 1 + *t->ratePercent / 100 : 1.0;
-        // Rate and pitch change the playback speed by resampling; the tempo stage then
-        // brings the length to what tempo and rate ask for, so a pitch shift alone keeps it.
-        double speed = rate * pitch;
-        if (std::fabs(speed - 1.0) > 1e-9) {
-            std::string resample = "aresample=" + std::to_string(c.rate);
-            if (t->noAntiAlias)
-                resample += ":filter_size=1:cutoff=1:linear_interp=1";
-            else if (t->quick)
-                resample += ":filter_size=8";
-            Add(c, "asetrate=" + Num(c.rate * speed) + "," + resample);
-        }
-        double stretch = tempo / pitch;
-        if (std::fabs(stretch - 1.0) > 1e-9)
-            Add(c, TempoFilters(stretch));
+        for (const std::string &f : SoundTouchFilters(*t, c.rate, sameAsGainBlock))
+            Add(c, f);
     }
 
     if (cmd.ota && cmd.ota->gainMode == GainMode::Post)
@@ -255,65 +221,6 @@ Chain BuildChain(const KandrumCommand &cmd, const Source &src)
 }
 
 // ---- filter graph --------------------------------------------------------------
-
-class Graph {
-public:
-    Graph(const Source &src, const std::string &desc)
-    {
-        graph_ = avfilter_graph_alloc();
-        char args[512];
-        std::snprintf(args, sizeof args, "time_base=1/%d:sample_rate=%d:sample_fmt=fltp:channel_layout=%s",
-                      src.sampleRate(), src.sampleRate(), LayoutText(src.layout()).c_str());
-        int err = avfilter_graph_create_filter(&in_, avfilter_get_by_name("abuffer"), "in", args, nullptr, graph_);
-        if (err >= 0)
-            err = avfilter_graph_create_filter(&out_, avfilter_get_by_name("abuffersink"), "out", nullptr, nullptr,
-                                               graph_);
-        if (err < 0)
-            throw JobError("cannot set up the processing: " + AvErrorText(err));
-        AVFilterInOut *outputs = avfilter_inout_alloc();
-        AVFilterInOut *inputs = avfilter_inout_alloc();
-        outputs->name = av_strdup("in");
-        outputs->filter_ctx = in_;
-        inputs->name = av_strdup("out");
-        inputs->filter_ctx = out_;
-        err = avfilter_graph_parse_ptr(graph_, desc.empty() ? "anull" : desc.c_str(), &inputs, &outputs, nullptr);
-        avfilter_inout_free(&inputs);
-        avfilter_inout_free(&outputs);
-        if (err >= 0)
-            err = avfilter_graph_config(graph_, nullptr);
-        if (err < 0)
-            throw JobError("cannot set up the processing \"" + desc + "\": " + AvErrorText(err));
-        frame_ = av_frame_alloc();
-    }
-    ~Graph()
-    {
-        av_frame_free(&frame_);
-        avfilter_graph_free(&graph_);
-    }
-    AVFilterContext *sink() const { return out_; }
-    void SetFrameSize(int n) { av_buffersink_set_frame_size(out_, unsigned(n)); }
-
-    template <class F> void Push(AVFrame *in, F &&consume)
-    {
-        int err = av_buffersrc_add_frame_flags(in_, in, 0);
-        if (err < 0)
-            throw JobError("processing failed: " + AvErrorText(err));
-        for (;;) {
-            err = av_buffersink_get_frame(out_, frame_);
-            if (err == AVERROR(EAGAIN) || err == AVERROR_EOF)
-                return;
-            if (err < 0)
-                throw JobError("processing failed: " + AvErrorText(err));
-            consume(frame_);
-            av_frame_unref(frame_);
-        }
-    }
-
-private:
-    AVFilterGraph *graph_ = nullptr;
-    AVFilterContext *in_ = nullptr, *out_ = nullptr;
-    AVFrame *frame_ = nullptr;
-};
 
 // ---- outputs -------------------------------------------------------------------
 
@@ -977,7 +884,7 @@ std::string Describe(const std::vector<ChainItem> &items, size_t count, const st
 void RunPass(const KandrumCommand &cmd, const std::string &desc, Sink &sink, Reporter &report, bool announce)
 {
     auto src = OpenSource(cmd.core.input, UsesAc3MuxOrder(cmd) ? MuxOrder::Ac3Order : MuxOrder::WavOrder);
-    Graph graph(*src, desc);
+    FilterGraph graph(*src, desc);
     sink.Open(graph.sink());
     if (int fs = sink.FrameSize(); fs > 0)
         graph.SetFrameSize(fs);
@@ -1010,11 +917,8 @@ void RunPass(const KandrumCommand &cmd, const std::string &desc, Sink &sink, Rep
 
 void CheckCommand(const KandrumCommand &cmd)
 {
-    if (cmd.plugin) {
-        if (cmd.plugin->dllName.empty())
-            throw JobError("block \"-plugin(\" names no plug-in DLL; Windows DLL plug-ins do not run here anyway", 4);
-        throw JobError("plug-in \"" + cmd.plugin->dllName + "\" cannot be loaded: Windows DLL plug-ins do not run here", 4);
-    }
+    if (cmd.plugin)
+        RefusePlugin(*cmd.plugin);
     if (!cmd.encoder)
         return;
     const auto &e = *cmd.encoder;

@@ -1,0 +1,261 @@
+// The language files and the language choice: every key lands on its control, missing keys
+// empty their targets, the menu switches everything at once, and the choice survives a restart.
+#include "IniFile.h"
+#include "LanguageKeys.h"
+#include "LanguageStrings.h"
+#include "UDTSFiles.h"
+#include "ULanguage.h"
+#include "UMain.h"
+#include "ZolvaneApp.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+
+const QString kLangDir = QStringLiteral(ZOLVANE_BIN_DIR "/lang/");
+
+QWidget *windowOf(LangWindow w)
+{
+    static const QMap<LangWindow, const char *> names{
+        {LangWindow::Main, "TMainForm"},          {LangWindow::Advanced, "TAdvancedSet"},
+        {LangWindow::FileListWriter, "TFileListWriter"}, {LangWindow::MuxWizard, "TKDMuxFileWizard"},
+        {LangWindow::KDCL, "TKDCL"},              {LangWindow::OthersLame, "TOthersLame"},
+        {LangWindow::About, "TAbout"},            {LangWindow::DTS, "TDTSForm"},
+        {LangWindow::Log, "TZolvaneLog"},         {LangWindow::Kaparto, "TKapartoForm"},
+        {LangWindow::ExeBrowse, "TExeBrowse"},    {LangWindow::AudX, "TAudXForm"}};
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (qstrcmp(top->metaObject()->className(), names.value(w)) == 0)
+            return top;
+    return nullptr;
+}
+
+QObject *target(LangWindow w, const char *path)
+{
+    QObject *at = windowOf(w);
+    if (!at || !*path)
+        return at;
+    for (const QString &part : QString::fromLatin1(path).split(u'.')) {
+        const QList<QObject *> all = at->findChildren<QObject *>(part);
+        QObject *pick = all.isEmpty() ? nullptr : all.first();
+        for (QObject *o : all)
+            if (qobject_cast<QMenu *>(o))
+                pick = o;
+        if (!pick)
+            return nullptr;
+        at = pick;
+    }
+    return at;
+}
+
+// What the user sees for one key's target.
+QString shown(const TLanguageKey &k)
+{
+    if (k.Target == LangTarget::DTSWarning)
+        return DTSForm->DTSWarningText;
+    QObject *o = target(k.Window, k.Control);
+    if (!o)
+        return QStringLiteral("<no control>");
+    if (!*k.Control)
+        return static_cast<QWidget *>(o)->windowTitle();
+    switch (k.Target) {
+    case LangTarget::Hint:
+    case LangTarget::Hint8:
+        if (auto *a = qobject_cast<QAction *>(o))
+            return a->toolTip();
+        return static_cast<QWidget *>(o)->toolTip();
+    case LangTarget::Column1:
+    case LangTarget::Column2:
+    case LangTarget::Column3:
+        return qobject_cast<QTreeWidget *>(o)->headerItem()->text(
+            1 + int(k.Target) - int(LangTarget::Column1));
+    default:
+        break;
+    }
+    if (auto *m = qobject_cast<QMenu *>(o)) return m->title();
+    if (auto *a = qobject_cast<QAction *>(o)) return a->text();
+    if (auto *g = qobject_cast<QGroupBox *>(o)) return g->title();
+    if (auto *b = qobject_cast<QAbstractButton *>(o)) return b->text();
+    if (auto *l = qobject_cast<QLabel *>(o)) return l->text();
+    if (auto *p = qobject_cast<QPlainTextEdit *>(o)) return p->toPlainText();
+    return QStringLiteral("<unknown kind>");
+}
+
+QAction *item(const char *name) { return MainForm->findChild<QAction *>(QString::fromLatin1(name)); }
+
+QStringList tickedItems()
+{
+    QStringList ticked;
+    for (QAction *a : MainForm->findChild<QMenu *>(QStringLiteral("Lang"))->actions())
+        if (a->isChecked())
+            ticked << a->objectName();
+    return ticked;
+}
+
+} // namespace
+
+class TestLanguage : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    void writeFile(const QString &path, const QByteArray &content)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        InitZolvaneProcess();
+        CreateZolvaneWindows();
+        QVERIFY(QFileInfo::exists(kLangDir + "English.ini"));
+        MainForm->LanguageFolder = kLangDir.toLocal8Bit();
+    }
+    void cleanupTestCase() { DestroyZolvaneWindows(); }
+
+    // Every caption, hint and message key of the English file reaches its target, each with a
+    // text; the copies follow the controls they copy.
+    void englishKeysLandOnTheirControls()
+    {
+        MainForm->EngClick();
+        const TIniFile english(kLangDir + "English.ini");
+        for (const TLanguageKey &k : LanguageKeys()) {
+            if (!k.Key)
+                continue;
+            const QString expected = english.ReadString(k.Section, k.Key, QString());
+            QVERIFY2(!expected.isEmpty(), qPrintable(QStringLiteral("%1/%2 has no English text").arg(k.Section, k.Key)));
+            QCOMPARE(shown(k), expected);
+        }
+        for (const TLanguageStringKey &m : LanguageStringKeys()) {
+            const QString expected = english.ReadString(m.Section, m.Key, QString());
+            QVERIFY2(!expected.isEmpty(), m.Key);
+            QCOMPARE(LanguageStrings.*m.Text, expected);
+        }
+        auto caption = [](LangWindow w, const char *p) {
+            return shown(TLanguageKey{"", "", w, p, LangTarget::Caption});
+        };
+        QCOMPARE(caption(LangWindow::Main, "AdvSettings"), caption(LangWindow::Main, "btnAdvSettings"));
+        QCOMPARE(caption(LangWindow::Main, "Start"), caption(LangWindow::Main, "bbStartProcess"));
+        QCOMPARE(caption(LangWindow::Kaparto, "btCancel"), english.ReadString("MUX", "Cancel", {}));
+        QCOMPARE(caption(LangWindow::Kaparto, "lbChan"), english.ReadString("DTSImport", "Channels", {}));
+        QCOMPARE(caption(LangWindow::Kaparto, "lbDuration"), english.ReadString("DTSImport", "Duration", {}));
+        // Keys that share a name in two sections are two keys.
+        QCOMPARE(caption(LangWindow::Main, "rbMP3Ch2"), english.ReadString("MAIN", "VORBISChan2", {}));
+        QCOMPARE(caption(LangWindow::Main, "rbVORBISOutputCh2"), english.ReadString("MAIN", "VORBISChan2", {}));
+        QCOMPARE(tickedItems(), QStringList{"Eng"});
+    }
+
+    // A key missing from a file empties its target instead of keeping the previous language's
+    // text; a file that does not exist empties everything, the message texts too.
+    void missingKeysEmptyTheirTargets()
+    {
+        MainForm->EngClick();
+        QVERIFY(!MainForm->findChild<QMenu *>("File1")->title().isEmpty());
+        writeFile(m_dir.filePath("Partial.ini"),
+                  "[MAIN]\r\nMenuOpen1=Open them\r\nOTAMode_Hint_part1=one\r\nOTAMode_Hint_part3=three\r\n");
+        LoadLanguage(m_dir.filePath("Partial.ini"));
+        QCOMPARE(MainForm->findChild<QMenu *>("File1")->title(), QString());
+        QCOMPARE(item("Open1")->text(), QStringLiteral("Open them"));
+        QCOMPARE(LanguageStrings.OTAModeHint(), QStringLiteral("one\r\n\r\nthree"));
+        QCOMPARE(LanguageStrings.TranscodingStarted, QString());
+
+        LoadLanguage(m_dir.filePath("NoSuchLanguage.ini"));
+        for (const TLanguageKey &k : LanguageKeys())
+            QVERIFY2(shown(k).isEmpty(), k.Key ? k.Key : k.Control);
+        for (const TLanguageStringKey &m : LanguageStringKeys())
+            QVERIFY2((LanguageStrings.*m.Text).isEmpty(), m.Key);
+        MainForm->EngClick();
+    }
+
+    // The menu switches captions, dialogs and message texts together and ticks exactly one item.
+    void menuSwitchesTheLanguage()
+    {
+        MainForm->EngClick();
+        const QString englishStart = LanguageStrings.TranscodingStarted;
+        const QString englishButton = MainForm->findChild<QPushButton *>("bbStartProcess")->text();
+        item("de")->trigger();
+        QCOMPARE(tickedItems(), QStringList{"de"});
+        const TIniFile german(kLangDir + "Deutsch.ini");
+        QCOMPARE(LanguageStrings.TranscodingStarted, german.ReadString("MAIN", "TranscodingStarted", {}));
+        QVERIFY(LanguageStrings.TranscodingStarted != englishStart);
+        QVERIFY(MainForm->findChild<QWidget *>("bbStartProcess")->property("text").toString() != englishButton);
+        QCOMPARE(item("Start")->text(), german.ReadString("MAIN", "btnStart", {}));
+        item("Fr")->trigger();
+        QCOMPARE(tickedItems(), QStringList{"Fr"});
+        QCOMPARE(MainForm->findChild<QMenu *>("File1")->title(),
+                 TIniFile(kLangDir + QString::fromUtf8("Français.ini")).ReadString("MAIN", "MenuFile1", {}));
+        MainForm->EngClick();
+        QCOMPARE(LanguageStrings.TranscodingStarted, englishStart);
+    }
+
+    // Every language of the menu has its file, and it carries every key of the English file
+    // with a text.
+    void everyLanguageFileHasEveryKey_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const TLanguageName &n : LanguageNames())
+            QTest::newRow(n.Item) << QString::fromUtf8(n.Name);
+    }
+    void everyLanguageFileHasEveryKey()
+    {
+        QFETCH(QString, name);
+        const QString path = kLangDir + name + ".ini";
+        QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+        QFile raw(path);
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        const QByteArray bytes = raw.readAll();
+        QVERIFY2(!bytes.contains("\n") || bytes.count("\n") == bytes.count("\r\n"), "CR LF line ends");
+        const TIniFile english(kLangDir + "English.ini");
+        const TIniFile other(path);
+        for (const QString &section : english.ReadSections())
+            for (const QString &key : english.ReadSection(section))
+                QVERIFY2(!other.ReadString(section, key, {}).isEmpty(),
+                         qPrintable(section + "/" + key));
+    }
+
+    // The saved choice: only an exact name picks a language; at exit the ticked one is written.
+    void savedLanguage_data()
+    {
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QString>("ticked");
+        QTest::newRow("French") << QString::fromUtf8("Français").toLocal8Bit() << "Fr";
+        QTest::newRow("Czech") << QByteArray("Czech") << "Cz";
+        QTest::newRow("other case") << QByteArray("english") << "Eng";
+        QTest::newRow("other case, German") << QByteArray("deutsch") << "Eng";
+        QTest::newRow("empty") << QByteArray("") << "Eng";
+    }
+    void savedLanguage()
+    {
+        QFETCH(QByteArray, saved);
+        QFETCH(QString, ticked);
+        const QString path = m_dir.filePath("Zolvane.ini");
+        writeFile(path, "[Zolvane]\r\nlang=" + saved + "\r\n");
+        MainForm->EngClick();
+        ApplySavedLanguage(MainForm, TIniFile(path));
+        QCOMPARE(tickedItems(), QStringList{ticked});
+
+        TIniFile settings(path);
+        WriteLanguageChoice(MainForm, settings);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString name = CurrentLanguageName(MainForm);
+        QVERIFY(f.readAll().contains("lang=" + name.toLocal8Bit() + "\r\n"));
+        QCOMPARE(item(qPrintable(ticked))->isChecked(), true);
+        MainForm->EngClick();
+    }
+
+    // With no item ticked at exit, English is written.
+    void noTickedItemSavesEnglish()
+    {
+        for (QAction *a : MainForm->findChild<QMenu *>(QStringLiteral("Lang"))->actions())
+            a->setChecked(false);
+        QCOMPARE(CurrentLanguageName(MainForm), QStringLiteral("English"));
+        MainForm->EngClick();
+    }
+};
+
+QTEST_MAIN(TestLanguage)
+#include "tst_language.moc"
