@@ -558,7 +558,16 @@ private slots:
         QCOMPARE(In<QLabel>(f, "SampleVal")->text(), QStringLiteral("8000 hz"));
         QCOMPARE(In<QLabel>(f, "BitrateVal")->text(), QStringLiteral("256 kbps"));
         auto *grid = In<QTableWidget>(f, "StringGrid");
-        grid->item(2, 0)->setText(QStringLiteral("0.05")); // a change of a cell rebuilds
+        // Typing into a cell: only digits and points are taken; committing rebuilds the line.
+        f->show();
+        grid->setCurrentCell(2, 0);
+        grid->editItem(grid->item(2, 0));
+        auto *editor = grid->viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("0x.0:5"));
+        QCOMPARE(editor->text(), QStringLiteral("0.05"));
+        emit grid->itemDelegate()->commitData(editor);
+        QCOMPARE(grid->item(2, 0)->text(), QStringLiteral("0.05"));
         QCOMPARE(In<QPlainTextEdit>(f, "Memo2")->toPlainText(), QString::fromLocal8Bit(KapartoCmdLine));
         QCOMPARE(KapartoCmdLine, '"' + splitter.toLocal8Bit() + "\" -core( -input \"" + wav.toLocal8Bit()
                                      + "\" -prefix \"" + m_dir.filePath(QStringLiteral("talk_")).toLocal8Bit()
