@@ -2,24 +2,132 @@
 #include "ui_TKDMuxFileWizard.h"
 
 #include "DialogSupport.h"
+#include "SideToolSupport.h"
+#include "UMain.h"
 
+#include <QFileInfo>
 #include <QShowEvent>
 
+using namespace SideTools;
+
 TKDMuxFileWizard *KDMuxFileWizard = nullptr;
+
+static const QString ChannelFilter = QStringLiteral("WAV Files (*.wav)|*.wav");
+static const QString MuxFilter = QStringLiteral("MUX Files (*.mux)|*.mux");
 
 TKDMuxFileWizard::TKDMuxFileWizard(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::TKDMuxFileWizard>())
 {
     setObjectName(QStringLiteral("KDMuxFileWizard"));
     ui->setupUi(this);
-    connect(ui->btnCancel, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(ui->btnLF, &QAbstractButton::clicked, this, &TKDMuxFileWizard::btnLFClick);
+    connect(ui->btnCenter, &QAbstractButton::clicked, this, &TKDMuxFileWizard::btnCenterClick);
+    connect(ui->btnFR, &QAbstractButton::clicked, this, &TKDMuxFileWizard::btnFRClick);
+    connect(ui->btnLFE, &QAbstractButton::clicked, this, &TKDMuxFileWizard::btnLFEClick);
+    connect(ui->btnSL, &QAbstractButton::clicked, this, &TKDMuxFileWizard::btnSLClick);
+    connect(ui->btnRS, &QAbstractButton::clicked, this, &TKDMuxFileWizard::btnRSClick);
+    connect(ui->btnSave, &QAbstractButton::clicked, this, &TKDMuxFileWizard::btnSaveClick);
+    connect(ui->btnOk, &QAbstractButton::clicked, this, &TKDMuxFileWizard::btnOkClick);
+    connect(ui->btnCancel, &QAbstractButton::clicked, this, &TKDMuxFileWizard::btnCancelClick);
+    QList<QLineEdit *> edits = ChannelEdits();
+    edits << ui->edSave;
+    for (QLineEdit *edit : edits) {
+        edit->clear();
+        // The hint shows the file name of the edit's path.
+        edit->setMouseTracking(true);
+        edit->installEventFilter(this);
+    }
 }
 
 TKDMuxFileWizard::~TKDMuxFileWizard() = default;
+
+QList<QLineEdit *> TKDMuxFileWizard::ChannelEdits() const
+{
+    return {ui->edLF, ui->edCenter, ui->edFR, ui->edLS, ui->edRS, ui->edLFE};
+}
 
 void TKDMuxFileWizard::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous())
         CentreOnMainForm(this);
     QDialog::showEvent(event);
+}
+
+bool TKDMuxFileWizard::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+        if (auto *edit = qobject_cast<QLineEdit *>(watched))
+            edit->setToolTip(QFileInfo(QString(edit->text()).replace(QLatin1Char('\\'), QLatin1Char('/'))).fileName());
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+QStringList TKDMuxFileWizard::ChannelOrder(const QString &format, const QString &frontLeft, const QString &frontRight,
+                                           const QString &centre, const QString &lfe, const QString &leftSurround,
+                                           const QString &rightSurround)
+{
+    if (format == QLatin1String("AC3") || format == QLatin1String("VORBIS"))
+        return {frontLeft, centre, frontRight, leftSurround, rightSurround, lfe};
+    return {frontLeft, frontRight, centre, lfe, leftSurround, rightSurround};
+}
+
+QByteArray TKDMuxFileWizard::MuxFileBytes(const QStringList &paths)
+{
+    QByteArray bytes;
+    for (const QString &path : paths)
+        bytes += '"' + To8Bit(path) + "\"\r\n";
+    return bytes;
+}
+
+void TKDMuxFileWizard::PickChannel(QLineEdit *edit)
+{
+    const QStringList chosen = RunFileDialog(this, FileDialogKind::Open, QStringLiteral("OpenDialog"), ChannelFilter);
+    if (!chosen.isEmpty())
+        edit->setText(chosen.first());
+}
+
+void TKDMuxFileWizard::btnLFClick() { PickChannel(ui->edLF); }
+void TKDMuxFileWizard::btnCenterClick() { PickChannel(ui->edCenter); }
+void TKDMuxFileWizard::btnFRClick() { PickChannel(ui->edFR); }
+void TKDMuxFileWizard::btnLFEClick() { PickChannel(ui->edLFE); }
+void TKDMuxFileWizard::btnSLClick() { PickChannel(ui->edLS); }
+void TKDMuxFileWizard::btnRSClick() { PickChannel(ui->edRS); }
+
+void TKDMuxFileWizard::btnSaveClick()
+{
+    for (QLineEdit *edit : ChannelEdits()) {
+        if (edit->text().isEmpty()) {
+            ShowMessage(this, QStringLiteral("Some Channels Files are missing."), false);
+            return;
+        }
+    }
+    const QStringList chosen = RunFileDialog(this, FileDialogKind::SaveConfirmOverwrite, QStringLiteral("SaveDialog"), MuxFilter);
+    if (!chosen.isEmpty())
+        ui->edSave->setText(chosen.first() + QStringLiteral(".mux"));
+}
+
+void TKDMuxFileWizard::btnOkClick()
+{
+    const QStringList paths = ChannelOrder(ui->cbOutputFormat->currentText(), ui->edLF->text(), ui->edFR->text(),
+                                           ui->edCenter->text(), ui->edLFE->text(), ui->edLS->text(), ui->edRS->text());
+    const QString target = ui->edSave->text();
+    // A mux file that cannot be written is reported and the wizard stays open, so nothing the
+    // user entered is lost.
+    if (!WriteFileBytes(target, MuxFileBytes(paths))) {
+        ShowMessage(this, target.isEmpty() ? QStringLiteral("Choose the name of the .mux file first (Save as...).")
+                                           : QStringLiteral("Unable to write to ") + target,
+                    true);
+        return;
+    }
+    if (ui->CheckBox1->isChecked() && MainForm)
+        MainForm->OpenKDTFile(To8Bit(target));
+    if (auto *start = MainFormChild<QWidget>("bbStartProcess"); start && !start->isEnabled())
+        start->setEnabled(true);
+    RebuildCommandLine();
+    accept();
+}
+
+void TKDMuxFileWizard::btnCancelClick()
+{
+    reject();
 }

@@ -1,0 +1,612 @@
+// The extra MP3 options dialog, the list-file writer, the mux-file wizard and the splitter
+// dialog on the real windows, with the real settings file, job list and splitter program.
+#include "DialogSupport.h"
+#include "IniFile.h"
+#include "JobRow.h"
+#include "LanguageStrings.h"
+#include "SideToolSupport.h"
+#include "UExeBrowser.h"
+#include "UFileLstWriter.h"
+#include "UKDmuxFile.h"
+#include "UKaparto.h"
+#include "ULame.h"
+#include "UMain.h"
+#include "UMainGlobals.h"
+#include "DosCommand.h"
+#include "ZolvaneApp.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace SideTools;
+
+namespace {
+
+QString Fixture(const QString &relative)
+{
+    return QStringLiteral(ZOLVANE_FIXTURES_DIR "/") + relative;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+template <typename T> T *In(QWidget *window, const char *name)
+{
+    T *w = window->findChild<T *>(QLatin1String(name));
+    if (!w)
+        qFatal("no control %s", name);
+    return w;
+}
+
+struct DialogCall {
+    FileDialogKind kind;
+    QString name;
+    QString filter;
+    int filterIndex;
+};
+
+} // namespace
+
+class TestSideTools : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QList<DialogCall> m_dialogs;
+    QList<QStringList> m_answers; // the file dialogs' answers, in order; empty = cancel
+    QList<QPair<QString, bool>> m_messages;
+    QStringList m_runnerMessages;
+
+    QString cmd() const
+    {
+        QTreeWidgetItem *row = MainForm->InputListView->topLevelItem(0);
+        return row ? row->text(jcCmd) : QString();
+    }
+    int rows() const { return MainForm->InputListView->topLevelItemCount(); }
+    void clearRows()
+    {
+        MainForm->InputListView->clear();
+        MainForm->ListDuration = 0;
+        MainForm->TotalDuration = 0;
+    }
+    QString copy(const QString &fixture, const QString &name)
+    {
+        const QString target = m_dir.filePath(name);
+        QFile::remove(target);
+        if (!QFile::copy(Fixture(fixture), target))
+            qFatal("cannot copy %s", qPrintable(fixture));
+        return target;
+    }
+    static QString settings() { return SettingsFilePath(); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QFile::remove(settings());
+        InitZolvaneProcess();
+        CreateZolvaneWindows();
+        QVERIFY(MainForm && OthersLame && FileListWriter && KDMuxFileWizard && KapartoForm);
+        FileDialogHook = [this](QWidget *, FileDialogKind kind, const QString &name, const QString &filter, int index,
+                                const QString &) {
+            m_dialogs << DialogCall{kind, name, filter, index};
+            return m_answers.isEmpty() ? QStringList() : m_answers.takeFirst();
+        };
+        MessageHook = [this](QWidget *, const QString &text, bool error) { m_messages << qMakePair(text, error); };
+        TMainForm::MessageHook = [](QWidget *, const QString &, bool) {};
+        TDosCommand::SetMessageHook([this](const QString &, const QString &text) { m_runnerMessages << text; });
+    }
+
+    void cleanupTestCase()
+    {
+        FileDialogHook = nullptr;
+        MessageHook = nullptr;
+        TMainForm::MessageHook = nullptr;
+        TDosCommand::SetMessageHook(nullptr);
+        DestroyZolvaneWindows();
+    }
+
+    void init()
+    {
+        m_dialogs.clear();
+        m_answers.clear();
+        m_messages.clear();
+    }
+
+    // ---- Extra MP3 options ------------------------------------------------------------------
+
+    void lameSwitchesReachTheMp3Block()
+    {
+        clearRows();
+        auto *row = new QTreeWidgetItem(MainForm->InputListView);
+        row->setText(jcInputPath, QStringLiteral("/music/"));
+        row->setText(jcFilename, QStringLiteral("film.AC3"));
+        row->setText(jcOutputPath, QStringLiteral("/music/"));
+        row->setText(jcOutputFilename, QStringLiteral("film.mp3"));
+        row->setSelected(true);
+        MainForm->PageControl1->setCurrentWidget(MainForm->TabSheet4);
+        MainForm->KDCmdl();
+        QVERIFY2(cmd().contains(QLatin1String(" -lame(")), qPrintable(cmd()));
+
+        struct Case {
+            const char *box;
+            QString switchText;
+        };
+        auto *sampleFreq = In<QComboBox>(OthersLame, "cbFilterSampleFreq");
+        auto *lowpass = In<QLineEdit>(OthersLame, "edFilterLowpass");
+        auto *athType = In<QSpinBox>(OthersLame, "SpEdtATHtype");
+        QVERIFY(!sampleFreq->isEnabled() && !lowpass->isEnabled() && !athType->isEnabled());
+        QCOMPARE(sampleFreq->currentText(), QStringLiteral("44.1"));
+
+        const Case cases[] = {
+            {"chStreamsForceByte", QStringLiteral(" -x")},
+            {"chStreamsErrorProtec", QStringLiteral(" -p")},
+            {"chATHturndown", QStringLiteral(" --noath")},
+            {"chATHignorePSY", QStringLiteral(" --athshort")},
+            {"chATHignorePSYcompletely", QStringLiteral(" --athonly")},
+            {"chATHdifferent", QStringLiteral(" -Y")},
+            {"chFilterLowpass", QStringLiteral(" --lowpass 44.1")},
+            {"chFilterSampleFreq", QStringLiteral(" --resample 44.1")},
+            {"chATHtype", QStringLiteral(" --athtype 0")},
+        };
+        for (const Case &c : cases) {
+            auto *box = In<QCheckBox>(OthersLame, c.box);
+            QVERIFY2(!cmd().contains(c.switchText), c.box);
+            box->setChecked(true); // the handler rebuilds the command line
+            QVERIFY2(cmd().contains(c.switchText), qPrintable(QString::fromLatin1(c.box) + QLatin1Char(' ') + cmd()));
+            box->setChecked(false);
+            QVERIFY2(!cmd().contains(c.switchText), c.box);
+        }
+
+        // The boxes enable their controls, and the controls' values reach the block.
+        In<QCheckBox>(OthersLame, "chFilterSampleFreq")->setChecked(true);
+        QVERIFY(sampleFreq->isEnabled() && In<QLabel>(OthersLame, "lbFilterSampleFreq")->isEnabled());
+        sampleFreq->setCurrentIndex(0);
+        emit sampleFreq->activated(0);
+        QVERIFY2(cmd().contains(QLatin1String(" --resample 8")), qPrintable(cmd()));
+        In<QCheckBox>(OthersLame, "chATHtype")->setChecked(true);
+        QVERIFY(athType->isEnabled());
+        athType->setValue(3);
+        QVERIFY2(cmd().contains(QLatin1String(" --athtype 3")), qPrintable(cmd()));
+        In<QCheckBox>(OthersLame, "chFilterLowpass")->setChecked(true);
+        lowpass->setFocus();
+        lowpass->clear();
+        QTest::keyClicks(lowpass, QStringLiteral("1a6.5.k"));
+        QCOMPARE(lowpass->text(), QStringLiteral("16.5")); // letters and a second point are refused
+        QVERIFY2(cmd().contains(QLatin1String(" --lowpass 16.5")), qPrintable(cmd()));
+        for (const char *name : {"chFilterSampleFreq", "chATHtype", "chFilterLowpass"})
+            In<QCheckBox>(OthersLame, name)->setChecked(false);
+        QVERIFY(!sampleFreq->isEnabled() && !athType->isEnabled() && !lowpass->isEnabled());
+        sampleFreq->setCurrentIndex(7);
+        lowpass->setText(QStringLiteral("44.1"));
+        athType->setValue(0);
+    }
+
+    void athTurnDownAndIgnorePsyCompletelyExcludeEachOther()
+    {
+        auto *turndown = In<QCheckBox>(OthersLame, "chATHturndown");
+        auto *completely = In<QCheckBox>(OthersLame, "chATHignorePSYcompletely");
+        turndown->setChecked(true);
+        completely->setChecked(true);
+        QVERIFY(!turndown->isChecked());
+        turndown->setChecked(true);
+        QVERIFY(!completely->isChecked());
+        turndown->setChecked(false);
+        QVERIFY(!turndown->isChecked() && !completely->isChecked());
+    }
+
+    void lameKeysPersistOnlyWithASettingsFile()
+    {
+        QFile::remove(settings());
+        auto *forceByte = In<QCheckBox>(OthersLame, "chStreamsForceByte");
+        forceByte->setChecked(true);
+        OthersLame->done(QDialog::Accepted);
+        QVERIFY(!QFileInfo::exists(settings())); // nothing written without the file
+        forceByte->setChecked(false);
+
+        {
+            QFile f(settings());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[Zolvane]\r\nLanguage=English\r\n");
+        }
+        In<QCheckBox>(OthersLame, "chFilterSampleFreq")->setChecked(true);
+        In<QComboBox>(OthersLame, "cbFilterSampleFreq")->setCurrentIndex(3);
+        In<QLineEdit>(OthersLame, "edFilterLowpass")->setText(QStringLiteral("18.5"));
+        In<QCheckBox>(OthersLame, "chATHtype")->setChecked(true);
+        In<QSpinBox>(OthersLame, "SpEdtATHtype")->setValue(4);
+        In<QCheckBox>(OthersLame, "chATHdifferent")->setChecked(true);
+        OthersLame->done(QDialog::Accepted);
+
+        TIniFile ini(settings());
+        const QString mp3 = QStringLiteral("MP3");
+        const QStringList expectedOrder = {"samplefreq_check", "samplefreq", "lowpass_check", "lowpass", "forcebyte",
+                                           "errorprotec", "turndown", "ignorePSY", "ignorePSYcomp", "athdiff",
+                                           "athtype_check", "athtype"};
+        QCOMPARE(ini.ReadSection(mp3), expectedOrder);
+        QCOMPARE(ini.ReadString(mp3, QStringLiteral("samplefreq_check"), QString()), QStringLiteral("1"));
+        QCOMPARE(ini.ReadString(mp3, QStringLiteral("samplefreq"), QString()), QStringLiteral("3"));
+        QCOMPARE(ini.ReadString(mp3, QStringLiteral("lowpass"), QString()), QStringLiteral("18.5"));
+        QCOMPARE(ini.ReadString(mp3, QStringLiteral("forcebyte"), QString()), QStringLiteral("0"));
+        QCOMPARE(ini.ReadString(mp3, QStringLiteral("athdiff"), QString()), QStringLiteral("1"));
+        QCOMPARE(ini.ReadString(mp3, QStringLiteral("athtype"), QString()), QStringLiteral("4"));
+
+        // Loading: 0 unticks, 1 ticks, another value leaves the box; index 0 selects "8".
+        ini.WriteInteger(mp3, QStringLiteral("samplefreq"), 0);
+        ini.WriteInteger(mp3, QStringLiteral("samplefreq_check"), 0);
+        ini.WriteInteger(mp3, QStringLiteral("athdiff"), 7);
+        ini.WriteInteger(mp3, QStringLiteral("errorprotec"), 1);
+        ini.WriteString(mp3, QStringLiteral("lowpass"), QStringLiteral("12"));
+        ini.WriteString(mp3, QStringLiteral("athtype"), QStringLiteral("2"));
+        OthersLame->FormShow();
+        QVERIFY(!In<QCheckBox>(OthersLame, "chFilterSampleFreq")->isChecked());
+        QVERIFY(!In<QComboBox>(OthersLame, "cbFilterSampleFreq")->isEnabled()); // its handler ran
+        QCOMPARE(In<QComboBox>(OthersLame, "cbFilterSampleFreq")->currentText(), QStringLiteral("8"));
+        QVERIFY(In<QCheckBox>(OthersLame, "chATHdifferent")->isChecked());
+        QVERIFY(In<QCheckBox>(OthersLame, "chStreamsErrorProtec")->isChecked());
+        QCOMPARE(In<QLineEdit>(OthersLame, "edFilterLowpass")->text(), QStringLiteral("12"));
+        QCOMPARE(In<QSpinBox>(OthersLame, "SpEdtATHtype")->value(), 2);
+
+        for (const char *name : {"chATHtype", "chATHdifferent", "chStreamsErrorProtec"})
+            In<QCheckBox>(OthersLame, name)->setChecked(false);
+        QFile::remove(settings());
+    }
+
+    // ---- List-file writer -------------------------------------------------------------------
+
+    void listFileIsWrittenByteForByteAndLoaded()
+    {
+        clearRows();
+        const QString a = copy(QStringLiteral("audio/ac3_44k_stereo_96k.ac3"), QStringLiteral("one.ac3"));
+        const QString b = copy(QStringLiteral("audio/mp3_cbr128_stereo.mp3"), QStringLiteral("two.mp3"));
+        const QString c = copy(QStringLiteral("audio/wav_sox_8k_stereo_s16.wav"), QStringLiteral("three.wav"));
+        auto *list = In<QListWidget>(FileListWriter, "FileList");
+        list->clear();
+        FileListWriter->show();
+
+        m_answers << QStringList{a, b, c};
+        FileListWriter->btLstAddClick();
+        QCOMPARE(m_dialogs.first().filter, QStringLiteral("All Files supported (*.*)|*.ac3;*.ogg;*.mpa;*.mp2;*.mp3;*.wav"));
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(0)->text(), QLatin1Char('"') + a + QLatin1Char('"'));
+
+        const QString target = m_dir.filePath(QStringLiteral("set.lst"));
+        m_answers << QStringList{m_dir.filePath(QStringLiteral("set"))}; // the default extension follows
+        In<QCheckBox>(FileListWriter, "chkLst")->setChecked(true);
+        MainForm->bbStartProcess->setEnabled(false);
+        FileListWriter->btLstSaveClick();
+        QCOMPARE(m_dialogs.last().kind, FileDialogKind::SaveConfirmOverwrite);
+        QCOMPARE(m_dialogs.last().filter, LanguageStrings.OpenDialog_LST + QStringLiteral(" (*.lst)|*.lst"));
+        const QByteArray expected = '"' + a.toLocal8Bit() + "\"\r\n\"" + b.toLocal8Bit() + "\"\r\n\"" + c.toLocal8Bit()
+                                    + "\"\r\n\r\n";
+        QCOMPARE(ReadAll(target), expected);
+        QCOMPARE(In<QLineEdit>(FileListWriter, "Edit1")->text(), target);
+        QCOMPARE(rows(), 3); // loaded by Save, as the box is ticked
+        QVERIFY(MainForm->bbStartProcess->isEnabled());
+        const double sum = TMainForm::RowSeconds(MainForm->InputListView->topLevelItem(0))
+                           + TMainForm::RowSeconds(MainForm->InputListView->topLevelItem(1))
+                           + TMainForm::RowSeconds(MainForm->InputListView->topLevelItem(2));
+        QVERIFY(qAbs(MainForm->TotalDuration - sum) < 1e-6);
+
+        // Ok does not load the list Save has just loaded, and the total is not counted twice.
+        FileListWriter->btOkClick();
+        QCOMPARE(rows(), 3);
+        QVERIFY(qAbs(MainForm->TotalDuration - sum) < 1e-6);
+        QVERIFY(!FileListWriter->isVisible());
+        In<QCheckBox>(FileListWriter, "chkLst")->setChecked(false);
+    }
+
+    void listOkSavesTheListOfItsOwnShowing()
+    {
+        clearRows();
+        const QString a = copy(QStringLiteral("audio/ogg_22k_mono.ogg"), QStringLiteral("four.ogg"));
+        auto *list = In<QListWidget>(FileListWriter, "FileList");
+        list->clear();
+        FileListWriter->show();
+        m_answers << QStringList{a};
+        FileListWriter->btLstAddClick();
+        const QString target = m_dir.filePath(QStringLiteral("second.lst"));
+        m_answers << QStringList{target};
+        FileListWriter->btOkClick(); // nothing saved in this showing: Save runs first
+        QCOMPARE(ReadAll(target), '"' + a.toLocal8Bit() + "\"\r\n\r\n");
+        QCOMPARE(rows(), 1);
+        QCOMPARE(MainForm->InputListView->topLevelItem(0)->text(jcFilename), QStringLiteral("four.ogg"));
+
+        // An empty list is never written and Ok with nothing saved loads nothing.
+        clearRows();
+        list->clear();
+        FileListWriter->show();
+        m_dialogs.clear();
+        FileListWriter->btOkClick();
+        QVERIFY(m_dialogs.isEmpty());
+        QCOMPARE(rows(), 0);
+
+        // A write that fails keeps the former path and says so.
+        list->clear();
+        FileListWriter->show();
+        list->addItem(QStringLiteral("\"/x.wav\""));
+        m_answers << QStringList{m_dir.filePath(QStringLiteral("no/such/folder/x.lst"))};
+        FileListWriter->btLstSaveClick();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages.first().second);
+        QCOMPARE(m_messages.first().first, LanguageStrings.LSTSavingWarning);
+        QCOMPARE(In<QLineEdit>(FileListWriter, "Edit1")->text(), target);
+        FileListWriter->hide();
+    }
+
+    void listEditingKeepsASensibleSelection()
+    {
+        auto *list = In<QListWidget>(FileListWriter, "FileList");
+        auto fill = [&] {
+            list->clear();
+            list->addItems({"\"a\"", "\"b\"", "\"c\""});
+        };
+        auto texts = [&] {
+            QStringList t;
+            for (int i = 0; i < list->count(); ++i)
+                t << list->item(i)->text();
+            return t.join(QLatin1Char(','));
+        };
+        fill();
+        list->setCurrentRow(2);
+        FileListWriter->btLstDeleteClick();
+        QCOMPARE(texts(), QStringLiteral("\"a\",\"b\""));
+        QCOMPARE(list->currentRow(), 1);
+        list->setCurrentRow(0);
+        FileListWriter->btLstDeleteClick();
+        QCOMPARE(list->currentRow(), 0);
+        FileListWriter->btLstDeleteClick();
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(list->currentRow(), -1);
+
+        fill();
+        list->setCurrentRow(0);
+        FileListWriter->btLstUpClick();
+        QCOMPARE(texts(), QStringLiteral("\"a\",\"b\",\"c\""));
+        list->setCurrentRow(2);
+        FileListWriter->btLstDownClick();
+        QCOMPARE(texts(), QStringLiteral("\"a\",\"b\",\"c\""));
+        FileListWriter->btLstUpClick();
+        QCOMPARE(texts(), QStringLiteral("\"a\",\"c\",\"b\""));
+        QCOMPARE(list->currentRow(), 1);
+        list->setCurrentRow(0);
+        FileListWriter->btLstDownClick();
+        QCOMPARE(texts(), QStringLiteral("\"c\",\"a\",\"b\""));
+        QCOMPARE(list->currentRow(), 1);
+        list->clear();
+    }
+
+    // ---- Mux-file wizard --------------------------------------------------------------------
+
+    void muxFileListsTheChannelsInTheFormatsOrder_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("order");
+        QTest::newRow("AAC") << "AAC" << "FL,FR,C,LFE,SL,SR";
+        QTest::newRow("AC3") << "AC3" << "FL,C,FR,SL,SR,LFE";
+        QTest::newRow("VORBIS") << "VORBIS" << "FL,C,FR,SL,SR,LFE";
+        QTest::newRow("WAV") << "WAV" << "FL,FR,C,LFE,SL,SR";
+    }
+
+    void muxFileListsTheChannelsInTheFormatsOrder()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, order);
+        const QString mono = Fixture(QStringLiteral("audio/wav_ffmpeg_8k_mono_list.wav"));
+        const QMap<QString, QString> files = {{"FL", "FL.wav"}, {"FR", "FR.wav"}, {"C", "C.wav"},
+                                              {"LFE", "LFE.wav"}, {"SL", "SL.wav"}, {"SR", "SR.wav"}};
+        QMap<QString, QString> paths;
+        for (auto it = files.begin(); it != files.end(); ++it)
+            paths[it.key()] = copy(QStringLiteral("audio/wav_ffmpeg_8k_mono_list.wav"), it.value());
+        Q_UNUSED(mono);
+        auto *w = KDMuxFileWizard;
+        // Pick each channel by its button.
+        const QList<QPair<const char *, QString>> buttons = {{"btnLF", "FL"}, {"btnCenter", "C"}, {"btnFR", "FR"},
+                                                             {"btnLFE", "LFE"}, {"btnSL", "SL"}, {"btnRS", "SR"}};
+        for (const auto &b : buttons) {
+            m_answers << QStringList{paths[b.second]};
+            In<QPushButton>(w, b.first)->click();
+        }
+        QCOMPARE(m_dialogs.first().filter, QStringLiteral("WAV Files (*.wav)|*.wav"));
+        QCOMPARE(In<QLineEdit>(w, "edLS")->text(), paths["SL"]);
+
+        In<QComboBox>(w, "cbOutputFormat")->setCurrentText(format);
+        const QString target = m_dir.filePath(QStringLiteral("five_") + format);
+        m_answers << QStringList{target};
+        In<QPushButton>(w, "btnSave")->click();
+        QCOMPARE(m_dialogs.last().filter, QStringLiteral("MUX Files (*.mux)|*.mux"));
+        QCOMPARE(In<QLineEdit>(w, "edSave")->text(), target + QStringLiteral(".mux"));
+
+        clearRows();
+        In<QCheckBox>(w, "CheckBox1")->setChecked(true);
+        MainForm->bbStartProcess->setEnabled(false);
+        w->show();
+        In<QPushButton>(w, "btnOk")->click();
+        QByteArray expected;
+        for (const QString &channel : order.split(QLatin1Char(',')))
+            expected += '"' + paths[channel].toLocal8Bit() + "\"\r\n";
+        QCOMPARE(ReadAll(target + QStringLiteral(".mux")), expected);
+        QCOMPARE(rows(), 1);
+        QVERIFY(MainForm->bbStartProcess->isEnabled());
+        const double seconds = TMainForm::RowSeconds(MainForm->InputListView->topLevelItem(0));
+        QVERIFY(seconds > 0);
+        QVERIFY(qAbs(MainForm->TotalDuration - seconds) < 1e-6); // counted once
+        QVERIFY(!w->isVisible());
+        In<QCheckBox>(w, "CheckBox1")->setChecked(false);
+    }
+
+    void muxSaveAsNeedsAllChannelsAndAppendsTheExtension()
+    {
+        auto *w = KDMuxFileWizard;
+        for (const char *name : {"edLF", "edCenter", "edFR", "edLS", "edRS", "edLFE", "edSave"})
+            In<QLineEdit>(w, name)->clear();
+        for (const char *name : {"edLF", "edCenter", "edFR", "edLS", "edRS"})
+            In<QLineEdit>(w, name)->setText(QStringLiteral("/a/") + QLatin1String(name) + QStringLiteral(".wav"));
+        w->btnSaveClick();
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages.first(), qMakePair(QStringLiteral("Some Channels Files are missing."), false));
+        QVERIFY(m_dialogs.isEmpty());
+
+        In<QLineEdit>(w, "edLFE")->setText(QStringLiteral("/a/lfe.wav"));
+        const QString target = m_dir.filePath(QStringLiteral("again.mux"));
+        m_answers << QStringList{target};
+        w->btnSaveClick();
+        QCOMPARE(In<QLineEdit>(w, "edSave")->text(), target + QStringLiteral(".mux"));
+        m_answers << QStringList();
+        w->btnSaveClick(); // cancelled: the name stays
+        QCOMPARE(In<QLineEdit>(w, "edSave")->text(), target + QStringLiteral(".mux"));
+
+        // A channel emptied by hand gives a line of two quotes.
+        In<QComboBox>(w, "cbOutputFormat")->setCurrentText(QStringLiteral("WAV"));
+        In<QLineEdit>(w, "edCenter")->clear();
+        w->show();
+        w->btnOkClick();
+        const QByteArray written = ReadAll(target + QStringLiteral(".mux"));
+        QCOMPARE(written.split('\n').at(2), QByteArray("\"\"\r"));
+
+        // Ok without a name reports the missing name and keeps the wizard open.
+        m_messages.clear();
+        In<QLineEdit>(w, "edSave")->clear();
+        w->show();
+        w->btnOkClick();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages.first().second);
+        QVERIFY(w->isVisible());
+        w->hide();
+    }
+
+    // ---- Splitter ---------------------------------------------------------------------------
+
+    void splitterCommandLine_data()
+    {
+        QTest::addColumn<QString>("splitter");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<bool>("split");
+        QTest::addColumn<QStringList>("points");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("ac3 with two points")
+            << "/t/Kaparto.exe" << "D:\\a\\film.ac3" << "D:\\a\\film_" << true << QStringList{"0", "600"}
+            << QByteArray("\"/t/Kaparto.exe\" -core( -input \"D:\\a\\film.ac3\" -prefix \"D:\\a\\film_\" -type ac3 )"
+                          " -split( 0 600 )");
+        QTest::newRow("no splitter path") << "" << "/a/x.MP3" << "/a/x_" << true << QStringList{"12.5", ""}
+                                          << QByteArray("\"Kaparto.exe\" -core( -input \"/a/x.MP3\" -prefix \"/a/x_\""
+                                                        " -type mp3 ) -split( 12.5 )");
+        QTest::newRow("empty input") << "/t/K" << "" << "/a/x_" << true << QStringList{"0", "5"}
+                                     << QByteArray("\"/t/K\"( \"\" \"\" ) -split( 0 5 )");
+        QTest::newRow("both cells empty") << "/t/K" << "/a/x.ogg" << "/a/x_" << true << QStringList{"", ""}
+                                          << QByteArray("\"/t/K\" -core( -input \"/a/x.ogg\" -prefix \"/a/x_\" -type ogg )"
+                                                        " -split( )");
+        QTest::newRow("other extension is wav") << "/t/K" << "/a/x.mpa" << "/a/x_" << true << QStringList{"1"}
+                                                << QByteArray("\"/t/K\" -core( -input \"/a/x.mpa\" -prefix \"/a/x_\""
+                                                              " -type wav ) -split( 1 )");
+        QTest::newRow("fix mode has no split block")
+            << "/t/K" << "/a/x.aac" << "/a/x_" << false << QStringList{"0", "5"}
+            << QByteArray("\"/t/K\" -core( -input \"/a/x.aac\" -prefix \"/a/x_\" -type aac )");
+        QTest::newRow("mp2") << "/t/K" << "/a/x.mp2" << "/a/x_" << true << QStringList{}
+                             << QByteArray("\"/t/K\" -core( -input \"/a/x.mp2\" -prefix \"/a/x_\" -type mp2 ) -split( )");
+    }
+
+    void splitterCommandLine()
+    {
+        QFETCH(QString, splitter);
+        QFETCH(QString, input);
+        QFETCH(QString, prefix);
+        QFETCH(bool, split);
+        QFETCH(QStringList, points);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(SplitterCommandLine(splitter, input, prefix, split, points), expected);
+    }
+
+    void splitterDialogProbesAndSplitsThroughTheRealSplitter()
+    {
+        const QString splitter = QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kaparto.exe");
+        QVERIFY2(QFileInfo::exists(splitter), qPrintable(splitter));
+        In<QLineEdit>(ExeBrowse, "edKaparto")->setText(splitter);
+        auto *f = KapartoForm;
+        QVERIFY(!In<QPushButton>(f, "btSplit")->isEnabled());
+        QCOMPARE(In<QTableWidget>(f, "StringGrid")->item(1, 0)->text(), QStringLiteral("0"));
+
+        // A 5-channel AC-3 shows 6 channels; the prefix is proposed beside the input.
+        const QString input = copy(QStringLiteral("audio/ac3_48k_5ch1_384k.ac3"), QStringLiteral("film.ac3"));
+        m_answers << QStringList{input};
+        In<QPushButton>(f, "btInput")->click();
+        QCOMPARE(m_dialogs.last().filterIndex, 6);
+        QCOMPARE(In<QLineEdit>(f, "edOutput")->text(), m_dir.filePath(QStringLiteral("film_")));
+        QCOMPARE(In<QLabel>(f, "ChanVal")->text(), QStringLiteral("6"));
+        QCOMPARE(In<QLabel>(f, "BitrateVal")->text(), QStringLiteral("384 kbps"));
+        QCOMPARE(In<QLabel>(f, "SampleVal")->text(), QStringLiteral("48000 hz"));
+        QVERIFY(In<QPushButton>(f, "btSplit")->isEnabled());
+        QVERIFY(QString::fromLocal8Bit(KapartoCmdLine).contains(QLatin1String(" -type ac3 ) -split( 0 )")));
+
+        // An input its reader refuses leaves the labels as they were.
+        const QString bogus = m_dir.filePath(QStringLiteral("bogus.ac3"));
+        {
+            QFile b(bogus);
+            QVERIFY(b.open(QIODevice::WriteOnly));
+            b.write(QByteArray(300, 'x'));
+        }
+        f->AudioFileInfo(bogus);
+        QCOMPARE(In<QLabel>(f, "ChanVal")->text(), QStringLiteral("6"));
+
+        // A PCM input cut at two break points by the real splitter.
+        const QString wav = copy(QStringLiteral("audio/wav_sox_8k_stereo_s16.wav"), QStringLiteral("talk.wav"));
+        m_answers << QStringList{wav};
+        In<QPushButton>(f, "btInput")->click();
+        QCOMPARE(In<QLabel>(f, "SampleVal")->text(), QStringLiteral("8000 hz"));
+        QCOMPARE(In<QLabel>(f, "BitrateVal")->text(), QStringLiteral("256 kbps"));
+        auto *grid = In<QTableWidget>(f, "StringGrid");
+        // Typing into a cell: only digits and points are taken; committing rebuilds the line.
+        f->show();
+        grid->setCurrentCell(2, 0);
+        grid->editItem(grid->item(2, 0));
+        auto *editor = grid->viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("0x.0:5"));
+        QCOMPARE(editor->text(), QStringLiteral("0.05"));
+        emit grid->itemDelegate()->commitData(editor);
+        QCOMPARE(grid->item(2, 0)->text(), QStringLiteral("0.05"));
+        QCOMPARE(In<QPlainTextEdit>(f, "Memo2")->toPlainText(), QString::fromLocal8Bit(KapartoCmdLine));
+        QCOMPARE(KapartoCmdLine, '"' + splitter.toLocal8Bit() + "\" -core( -input \"" + wav.toLocal8Bit()
+                                     + "\" -prefix \"" + m_dir.filePath(QStringLiteral("talk_")).toLocal8Bit()
+                                     + "\" -type wav ) -split( 0 0.05 )");
+        In<QPushButton>(f, "btSplit")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!f->DosCommand()->IsRunning() && f->DosCommand()->EndStatus() >= 7, 20000);
+        QCOMPARE(f->DosCommand()->ExitCode(), 0u);
+        const QByteArray first = ReadAll(m_dir.filePath(QStringLiteral("talk_01.wav")));
+        const QByteArray second = ReadAll(m_dir.filePath(QStringLiteral("talk_02.wav")));
+        QVERIFY(first.startsWith("RIFF") && second.startsWith("RIFF"));
+        // 0.05 s of 8 kHz stereo 16-bit is 1600 bytes of samples.
+        const qint64 original = QFileInfo(wav).size();
+        QVERIFY2(first.size() > 1600 && first.size() < 1600 + 200, QByteArray::number(first.size()));
+        QVERIFY(second.size() < original);
+
+        // Fix mode rewrites the whole input as one piece.
+        In<QRadioButton>(f, "rbFix")->click();
+        QCOMPARE(In<QPushButton>(f, "btSplit")->text(), QStringLiteral("&Fix"));
+        QVERIFY(In<QCheckBox>(f, "chFixLength")->isEnabled() && !In<QCheckBox>(f, "chSkip")->isEnabled());
+        In<QLineEdit>(f, "edOutput")->setText(m_dir.filePath(QStringLiteral("fixed_")));
+        In<QPushButton>(f, "btSplit")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!f->DosCommand()->IsRunning() && f->DosCommand()->EndStatus() >= 7, 20000);
+        QCOMPARE(f->DosCommand()->ExitCode(), 0u);
+        QVERIFY(QFileInfo::exists(m_dir.filePath(QStringLiteral("fixed_01.wav"))));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("fixed_02.wav"))));
+        In<QRadioButton>(f, "rbSplit")->click();
+        QCOMPARE(In<QPushButton>(f, "btSplit")->text(), QStringLiteral("&Split"));
+
+        QVERIFY(m_runnerMessages.isEmpty());
+
+        // An input emptied by hand joins the program's name to the empty pair: no such program
+        // starts, and the runner reports it.
+        In<QLineEdit>(f, "edInput")->clear();
+        In<QPushButton>(f, "btSplit")->click();
+        QVERIFY(KapartoCmdLine.startsWith('"' + splitter.toLocal8Bit() + "\"( \"\" \"\" )"));
+        QTRY_VERIFY_WITH_TIMEOUT(!m_runnerMessages.isEmpty(), 20000);
+        QCOMPARE(f->DosCommand()->EndStatus(), quint8(5));
+    }
+};
+
+QTEST_MAIN(TestSideTools)
+#include "tst_sidetools.moc"

@@ -1,0 +1,259 @@
+// Kaparto.exe: the splitter. It cuts an audio file at break points (seconds) into pieces named
+// by the prefix, copying the compressed frames (or PCM blocks) without decoding them. Without a
+// -split( block it rewrites the whole file as one piece, which repairs its length information.
+// Progress goes out as "[h:m:s:f] NN%" lines, failures as "Error " lines with a non-zero exit
+// code (1 command line, 2 input, 3 processing); "Done in N s." and 0 when every piece is written.
+#include "KapartoGrammar.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/log.h>
+}
+
+using namespace kaparto;
+
+namespace {
+
+void Line(const std::string &text)
+{
+    std::fputs(text.c_str(), stdout);
+    std::fputs("\r\n", stdout);
+    std::fflush(stdout);
+}
+
+int Error(const std::string &text, int code)
+{
+    Line("Error " + text);
+    return code;
+}
+
+std::string TimeStamp(double seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    const long long hundredths = static_cast<long long>(seconds * 100);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "[%02lld:%02lld:%02lld:%02lld]", hundredths / 360000, hundredths / 6000 % 60,
+                  hundredths / 100 % 60, hundredths % 100);
+    return buf;
+}
+
+const char *MuxerFor(const std::string &type)
+{
+    if (type == "aac")
+        return "adts";
+    return type.c_str();
+}
+
+std::string AvError(int code)
+{
+    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, buf, sizeof buf);
+    return buf;
+}
+
+struct Piece {
+    AVFormatContext *out = nullptr;
+    AVStream *stream = nullptr;
+    int64_t firstPts = AV_NOPTS_VALUE;
+    int64_t firstDts = AV_NOPTS_VALUE;
+    std::string fileName;
+};
+
+int ClosePiece(Piece &piece)
+{
+    int result = 0;
+    if (piece.out) {
+        result = av_write_trailer(piece.out);
+        if (!(piece.out->oformat->flags & AVFMT_NOFILE))
+            avio_closep(&piece.out->pb);
+        avformat_free_context(piece.out);
+    }
+    piece = Piece();
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    av_log_set_level(AV_LOG_QUIET);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const KapartoParse parsed = ParseKapartoArguments(args);
+    if (!parsed.ok)
+        return Error(parsed.error, 1);
+    const KapartoCommand &cmd = parsed.command;
+    const auto start = std::chrono::steady_clock::now();
+
+    // The cut positions inside the file; a break point at or before the start cuts nothing.
+    std::vector<double> cuts;
+    for (double point : cmd.breakPoints) {
+        if (point > 0 && (cuts.empty() || point > cuts.back()))
+            cuts.push_back(point);
+    }
+
+    AVFormatContext *in = nullptr;
+    if (int rc = avformat_open_input(&in, cmd.input.c_str(), nullptr, nullptr); rc < 0)
+        return Error("cannot open the input file \"" + cmd.input + "\": " + AvError(rc), 2);
+    if (avformat_find_stream_info(in, nullptr) < 0) {
+        avformat_close_input(&in);
+        return Error("cannot read the input file \"" + cmd.input + "\"", 2);
+    }
+    const int audio = av_find_best_stream(in, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (audio < 0) {
+        avformat_close_input(&in);
+        return Error("the input file \"" + cmd.input + "\" holds no audio", 2);
+    }
+    AVStream *inStream = in->streams[audio];
+    const double total = in->duration > 0 ? in->duration / double(AV_TIME_BASE) : 0.0;
+    Line("Kaparto splitter: \"" + cmd.input + "\"");
+
+    const AVOutputFormat *format = av_guess_format(MuxerFor(cmd.type), nullptr, nullptr);
+    if (!format) {
+        avformat_close_input(&in);
+        return Error("no writer for the type " + cmd.type, 3);
+    }
+
+    Piece piece;
+    size_t nextCut = 0;
+    int pieceNumber = 0;
+    int exitCode = 0;
+    double lastReport = -1;
+    AVPacket *packet = av_packet_alloc();
+    int64_t runningPts = 0; // for packets without a time stamp: the end of the previous one
+    auto SecondsOf = [&](int64_t pts) {
+        double seconds = pts * av_q2d(inStream->time_base);
+        if (inStream->start_time != AV_NOPTS_VALUE)
+            seconds -= inStream->start_time * av_q2d(inStream->time_base);
+        return std::max(0.0, seconds);
+    };
+    // Writes one packet into the piece its time belongs to, opening pieces as cuts are crossed.
+    auto WritePacket = [&](AVPacket *packet, int64_t pts) -> int {
+        const double seconds = SecondsOf(pts);
+        // Crossing a cut closes the piece being written.
+        bool crossed = false;
+        while (nextCut < cuts.size() && seconds >= cuts[nextCut] - 1e-9) {
+            ++nextCut;
+            crossed = true;
+        }
+        if (crossed && piece.out) {
+            if (ClosePiece(piece) < 0)
+                return Error("writing a piece failed", 3);
+        }
+        if (!piece.out) {
+            piece.fileName = PieceFileName(cmd, ++pieceNumber);
+            if (avformat_alloc_output_context2(&piece.out, format, nullptr, piece.fileName.c_str()) < 0)
+                return Error("cannot create the piece \"" + piece.fileName + "\"", 3);
+            piece.stream = avformat_new_stream(piece.out, nullptr);
+            avcodec_parameters_copy(piece.stream->codecpar, inStream->codecpar);
+            piece.stream->codecpar->codec_tag = 0;
+            piece.stream->time_base = inStream->time_base;
+            if (!(format->flags & AVFMT_NOFILE)) {
+                if (int orc = avio_open(&piece.out->pb, piece.fileName.c_str(), AVIO_FLAG_WRITE); orc < 0) {
+                    const std::string name = piece.fileName;
+                    avformat_free_context(piece.out);
+                    piece = Piece();
+                    return Error("cannot write the piece \"" + name + "\": " + AvError(orc), 3);
+                }
+            }
+            if (int hrc = avformat_write_header(piece.out, nullptr); hrc < 0) {
+                ClosePiece(piece);
+                return Error("the type " + cmd.type + " cannot hold this input's audio: " + AvError(hrc), 3);
+            }
+            Line("Piece " + std::to_string(pieceNumber) + ": \"" + piece.fileName + "\" from "
+                 + TimeStamp(seconds));
+        }
+        // Each piece starts at time zero.
+        if (piece.firstPts == AV_NOPTS_VALUE) {
+            piece.firstPts = pts;
+            piece.firstDts = packet->dts;
+        }
+        packet->pts = pts - piece.firstPts;
+        packet->dts = packet->dts - piece.firstDts;
+        if (packet->dts > packet->pts)
+            packet->dts = packet->pts;
+        av_packet_rescale_ts(packet, inStream->time_base, piece.stream->time_base);
+        packet->stream_index = 0;
+        packet->pos = -1;
+        if (int wrc = av_interleaved_write_frame(piece.out, packet); wrc < 0) {
+            return Error("writing the piece \"" + piece.fileName + "\" failed: " + AvError(wrc), 3);
+        }
+        if (seconds - lastReport >= 1.0 || lastReport < 0) {
+            lastReport = seconds;
+            std::string text = TimeStamp(seconds);
+            if (total > 0) {
+                char pct[16];
+                std::snprintf(pct, sizeof pct, " %d%%", std::min(100, int(seconds * 100 / total)));
+                text += pct;
+            }
+            Line(text);
+        }
+        return 0;
+    };
+    while (exitCode == 0) {
+        int rc = av_read_frame(in, packet);
+        if (rc == AVERROR_EOF)
+            break;
+        if (rc < 0) {
+            exitCode = Error("reading the input failed: " + AvError(rc), 2);
+            break;
+        }
+        if (packet->stream_index != audio) {
+            av_packet_unref(packet);
+            continue;
+        }
+        int64_t pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (pts == AV_NOPTS_VALUE)
+            pts = runningPts;
+        runningPts = pts + std::max<int64_t>(packet->duration, 0);
+        packet->pts = pts;
+        if (packet->dts == AV_NOPTS_VALUE)
+            packet->dts = pts;
+        // PCM blocks are cut at the exact sample of a break point.
+        const AVCodecParameters *par = inStream->codecpar;
+        const bool pcm = par->block_align > 0 && par->sample_rate > 0 && par->codec_id >= AV_CODEC_ID_PCM_S16LE
+                         && par->codec_id < AV_CODEC_ID_ADPCM_IMA_QT;
+        while (exitCode == 0 && pcm && nextCut < cuts.size()) {
+            const double begin = SecondsOf(pts);
+            const int64_t frames = packet->size / par->block_align;
+            const double end = begin + double(frames) / par->sample_rate;
+            if (!(cuts[nextCut] > begin + 1e-9 && cuts[nextCut] < end - 1e-9))
+                break;
+            const int64_t head = std::llround((cuts[nextCut] - begin) * par->sample_rate);
+            if (head <= 0 || head >= frames)
+                break;
+            AVPacket *first = av_packet_clone(packet);
+            first->size = int(head * par->block_align);
+            first->duration = av_rescale_q(head, AVRational{1, par->sample_rate}, inStream->time_base);
+            exitCode = WritePacket(first, pts);
+            av_packet_free(&first);
+            packet->data += head * par->block_align;
+            packet->size -= int(head * par->block_align);
+            pts += av_rescale_q(head, AVRational{1, par->sample_rate}, inStream->time_base);
+            packet->pts = packet->dts = pts;
+        }
+        if (exitCode == 0)
+            exitCode = WritePacket(packet, pts);
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    if (piece.out && ClosePiece(piece) < 0 && exitCode == 0)
+        exitCode = Error("writing the last piece failed", 3);
+    avformat_close_input(&in);
+    if (exitCode != 0)
+        return exitCode;
+    if (pieceNumber == 0)
+        return Error("the input file \"" + cmd.input + "\" holds no audio frames", 2);
+    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "Done in %.2f s.", secs);
+    Line(buf);
+    return 0;
+}
