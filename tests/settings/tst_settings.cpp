@@ -491,6 +491,10 @@ private slots:
         QTest::newRow("no NeroFrame shows the Nero frame") << QByteArray("[AAC]\r\nCTFrame=1\r\n") << "NeroFrame1" << "shown" << QVariant(true);
         QTest::newRow("only the first visible frame") << QByteArray("[AAC]\r\nNeroFrame=0\r\nCTFrame=1\r\nFaacFrame=1\r\n") << "FaacFrame1" << "shown" << QVariant(false);
         QTest::newRow("no frame stored visible: 3GPP") << QByteArray("[AAC]\r\nNeroFrame=0\r\n") << "TGPRef1" << "shown" << QVariant(true);
+        QTest::newRow("manual bandwidth without the automatic key")
+            << QByteArray("[AAC]\r\nFaac_lowpass=1\r\n") << "FaacFrame1/chFaacLowpassAuto" << "checked" << QVariant(true);
+        QTest::newRow("both bandwidth keys on: the automatic box wins")
+            << QByteArray("[AAC]\r\nFaac_lowpass=1\r\nFaac_lowpassAuto=1\r\n") << "FaacFrame1/chFaacLowpass" << "checked" << QVariant(false);
         QTest::newRow("disabled 5.1 choice") << QByteArray("[AAC]\r\nch6=0\r\n") << "rbAACOutputCh6" << "enabled" << QVariant(false);
         QTest::newRow("Vorbis ABR choice disabled") << QByteArray("[VORBIS]\r\nabrrb_enabled=0\r\n") << "rbVORBISABRMode" << "enabled" << QVariant(false);
         QTest::newRow("spin edit text not a number") << QByteArray("[MP2]\r\nvbr=high\r\n") << "SpEdtMP2VBR" << "value" << QVariant();
