@@ -157,8 +157,6 @@ private:
     QString m_section;
 };
 
-const QString kFrancais = QStringLiteral("Fran\u00e7ais");
-const QString kEspanol = QStringLiteral("Espa\u00f1ol");
 
 } // namespace
 
@@ -394,23 +392,7 @@ void TMainForm::LoadSettings(const TIniFile &settings)
     r.TextOf("delay", edOTADelay);
 
     // The stored language name must match exactly, case included; no match keeps English.
-    const std::pair<QString, void (TMainForm::*)()> languages[] = {
-        {QStringLiteral("English"), &TMainForm::EngClick},  {kFrancais, &TMainForm::FrClick},
-        {kEspanol, &TMainForm::SpnClick},                   {QStringLiteral("Italiano"), &TMainForm::itClick},
-        {QStringLiteral("Polski"), &TMainForm::PlClick},    {QStringLiteral("Russian"), &TMainForm::RusClick},
-        {QStringLiteral("Portuguese"), &TMainForm::PortClick}, {QStringLiteral("Hungarian"), &TMainForm::HunClick},
-        {QStringLiteral("Srpski"), &TMainForm::SlvClick},   {QStringLiteral("Deutsch"), &TMainForm::deClick},
-        {QStringLiteral("Nederlands"), &TMainForm::ndlClick}, {QStringLiteral("Japanese"), &TMainForm::JpnClick},
-        {QStringLiteral("Hellenic"), &TMainForm::grClick},  {QStringLiteral("Chinese"), &TMainForm::chnClick},
-        {QStringLiteral("Czech"), &TMainForm::CzClick},
-    };
-    const QString language = r.Text("lang", QStringLiteral("English"));
-    for (const auto &[name, handler] : languages) {
-        if (language == name) {
-            (this->*handler)();
-            break;
-        }
-    }
+    ApplySavedLanguage(this, settings);
 
     if (const int value = r.Integer("log", 0); value == 0 || value == 1)
         Log1->setChecked(value == 1);
