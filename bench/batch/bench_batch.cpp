@@ -3,6 +3,7 @@
 // main window, the runner and the transcoder, against the same command lines run by the
 // transcoder alone. Run with QT_QPA_PLATFORM=offscreen; the arguments are the number of jobs
 // (default 4) and the minutes of audio per job (default 10).
+#include "ToneWav.h"
 #include "JobRow.h"
 #include "OutputParse.h"
 #include "UExeBrowser.h"
@@ -22,30 +23,6 @@
 #include <cstdio>
 
 #include "CommandLineSplit.h"
-
-namespace {
-
-bool WriteToneWav(const QString &path, int seconds)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    const quint32 rate = 44100, channels = 2, bytesPerFrame = 4;
-    const quint32 dataBytes = quint32(seconds) * rate * bytesPerFrame;
-    auto u32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
-    auto u16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char *>(&v), 2); };
-    f.write("RIFF" + u32(36 + dataBytes) + "WAVEfmt " + u32(16) + u16(1) + u16(channels) + u32(rate)
-            + u32(rate * bytesPerFrame) + u16(bytesPerFrame) + u16(16) + "data" + u32(dataBytes));
-    QByteArray second(int(rate * bytesPerFrame), Qt::Uninitialized);
-    auto *samples = reinterpret_cast<qint16 *>(second.data());
-    for (quint32 i = 0; i < rate; ++i)
-        samples[2 * i] = samples[2 * i + 1] = qint16(std::lround(8000.0 * std::sin(2.0 * M_PI * 440.0 * i / rate)));
-    for (int s = 0; s < seconds; ++s)
-        f.write(second);
-    return true;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {

@@ -3,6 +3,7 @@
 // build's transcoder and 5.1 MP3 encoder, and every output file checked twice: with the program's
 // own audio readers and with ffprobe.
 
+#include "ToneWav.h"
 #include "AACfile.h"
 #include "AC3.h"
 #include "JobRow.h"
@@ -94,28 +95,6 @@ Probe FFprobe(const QString &file)
     return p;
 }
 
-// A 16-bit stereo 44.1 kHz WAV file of a 440 Hz tone.
-bool WriteToneWav(const QString &path, int seconds)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    const quint32 rate = 44100, channels = 2, bytesPerFrame = 4;
-    const quint32 dataBytes = quint32(seconds) * rate * bytesPerFrame;
-    auto u32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
-    auto u16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char *>(&v), 2); };
-    f.write("RIFF" + u32(36 + dataBytes) + "WAVEfmt " + u32(16) + u16(1) + u16(channels) + u32(rate)
-            + u32(rate * bytesPerFrame) + u16(bytesPerFrame) + u16(16) + "data" + u32(dataBytes));
-    QByteArray second(int(rate * bytesPerFrame), Qt::Uninitialized);
-    auto *samples = reinterpret_cast<qint16 *>(second.data());
-    for (quint32 i = 0; i < rate; ++i)
-        samples[2 * i] = samples[2 * i + 1] = qint16(std::lround(8000.0 * std::sin(2.0 * M_PI * 440.0 * i / rate)));
-    for (int s = 0; s < seconds; ++s) {
-        if (f.write(second) != second.size())
-            return false;
-    }
-    return true;
-}
 
 // The peak of a 16-bit PCM WAV file, 1.0 being full scale; -1 when the file is no such WAV.
 double PeakOfWav(const QString &path)
