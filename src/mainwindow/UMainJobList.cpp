@@ -22,6 +22,8 @@
 #include "UAdvanced.h"
 #include "UFileLstWriter.h"
 
+#include <climits>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,8 +60,9 @@ namespace {
 // Item data role of the Duration column that keeps the unrounded seconds of a row.
 constexpr int RowSecondsRole = Qt::UserRole + 1;
 
-// The longest dropped file name the window takes (8-bit characters).
-constexpr qsizetype MaxDroppedNameLength = 255;
+// The longest dropped file name the window takes (8-bit characters): the system's own limit of a
+// path, so every name that can be opened at all is taken whole.
+constexpr qsizetype MaxDroppedNameLength = PATH_MAX - 1;
 
 std::string LocalPath(const QString &path)
 {
@@ -368,10 +371,12 @@ void TMainForm::AddAVI(const QString &FileName)
         return;
     const QByteArray path = FileName.toUtf8();
     const bool opened = MediaInfo_Open(handle, path.constData()) != 0;
-    // "0" is a file without audio; any answer other than "1" (several streams, or no answer at
-    // all, as for a file the library cannot read) gets the one-stream message.
-    const QString audioCount = opened ? MediaInfoText(handle, MediaInfo_Stream_General, "AudioCount") : QString();
-    if (audioCount == QLatin1String("0")) {
+    // "0" or no answer at all is a file without audio: the library leaves the count empty for an
+    // AVI without an audio stream, and for a file it cannot read. Any other answer than "1" is
+    // several streams.
+    const QString audioCount =
+        opened ? MediaInfoText(handle, MediaInfo_Stream_General, "AudioCount").trimmed() : QString();
+    if (audioCount.isEmpty() || audioCount == QLatin1String("0")) {
         MediaInfo_Close(handle);
         MediaInfo_Delete(handle);
         ShowMessage(FileNamePart(FileName) + QLatin1Char(' ') + LanguageStrings.AVIAudioZ, false);

@@ -257,13 +257,13 @@ private slots:
             copyInto(dir, QStringLiteral("joblist/") + QLatin1String(name), QLatin1String(name));
         QVERIFY(!form()->AVIInput);
 
-        // The library gives no audio count at all for a file without audio: like several
-        // streams, that is not "1" and gets the one-stream message.
+        // The library gives no audio count at all for a file without audio: that is no audio,
+        // not several streams.
         const QString oneStream = QStringLiteral("Only files with one audio stream\r\ncan be added.");
         addThroughOpenDialog({dir.filePath("avi_no_audio.avi")});
         QCOMPARE(rows(), 0);
         QCOMPARE(m_messages.size(), 1);
-        QCOMPARE(m_messages.at(0).text, oneStream);
+        QCOMPARE(m_messages.at(0).text, QStringLiteral("avi_no_audio.avi holds no audio stream."));
         QVERIFY(!m_messages.at(0).error);
 
         addThroughOpenDialog({dir.filePath("avi_two_audio.avi")});
@@ -289,12 +289,12 @@ private slots:
         QCOMPARE(row(1)->checkState(jcCheck), Qt::Unchecked);
         QCOMPARE(m_messages.size(), 2);
 
-        // A file the library cannot read gives no answer either.
+        // A file the library cannot read gives no answer either: no audio to take from it.
         writeFile(dir.filePath("junk.avi"), "not a movie at all");
         addThroughOpenDialog({dir.filePath("junk.avi")});
         QCOMPARE(rows(), 2);
         QCOMPARE(m_messages.size(), 3);
-        QCOMPARE(m_messages.at(2).text, oneStream);
+        QCOMPARE(m_messages.at(2).text, QStringLiteral("junk.avi holds no audio stream."));
     }
 
     // ---- List and mux files ----------------------------------------------------------------
@@ -454,20 +454,32 @@ private slots:
         QVERIFY(form()->chAzidDC->isChecked());
     }
 
-    void droppedNamesLongerThan255AreNotTaken()
+    // Linux paths run far past the old 255-character limit; a dropped file is taken whole as
+    // long as the system can name it at all.
+    void droppedLongPathsAreTaken()
     {
         QTemporaryDir dir;
         QString folder = dir.path();
-        while (folder.size() < 260)
-            folder += QStringLiteral("/") + QString(60, QLatin1Char('d'));
+        while (folder.toLocal8Bit().size() < 300)
+            folder += QStringLiteral("/") + QString(60, QChar(0x00e9)); // two bytes each in UTF-8
         QVERIFY(QDir().mkpath(folder));
-        QVERIFY(QFile::copy(Fixture("audio/wav_sox_8k_stereo_s16.wav"), folder + "/long.wav"));
+        const QString longName = folder + "/long DELAY 40ms.wav";
+        QVERIFY(longName.toLocal8Bit().size() > 300);
+        QVERIFY(QFile::copy(Fixture("audio/wav_sox_8k_stereo_s16.wav"), longName));
         copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "short.wav");
 
-        drop({folder + "/long.wav", dir.filePath("short.wav")});
-        QCOMPARE(rows(), 1);
-        QCOMPARE(row(0)->text(jcFilename), QStringLiteral("short.wav"));
+        // A name longer than any path the system takes cannot be a file: it is left out quietly.
+        const QString tooLong = dir.path() + "/" + QString(5000, QLatin1Char('x')) + ".wav";
+
+        drop({longName, tooLong, dir.filePath("short.wav")});
+        QCOMPARE(rows(), 2);
+        QCOMPARE(row(0)->text(jcFilename), QStringLiteral("long DELAY 40ms.wav"));
+        QCOMPARE(row(0)->text(jcInputPath), folder + "/");
+        QCOMPARE(row(1)->text(jcFilename), QStringLiteral("short.wav"));
         QVERIFY(m_messages.isEmpty());
+        // The long row is a whole job: named, and its command names the whole input path.
+        QVERIFY(!row(0)->text(jcOutputFilename).isEmpty());
+        QVERIFY(row(0)->text(jcCmd).contains(longName));
     }
 
     void totalsAndClearList()
