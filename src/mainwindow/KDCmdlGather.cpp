@@ -221,6 +221,8 @@ KDCmdlSnapshot gather(const KDCmdlWindows &w, QTreeWidget *&list, QTreeWidgetIte
     s.PluginNameArg = PluginNameArg;
     s.PluginFuncArg = PluginFuncArg;
     s.AudXFolder = AudXFolder;
+    if (s.activePage == KDPage::MP3 && m.checked("rbMP3Ch6"))
+        s.AudXProgram = AudXProgramName();
     s.SaveDialog1FileName = SaveDialog1FileName;
     s.CmdLineEdited = CmdLineEdited;
 
