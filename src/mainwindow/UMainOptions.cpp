@@ -19,6 +19,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMetaObject>
+#include <QRegularExpressionValidator>
 #include <QTabBar>
 
 #include <functional>
@@ -144,6 +145,19 @@ void TMainForm::ConnectProcessingOptions()
             connect(control->lineEdit(), &QLineEdit::textEdited, this, handler);
         MarkOwnHandler(control);
     };
+
+    // The two editable lists take a typed value without making it an item of theirs: an item
+    // typed in would be stored by its index and missing from the list at the next start.
+    for (QComboBox *editable : {cbSSRC, cbOTAMode})
+        editable->setInsertPolicy(QComboBox::NoInsert);
+    // A typed sample rate is a whole number in ASCII digits; an emptied box goes back to its item.
+    cbSSRC->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), cbSSRC));
+    connect(cbSSRC->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        if (cbSSRC->currentText().trimmed().isEmpty() && cbSSRC->currentIndex() >= 0) {
+            cbSSRC->setEditText(cbSSRC->itemText(cbSSRC->currentIndex()));
+            cbSSRCChange();
+        }
+    });
 
     // Left panel. cbAzidDC has no handler of its own and stays with the plain rebuild.
     box(chAzidDC, &TMainForm::chAzidDCClick);
