@@ -215,8 +215,10 @@ void TMainForm::ConnectProcessingOptions()
     // AAC page.
     radio(rbAACOutputCh2, &TMainForm::rbAACOutputCh2Click);
     radio(rbAACOutputCh6, &TMainForm::rbAACOutputCh6Click);
-    // The Lossless page binds its engine choice to cbAACEncEngineChange as well.
+    // The Lossless page's engine choice runs the same handler, which works from the AAC page's
+    // engine.
     combo(cbAACEncEngine, &TMainForm::cbAACEncEngineChange);
+    combo(cbLosslessEngine, &TMainForm::cbAACEncEngineChange);
 
     slider(TGPRef1->RefTrackBar, &TMainForm::TGPRef1RefTrackBarChange);
     box(TGPRef1->chMonoEncodingRefEnc, &TMainForm::TGPRef1chMonoEncodingRefEncClick);
@@ -598,6 +600,8 @@ void TMainForm::CTFrame1chCTPNSClick()
     // Noise substitution needs an MPEG-4 stream; ticking the radio rebuilds.
     if (!CTFrame1->rbMPEG4->isChecked())
         CTFrame1->rbMPEG4->setChecked(true);
+    else
+        KDCmdl();
 }
 
 void TMainForm::CTFrame1TrackBarChange()
