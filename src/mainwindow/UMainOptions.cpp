@@ -3,6 +3,7 @@
 #include "UMain.h"
 
 #include "AACOptionRules.h"
+#include "DialogSupport.h"
 #include "IniFile.h"
 #include "JobRow.h"
 #include "LanguageStrings.h"
@@ -189,8 +190,13 @@ void TMainForm::ConnectProcessingOptions()
 
     // The delay edit takes only the characters of a number. Control characters (backspace,
     // shortcuts, Tab, Enter) are no typed text and go on as they are.
+    FilterInsertedText(edOTADelay, [](QChar c, const QString &text) { return DelayKeyAccepted(c, text); });
     edOTADelay->installEventFilter(new TEventHook(this, [this](QObject *, QEvent *event) {
         if (event->type() != QEvent::KeyPress)
+            return false;
+        // Shortcuts (Ctrl+V, Ctrl+Z ...) carry their letter as text on some systems; they are
+        // no typed characters.
+        if (static_cast<QKeyEvent *>(event)->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
             return false;
         const QString text = static_cast<QKeyEvent *>(event)->text();
         for (QChar key : text) {
