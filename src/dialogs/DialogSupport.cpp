@@ -14,6 +14,8 @@
 #include <QMouseEvent>
 #include <QPalette>
 
+#include <algorithm>
+
 QString SettingsFilePath()
 {
     return ProgramFolder() + QStringLiteral("Zolvane.ini");
@@ -124,4 +126,64 @@ void CentreOnMainForm(QWidget *window)
     const QSize size = window->frameGeometry().size().isEmpty() ? window->sizeHint()
                                                                 : window->frameGeometry().size();
     window->move(main->frameGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+namespace {
+
+// Keeps the text an edit held before the user's last change, to tell what the change inserted.
+class InsertedTextFilter : public QObject
+{
+public:
+    InsertedTextFilter(QLineEdit *edit, std::function<bool(QChar, const QString &)> accepted)
+        : QObject(edit), m_edit(edit), m_accepted(std::move(accepted)), m_before(edit->text())
+    {
+        // textEdited comes before textChanged: the change is mended before anyone reads it.
+        connect(edit, &QLineEdit::textEdited, this, &InsertedTextFilter::Edited);
+        connect(edit, &QLineEdit::textChanged, this, [this] { m_before = m_edit->text(); });
+    }
+
+private:
+    void Edited(const QString &after)
+    {
+        // The inserted part lies between what the text kept at its start and at its end.
+        const qsizetype shorter = std::min(m_before.size(), after.size());
+        qsizetype head = 0;
+        while (head < shorter && m_before.at(head) == after.at(head))
+            ++head;
+        qsizetype tail = 0;
+        while (tail < shorter - head
+               && m_before.at(m_before.size() - 1 - tail) == after.at(after.size() - 1 - tail))
+            ++tail;
+        const QString inserted = after.mid(head, after.size() - head - tail);
+        const QString start = after.left(head);
+        const QString end = after.right(tail);
+        QString kept;
+        for (const QChar c : inserted) {
+            if (m_accepted(c, start + kept + end))
+                kept += c;
+        }
+        if (kept == inserted)
+            return;
+        if (kept.isEmpty() && !inserted.isEmpty()) {
+            // Like a refused key, a paste of nothing acceptable leaves the text as it was.
+            const QString before = m_before;
+            m_edit->setText(before);
+            m_edit->setCursorPosition(int(head));
+            return;
+        }
+        m_edit->setText(start + kept + end);
+        m_edit->setCursorPosition(int(start.size() + kept.size()));
+    }
+
+    QLineEdit *m_edit;
+    std::function<bool(QChar, const QString &)> m_accepted;
+    QString m_before;
+};
+
+} // namespace
+
+void FilterInsertedText(QLineEdit *edit, std::function<bool(QChar typed, const QString &currentText)> accepted)
+{
+    if (edit)
+        new InsertedTextFilter(edit, std::move(accepted));
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QString>
 #include <QWidget>
 
@@ -41,3 +42,9 @@ void MakeLinkLabel(QLabel *label, std::function<void()> onClick);
 
 // Places a window centred on the main window (when there is one).
 void CentreOnMainForm(QWidget *window);
+
+// Holds text that reaches an edit other than by a typed key (a paste, a drop, an input method) to
+// the rule the edit's key filter applies to typed characters: each inserted character stays only
+// when `accepted` takes it against the edit's text as it stands at that point. Text set by the
+// program is left as it is.
+void FilterInsertedText(QLineEdit *edit, std::function<bool(QChar typed, const QString &currentText)> accepted);

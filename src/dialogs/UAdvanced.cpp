@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QShowEvent>
@@ -119,6 +120,16 @@ void TAdvancedSet::ConnectHandlers()
                             ui->ed2SoundTouchFRC, ui->edPartialEncStart, ui->edPartialEncEnd, ui->edAppendSilence,
                             ui->edExternalPlugName, ui->edEqualizer})
         edit->installEventFilter(this);
+    // Pasted or dropped text obeys the same filters as typed characters.
+    for (QLineEdit *edit : {ui->edLFEtoLR, ui->edManGain})
+        FilterInsertedText(edit, [](QChar c, const QString &text) {
+            return AdvancedKeyAccepted(AdvancedKeySet::Decibel, c, text);
+        });
+    for (QLineEdit *edit : {ui->edNormalize, ui->ed1SoundTouchFRC, ui->ed2SoundTouchFRC, ui->edPartialEncStart,
+                            ui->edPartialEncEnd, ui->edAppendSilence})
+        FilterInsertedText(edit, [](QChar c, const QString &text) {
+            return AdvancedKeyAccepted(AdvancedKeySet::Number, c, text);
+        });
     for (QCheckBox *box : {ui->chOutputMode, ui->chDNR, ui->chNormalize, ui->chSoundTouchTempo,
                            ui->chSoundTouchPitch, ui->chSoundTouchRate}) {
         box->setMouseTracking(true);
@@ -208,11 +219,13 @@ void TAdvancedSet::RefreshFragments()
     in.FRCFrom = ui->ed1SoundTouchFRC->text();
     in.FRCTo = ui->ed2SoundTouchFRC->text();
     in.Tempo = ui->chSoundTouchTempo->isChecked();
-    in.TempoText = ui->SpEdtSoundTouchTempo->text();
+    // The spin edits show their numbers in the user's notation; the command line takes ASCII
+    // digits and the plain minus sign.
+    in.TempoText = QLocale::c().toString(ui->SpEdtSoundTouchTempo->value());
     in.Pitch = ui->chSoundTouchPitch->isChecked();
-    in.PitchText = ui->SpEdtSoundTouchPitch->text();
+    in.PitchText = QLocale::c().toString(ui->SpEdtSoundTouchPitch->value());
     in.Rate = ui->chSoundTouchRate->isChecked();
-    in.RateText = ui->SpEdtSoundTouchRate->text();
+    in.RateText = QLocale::c().toString(ui->SpEdtSoundTouchRate->value());
     in.Quicker = ui->chSoundTouchQuicker->isChecked();
     in.DisAntiAlias = ui->chSoundTouchDisAntiAlias->isChecked();
     in.PluginDLL = ui->chExternalPlugDLLName->isChecked();
@@ -591,7 +604,8 @@ void TAdvancedSet::FormShow()
                 // A text that is no whole number leaves the value; one outside the range is
                 // taken to the nearest limit.
                 bool ok = false;
-                const int value = settings.ReadString(kSection, key, spin->text()).trimmed().toInt(&ok);
+                const int value =
+                    settings.ReadString(kSection, key, QLocale::c().toString(spin->value())).trimmed().toInt(&ok);
                 if (ok)
                     spin->setValue(value);
             } else if (auto *list = qobject_cast<QComboBox *>(k.control)) {
@@ -625,7 +639,7 @@ void TAdvancedSet::FormClose()
             else if (auto *edit = qobject_cast<QLineEdit *>(k.control))
                 settings.WriteString(kSection, key, edit->text());
             else if (auto *spin = qobject_cast<QSpinBox *>(k.control))
-                settings.WriteString(kSection, key, spin->text());
+                settings.WriteString(kSection, key, QLocale::c().toString(spin->value()));
             else if (auto *list = qobject_cast<QComboBox *>(k.control))
                 settings.WriteInteger(kSection, key, list->currentIndex());
         }

@@ -13,6 +13,19 @@ TOthersLame *OthersLame = nullptr;
 
 static const QString Section = QStringLiteral("MP3");
 
+namespace {
+
+// The low-pass edit takes the ASCII digits and one decimal point, "." as everywhere in the
+// program.
+bool LowpassKeyAccepted(QChar c, const QString &current)
+{
+    if (c == QLatin1Char('.'))
+        return !current.contains(QLatin1Char('.'));
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+} // namespace
+
 TOthersLame::TOthersLame(QWidget *parent)
     : QDialog(parent), ui(std::make_unique<Ui::TOthersLame>())
 {
@@ -35,6 +48,7 @@ TOthersLame::TOthersLame(QWidget *parent)
     connect(ui->btnOk, &QAbstractButton::clicked, this, &TOthersLame::btnOKClick);
 
     ui->edFilterLowpass->installEventFilter(this);
+    FilterInsertedText(ui->edFilterLowpass, LowpassKeyAccepted);
 }
 
 TOthersLame::~TOthersLame() = default;
@@ -100,16 +114,11 @@ bool TOthersLame::eventFilter(QObject *watched, QEvent *event)
     if (watched == ui->edFilterLowpass && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const QString text = key->text();
-        if (text.size() == 1 && text[0].isPrint()) {
-            const QChar c = text[0];
-            const QChar separator = QLocale().decimalPoint().isEmpty() ? QLatin1Char('.') : QLocale().decimalPoint()[0];
-            const bool isSeparator = c == QLatin1Char('.') || c == separator;
-            if (!c.isDigit() && !isSeparator)
-                return true;
-            const QString current = ui->edFilterLowpass->text();
-            if (isSeparator && (current.contains(QLatin1Char('.')) || current.contains(separator)))
-                return true;
-        }
+        // Shortcuts (Ctrl+V ...) may carry their letter as text; they are no typed characters.
+        const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        if (!shortcut && text.size() == 1 && text[0].isPrint()
+            && !LowpassKeyAccepted(text[0], ui->edFilterLowpass->text()))
+            return true;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -149,7 +158,9 @@ void TOthersLame::FormShow()
     ReadBox(ini, QStringLiteral("athtype_check"), ui->chATHtype);
     // A text that is not a number in the spin edit's range leaves it as it is.
     bool ok = false;
-    const int type = ini.ReadString(Section, QStringLiteral("athtype"), ui->SpEdtATHtype->text()).trimmed().toInt(&ok);
+    const int type = ini.ReadString(Section, QStringLiteral("athtype"), QLocale::c().toString(ui->SpEdtATHtype->value()))
+                         .trimmed()
+                         .toInt(&ok);
     if (ok && type >= ui->SpEdtATHtype->minimum() && type <= ui->SpEdtATHtype->maximum())
         ui->SpEdtATHtype->setValue(type);
 }
@@ -173,7 +184,7 @@ void TOthersLame::FormClose()
     box("ignorePSYcomp", ui->chATHignorePSYcompletely);
     box("athdiff", ui->chATHdifferent);
     box("athtype_check", ui->chATHtype);
-    ini.WriteString(Section, QStringLiteral("athtype"), ui->SpEdtATHtype->text());
+    ini.WriteString(Section, QStringLiteral("athtype"), QLocale::c().toString(ui->SpEdtATHtype->value()));
     } catch (const EIniFileException &) {
         // A settings file that cannot be written keeps its former options; the dialog still closes.
     }

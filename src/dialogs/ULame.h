@@ -15,7 +15,8 @@ public:
     explicit TOthersLame(QWidget *parent = nullptr);
     ~TOthersLame() override;
 
-    // Reads the twelve [MP3] keys (only when the settings file exists). Runs at every showing.
+    // Reads the twelve [MP3] keys (only when the settings file exists). Runs at start-up and at
+    // every showing.
     void FormShow();
     // Writes them (only when the settings file exists). Runs every time the dialog closes.
     void FormClose();

@@ -176,6 +176,12 @@ KDCmdlSnapshot gather(const KDCmdlWindows &w, QTreeWidget *&list, QTreeWidgetIte
     s.cbOTAMode = m.text("cbOTAMode");
     s.chSSRC = m.checked("chSSRC");
     s.cbSSRC = m.text("cbSSRC");
+    // While the rate box is emptied the rate of its chosen item stands: the resampler never gets
+    // an empty rate.
+    if (s.cbSSRC.trimmed().isEmpty()) {
+        if (auto *rates = qobject_cast<QComboBox *>(m.find("cbSSRC")); rates && rates->currentIndex() >= 0)
+            s.cbSSRC = rates->itemText(rates->currentIndex());
+    }
     s.chBoost = m.checked("chBoost");
     s.cbBoost = m.index("cbBoost");
 
@@ -221,6 +227,8 @@ KDCmdlSnapshot gather(const KDCmdlWindows &w, QTreeWidget *&list, QTreeWidgetIte
     s.PluginNameArg = PluginNameArg;
     s.PluginFuncArg = PluginFuncArg;
     s.AudXFolder = AudXFolder;
+    if (s.activePage == KDPage::MP3 && m.checked("rbMP3Ch6"))
+        s.AudXProgram = AudXProgramName();
     s.SaveDialog1FileName = SaveDialog1FileName;
     s.CmdLineEdited = CmdLineEdited;
 

@@ -344,6 +344,8 @@ void TMainForm::FormShow()
     EngClick();
     // 2. The advanced dialog loads its settings here (without showing itself).
     if (AdvancedSet) AdvancedSet->FormShow();
+    // The extra LAME options load theirs too, so that saved options reach the first command line.
+    if (OthersLame) OthersLame->FormShow();
     // 3.
     CmdLineEdited = false;
     // 4.

@@ -174,6 +174,8 @@ BatchEncoderChoice CurrentBatchChoice(const TMainForm *f)
     c.TooLame = f->rbMP2TooLame->isChecked();
     c.MP3Stereo = f->rbMP3Ch2->isChecked();
     c.MP3Surround = f->rbMP3Ch6->isChecked();
+    if (c.Page == KDPage::MP3 && c.MP3Surround)
+        c.AudXProgram = AudXProgramName();
     c.AVIInput = f->AVIInput;
     return c;
 }

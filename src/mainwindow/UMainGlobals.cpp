@@ -1,5 +1,7 @@
 #include "UMainGlobals.h"
 
+#include "Paths.h"
+
 QByteArray CommandBase;
 QByteArray OutputModeArg;
 bool CmdLineEdited = false;
@@ -10,6 +12,12 @@ QByteArray JobOutputName;
 QByteArray JobOutputFolder;
 
 QByteArray AudXFolder;
+
+QString AudXProgramName()
+{
+    const QString found = FindFileIgnoringCase(QString::fromLocal8Bit(AudXFolder), QStringLiteral("audx.exe"));
+    return found.isEmpty() ? QStringLiteral("audx.exe") : found;
+}
 QString SaveDialog1FileName;
 
 QByteArray SoundTouchFRCArg;

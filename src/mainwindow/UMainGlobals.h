@@ -26,6 +26,9 @@ extern QByteArray JobOutputFolder; // output folder
 
 // The Aud-X encoder's folder: the program files folder followed by "Aud-X".
 extern QByteArray AudXFolder;
+// The Aud-X encoder's file name as it lies in AudXFolder, whatever the case of its letters
+// ("AUDX.EXE", "audx.exe" ...); "audx.exe" while there is no such file.
+QString AudXProgramName();
 
 // The file name the save dialog holds ("" until the user's first save). It persists for
 // the life of the program; a non-empty value means the user chose an output explicitly.

@@ -3,6 +3,7 @@
 #include "UMain.h"
 
 #include "AACOptionRules.h"
+#include "DialogSupport.h"
 #include "IniFile.h"
 #include "JobRow.h"
 #include "LanguageStrings.h"
@@ -19,6 +20,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMetaObject>
+#include <QRegularExpressionValidator>
 #include <QTabBar>
 
 #include <functional>
@@ -145,6 +147,19 @@ void TMainForm::ConnectProcessingOptions()
         MarkOwnHandler(control);
     };
 
+    // The two editable lists take a typed value without making it an item of theirs: an item
+    // typed in would be stored by its index and missing from the list at the next start.
+    for (QComboBox *editable : {cbSSRC, cbOTAMode})
+        editable->setInsertPolicy(QComboBox::NoInsert);
+    // A typed sample rate is a whole number in ASCII digits; an emptied box goes back to its item.
+    cbSSRC->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), cbSSRC));
+    connect(cbSSRC->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        if (cbSSRC->currentText().trimmed().isEmpty() && cbSSRC->currentIndex() >= 0) {
+            cbSSRC->setEditText(cbSSRC->itemText(cbSSRC->currentIndex()));
+            cbSSRCChange();
+        }
+    });
+
     // Left panel. cbAzidDC has no handler of its own and stays with the plain rebuild.
     box(chAzidDC, &TMainForm::chAzidDCClick);
     box(chSSRC, &TMainForm::chSSRCClick);
@@ -175,8 +190,13 @@ void TMainForm::ConnectProcessingOptions()
 
     // The delay edit takes only the characters of a number. Control characters (backspace,
     // shortcuts, Tab, Enter) are no typed text and go on as they are.
+    FilterInsertedText(edOTADelay, [](QChar c, const QString &text) { return DelayKeyAccepted(c, text); });
     edOTADelay->installEventFilter(new TEventHook(this, [this](QObject *, QEvent *event) {
         if (event->type() != QEvent::KeyPress)
+            return false;
+        // Shortcuts (Ctrl+V, Ctrl+Z ...) carry their letter as text on some systems; they are
+        // no typed characters.
+        if (static_cast<QKeyEvent *>(event)->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
             return false;
         const QString text = static_cast<QKeyEvent *>(event)->text();
         for (QChar key : text) {
@@ -201,8 +221,10 @@ void TMainForm::ConnectProcessingOptions()
     // AAC page.
     radio(rbAACOutputCh2, &TMainForm::rbAACOutputCh2Click);
     radio(rbAACOutputCh6, &TMainForm::rbAACOutputCh6Click);
-    // The Lossless page binds its engine choice to cbAACEncEngineChange as well.
+    // The Lossless page's engine choice runs the same handler, which works from the AAC page's
+    // engine.
     combo(cbAACEncEngine, &TMainForm::cbAACEncEngineChange);
+    combo(cbLosslessEngine, &TMainForm::cbAACEncEngineChange);
 
     slider(TGPRef1->RefTrackBar, &TMainForm::TGPRef1RefTrackBarChange);
     box(TGPRef1->chMonoEncodingRefEnc, &TMainForm::TGPRef1chMonoEncodingRefEncClick);
@@ -584,6 +606,8 @@ void TMainForm::CTFrame1chCTPNSClick()
     // Noise substitution needs an MPEG-4 stream; ticking the radio rebuilds.
     if (!CTFrame1->rbMPEG4->isChecked())
         CTFrame1->rbMPEG4->setChecked(true);
+    else
+        KDCmdl();
 }
 
 void TMainForm::CTFrame1TrackBarChange()

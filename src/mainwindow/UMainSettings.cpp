@@ -90,10 +90,13 @@ public:
         else
             otherwise->setChecked(true);
     }
-    // The item index is handed to the combo box, whose own limits apply.
+    // The item index becomes the combo box's; an index that is no item of its list leaves the
+    // box on its present item (an editable box would otherwise be left empty).
     void Index(const char *key, QComboBox *combo) const
     {
-        combo->setCurrentIndex(Integer(key, combo->currentIndex()));
+        const int index = Integer(key, combo->currentIndex());
+        if (index >= 0 && index < combo->count())
+            combo->setCurrentIndex(index);
     }
     void Position(const char *key, QAbstractSlider *bar) const
     {

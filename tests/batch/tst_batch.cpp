@@ -812,6 +812,35 @@ private slots:
         form()->rbMP3Ch2->setChecked(true);
     }
 
+    // The 5.1 MP3 encoder installed with its name in capitals is accepted by the MP3 page, and
+    // every job then runs it by the name it has on disk.
+    void surroundMp3EncoderNamedInCapitalsRuns()
+    {
+        QTemporaryDir encoderFolder;
+        QVERIFY(encoderFolder.isValid());
+        QVERIFY(QFile::copy(QStringLiteral(ZOLVANE_BIN_DIR "/programfiles/Aud-X/audx.exe"),
+                            encoderFolder.filePath(QStringLiteral("AUDX.EXE"))));
+        const QByteArray installedFolder = AudXFolder;
+        AudXFolder = encoderFolder.path().toLocal8Bit();
+
+        addFiles(freshInputs({"tools/six.ac3"}));
+        form()->PageControl1->setCurrentWidget(form()->TabSheet4);
+        form()->rbMP3Ch2->setChecked(true);
+        form()->rbMP3Ch6->click();
+        QVERIFY(form()->rbMP3Ch6->isChecked());
+        QVERIFY2(row(0)->text(jcCmd).startsWith(QLatin1Char('"') + encoderFolder.path() + QStringLiteral("/AUDX.EXE\" STDQ ")),
+                 qPrintable(row(0)->text(jcCmd)));
+        runBatch();
+        AudXFolder = installedFolder;
+
+        QCOMPARE(batchLogTexts().last(), QStringLiteral("TranscodingFinished"));
+        // The options column of the job's row shows the quality word.
+        QCOMPARE(batchLog()->topLevelItem(1)->text(3), QStringLiteral("STDQ"));
+        QVERIFY(QFileInfo(outputOf(0)).size() > 0);
+        quit();
+        form()->rbMP3Ch2->setChecked(true);
+    }
+
     // Last: a lower priority cannot be raised again without privileges.
     void priorityItemsChooseTheClassOfJobsAndProgram()
     {

@@ -219,6 +219,8 @@ TEST(OutputParse, OptionsColumn)
     c.MP3Stereo = false; // 5.1: the quality word of the Aud-X command line
     EXPECT_EQ(BatchOptionsText(c, Q("\"/opt/Aud-X/audx.exe\" HGHQ \"/in/six.ac3\" -soundtouch( )"), QString()),
               Q("HGHQ"));
+    c.AudXProgram = Q("AUDX.EXE"); // the encoder as it lies on disk
+    EXPECT_EQ(BatchOptionsText(c, Q("\"/opt/Aud-X/AUDX.EXE\" SPBQ \"/in/six.ac3\""), QString()), Q("SPBQ"));
 
     BatchEncoderChoice aac;
     aac.Page = KDPage::AAC;

@@ -404,7 +404,7 @@ QString KDCmdlAudXCommand(const KDCmdlSnapshot &s)
     QByteArray folder = s.AudXFolder;
     if (!folder.isEmpty() && !folder.endsWith('/'))
         folder += '/';
-    QByteArray c = '"' + folder + "audx.exe\"";
+    QByteArray c = '"' + folder + s.AudXProgram.toLocal8Bit() + '"';
     static const char *const modes[] = {" STRQ", " STDQ", " HGHQ", " SPBQ"};
     if (s.cbMode >= 0 && s.cbMode < 4)
         c += modes[s.cbMode];

@@ -97,6 +97,7 @@ struct KDCmdlSnapshot {
 
     // Main window globals.
     QByteArray AudXFolder;
+    QString AudXProgram = QStringLiteral("audx.exe"); // the encoder's file name in AudXFolder
     QString SaveDialog1FileName;  // non-empty once the user chose an output
     bool CmdLineEdited = false;
 

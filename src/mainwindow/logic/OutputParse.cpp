@@ -407,7 +407,7 @@ QString BatchOptionsText(const BatchEncoderChoice &c, const QString &cmd, const 
                          : Between(cmd, QStringLiteral(" -mp2enc("), close);
     case KDPage::MP3:
         return c.MP3Stereo ? Between(cmd, QStringLiteral(" -lame("), close)
-                           : Between(cmd, QStringLiteral("audx.exe\" "), QStringLiteral(" \""));
+                           : Between(cmd, c.AudXProgram + QStringLiteral("\" "), QStringLiteral(" \""));
     case KDPage::Vorbis:
         return Between(cmd, QStringLiteral(" -ogg("), close);
     case KDPage::Speex:

@@ -169,6 +169,7 @@ struct BatchEncoderChoice {
     bool TooLame = false;    // rbMP2TooLame ticked (MP2 page)
     bool MP3Stereo = false;  // rbMP3Ch2 ticked (MP3 page)
     bool MP3Surround = false;// rbMP3Ch6 ticked (MP3 page)
+    QString AudXProgram = QStringLiteral("audx.exe"); // the 5.1 MP3 encoder's file name on disk
     bool AVIInput = false;   // an AVI file was added to the list
 };
 

@@ -1,0 +1,451 @@
+// The option controls as the user works them: typed values and Enter in the editable lists of the
+// processing options, choices made in the drop-down lists' pop-ups, clicks on boxes, arrow keys
+// in the advanced dialog's spin edits, and pasting into the filtered edits. Each case follows the
+// change into the selected job's command line, and into the next session where it is stored.
+#include "IniFile.h"
+#include "JobRow.h"
+#include "Paths.h"
+#include "UAdvanced.h"
+#include "ULame.h"
+#include "UMain.h"
+#include "ZolvaneApp.h"
+
+#include "UCTFrame.h"
+#include "UFAACFrame.h"
+#include "UNeroFrame.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+
+const QByteArray kTranscoderPath = ZOLVANE_TRANSCODER_DIR "/Kandrum.exe";
+
+QString SettingsPath()
+{
+    return ProgramFolder() + QStringLiteral("Zolvane.ini");
+}
+
+// A settings file that names the transcoder (so that no tool-path dialog opens) and holds `rest`.
+void WriteSettings(const QByteArray &rest = {})
+{
+    QFile file(SettingsPath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[Zolvane]\r\nKandrum_path=" + kTranscoderPath + "\r\n" + rest);
+}
+
+void StartSession()
+{
+    InitZolvaneProcess();
+    CreateZolvaneWindows();
+    MainForm->LanguageFolder = QByteArrayLiteral(ZOLVANE_BIN_DIR "/lang/");
+    MainForm->show();
+    QCoreApplication::processEvents();
+}
+
+void EndSession()
+{
+    DestroyZolvaneWindows();
+}
+
+QTreeWidgetItem *Row(int i)
+{
+    return MainForm->InputListView->topLevelItem(i);
+}
+
+QString Cmd()
+{
+    return Row(0)->text(jcCmd);
+}
+
+// Adds copies of the fixtures through the open dialog and selects the first row.
+void AddInputs(const QTemporaryDir &folder, const QStringList &fixtures)
+{
+    QStringList paths;
+    for (const QString &fixture : fixtures) {
+        const QString path = folder.filePath(QFileInfo(fixture).fileName());
+        if (!QFile::exists(path))
+            QVERIFY(QFile::copy(QStringLiteral(ZOLVANE_FIXTURES_DIR "/") + fixture, path));
+        paths << path;
+    }
+    TMainForm::OpenDialog1Hook = [paths](QWidget *, const QStringList &, int) { return paths; };
+    MainForm->Open1Click();
+    QCOMPARE(MainForm->InputListView->topLevelItemCount(), fixtures.size());
+    MainForm->InputListView->clearSelection();
+    Row(0)->setSelected(true);
+    MainForm->KDCmdl();
+}
+
+// A page switch as the user makes it: a click on the page's tab.
+void ClickTab(QWidget *page)
+{
+    QTabBar *bar = MainForm->PageControl1->tabBar();
+    const int index = MainForm->PageControl1->indexOf(page);
+    QVERIFY(index >= 0);
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(index).center());
+    QCOMPARE(MainForm->PageControl1->currentWidget(), page);
+}
+
+void Click(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(8, button->height() / 2));
+}
+
+// Chooses an item of a drop-down list as the user does: open the pop-up, walk to the item with
+// the arrow keys, press Enter.
+void ChooseInPopup(QComboBox *combo, const QString &text)
+{
+    const int target = combo->findText(text);
+    QVERIFY2(target >= 0, qPrintable(text));
+    combo->showPopup();
+    QAbstractItemView *view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+    while (view->currentIndex().row() < target)
+        QTest::keyClick(view, Qt::Key_Down);
+    while (view->currentIndex().row() > target)
+        QTest::keyClick(view, Qt::Key_Up);
+    QTest::keyClick(view, Qt::Key_Return);
+    QTRY_VERIFY(!view->isVisible());
+    QCOMPARE(combo->currentText(), text);
+}
+
+// Selects the whole text of an edit with the keys (Ctrl+A may be a window's shortcut).
+void SelectAll(QLineEdit *edit)
+{
+    QTest::keyClick(edit, Qt::Key_Home);
+    QTest::keyClick(edit, Qt::Key_End, Qt::ShiftModifier);
+}
+
+// Replaces the whole text of an edit by typing, as the user would: select all, then the keys.
+void TypeOver(QLineEdit *edit, const QString &keys)
+{
+    SelectAll(edit);
+    QTest::keyClicks(edit, keys);
+}
+
+// Replaces the whole text of an edit by a paste of `clipboard` (Ctrl+V).
+void PasteOver(QLineEdit *edit, const QString &clipboard)
+{
+    QGuiApplication::clipboard()->setText(clipboard);
+    SelectAll(edit);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+}
+
+QStringList Items(const QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+const QStringList kSampleRates = {"8000",  "11025", "12000", "16000", "22050",
+                                  "24000", "32000", "44100", "48000"};
+
+} // namespace
+
+class TestOptionControls : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_cwd;
+    QTemporaryDir m_inputs;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_cwd.isValid() && m_inputs.isValid());
+        QDir::setCurrent(m_cwd.path());
+        TMainForm::MessageHook = [](QWidget *, const QString &, bool) {};
+    }
+
+    void init()
+    {
+        QFile::remove(SettingsPath());
+    }
+
+    void cleanup()
+    {
+        if (MainForm)
+            EndSession();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    // A rate typed into the resampler's list and confirmed with Enter is used at once but adds no
+    // item; the session after it finds the list whole and on a real rate. The same holds for the
+    // gain-mode list. An emptied rate box never gives the resampler an empty rate.
+    void typedValuesMakeNoItemsAndTheNextStartHasARealRate()
+    {
+        WriteSettings();
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        TMainForm *f = MainForm;
+        Click(f->chSSRC);
+        QVERIFY(f->chSSRC->isChecked() && f->cbSSRC->isEnabled());
+        QLineEdit *rate = f->cbSSRC->lineEdit();
+
+        TypeOver(rate, QStringLiteral("96000"));
+        QTest::keyClick(rate, Qt::Key_Enter);
+        QCOMPARE(Items(f->cbSSRC), kSampleRates);
+        QVERIFY2(Cmd().contains(QLatin1String(" -ssrc( --rate 96000 )")), qPrintable(Cmd()));
+
+        // Letters and other signs are no sample rate: the box keeps its number.
+        QTest::keyClicks(rate, QStringLiteral("x-,"));
+        QCOMPARE(rate->text(), QStringLiteral("96000"));
+
+        // Emptied, the box stands for its chosen item; leaving it shows that item again.
+        SelectAll(rate);
+        QTest::keyClick(rate, Qt::Key_Backspace);
+        QVERIFY2(Cmd().contains(QLatin1String(" -ssrc( --rate 44100 )")), qPrintable(Cmd()));
+        QTest::keyClick(rate, Qt::Key_Enter);
+        QCOMPARE(rate->text(), QStringLiteral("44100"));
+
+        // A listed rate typed in is that item.
+        TypeOver(rate, QStringLiteral("48000"));
+        QTest::keyClick(rate, Qt::Key_Enter);
+        QCOMPARE(f->cbSSRC->currentIndex(), 8);
+        TypeOver(rate, QStringLiteral("32100"));
+        QTest::keyClick(rate, Qt::Key_Enter);
+        QVERIFY2(Cmd().contains(QLatin1String(" -ssrc( --rate 32100 )")), qPrintable(Cmd()));
+
+        const QStringList gainItems = Items(f->cbOTAMode);
+        TypeOver(f->cbOTAMode->lineEdit(), QStringLiteral("Loud"));
+        QTest::keyClick(f->cbOTAMode->lineEdit(), Qt::Key_Enter);
+        QCOMPARE(Items(f->cbOTAMode), gainItems);
+        EndSession();
+
+        const TIniFile stored(SettingsPath());
+        const int index = stored.ReadInteger(QStringLiteral("Zolvane"), QStringLiteral("ssrc"), -2);
+        QVERIFY2(index >= 0 && index < kSampleRates.size(), qPrintable(QString::number(index)));
+
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        QVERIFY(MainForm->chSSRC->isChecked());
+        QCOMPARE(Items(MainForm->cbSSRC), kSampleRates);
+        QCOMPARE(MainForm->cbSSRC->currentText(), kSampleRates.at(index));
+        QVERIFY2(Cmd().contains(QStringLiteral(" -ssrc( --rate %1 )").arg(kSampleRates.at(index))), qPrintable(Cmd()));
+        QVERIFY(!MainForm->cbOTAMode->currentText().isEmpty());
+    }
+
+    // A stored rate index that is no item of the list leaves the list on its own item.
+    void storedRateIndexOutsideTheListKeepsARealRate_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("rate");
+        QTest::newRow("the item a typed value once became") << QByteArray("9") << QStringLiteral("44100");
+        QTest::newRow("far past the end") << QByteArray("12") << QStringLiteral("44100");
+        QTest::newRow("nothing chosen") << QByteArray("-1") << QStringLiteral("44100");
+        QTest::newRow("no number") << QByteArray("abc") << QStringLiteral("44100");
+        QTest::newRow("the last item") << QByteArray("8") << QStringLiteral("48000");
+        QTest::newRow("the first item") << QByteArray("0") << QStringLiteral("8000");
+    }
+    void storedRateIndexOutsideTheListKeepsARealRate()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, rate);
+        WriteSettings("ssrc_check=1\r\nssrc=" + stored + "\r\n");
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        QCOMPARE(MainForm->cbSSRC->currentText(), rate);
+        QCOMPARE(Items(MainForm->cbSSRC), kSampleRates);
+        QVERIFY2(Cmd().contains(QStringLiteral(" -ssrc( --rate %1 )").arg(rate)), qPrintable(Cmd()));
+    }
+
+    // The Lossless page's engine list runs the engine change: the frame of the AAC page's engine
+    // is shown (here it replaces the frame the settings left visible) and every row is named
+    // again.
+    void losslessEngineChoiceRunsTheEngineChange()
+    {
+        // FAAC is the AAC engine, and the settings leave the frame of no engine visible.
+        WriteSettings("[AAC]\r\nengine=1\r\nNeroFrame=1\r\n");
+        StartSession();
+        TMainForm *f = MainForm;
+        QVERIFY(!f->NeroFrame1->isHidden());
+        QVERIFY(f->FaacFrame1->isHidden());
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3", "audio/mp3_cbr128_stereo.mp3"});
+        ClickTab(f->LosslessTab);
+
+        ChooseInPopup(f->cbLosslessEngine, QStringLiteral("Flake"));
+        QVERIFY(!f->FaacFrame1->isHidden());
+        QVERIFY(f->NeroFrame1->isHidden());
+        QVERIFY(f->CTFrame1->isHidden());
+        QVERIFY2(Row(0)->text(jcOutputFilename).endsWith(QLatin1String(".flac")),
+                 qPrintable(Row(0)->text(jcOutputFilename)));
+        QVERIFY2(Cmd().contains(QLatin1String(" flake.exe ")), qPrintable(Cmd()));
+    }
+
+    // Ticking and unticking PNS of the Winamp engine shows in the command line at once, whichever
+    // MPEG version was chosen before.
+    void pnsRebuildsTheCommandLineAtOnce()
+    {
+        WriteSettings();
+        StartSession();
+        TMainForm *f = MainForm;
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        ClickTab(f->TabSheet1);
+        ChooseInPopup(f->cbAACEncEngine, f->cbAACEncEngine->itemText(3));
+        QCheckBox *pns = f->CTFrame1->chCTPNS;
+        for (QRadioButton *mpeg : {f->CTFrame1->rbMPEG4, f->CTFrame1->rbMPEG2}) {
+            Click(mpeg);
+            QVERIFY(mpeg->isChecked());
+            Click(pns);
+            QVERIFY(pns->isChecked());
+            QVERIFY(f->CTFrame1->rbMPEG4->isChecked());
+            QVERIFY2(Cmd().contains(QLatin1String(" -pns")), qPrintable(Cmd()));
+            Click(pns);
+            QVERIFY(!pns->isChecked());
+            QVERIFY2(!Cmd().contains(QLatin1String(" -pns")), qPrintable(Cmd()));
+        }
+    }
+
+    // Tempo, pitch and rate reach the command line in ASCII digits with the plain minus sign,
+    // whatever notation the user's locale gives the spin edits.
+    void tempoPitchAndRateAreWrittenTheSameInEveryLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        for (const char *name : {"sv_SE", "fa_IR", "de_DE", "ar_EG", "hi_IN", "en_US"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void tempoPitchAndRateAreWrittenTheSameInEveryLocale()
+    {
+        QFETCH(QString, locale);
+        const QLocale user(locale);
+        WriteSettings();
+        StartSession();
+        // The tempo is offered for PCM inputs.
+        AddInputs(m_inputs, {"audio/wav_sox_8k_stereo_s16.wav"});
+        QLocale::setDefault(user);
+        AdvancedSet->setLocale(user);
+        AdvancedSet->show();
+        QVERIFY(QTest::qWaitForWindowExposed(AdvancedSet));
+
+        auto spin = [](const char *name) { return AdvancedSet->findChild<QSpinBox *>(QLatin1String(name)); };
+        auto box = [](const char *name) { return AdvancedSet->findChild<QCheckBox *>(QLatin1String(name)); };
+        for (const char *name : {"chSoundTouchTempo", "chSoundTouchPitch", "chSoundTouchRate"}) {
+            Click(box(name));
+            QVERIFY(box(name)->isChecked());
+        }
+        QSpinBox *tempo = spin("SpEdtSoundTouchTempo");
+        QSpinBox *pitch = spin("SpEdtSoundTouchPitch");
+        QSpinBox *rate = spin("SpEdtSoundTouchRate");
+        for (int i = 0; i < 5; ++i)
+            QTest::keyClick(tempo, Qt::Key_Down);
+        for (int i = 0; i < 12; ++i)
+            QTest::keyClick(pitch, Qt::Key_Down);
+        for (int i = 0; i < 125; ++i)
+            QTest::keyClick(rate, Qt::Key_PageUp);
+        QCOMPARE(tempo->value(), -5);
+        QCOMPARE(pitch->value(), -12);
+        QCOMPARE(rate->value(), 1250);
+
+        const QString cmd = Cmd();
+        QVERIFY2(cmd.contains(QLatin1String(" -soundtouch( -tempo -5 -pitch -12 -rate 1250 )")), qPrintable(cmd));
+        for (const QChar c : cmd)
+            QVERIFY2(c.unicode() < 0x80, qPrintable(cmd));
+        // Closing stores the numbers the same way: the next showing finds them again.
+        AdvancedSet->close();
+        QLocale::setDefault(QLocale::c());
+        const TIniFile stored(SettingsPath());
+        QCOMPARE(stored.ReadString(QStringLiteral("Zolvane"), QStringLiteral("tempo"), QString()), QStringLiteral("-5"));
+        QCOMPARE(stored.ReadString(QStringLiteral("Zolvane"), QStringLiteral("rate"), QString()), QStringLiteral("1250"));
+    }
+
+    // The extra LAME options saved in an earlier session are in the first command line of the
+    // next one, before their dialog was ever shown.
+    void savedExtraLameOptionsReachTheFirstCommandLine()
+    {
+        WriteSettings("[MP3]\r\ntab=1\r\nerrorprotec=1\r\nlowpass_check=1\r\nlowpass=17.5\r\n"
+                      "athtype_check=1\r\nathtype=3\r\n");
+        StartSession();
+        QVERIFY(!OthersLame->isVisible());
+        QCOMPARE(MainForm->PageControl1->currentWidget(), MainForm->TabSheet4);
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        const QString cmd = Cmd();
+        QVERIFY2(cmd.contains(QLatin1String(" -p")), qPrintable(cmd));
+        QVERIFY2(cmd.contains(QLatin1String(" --lowpass 17.5")), qPrintable(cmd));
+        QVERIFY2(cmd.contains(QLatin1String(" --athtype 3")), qPrintable(cmd));
+    }
+
+    // Text pasted into a filtered edit keeps only what the edit's key filter lets through, the
+    // same as typing the same characters does, and nothing the filter refuses reaches the command
+    // line.
+    void pastingIntoFilteredEditsFollowsTheTypingRule_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("allowed");
+        QTest::addColumn<QString>("switchName"); // the switch the value follows in the command line
+        QTest::addColumn<bool>("sameAsTyping");  // false where the edit rewrites each change
+        const QString number = QStringLiteral(".0123456789");
+        const QString decibel = QStringLiteral("-.0123456789bd");
+        QTest::newRow("silence length") << "AdvancedSet" << "edAppendSilence" << "chAppendSilence" << number << " -e " << true;
+        QTest::newRow("start point") << "AdvancedSet" << "edPartialEncStart" << "chPartialEncStart" << number << " -start " << true;
+        QTest::newRow("end point") << "AdvancedSet" << "edPartialEncEnd" << "chPartialEncEnd" << number << " -end " << true;
+        QTest::newRow("frame rate from") << "AdvancedSet" << "ed1SoundTouchFRC" << "chSoundTouchFRC" << number << " -r " << true;
+        QTest::newRow("frame rate to") << "AdvancedSet" << "ed2SoundTouchFRC" << "chSoundTouchFRC" << number << "" << true;
+        QTest::newRow("manual gain") << "AdvancedSet" << "edManGain" << "chManGain" << decibel << "" << true;
+        QTest::newRow("LFE level") << "AdvancedSet" << "edLFEtoLR" << "chLFEtoLR" << decibel << "" << true;
+        QTest::newRow("normalisation") << "AdvancedSet" << "edNormalize" << "chNormalize" << number << "" << false;
+        QTest::newRow("delay") << "MainForm" << "edOTADelay" << "chOTADelay" << QStringLiteral("-.0123456789") << " -d " << true;
+        QTest::newRow("LAME low-pass") << "OthersLame" << "edFilterLowpass" << "chFilterLowpass" << number << "" << true;
+    }
+    void pastingIntoFilteredEditsFollowsTheTypingRule()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, edit);
+        QFETCH(QString, box);
+        QFETCH(QString, allowed);
+        QFETCH(QString, switchName);
+        QFETCH(bool, sameAsTyping);
+        WriteSettings();
+        StartSession();
+        TAdvancedSet::MessageHook = [](QWidget *, const QString &, bool) {};
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        // The manual gain is the alternative to the gain mode.
+        if (MainForm->chOTAMode->isChecked())
+            Click(MainForm->chOTAMode);
+        QWidget *owner = window == "AdvancedSet" ? static_cast<QWidget *>(AdvancedSet)
+                         : window == "OthersLame" ? static_cast<QWidget *>(OthersLame)
+                                                  : static_cast<QWidget *>(MainForm);
+        if (owner != MainForm) {
+            owner->show();
+            QVERIFY(QTest::qWaitForWindowExposed(owner));
+        }
+        auto *check = owner->findChild<QCheckBox *>(box);
+        auto *field = owner->findChild<QLineEdit *>(edit);
+        QVERIFY(check && field);
+        if (!check->isChecked())
+            Click(check);
+        QVERIFY(field->isEnabled());
+
+        auto obeysTheFilter = [&](const QString &text) {
+            return std::all_of(text.begin(), text.end(), [&](QChar c) { return allowed.contains(c); })
+                   && text.count(QLatin1Char('.')) <= 1;
+        };
+        for (const QString &clipboard : {QStringLiteral("abc"), QStringLiteral("1a2.3.4x"), QStringLiteral("-7,5 %"),
+                                         QStringLiteral("9x")}) {
+            TypeOver(field, QStringLiteral("0"));
+            TypeOver(field, clipboard);
+            const QString typed = field->text();
+            TypeOver(field, QStringLiteral("0"));
+            PasteOver(field, clipboard);
+            if (sameAsTyping)
+                QCOMPARE(field->text(), typed);
+            QVERIFY2(obeysTheFilter(field->text()), qPrintable(clipboard + " -> " + field->text()));
+            const QString cmd = Cmd();
+            QVERIFY2(!cmd.contains(QLatin1String("abc")) && !cmd.contains(QLatin1Char(',')), qPrintable(cmd));
+            if (!switchName.isEmpty())
+                QVERIFY2(cmd.contains(switchName + field->text()), qPrintable(cmd + " / " + field->text()));
+        }
+        // Digits of other scripts are no digits to the transcoder.
+        PasteOver(field, QStringLiteral("\u0665\u0660\u06F5"));
+        QVERIFY2(obeysTheFilter(field->text()), qPrintable(field->text()));
+        if (owner != MainForm)
+            owner->close();
+        TAdvancedSet::MessageHook = nullptr;
+    }
+};
+
+QTEST_MAIN(TestOptionControls)
+#include "tst_option_controls.moc"
