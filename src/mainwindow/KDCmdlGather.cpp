@@ -119,15 +119,11 @@ private:
 
 QTreeWidgetItem *selectedRowOf(QTreeWidget *list)
 {
-    if (!list)
-        return nullptr;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *item = list->topLevelItem(i);
-        if (item->isSelected())
-            return item;
-    }
-    return nullptr;
+    return SelectedJobRow(list);
 }
+
+// Item data role of the Cmd column that keeps a row's hand-edited command line.
+constexpr int HandEditRole = Qt::UserRole + 5;
 
 KDCmdlSnapshot gather(const KDCmdlWindows &w, QTreeWidget *&list, QTreeWidgetItem *&row,
                       QObject *&viewer)
@@ -222,10 +218,11 @@ KDCmdlSnapshot gather(const KDCmdlWindows &w, QTreeWidget *&list, QTreeWidgetIte
     s.PluginFuncArg = PluginFuncArg;
     s.AudXFolder = AudXFolder;
     s.SaveDialog1FileName = SaveDialog1FileName;
-    s.CmdLineEdited = CmdLineEdited;
+    // Only the selected row's own hand edit replaces its built command.
+    s.CmdLineEdited = JobRowHasHandEdit(row);
+    s.RichEdit1 = JobRowHandEdit(row);
 
     viewer = kdcl.find("RichEdit1");
-    s.RichEdit1 = kdcl.text("RichEdit1");
 
     // AAC page and its engine frames.
     s.cbAACEncEngine = m.index("cbAACEncEngine");
@@ -386,4 +383,32 @@ void KDCmdlRunOn(const KDCmdlWindows &w)
 QStringList KDCmdlMissingControls()
 {
     return g_missing;
+}
+
+QTreeWidgetItem *SelectedJobRow(QTreeWidget *list)
+{
+    if (!list)
+        return nullptr;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = list->topLevelItem(i);
+        if (item->isSelected())
+            return item;
+    }
+    return nullptr;
+}
+
+void SetJobRowHandEdit(QTreeWidgetItem *row, const QString &text)
+{
+    if (row)
+        row->setData(jcCmd, HandEditRole, text);
+}
+
+bool JobRowHasHandEdit(const QTreeWidgetItem *row)
+{
+    return row && row->data(jcCmd, HandEditRole).isValid();
+}
+
+QString JobRowHandEdit(const QTreeWidgetItem *row)
+{
+    return row ? row->data(jcCmd, HandEditRole).toString() : QString();
 }
