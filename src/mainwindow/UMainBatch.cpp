@@ -13,6 +13,7 @@
 #include "ZolvaneApp.h"
 
 #include "ChildProcess.h"
+#include "CommandLineSplit.h"
 #include "LanguageStrings.h"
 #include "URessources.h"
 
@@ -24,16 +25,20 @@
 #include "UExeBrowser.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QTime>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -101,6 +106,58 @@ void ShowPlainMessage(QWidget *parent, const QString &text)
     }
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+// Where a folder's file system has no unnamed files the transcoder writes "<output>.part" and
+// renames it when done; a job killed before it could clean up leaves that file. These are the
+// files of that kind a command may write (the six mono files of the six-file WAV modes
+// included), each with how it stood before the job, so that only what the job wrote is removed.
+QList<TMainForm::PartFile> PartFilesOfCommand(const QByteArray &commandLine)
+{
+    const QList<QByteArray> args = SplitCommandLine(commandLine);
+    // A path without the extension of its file name, and that extension.
+    const auto stemOf = [](const QString &path) {
+        const QString name = FileNamePart(path);
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        return dot < 0 ? path : path.left(path.size() - name.size() + dot);
+    };
+    QStringList outputs;
+    for (qsizetype i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "-output")
+            outputs << QString::fromLocal8Bit(args[i + 1]);
+    }
+    // The 5.1 MP3 encoder: the output after the quality word and the input, else the input's
+    // name with ".mp3".
+    if (args.size() >= 3
+        && FileNamePart(QString::fromLocal8Bit(args[0])).compare(QLatin1String("audx.exe"), Qt::CaseInsensitive) == 0) {
+        if (args.size() >= 4 && !args[3].startsWith('-'))
+            outputs << QString::fromLocal8Bit(args[3]);
+        else
+            outputs << stemOf(QString::fromLocal8Bit(args[2])) + QStringLiteral(".mp3");
+    }
+    if (args.contains("-6ch") || args.contains("-6chfloat")) {
+        for (const QString &output : QStringList(outputs)) {
+            const QString stem = stemOf(output);
+            const QString ext = stem.size() < output.size() ? output.mid(stem.size()) : QStringLiteral(".wav");
+            for (const char *channel : {"FL", "FR", "C", "LFE", "SL", "SR"})
+                outputs << stem + QLatin1Char('_') + QLatin1String(channel) + ext;
+        }
+    }
+    QList<TMainForm::PartFile> parts;
+    for (const QString &output : outputs) {
+        if (output.isEmpty())
+            continue;
+        TMainForm::PartFile part;
+        part.Path = output + QStringLiteral(".part");
+        const QFileInfo info(part.Path);
+        part.Existed = info.exists();
+        if (part.Existed) {
+            part.Modified = info.lastModified();
+            part.Size = info.size();
+        }
+        parts << part;
+    }
+    return parts;
 }
 
 } // namespace
@@ -334,7 +391,10 @@ void TMainForm::LaunchNextFile()
         ListDuration = 0.0;
         const int rowsBefore = InputListView->topLevelItemCount();
         const double totalBefore = TotalDuration;
-        OpenKDTFile((row->text(jcInputPath) + filename).toLocal8Bit());
+        {
+            const QScopedValueRollback<bool> reading(m_readingJobFile, true);
+            OpenKDTFile((row->text(jcInputPath) + filename).toLocal8Bit());
+        }
         if (InputListView->topLevelItemCount() > rowsBefore) {
             while (InputListView->topLevelItemCount() > rowsBefore)
                 delete InputListView->takeTopLevelItem(InputListView->topLevelItemCount() - 1);
@@ -369,7 +429,11 @@ void TMainForm::LaunchNextFile()
         if (job == m_currentJob)
             DosCommand1NewLine(sender, line, type);
     };
-    DosCommand1->OnTerminated = [this, job](QObject *sender, quint32 exitCode) {
+    const QList<PartFile> parts = PartFilesOfCommand(DosCommand1->CommandLine);
+    m_currentPartFiles = parts;
+    DosCommand1->OnTerminated = [this, job, parts](QObject *sender, quint32 exitCode) {
+        // The job's process has ended (a stopped one only now, after its grace time).
+        RemoveLeftPartFiles(job, parts);
         if (job == m_currentJob)
             DosCommand1Terminated(sender, exitCode);
     };
@@ -390,6 +454,23 @@ QTreeWidgetItem *TMainForm::BatchJobRow() const
     if (RowIndex >= 0 && RowIndex < InputListView->topLevelItemCount())
         return InputListView->topLevelItem(RowIndex);
     return InputListView->currentItem();
+}
+
+void TMainForm::RemoveLeftPartFiles(quint64 job, const QList<PartFile> &parts)
+{
+    for (const PartFile &part : parts) {
+        // A later job that writes the same file owns it now.
+        if (job != m_jobSerial
+            && std::any_of(m_currentPartFiles.cbegin(), m_currentPartFiles.cend(),
+                           [&part](const PartFile &current) { return current.Path == part.Path; }))
+            continue;
+        const QFileInfo now(part.Path);
+        if (!now.exists())
+            continue;
+        if (part.Existed && now.lastModified() == part.Modified && now.size() == part.Size)
+            continue; // not written by the job
+        QFile::remove(part.Path);
+    }
 }
 
 void TMainForm::FailJobWithoutRun(quint64 job)

@@ -273,8 +273,19 @@ void TMainForm::RefreshFirstRow()
 
 // ---- Dispatch and probes ---------------------------------------------------------------------
 
+bool TMainForm::ListLockedByBatch(bool tell)
+{
+    if (!m_batchRunning || m_readingJobFile)
+        return false;
+    if (tell)
+        ShowMessage(QStringLiteral("The job list cannot change while a batch is running."), false);
+    return true;
+}
+
 void TMainForm::AddFileTotheList(const QString &FileName, const QString &Ext)
 {
+    if (ListLockedByBatch(true))
+        return;
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly)) {
         ShowMessage(QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, file.errorString()), true);
@@ -411,6 +422,8 @@ void TMainForm::AddAVI(const QString &FileName)
 
 void TMainForm::OpenKDTFile(const QByteArray &FileName)
 {
+    if (ListLockedByBatch(true))
+        return;
     const QString path = QString::fromLocal8Bit(FileName);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -501,7 +514,7 @@ void TMainForm::Open1Click()
         if (dialog.exec() == QDialog::Accepted)
             chosen = dialog.selectedFiles();
     }
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || ListLockedByBatch(true))
         return;
 
     for (const QString &name : chosen) {
@@ -518,6 +531,8 @@ void TMainForm::Open1Click()
 
 void TMainForm::AddDirClick()
 {
+    if (ListLockedByBatch(true))
+        return;
     const QString folder = OpenDirDialogHook ? OpenDirDialogHook(this)
                                              : QFileDialog::getExistingDirectory(this);
     const int before = InputListView->topLevelItemCount();
@@ -560,6 +575,10 @@ void TMainForm::AddDirClick()
 
 void TMainForm::dragEnterEvent(QDragEnterEvent *event)
 {
+    if (ListLockedByBatch(false)) {
+        event->ignore();
+        return;
+    }
     if (event->mimeData()->hasUrls())
         event->acceptProposedAction();
     else
@@ -570,6 +589,10 @@ void TMainForm::dropEvent(QDropEvent *event)
 {
     if (!event->mimeData()->hasUrls()) {
         QMainWindow::dropEvent(event);
+        return;
+    }
+    if (ListLockedByBatch(true)) {
+        event->ignore();
         return;
     }
     QList<QByteArray> names;
@@ -583,6 +606,8 @@ void TMainForm::dropEvent(QDropEvent *event)
 
 void TMainForm::WMDropFiles(const QList<QByteArray> &names)
 {
+    if (ListLockedByBatch(true))
+        return;
     for (const QByteArray &name8 : names) {
         // A longer name cannot be taken whole; it is left out rather than cut to another path.
         if (name8.isEmpty() || name8.size() > MaxDroppedNameLength)
@@ -627,6 +652,8 @@ void TMainForm::WAVasInput(const QByteArray &FileName)
 
 void TMainForm::ClearList2Click()
 {
+    if (ListLockedByBatch(true))
+        return;
     InputListView->clear();
     bbStartProcess->setEnabled(false);
     edOTADelay->setEnabled(false);
@@ -654,6 +681,8 @@ void TMainForm::CheckNone2Click()
 
 void TMainForm::RemoveUnchecked2Click()
 {
+    if (ListLockedByBatch(true))
+        return;
     double removed = 0.0;
     for (int i = InputListView->topLevelItemCount() - 1; i >= 0; --i) {
         QTreeWidgetItem *row = InputListView->topLevelItem(i);
