@@ -5,6 +5,7 @@
 
 #include "UMain.h"
 
+#include "JobOutputs.h"
 #include "JobRow.h"
 #include "OutputParse.h"
 #include "Paths.h"
@@ -13,7 +14,6 @@
 #include "ZolvaneApp.h"
 
 #include "ChildProcess.h"
-#include "CommandLineSplit.h"
 #include "LanguageStrings.h"
 #include "URessources.h"
 
@@ -108,48 +108,15 @@ void ShowPlainMessage(QWidget *parent, const QString &text)
     box.exec();
 }
 
-// Where a folder's file system has no unnamed files the transcoder writes "<output>.part" and
-// renames it when done; a job killed before it could clean up leaves that file. These are the
-// files of that kind a command may write (the six mono files of the six-file WAV modes
-// included), each with how it stood before the job, so that only what the job wrote is removed.
-QList<TMainForm::PartFile> PartFilesOfCommand(const QByteArray &commandLine)
+// The ".part" files a command may write, each with how it stood before the job, so that only
+// what the job wrote is removed after it.
+QList<TMainForm::PartFile> PartFilesBeforeJob(const QByteArray &commandLine)
 {
-    const QList<QByteArray> args = SplitCommandLine(commandLine);
-    // A path without the extension of its file name, and that extension.
-    const auto stemOf = [](const QString &path) {
-        const QString name = FileNamePart(path);
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-        return dot < 0 ? path : path.left(path.size() - name.size() + dot);
-    };
-    QStringList outputs;
-    for (qsizetype i = 0; i + 1 < args.size(); ++i) {
-        if (args[i] == "-output")
-            outputs << QString::fromLocal8Bit(args[i + 1]);
-    }
-    // The 5.1 MP3 encoder: the output after the quality word and the input, else the input's
-    // name with ".mp3".
-    if (args.size() >= 3
-        && FileNamePart(QString::fromLocal8Bit(args[0])).compare(QLatin1String("audx.exe"), Qt::CaseInsensitive) == 0) {
-        if (args.size() >= 4 && !args[3].startsWith('-'))
-            outputs << QString::fromLocal8Bit(args[3]);
-        else
-            outputs << stemOf(QString::fromLocal8Bit(args[2])) + QStringLiteral(".mp3");
-    }
-    if (args.contains("-6ch") || args.contains("-6chfloat")) {
-        for (const QString &output : QStringList(outputs)) {
-            const QString stem = stemOf(output);
-            const QString ext = stem.size() < output.size() ? output.mid(stem.size()) : QStringLiteral(".wav");
-            for (const char *channel : {"FL", "FR", "C", "LFE", "SL", "SR"})
-                outputs << stem + QLatin1Char('_') + QLatin1String(channel) + ext;
-        }
-    }
     QList<TMainForm::PartFile> parts;
-    for (const QString &output : outputs) {
-        if (output.isEmpty())
-            continue;
+    for (const QString &path : PartFilesOfCommand(commandLine)) {
         TMainForm::PartFile part;
-        part.Path = output + QStringLiteral(".part");
-        const QFileInfo info(part.Path);
+        part.Path = path;
+        const QFileInfo info(path);
         part.Existed = info.exists();
         if (part.Existed) {
             part.Modified = info.lastModified();
@@ -429,7 +396,7 @@ void TMainForm::LaunchNextFile()
         if (job == m_currentJob)
             DosCommand1NewLine(sender, line, type);
     };
-    const QList<PartFile> parts = PartFilesOfCommand(DosCommand1->CommandLine);
+    const QList<PartFile> parts = PartFilesBeforeJob(DosCommand1->CommandLine);
     m_currentPartFiles = parts;
     DosCommand1->OnTerminated = [this, job, parts](QObject *sender, quint32 exitCode) {
         // The job's process has ended (a stopped one only now, after its grace time).

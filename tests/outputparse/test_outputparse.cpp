@@ -1,3 +1,4 @@
+#include "JobOutputs.h"
 #include "OutputParse.h"
 
 #include "ChildProcess.h"
@@ -273,6 +274,32 @@ TEST(OutputParse, StatusTextOfAJob)
     EXPECT_STREQ(JobStatusKey(KDPage::MP3, true, Q("PostGain")), "");
     EXPECT_STREQ(JobStatusKey(KDPage::MP3, false, Q("PreGain")), "TranscodingRunning");
     EXPECT_STREQ(JobStatusKey(KDPage::AAC, true, Q("HybridGain")), "TranscodingRunning");
+}
+
+// The ".part" files a job may leave when it is killed: beside each output its command names.
+TEST(JobOutputs, PartFilesOfACommand)
+{
+    struct Case {
+        const char *command;
+        QStringList parts;
+    };
+    const Case cases[] = {
+        {R"("/k/Kandrum.exe" -core( -input "/in/a b.wav" -output "/out/a b.mp3" -logfile "/out/a b.log" ) -lame( -b 128 ))",
+         {"/out/a b.mp3.part"}},
+        // The six mono files of the six-file WAV modes.
+        {R"("/k/Kandrum.exe" -core( -input "/in/x.ac3" -output "/out/x.wav" -6chfloat ))",
+         {"/out/x.wav.part", "/out/x_FL.wav.part", "/out/x_FR.wav.part", "/out/x_C.wav.part",
+          "/out/x_LFE.wav.part", "/out/x_SL.wav.part", "/out/x_SR.wav.part"}},
+        // The 5.1 MP3 encoder: its output, or the input's name with ".mp3".
+        {R"("/p/Aud-X/audx.exe" HGHQ "/in/six.ac3" "/out/six.mp3")", {"/out/six.mp3.part"}},
+        {R"("/p/Aud-X/audx.exe" STDQ "/in/v1.2/six.ac3" -soundtouch( -tempo 5 ))", {"/in/v1.2/six.mp3.part"}},
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" ))", {}},
+        {"", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(PartFilesOfCommand(QByteArray(c.command)), c.parts);
+    }
 }
 
 TEST(OutputParse, OutcomeOfARun)
