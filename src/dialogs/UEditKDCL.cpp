@@ -3,6 +3,7 @@
 
 #include "DialogSupport.h"
 #include "IniFile.h"
+#include "KDCmdlGather.h"
 #include "UMain.h"
 
 #include <QAbstractButton>
@@ -11,6 +12,7 @@
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTreeWidget>
 
 TKDCL *KDCL = nullptr;
 
@@ -120,9 +122,16 @@ void TKDCL::reject()
 
 void TKDCL::RichEdit1Exit()
 {
-    // A command line left unchanged stays the builder's; a changed one replaces it for the run.
-    if (ui->RichEdit1->toPlainText() != m_builtText)
+    // A command line left unchanged stays the builder's; a changed one replaces the command of
+    // the row it was made on, and of no other. With no row (an empty list, or the row removed
+    // meanwhile) the text has nothing to belong to and the next rebuild shows the built one.
+    if (ui->RichEdit1->toPlainText() != m_builtText) {
         MarkCommandLineEdited();
+        auto *list = MainFormChild<QTreeWidget>("InputListView");
+        if (list && m_editRow.isValid() && m_editRow.model() == list->model())
+            SetJobRowHandEdit(list->itemFromIndex(m_editRow), ui->RichEdit1->toPlainText());
+    }
+    m_editRow = QPersistentModelIndex();
     RebuildCommandLine();
 }
 
@@ -130,6 +139,11 @@ bool TKDCL::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ui->RichEdit1) {
         if (event->type() == QEvent::FocusIn) {
+            if (!m_inEditor) {
+                auto *list = MainFormChild<QTreeWidget>("InputListView");
+                QTreeWidgetItem *row = SelectedJobRow(list);
+                m_editRow = row ? QPersistentModelIndex(list->indexFromItem(row)) : QPersistentModelIndex();
+            }
             m_inEditor = true;
         } else if (event->type() == QEvent::FocusOut && m_inEditor) {
             // The editor's own context menu does not take the user out of it.

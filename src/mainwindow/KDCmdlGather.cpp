@@ -119,15 +119,11 @@ private:
 
 QTreeWidgetItem *selectedRowOf(QTreeWidget *list)
 {
-    if (!list)
-        return nullptr;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *item = list->topLevelItem(i);
-        if (item->isSelected())
-            return item;
-    }
-    return nullptr;
+    return SelectedJobRow(list);
 }
+
+// Item data role of the Cmd column that keeps a row's hand-edited command line.
+constexpr int HandEditRole = Qt::UserRole + 5;
 
 KDCmdlSnapshot gather(const KDCmdlWindows &w, QTreeWidget *&list, QTreeWidgetItem *&row,
                       QObject *&viewer)
@@ -230,10 +226,11 @@ KDCmdlSnapshot gather(const KDCmdlWindows &w, QTreeWidget *&list, QTreeWidgetIte
     if (s.activePage == KDPage::MP3 && m.checked("rbMP3Ch6"))
         s.AudXProgram = AudXProgramName();
     s.SaveDialog1FileName = SaveDialog1FileName;
-    s.CmdLineEdited = CmdLineEdited;
+    // Only the selected row's own hand edit replaces its built command.
+    s.CmdLineEdited = JobRowHasHandEdit(row);
+    s.RichEdit1 = JobRowHandEdit(row);
 
     viewer = kdcl.find("RichEdit1");
-    s.RichEdit1 = kdcl.text("RichEdit1");
 
     // AAC page and its engine frames.
     s.cbAACEncEngine = m.index("cbAACEncEngine");
@@ -394,4 +391,32 @@ void KDCmdlRunOn(const KDCmdlWindows &w)
 QStringList KDCmdlMissingControls()
 {
     return g_missing;
+}
+
+QTreeWidgetItem *SelectedJobRow(QTreeWidget *list)
+{
+    if (!list)
+        return nullptr;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = list->topLevelItem(i);
+        if (item->isSelected())
+            return item;
+    }
+    return nullptr;
+}
+
+void SetJobRowHandEdit(QTreeWidgetItem *row, const QString &text)
+{
+    if (row)
+        row->setData(jcCmd, HandEditRole, text);
+}
+
+bool JobRowHasHandEdit(const QTreeWidgetItem *row)
+{
+    return row && row->data(jcCmd, HandEditRole).isValid();
+}
+
+QString JobRowHandEdit(const QTreeWidgetItem *row)
+{
+    return row ? row->data(jcCmd, HandEditRole).toString() : QString();
 }

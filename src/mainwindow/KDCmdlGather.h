@@ -3,6 +3,8 @@
 #include <QStringList>
 
 class QObject;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 // The command-line builder of the main window: reads every option control of the main
 // window and the dialogs (found by objectName), composes the command line of the selected
@@ -26,3 +28,13 @@ void KDCmdlRunOn(const KDCmdlWindows &windows);
 // Names of the controls the last KDCmdlRun() looked for and did not find, each as
 // "Window.name" or "Window.Frame.name". Empty when every control was found.
 QStringList KDCmdlMissingControls();
+
+// The selected row of the job list (the first selected one), or none.
+QTreeWidgetItem *SelectedJobRow(QTreeWidget *list);
+
+// A command line edited by hand belongs to the row it was made on: every rebuild of that row
+// writes the edited text as its Cmd, every other row is built from the options. The edit lives
+// and dies with its row (removing the row or clearing the list drops it).
+void SetJobRowHandEdit(QTreeWidgetItem *row, const QString &text);
+bool JobRowHasHandEdit(const QTreeWidgetItem *row);
+QString JobRowHandEdit(const QTreeWidgetItem *row);

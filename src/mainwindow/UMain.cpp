@@ -162,6 +162,10 @@ void TMainForm::SetupJobList()
     TntPopupMenu1->addSeparator();
     TntPopupMenu1->addAction(AddtoJobQueue2);
     connect(InputListView, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        // The items that take rows away wait for the end of a running batch.
+        const bool listFree = !BatchRunning();
+        ClearList2->setEnabled(listFree);
+        RemoveUnchecked2->setEnabled(listFree);
         TntPopupMenu1->popup(InputListView->viewport()->mapToGlobal(pos));
     });
 }

@@ -382,8 +382,20 @@ public:
     QDateTime FileStartTime;
     QDateTime BatchStartTime;
 
+    // A file "<output>.part" that a job may leave when it is killed, and how it stood before.
+    struct PartFile {
+        QString Path;
+        bool Existed = false;
+        QDateTime Modified;
+        qint64 Size = 0;
+    };
+
     // True from the launch of a batch until its final report.
     bool BatchRunning() const { return m_batchRunning; }
+    // While a batch runs the job list keeps its rows, since the runner walks them by position:
+    // adding, removing or clearing rows is refused (with a message when `tell`). The runner's own
+    // reading of a list or mux row's file is not such a change.
+    bool ListLockedByBatch(bool tell);
 
     // Start checks and the set-up of the progress frame, then the first job.
     void LaunchProcess();
@@ -431,6 +443,11 @@ private:
 
     bool m_batchRunning = false;
     bool m_batchHadFailure = false;
+    bool m_readingJobFile = false; // the runner reads the current job's list or mux file
+    // The "<output>.part" files of the current job, as they stood when it started.
+    QList<PartFile> m_currentPartFiles;
+    // Removes what a job whose process has ended left of its "<output>.part" files.
+    void RemoveLeftPartFiles(quint64 job, const QList<PartFile> &parts);
     // Identifies the job whose run is current; the lines and the end notice of any other run
     // (one that was stopped) are ignored.
     quint64 m_jobSerial = 0;

@@ -5,6 +5,7 @@
 
 #include "UMain.h"
 
+#include "JobOutputs.h"
 #include "JobRow.h"
 #include "OutputParse.h"
 #include "Paths.h"
@@ -24,16 +25,20 @@
 #include "UExeBrowser.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QTime>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -101,6 +106,25 @@ void ShowPlainMessage(QWidget *parent, const QString &text)
     }
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+// The ".part" files a command may write, each with how it stood before the job, so that only
+// what the job wrote is removed after it.
+QList<TMainForm::PartFile> PartFilesBeforeJob(const QByteArray &commandLine)
+{
+    QList<TMainForm::PartFile> parts;
+    for (const QString &path : PartFilesOfCommand(commandLine)) {
+        TMainForm::PartFile part;
+        part.Path = path;
+        const QFileInfo info(path);
+        part.Existed = info.exists();
+        if (part.Existed) {
+            part.Modified = info.lastModified();
+            part.Size = info.size();
+        }
+        parts << part;
+    }
+    return parts;
 }
 
 } // namespace
@@ -336,7 +360,10 @@ void TMainForm::LaunchNextFile()
         ListDuration = 0.0;
         const int rowsBefore = InputListView->topLevelItemCount();
         const double totalBefore = TotalDuration;
-        OpenKDTFile((row->text(jcInputPath) + filename).toLocal8Bit());
+        {
+            const QScopedValueRollback<bool> reading(m_readingJobFile, true);
+            OpenKDTFile((row->text(jcInputPath) + filename).toLocal8Bit());
+        }
         if (InputListView->topLevelItemCount() > rowsBefore) {
             while (InputListView->topLevelItemCount() > rowsBefore)
                 delete InputListView->takeTopLevelItem(InputListView->topLevelItemCount() - 1);
@@ -371,7 +398,11 @@ void TMainForm::LaunchNextFile()
         if (job == m_currentJob)
             DosCommand1NewLine(sender, line, type);
     };
-    DosCommand1->OnTerminated = [this, job](QObject *sender, quint32 exitCode) {
+    const QList<PartFile> parts = PartFilesBeforeJob(DosCommand1->CommandLine);
+    m_currentPartFiles = parts;
+    DosCommand1->OnTerminated = [this, job, parts](QObject *sender, quint32 exitCode) {
+        // The job's process has ended (a stopped one only now, after its grace time).
+        RemoveLeftPartFiles(job, parts);
         if (job == m_currentJob)
             DosCommand1Terminated(sender, exitCode);
     };
@@ -392,6 +423,23 @@ QTreeWidgetItem *TMainForm::BatchJobRow() const
     if (RowIndex >= 0 && RowIndex < InputListView->topLevelItemCount())
         return InputListView->topLevelItem(RowIndex);
     return InputListView->currentItem();
+}
+
+void TMainForm::RemoveLeftPartFiles(quint64 job, const QList<PartFile> &parts)
+{
+    for (const PartFile &part : parts) {
+        // A later job that writes the same file owns it now.
+        if (job != m_jobSerial
+            && std::any_of(m_currentPartFiles.cbegin(), m_currentPartFiles.cend(),
+                           [&part](const PartFile &current) { return current.Path == part.Path; }))
+            continue;
+        const QFileInfo now(part.Path);
+        if (!now.exists())
+            continue;
+        if (part.Existed && now.lastModified() == part.Modified && now.size() == part.Size)
+            continue; // not written by the job
+        QFile::remove(part.Path);
+    }
 }
 
 void TMainForm::FailJobWithoutRun(quint64 job)

@@ -276,8 +276,19 @@ void TMainForm::RefreshFirstRow()
 
 // ---- Dispatch and probes ---------------------------------------------------------------------
 
+bool TMainForm::ListLockedByBatch(bool tell)
+{
+    if (!m_batchRunning || m_readingJobFile)
+        return false;
+    if (tell)
+        ShowMessage(QStringLiteral("The job list cannot change while a batch is running."), false);
+    return true;
+}
+
 void TMainForm::AddFileTotheList(const QString &FileName, const QString &Ext)
 {
+    if (ListLockedByBatch(true))
+        return;
     QFile file(FileName);
     if (!file.open(QIODevice::ReadOnly)) {
         ShowMessage(QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, file.errorString()), true);
@@ -416,6 +427,8 @@ void TMainForm::AddAVI(const QString &FileName)
 
 void TMainForm::OpenKDTFile(const QByteArray &FileName)
 {
+    if (ListLockedByBatch(true))
+        return;
     const QString path = QString::fromLocal8Bit(FileName);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -506,7 +519,7 @@ void TMainForm::Open1Click()
         if (dialog.exec() == QDialog::Accepted)
             chosen = dialog.selectedFiles();
     }
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || ListLockedByBatch(true))
         return;
 
     for (const QString &name : chosen) {
@@ -523,6 +536,8 @@ void TMainForm::Open1Click()
 
 void TMainForm::AddDirClick()
 {
+    if (ListLockedByBatch(true))
+        return;
     const QString folder = OpenDirDialogHook ? OpenDirDialogHook(this)
                                              : QFileDialog::getExistingDirectory(this);
     const int before = InputListView->topLevelItemCount();
@@ -565,6 +580,10 @@ void TMainForm::AddDirClick()
 
 void TMainForm::dragEnterEvent(QDragEnterEvent *event)
 {
+    if (ListLockedByBatch(false)) {
+        event->ignore();
+        return;
+    }
     if (event->mimeData()->hasUrls())
         event->acceptProposedAction();
     else
@@ -575,6 +594,10 @@ void TMainForm::dropEvent(QDropEvent *event)
 {
     if (!event->mimeData()->hasUrls()) {
         QMainWindow::dropEvent(event);
+        return;
+    }
+    if (ListLockedByBatch(true)) {
+        event->ignore();
         return;
     }
     QList<QByteArray> names;
@@ -588,6 +611,8 @@ void TMainForm::dropEvent(QDropEvent *event)
 
 void TMainForm::WMDropFiles(const QList<QByteArray> &names)
 {
+    if (ListLockedByBatch(true))
+        return;
     for (const QByteArray &name8 : names) {
         // A longer name cannot be taken whole; it is left out rather than cut to another path.
         if (name8.isEmpty() || name8.size() > MaxDroppedNameLength)
@@ -632,6 +657,8 @@ void TMainForm::WAVasInput(const QByteArray &FileName)
 
 void TMainForm::ClearList2Click()
 {
+    if (ListLockedByBatch(true))
+        return;
     InputListView->clear();
     bbStartProcess->setEnabled(false);
     edOTADelay->setEnabled(false);
@@ -659,6 +686,8 @@ void TMainForm::CheckNone2Click()
 
 void TMainForm::RemoveUnchecked2Click()
 {
+    if (ListLockedByBatch(true))
+        return;
     double removed = 0.0;
     for (int i = InputListView->topLevelItemCount() - 1; i >= 0; --i) {
         QTreeWidgetItem *row = InputListView->topLevelItem(i);

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
@@ -12,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -207,14 +209,42 @@ bool TChildProcess::TryReap(quint32 *exitCode)
     return true;
 }
 
-quint32 TChildProcess::Kill()
+quint32 TChildProcess::Kill(int graceMs)
 {
     if (m_pid <= 0)
         return 0;
     if (!m_reaped) {
-        // The child is not reaped yet, so its process group id still belongs to it.
-        if (::kill(-m_pid, SIGKILL) != 0)
-            ::kill(m_pid, SIGKILL);
+        // The child is not reaped until the end, so its process group id stays its own meanwhile.
+        const auto signalGroup = [this](int sig) {
+            if (::kill(-m_pid, sig) != 0)
+                ::kill(m_pid, sig);
+        };
+        // Has the child ended? (It is left unreaped.)
+        const auto ended = [this] {
+            siginfo_t info{};
+            int r;
+            do {
+                r = ::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT);
+            } while (r < 0 && errno == EINTR);
+            return r < 0 || info.si_pid == m_pid;
+        };
+        signalGroup(SIGTERM);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(qMax(0, graceMs));
+        while (!ended()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+            if (left <= 0)
+                break;
+            if (m_pidFd >= 0) {
+                pollfd fd{m_pidFd, POLLIN, 0};
+                ::poll(&fd, 1, int(qMin<qint64>(left, 100)));
+            } else {
+                ::usleep(useconds_t(qMin<qint64>(left, 10)) * 1000);
+            }
+        }
+        // Whatever of the group is left, the child included when it did not end, is killed.
+        signalGroup(SIGKILL);
         int status = 0;
         pid_t r;
         do {

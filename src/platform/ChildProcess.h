@@ -61,8 +61,11 @@ public:
 
     // True once the child has ended, with its exit code; never blocks.
     bool TryReap(quint32 *exitCode);
-    // Ends the child's whole process group and waits for the child; returns its exit code.
-    quint32 Kill();
+    // Ends the child's whole process group and waits for the child; returns its exit code. The
+    // group is first asked to end (SIGTERM), so that a program can take away the files it was
+    // writing; whatever of it still runs after graceMs is killed (SIGKILL).
+    static constexpr int StopGraceMs = 2000;
+    quint32 Kill(int graceMs = StopGraceMs);
 
     void CloseInput();
     void CloseOutput();

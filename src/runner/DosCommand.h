@@ -170,7 +170,9 @@ public:
     // Starts CommandLine (nothing when it is empty), stopping a running worker first. Returns at
     // once; texts added to InputLines before this call are discarded.
     void Execute();
-    // Asks the running worker to end the child; returns at once. The run ends with EndStatus 9.
+    // Asks the running worker to end the child; returns at once. The worker sends SIGTERM to the
+    // child's process group and SIGKILL to what is left of it after about two seconds; the run
+    // then ends with EndStatus 9 and its end notice.
     void Stop();
     bool IsRunning() const;
 

@@ -8,6 +8,8 @@
 #include "DosCommand.h"
 #include "JobRow.h"
 #include "LanguageStrings.h"
+#include "MPEGaudio.h"
+#include "UEditKDCL.h"
 #include "UExeBrowser.h"
 #include "UMain.h"
 #include "UMainGlobals.h"
@@ -21,6 +23,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QScopeGuard>
+#include <QTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -483,6 +488,183 @@ private slots:
         // The transcoder leaves no part of a stopped output.
         QVERIFY(!QFileInfo::exists(outputOf(0)));
         quit();
+    }
+
+    // Stop asks the job to end before it kills it, and the runner takes away what a killed job
+    // left: no partial output stays, also where the transcoder has to write "<output>.part"
+    // (folders whose file system has no unnamed files; the stand-in's switch takes that path).
+    void stopLeavesNoPartialOutput()
+    {
+        qputenv("KANDRUM_NO_TMPFILE", "1");
+        const auto restore = qScopeGuard([] { qunsetenv("KANDRUM_NO_TMPFILE"); });
+
+        // The real transcoder: it takes its ".part" away itself when asked to end.
+        addFiles(freshInputs({m_longWav}));
+        QString output = outputOf(0);
+        form()->bbStartProcessClick();
+        QTRY_VERIFY_WITH_TIMEOUT(form()->DosCommand1->Lines().size() > 3, 20000);
+        QVERIFY(QFileInfo::exists(output + QStringLiteral(".part")));
+        frame()->SpeedButtonStop->click();
+        QCOMPARE(hint(), QStringLiteral("Aborted"));
+        QTRY_VERIFY_WITH_TIMEOUT(ChildrenNamed("Kandrum.exe").isEmpty(), 10000);
+        QTRY_VERIFY(!QFileInfo::exists(output + QStringLiteral(".part")));
+        QVERIFY(!QFileInfo::exists(output));
+        quit();
+        clearList();
+
+        // A transcoder that does not end when asked is killed, and the runner removes its ".part".
+        const QStringList inputs = freshInputs({"tools/stereo8k.wav", "tools/mono1.wav"});
+        const QString deaf = m_jobs->filePath(QStringLiteral("deaf/Kandrum.exe"));
+        QVERIFY(QDir().mkpath(QFileInfo(deaf).path()));
+        QFile script(deaf);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\n"
+                     "trap '' TERM\n"
+                     "while [ $# -gt 0 ]; do [ \"$1\" = -output ] && out=$2; shift; done\n"
+                     "printf partial > \"$out.part\"\n"
+                     "echo '[00:00:00:10] 1 %'\n"
+                     "while :; do sleep 1; done\n");
+        script.close();
+        QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
+        addFiles(inputs);
+        edKandrum()->setText(deaf);
+        output = outputOf(0);
+        form()->bbStartProcessClick();
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(output + QStringLiteral(".part")), 10000);
+        frame()->SpeedButtonStop->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(output + QStringLiteral(".part")), 10000);
+        QVERIFY(!QFileInfo::exists(output));
+        quit();
+    }
+
+    // A command line edited by hand belongs to the row it was edited on: the other rows run their
+    // own inputs, and clearing the list drops the edit.
+    void aHandEditBelongsToItsRow()
+    {
+        m_jobs.reset(new QTemporaryDir);
+        const QString a = m_jobs->filePath(QStringLiteral("a.wav"));
+        const QString b = m_jobs->filePath(QStringLiteral("b.wav"));
+        QVERIFY(WriteToneWav(a, 2));
+        QVERIFY(WriteToneWav(b, 5));
+        addFiles({a, b});
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        QVERIFY(row(0)->isSelected());
+
+        // View & Edit Kandrum Command Line: the user writes another output name into the first
+        // row's command and leaves the editor.
+        form()->chOTAViewKDCL->setChecked(true);
+        QVERIFY(KDCL->isVisible());
+        auto *editor = KDCL->findChild<QTextEdit *>(QStringLiteral("RichEdit1"));
+        QVERIFY(editor);
+        QCOMPARE(editor->toPlainText(), row(0)->text(jcCmd));
+        const QString byHand = m_jobs->filePath(QStringLiteral("by hand.mp3"));
+        QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+        QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+        QApplication::sendEvent(editor, &in);
+        editor->setPlainText(row(0)->text(jcCmd).replace(outputOf(0), byHand));
+        QApplication::sendEvent(editor, &out);
+        QVERIFY(row(0)->text(jcCmd).contains(byHand));
+
+        // The second row, clicked, shows its own command; leaving the editor unchanged there is
+        // no edit.
+        list()->clearSelection();
+        list()->setCurrentItem(row(1));
+        row(1)->setSelected(true);
+        form()->InputListViewClick();
+        QCOMPARE(editor->toPlainText(), row(1)->text(jcCmd));
+        QApplication::sendEvent(editor, &in);
+        QApplication::sendEvent(editor, &out);
+        QVERIFY(!row(1)->text(jcCmd).contains(byHand));
+        QVERIFY(row(1)->text(jcCmd).contains(b));
+
+        runBatch();
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        const auto secondsOf = [](const QString &path) {
+            TMPEGaudio mp3;
+            return mp3.ReadFromFile(path.toLocal8Bit().toStdString()) && mp3.Valid() ? mp3.Duration() : -1.0;
+        };
+        QCOMPARE(qRound(secondsOf(byHand)), 2);
+        QVERIFY(!QFileInfo::exists(outputOf(0)));
+        QCOMPARE(qRound(secondsOf(outputOf(1))), 5);
+        quit();
+
+        // Clearing the list drops the edit: the same file added again is built from the options.
+        clearList();
+        addFiles({a});
+        form()->KDCmdl();
+        QVERIFY(!row(0)->text(jcCmd).contains(byHand));
+        QVERIFY(row(0)->text(jcCmd).contains(QStringLiteral("-input \"") + a + QLatin1Char('"')));
+    }
+
+    // While a batch runs the list keeps its rows: the pop-up menu's Clear List and Remove
+    // Unchecked, drops and the side dialogs' loads are refused, so that every ticked row runs
+    // exactly once.
+    void theListKeepsItsRowsWhileABatchRuns()
+    {
+        m_jobs.reset(new QTemporaryDir);
+        QStringList inputs;
+        for (const char *name : {"skipped.wav", "a.wav", "b.wav", "c.wav"}) {
+            inputs << m_jobs->filePath(QLatin1String(name));
+            QVERIFY(WriteToneWav(inputs.last(), 2));
+        }
+        const QString extra = m_jobs->filePath(QStringLiteral("extra.wav"));
+        QVERIFY(WriteToneWav(extra, 1));
+        const QString listFile = m_jobs->filePath(QStringLiteral("more.lst"));
+        {
+            QFile lst(listFile);
+            QVERIFY(lst.open(QIODevice::WriteOnly));
+            lst.write("\"" + extra.toLocal8Bit() + "\"\r\n");
+        }
+        addFiles(inputs);
+        QCOMPARE(list()->topLevelItemCount(), 4);
+        row(0)->setCheckState(jcCheck, Qt::Unchecked);
+        QList<QTreeWidgetItem *> rowsBefore;
+        for (int i = 0; i < 4; ++i)
+            rowsBefore << row(i);
+        m_messages.clear();
+        m_log.clear();
+
+        form()->bbStartProcessClick();
+        QVERIFY(form()->BatchRunning());
+        // The pop-up menu offers no item that takes rows away...
+        emit list()->customContextMenuRequested(QPoint(5, 5));
+        QVERIFY(!form()->ClearList2->isEnabled());
+        QVERIFY(!form()->RemoveUnchecked2->isEnabled());
+        form()->TntPopupMenu1->hide();
+        // ...and reached all the same, they change nothing; nor do a drop and a load.
+        form()->RemoveUnchecked2Click();
+        form()->ClearList2Click();
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromLocalFile(extra)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form(), &enter);
+        QVERIFY(!enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form(), &drop);
+        form()->OpenKDTFile(listFile.toLocal8Bit()); // what the list writer's and the mux wizard's loads call
+        QCOMPARE(list()->topLevelItemCount(), 4);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(row(i), rowsBefore[i]);
+        QVERIFY(!m_messages.isEmpty());
+
+        QTRY_VERIFY_WITH_TIMEOUT(!form()->BatchRunning(), 60000);
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        // Each ticked row ran once, the unticked one never.
+        QStringList jobs = eventTexts().filter(QStringLiteral(" --> "));
+        QCOMPARE(jobs.size(), 3);
+        for (int i = 1; i < 4; ++i) {
+            QCOMPARE(jobs.filter(QFileInfo(inputs[i]).fileName() + QStringLiteral(" --> ")).size(), 1);
+            QVERIFY(QFileInfo(outputOf(i)).size() > 0);
+        }
+        QVERIFY(!QFileInfo::exists(outputOf(0)));
+
+        // After the batch the list is the user's again.
+        quit();
+        form()->RemoveUnchecked2Click();
+        QCOMPARE(list()->topLevelItemCount(), 3);
+        emit list()->customContextMenuRequested(QPoint(5, 5));
+        QVERIFY(form()->ClearList2->isEnabled());
+        form()->TntPopupMenu1->hide();
     }
 
     void progressOfARealRun()

@@ -156,11 +156,23 @@ private slots:
         KDCmdlRunOn(w.all());
         QCOMPARE(second->text(jcCmd), expected);
 
-        // The hand-edited text wins while the flag is set.
+        // The editor's text alone changes nothing: only a row's own hand edit replaces its command.
         CmdLineEdited = true;
         w.viewer->setPlainText(QStringLiteral("\"Kandrum.exe\" -core( -input \"x\" -output \"y\" )"));
         KDCmdlRunOn(w.all());
+        QCOMPARE(second->text(jcCmd), expected);
+        SetJobRowHandEdit(second, QStringLiteral("\"Kandrum.exe\" -core( -input \"x\" -output \"y\" )\n"));
+        KDCmdlRunOn(w.all());
         QCOMPARE(second->text(jcCmd), QStringLiteral("\"Kandrum.exe\" -core( -input \"x\" -output \"y\" )"));
+        QCOMPARE(w.viewer->toPlainText(), second->text(jcCmd));
+        // Another row selected is built from the options; the edited row keeps its edit.
+        second->setSelected(false);
+        first->setSelected(true);
+        KDCmdlRunOn(w.all());
+        QVERIFY(first->text(jcCmd).contains(QStringLiteral("-input \"/in/a.wav\" -output \"/in/a.ac3\"")));
+        QCOMPARE(second->text(jcCmd), QStringLiteral("\"Kandrum.exe\" -core( -input \"x\" -output \"y\" )"));
+        first->setSelected(false);
+        second->setSelected(true);
 
         view->setChecked(false);
         KDCmdlRunOn(w.all());

@@ -1,3 +1,4 @@
+#include "JobOutputs.h"
 #include "OutputParse.h"
 
 #include "ChildProcess.h"
@@ -277,6 +278,32 @@ TEST(OutputParse, StatusTextOfAJob)
     EXPECT_STREQ(JobStatusKey(KDPage::AAC, true, Q("HybridGain")), "TranscodingRunning");
 }
 
+// The ".part" files a job may leave when it is killed: beside each output its command names.
+TEST(JobOutputs, PartFilesOfACommand)
+{
+    struct Case {
+        const char *command;
+        QStringList parts;
+    };
+    const Case cases[] = {
+        {R"("/k/Kandrum.exe" -core( -input "/in/a b.wav" -output "/out/a b.mp3" -logfile "/out/a b.log" ) -lame( -b 128 ))",
+         {"/out/a b.mp3.part"}},
+        // The six mono files of the six-file WAV modes.
+        {R"("/k/Kandrum.exe" -core( -input "/in/x.ac3" -output "/out/x.wav" -6chfloat ))",
+         {"/out/x.wav.part", "/out/x_FL.wav.part", "/out/x_FR.wav.part", "/out/x_C.wav.part",
+          "/out/x_LFE.wav.part", "/out/x_SL.wav.part", "/out/x_SR.wav.part"}},
+        // The 5.1 MP3 encoder: its output, or the input's name with ".mp3".
+        {R"("/p/Aud-X/audx.exe" HGHQ "/in/six.ac3" "/out/six.mp3")", {"/out/six.mp3.part"}},
+        {R"("/p/Aud-X/audx.exe" STDQ "/in/v1.2/six.ac3" -soundtouch( -tempo 5 ))", {"/in/v1.2/six.mp3.part"}},
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" ))", {}},
+        {"", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(PartFilesOfCommand(QByteArray(c.command)), c.parts);
+    }
+}
+
 TEST(OutputParse, OutcomeOfARun)
 {
     EXPECT_TRUE(JobSucceeded(8, 0));
@@ -494,6 +521,58 @@ TEST(KandrumParser, AStampOfNoKnownFormLeavesTheFrame)
     const KandrumLineEffects fx = ApplyKandrumLine(st, QStringLiteral("[01:02:03] x"), Mp3Job());
     EXPECT_EQ(st.File.Position, 0);
     EXPECT_FALSE(fx.TitleSet);
+}
+
+// Whatever the encoders write, the labels stay within 0 and 100 %, as the bars do.
+TEST(OutputParse, LabelsStayWithinZeroAndHundredPercent)
+{
+    const auto percentOf = [](QString label) {
+        label.remove(QStringLiteral(" %"));
+        label.replace(QLatin1Char(','), QLatin1Char('.'));
+        bool ok = false;
+        const double value = label.toDouble(&ok);
+        return ok ? value : -1.0;
+    };
+    struct Case {
+        bool audX;
+        const char *line;
+    };
+    const Case cases[] = {
+        {false, "[00:00:-7:00] 5 %"},     {false, "[-1:00:00:00]"},        {false, "[00:-3:00:00]"},
+        {false, "[00:00:-2147483647:00]"}, {false, "[99:00:00:00] 999 %"}, {false, "[00:00:2147483647:00]"},
+        {true, "progress: 150."},         {true, "progress: -5."},         {true, "progress: 2147483647."},
+        {true, "progress: -2147483648."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.line);
+        ProgressFrameState st;
+        st.ParseCounter = 70;
+        st.Batch.Maximum = 120;
+        st.Batch.Position = 30;
+        bool labelsSet = false;
+        if (c.audX) {
+            AudXJobContext job;
+            job.FileName = QStringLiteral("six.ac3");
+            job.Channels = 6;
+            job.ListDuration = 120;
+            labelsSet = ApplyAudXLine(st, QString::fromLatin1(c.line), job).LabelsSet;
+        } else {
+            KandrumJobContext job = Mp3Job(/*fileSeconds=*/40, /*listDuration=*/120);
+            job.DoneSeconds = 30;
+            labelsSet = ApplyKandrumLine(st, QString::fromLatin1(c.line), job).LabelsSet;
+        }
+        ASSERT_TRUE(labelsSet);
+        for (const QString &label : {st.FileLabel, st.BatchLabel}) {
+            const double percent = percentOf(label);
+            EXPECT_GE(percent, 0.0) << label.toStdString();
+            EXPECT_LE(percent, 100.0) << label.toStdString();
+        }
+        EXPECT_GE(st.File.Position, 0);
+        EXPECT_LE(st.File.Position, st.File.Maximum);
+    }
+    EXPECT_EQ(AudXPercentText(150), QStringLiteral("100,00 %"));
+    EXPECT_EQ(AudXPercentText(-5), QStringLiteral("0,00 %"));
+    EXPECT_EQ(FilePercentText(-7, 0, 40, 40).value(), QStringLiteral("0,00 %"));
 }
 
 TEST(AudXParser, FileBarRunsByThePercentage)

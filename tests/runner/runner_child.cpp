@@ -11,6 +11,8 @@
 //   o        close standard output and standard error
 //   i        close standard input
 //   k:SIG    raise signal SIG
+//   z:SIG    ignore signal SIG from now on (a grandchild started later inherits that)
+//   d:SIG    default handling of signal SIG from now on
 //   x:CODE   exit with CODE
 //   h        hang until killed
 #include <cerrno>
@@ -125,6 +127,8 @@ int main(int argc, char **argv)
         case 'o': close(1); close(2); break;
         case 'i': close(0); break;
         case 'k': raise(atoi(v)); break;
+        case 'z': signal(atoi(v), SIG_IGN); break;
+        case 'd': signal(atoi(v), SIG_DFL); break;
         case 'x': return atoi(v);
         case 'h': for (;;) pause();
         }

@@ -335,8 +335,9 @@ TEST(DosCommand, StopEndsTheWholeProcessGroup)
     EXPECT_FALSE(r.Cmd.IsRunning()); // at once
     ASSERT_TRUE(WaitUntil([&] { return r.NoticeCount == 1; }));
     EXPECT_EQ(r.Cmd.EndStatus(), 9);
-    EXPECT_EQ(r.Notices[0], 128u + SIGKILL);
-    EXPECT_EQ(r.Cmd.ExitCode(), 128u + SIGKILL);
+    // Asked first: the child ends by SIGTERM, as a program that cleans up on it would.
+    EXPECT_EQ(r.Notices[0], 128u + SIGTERM);
+    EXPECT_EQ(r.Cmd.ExitCode(), 128u + SIGTERM);
     EXPECT_TRUE(ProcessGone(grandchild));
 
     r.Cmd.Stop(); // nothing left to stop
@@ -346,6 +347,35 @@ TEST(DosCommand, StopEndsTheWholeProcessGroup)
 
 // A stop asked for by the line handler takes effect at once: the texts that the same read still
 // holds are not delivered.
+// Stop asks the group to end with SIGTERM and kills, after a grace time, whatever of it is left:
+// a child or a grandchild that ignores SIGTERM still ends.
+TEST(DosCommand, StopKillsWhatDoesNotEndWhenAsked)
+{
+    struct Case {
+        std::vector<const char *> steps;
+        quint32 code;
+    };
+    const Case cases[] = {
+        // The child ignores SIGTERM: it is killed.
+        {{"z:15", "c:30000", "w:ready\\n", "h"}, 128 + SIGKILL},
+        // The child ends when asked; its grandchild ignores it and is killed all the same.
+        {{"z:15", "c:30000", "d:15", "w:ready\\n", "h"}, 128 + SIGTERM},
+    };
+    for (const Case &c : cases) {
+        Recorder r;
+        r.Cmd.CommandLine = Child(c.steps);
+        r.Cmd.Execute();
+        ASSERT_TRUE(WaitUntil([&] { return r.Texts().contains("ready"); }));
+        const pid_t grandchild = PidAfter("grandchild=", r.Texts());
+        ASSERT_GT(grandchild, 0);
+        r.Cmd.Stop();
+        ASSERT_TRUE(WaitUntil([&] { return r.NoticeCount == 1; }, 10000));
+        EXPECT_EQ(r.Cmd.EndStatus(), 9);
+        EXPECT_EQ(r.Notices[0], c.code) << c.steps.size();
+        EXPECT_TRUE(ProcessGone(grandchild));
+    }
+}
+
 TEST(DosCommand, StopFromTheLineHandlerDeliversNothingMore)
 {
     Recorder r;
@@ -642,7 +672,7 @@ TEST(DosCommand, ExecuteDuringARunStopsItFirst)
     r.Cmd.Execute();
     ASSERT_TRUE(WaitUntil([&] { return r.NoticeCount == 2; }));
     std::sort(r.Notices.begin(), r.Notices.end());
-    EXPECT_EQ(r.Notices, (std::vector<quint32>{2, 128 + SIGKILL}));
+    EXPECT_EQ(r.Notices, (std::vector<quint32>{2, 128 + SIGTERM}));
     EXPECT_EQ(r.Cmd.Lines(), QList<QByteArray>{"second"});
     EXPECT_EQ(r.Cmd.EndStatus(), 8);
     EXPECT_EQ(r.Cmd.ExitCode(), 2u);

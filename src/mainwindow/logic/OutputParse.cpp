@@ -152,7 +152,8 @@ std::optional<QString> FilePercentText(std::int32_t seconds, std::int32_t positi
         return QStringLiteral("00,00 %");
     if (divisor == 0)
         return std::nullopt;
-    const double percent = std::nearbyint(double(seconds) * 100.0 / double(divisor));
+    // A stamp outside the file (a malformed or negative one) shows as its end, like the bar.
+    const double percent = std::clamp(std::nearbyint(double(seconds) * 100.0 / double(divisor)), 0.0, 100.0);
     return QString::number(qint64(percent)) + QStringLiteral(",00 %");
 }
 
@@ -162,12 +163,13 @@ std::optional<QString> BatchPercentText(std::int32_t position, std::int32_t maxi
         return QStringLiteral("00,00 %");
     if (divisor == 0)
         return std::nullopt;
-    return QString::number(double(position) * 100.0 / double(divisor), 'f', 2) + QStringLiteral(" %");
+    const double percent = std::clamp(double(position) * 100.0 / double(divisor), 0.0, 100.0);
+    return QString::number(percent, 'f', 2) + QStringLiteral(" %");
 }
 
 QString AudXPercentText(std::int32_t percent)
 {
-    return QString::number(percent) + QStringLiteral(",00 %");
+    return QString::number(std::clamp<std::int32_t>(percent, 0, 100)) + QStringLiteral(",00 %");
 }
 
 QString SpanText(std::int64_t milliseconds)

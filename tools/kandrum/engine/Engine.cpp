@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -151,7 +152,11 @@ OutputFile::OutputFile(std::string finalPath) : finalPath_(std::move(finalPath))
     std::string folder = FolderOf(finalPath_);
     if (folder.empty())
         folder = ".";
-    fd_ = open(folder.c_str(), O_TMPFILE | O_RDWR, 0666 & ~0);
+    // KANDRUM_NO_TMPFILE (any value but empty or "0") takes the path of the file systems that
+    // have no unnamed files, wherever the output goes.
+    const char *noTmpFile = std::getenv("KANDRUM_NO_TMPFILE");
+    const bool unnamedAllowed = !noTmpFile || !*noTmpFile || std::strcmp(noTmpFile, "0") == 0;
+    fd_ = unnamedAllowed ? open(folder.c_str(), O_TMPFILE | O_RDWR, 0666 & ~0) : -1;
     if (fd_ >= 0) {
         fchmod(fd_, 0644);
         ioPath_ = "/proc/self/fd/" + std::to_string(fd_);
