@@ -297,6 +297,8 @@ void TMainForm::LaunchProcess()
 
     m_batchRunning = true;
     m_batchHadFailure = false;
+    m_delayTickedAtStart = chOTADelay->isChecked();
+    m_delayTextAtStart = edOTADelay->text();
     AddBatchLogRow(0, LanguageStrings.TranscodingStarted);
     LaunchNextFile();
 }
@@ -345,9 +347,12 @@ void TMainForm::LaunchNextFile()
         }
     }
 
+    // Each job takes the delay of its own file name (a job without one runs without), and the
+    // output name it really writes.
+    if (m_delayTickedAtStart)
+        DetectDelay(filename.toLocal8Bit(), edOTADelay);
+    PrepareJobOutput(row);
     KDCmdl();
-    if (chOTADelay->isChecked())
-        DetectDelay((row->text(jcInputPath) + filename).toLocal8Bit(), edOTADelay);
 
     const BatchEncoderChoice choice = CurrentBatchChoice(this);
     const QString jobText = filename + QStringLiteral(" --> ") + row->text(jcOutputFilename);
@@ -429,8 +434,21 @@ void TMainForm::EndOfJob(bool succeeded)
 
 // ---- End of the batch ------------------------------------------------------------------------
 
+void TMainForm::RestoreDelayChoice()
+{
+    if (!m_delayTickedAtStart)
+        return;
+    m_delayTickedAtStart = false;
+    if (!chOTADelay->isChecked())
+        chOTADelay->setChecked(true);
+    edOTADelay->setEnabled(true);
+    lbOTADelay->setEnabled(true);
+    edOTADelay->setText(m_delayTextAtStart);
+}
+
 void TMainForm::EndOfBatch()
 {
+    RestoreDelayChoice();
     TProgressFrame *f = ProgressFrame1;
     const QString hint = f->SpeedButtonStop->toolTip();
     if (hint == kDone) {

@@ -57,6 +57,9 @@ namespace {
 
 // Item data role of the Duration column that keeps the unrounded seconds of a row.
 constexpr int RowSecondsRole = Qt::UserRole + 1;
+// Item data role of the OutputFilename column: the whole path of an existing file that the user
+// chose for this row in the save dialog and whose overwrite the dialog had them confirm.
+constexpr int OverwriteConfirmedRole = Qt::UserRole + 2;
 
 // The longest dropped file name the window takes (8-bit characters).
 constexpr qsizetype MaxDroppedNameLength = 255;
@@ -729,10 +732,47 @@ void TMainForm::InOutFileName(const QByteArray &Path)
 
 void TMainForm::InOutFileNameOfSelectedRow()
 {
+    // The ticked rows are named even when no row is selected (after Add Directory, say): a batch
+    // would otherwise write the new page's format under the old page's extension.
     QTreeWidgetItem *row = SelectedRow(InputListView);
+    if (!row && InputListView->topLevelItemCount() > 0)
+        row = InputListView->topLevelItem(0);
     if (!row)
         return;
     InOutFileName(row->text(jcInputPath).toLocal8Bit());
+}
+
+void TMainForm::LoadListFile(const QByteArray &FileName)
+{
+    ListDuration = ListDurationFromLabel();
+    EnableStart();
+    OpenKDTFile(FileName);
+    ShowListDuration();
+    RecountTotalDuration();
+    RefreshFirstRow();
+}
+
+void TMainForm::PrepareJobOutput(QTreeWidgetItem *row)
+{
+    if (!row)
+        return;
+    const NamingChoice choice = CurrentNamingChoice(this);
+    const QString folder = row->text(jcOutputPath);
+    QString name = row->text(jcOutputFilename);
+    if (name.isEmpty())
+        name = OutputNameFor(choice, row->text(jcFilename), 1).Name;
+    name = OutputNameFittingPage(choice, name);
+
+    const QString confirmed = row->data(jcOutputFilename, OverwriteConfirmedRole).toString();
+    row->setData(jcOutputFilename, OverwriteConfirmedRole, QVariant());
+    const QString wanted = folder + name;
+    const bool keep = !confirmed.isEmpty() && QFileInfo(confirmed).absoluteFilePath() == QFileInfo(wanted).absoluteFilePath();
+    if (!keep) {
+        const QString path = UniquePath(wanted, [](const QString &candidate) { return !FileIsMissing(candidate); });
+        name = path.mid(folder.size());
+    }
+    if (name != row->text(jcOutputFilename))
+        row->setText(jcOutputFilename, name);
 }
 
 void TMainForm::Save1Click()
@@ -789,10 +829,14 @@ void TMainForm::Save1Click()
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = dialog.selectedFiles().constFirst();
     }
+    // The dialog asks before it gives an existing file: that file may then be written over once.
+    row->setData(jcOutputFilename, OverwriteConfirmedRole, QVariant());
     if (!chosen.isEmpty()) {
         SaveDialog1FileName = chosen;
         row->setText(jcOutputPath, FolderPart(chosen));
         row->setText(jcOutputFilename, FileNamePart(chosen));
+        if (!FileIsMissing(chosen))
+            row->setData(jcOutputFilename, OverwriteConfirmedRole, QFileInfo(chosen).absoluteFilePath());
     }
     KDCmdl();
 }
