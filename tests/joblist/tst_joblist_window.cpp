@@ -674,6 +674,15 @@ private slots:
 
         form()->DetectDelay(QByteArray("a.ac3"), form()->edOTADelay);
         QCOMPARE(form()->edOTADelay->text(), QStringLiteral("0"));
+
+        // A number inside a name, or in a folder's name, is no delay.
+        for (const char *name : {"Album 1999 A.mp3", "/media/Season 1/b.ac3"}) {
+            form()->DetectDelay(QByteArray("x DELAY 40ms.ac3"), form()->edOTADelay);
+            QVERIFY(form()->chOTADelay->isChecked());
+            form()->DetectDelay(QByteArray(name), form()->edOTADelay);
+            QCOMPARE(form()->edOTADelay->text(), QStringLiteral("0"));
+            QVERIFY2(!form()->chOTADelay->isChecked(), name);
+        }
     }
 
     void inputTypeOptions()
