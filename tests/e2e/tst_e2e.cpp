@@ -883,6 +883,35 @@ private slots:
         }
     }
 
+    // The 5.1 MP3 encoder, too, writes the file its row names: a second run goes to a new file.
+    void aSecondSurroundMp3RunWritesANewFile()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet4);
+        form()->rbMP3Ch6->setChecked(true);
+        addFiles({freshInput(QStringLiteral("tools/six.ac3"))});
+        QCOMPARE(list()->topLevelItemCount(), 1);
+        runBatch();
+        verifyDoneReport();
+        const QString first = outputOf(0);
+        QCOMPARE(QFileInfo(first).fileName(), QStringLiteral("six.mp3"));
+        const QByteArray firstBytes = [&] {
+            QFile f(first);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        QVERIFY(!firstBytes.isEmpty());
+        QTest::qWait(1100); // a rewrite would show in the modification time
+        const QDateTime firstTime = QFileInfo(first).lastModified();
+        runBatch();
+        verifyDoneReport();
+        form()->rbMP3Ch2->setChecked(true);
+        QCOMPARE(QFileInfo(outputOf(0)).fileName(), QStringLiteral("six_1.mp3"));
+        QVERIFY2(ReadWithOwnReader(Reader::MPEG, outputOf(0)).valid, qPrintable(folderEntries().join(' ')));
+        QCOMPARE(QFileInfo(first).lastModified(), firstTime);
+        QFile f(first);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), firstBytes);
+    }
+
     // A name chosen in the save dialog that the active page does not write keeps its folder and
     // base name and takes the page's extension; an existing file chosen there (the dialog had
     // its overwrite confirmed) is written over by the next batch only.
