@@ -768,7 +768,13 @@ void TMainForm::PrepareJobOutput(QTreeWidgetItem *row)
     const QString wanted = folder + name;
     const bool keep = !confirmed.isEmpty() && QFileInfo(confirmed).absoluteFilePath() == QFileInfo(wanted).absoluteFilePath();
     if (!keep) {
-        const QString path = UniquePath(wanted, [](const QString &candidate) { return !FileIsMissing(candidate); });
+        // The WAV page's six mono files are named after the output: none of them may exist.
+        const bool sixMono = choice.Page == KDPage::WAV && rbWAVOutput->isChecked()
+                             && (rbWAVOutput3->isChecked() || rbWAVOutput4->isChecked());
+        const QString path = UniquePath(wanted, [sixMono](const QString &candidate) {
+            const QStringList files = FilesWrittenFor(candidate, sixMono);
+            return std::any_of(files.cbegin(), files.cend(), [](const QString &f) { return !FileIsMissing(f); });
+        });
         name = path.mid(folder.size());
     }
     if (name != row->text(jcOutputFilename))

@@ -912,6 +912,30 @@ private slots:
         QCOMPARE(f.readAll(), firstBytes);
     }
 
+    // Six mono WAV files named after the output: a second run finds them taken and writes the
+    // next free set.
+    void aSecondSixMonoRunWritesANewSet()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->setChecked(true);
+        form()->rbWAVOutput3->setChecked(true);
+        addFiles({freshInput(QStringLiteral("tools/six.ac3"))});
+        runBatch();
+        verifyDoneReport();
+        QCOMPARE(QFileInfo(outputOf(0)).fileName(), QStringLiteral("six.wav"));
+        const QStringList first = folderEntries();
+        runBatch();
+        verifyDoneReport();
+        QCOMPARE(QFileInfo(outputOf(0)).fileName(), QStringLiteral("six_1.wav"));
+        for (const char *channel : {"FL", "FR", "C", "LFE", "SL", "SR"}) {
+            const QString file = m_jobs->filePath(QStringLiteral("six_1_%1.wav").arg(QLatin1String(channel)));
+            const Reading r = ReadWithOwnReader(Reader::WAV, file);
+            QVERIFY2(r.valid && r.channels == 1, qPrintable(file + " | " + folderEntries().join(' ')));
+            QVERIFY2(first.contains(QStringLiteral("six_%1.wav").arg(QLatin1String(channel))), qPrintable(first.join(' ')));
+        }
+        form()->rbWAVOutput2->setChecked(true);
+    }
+
     // A name chosen in the save dialog that the active page does not write keeps its folder and
     // base name and takes the page's extension; an existing file chosen there (the dialog had
     // its overwrite confirmed) is written over by the next batch only.

@@ -144,6 +144,15 @@ TEST(OutputNames, ExtensionFitsTheActivePageAndEngine)
         EXPECT_EQ(OutputNameFittingPage(c.choice, QString::fromUtf8(c.output)).toStdString(), c.expected) << c.what;
 }
 
+TEST(OutputNames, FilesAJobWrites)
+{
+    EXPECT_EQ(FilesWrittenFor(QStringLiteral("/out/take.wav"), false), QStringList{QStringLiteral("/out/take.wav")});
+    EXPECT_EQ(FilesWrittenFor(QStringLiteral("/out.d/take 1.wav"), true),
+              (QStringList{QStringLiteral("/out.d/take 1_FL.wav"), QStringLiteral("/out.d/take 1_FR.wav"),
+                           QStringLiteral("/out.d/take 1_C.wav"), QStringLiteral("/out.d/take 1_LFE.wav"),
+                           QStringLiteral("/out.d/take 1_SL.wav"), QStringLiteral("/out.d/take 1_SR.wav")}));
+}
+
 TEST(DelayInFileName, ReadsTheNumberBeforeMs)
 {
     struct Case {

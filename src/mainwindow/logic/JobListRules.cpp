@@ -275,6 +275,18 @@ QString OutputNameFittingPage(const NamingChoice &choice, const QString &outputN
     return ChangeFileExt(outputName, fitting.constFirst());
 }
 
+QStringList FilesWrittenFor(const QString &outputPath, bool sixMonoFiles)
+{
+    if (!sixMonoFiles)
+        return {outputPath};
+    const QString stem = ChangeFileExt(outputPath, QString());
+    const QString ext = ExtractFileExt(outputPath);
+    QStringList files;
+    for (const char *channel : {"FL", "FR", "C", "LFE", "SL", "SR"})
+        files << stem + QLatin1Char('_') + QLatin1String(channel) + ext;
+    return files;
+}
+
 std::optional<int> ReadInteger(const QString &text)
 {
     qsizetype i = 0;

@@ -113,6 +113,11 @@ QStringList OutputExtensionsFor(const NamingChoice &choice);
 // naming's extension in place of its own. The folder and the base name stay as they are.
 QString OutputNameFittingPage(const NamingChoice &choice, const QString &outputName);
 
+// The files a job writes for the output `outputPath`: that file, or, for the WAV page's six
+// mono files, one per channel named path_FL.wav, path_FR.wav, path_C.wav, path_LFE.wav,
+// path_SL.wav and path_SR.wav (the path without its extension, then the channel).
+QStringList FilesWrittenFor(const QString &outputPath, bool sixMonoFiles);
+
 // ---- Delay in a file name --------------------------------------------------------------------
 
 // The delay in milliseconds that a name such as "Movie T01 3_2ch 448Kbps DELAY -66ms.ac3"
