@@ -445,6 +445,10 @@ private:
     // delay from its file name, and the end of the batch puts the option back.
     bool m_delayTickedAtStart = false;
     QString m_delayTextAtStart;
+    // True while the delay shown was typed by the user rather than read from a file name; a
+    // typed delay at Start is kept for the jobs whose names carry none.
+    bool m_delayTypedByHand = false;
+    bool m_delayTypedAtStart = false;
     void RestoreDelayChoice();
     // Identifies the job whose run is current; the lines and the end notice of any other run
     // (one that was stopped) are ignored.

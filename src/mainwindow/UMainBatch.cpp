@@ -5,6 +5,7 @@
 
 #include "UMain.h"
 
+#include "JobListRules.h"
 #include "JobRow.h"
 #include "OutputParse.h"
 #include "Paths.h"
@@ -119,6 +120,7 @@ void TMainForm::ConnectBatch()
             &TMainForm::ProgressFrame1SpeedButtonQuitClick);
     connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
+    connect(edOTADelay, &QLineEdit::textEdited, this, [this] { m_delayTypedByHand = true; });
 
     if (ProgressFrame1->SpeedButtonStop->icon().isNull())
         ProgressFrame1->SpeedButtonStop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
@@ -299,6 +301,7 @@ void TMainForm::LaunchProcess()
     m_batchHadFailure = false;
     m_delayTickedAtStart = chOTADelay->isChecked();
     m_delayTextAtStart = edOTADelay->text();
+    m_delayTypedAtStart = m_delayTypedByHand;
     AddBatchLogRow(0, LanguageStrings.TranscodingStarted);
     LaunchNextFile();
 }
@@ -349,8 +352,16 @@ void TMainForm::LaunchNextFile()
 
     // Each job takes the delay of its own file name (a job without one runs without), and the
     // output name it really writes.
-    if (m_delayTickedAtStart)
-        DetectDelay(filename.toLocal8Bit(), edOTADelay);
+    if (m_delayTickedAtStart) {
+        if (m_delayTypedAtStart && !DelayFromFileName(filename)) {
+            // No delay in this name: the delay the user typed holds.
+            if (!chOTADelay->isChecked())
+                chOTADelay->setChecked(true);
+            edOTADelay->setText(m_delayTextAtStart);
+        } else {
+            DetectDelay(filename.toLocal8Bit(), edOTADelay);
+        }
+    }
     PrepareJobOutput(row);
     KDCmdl();
 
@@ -444,6 +455,7 @@ void TMainForm::RestoreDelayChoice()
     edOTADelay->setEnabled(true);
     lbOTADelay->setEnabled(true);
     edOTADelay->setText(m_delayTextAtStart);
+    m_delayTypedByHand = m_delayTypedAtStart;
 }
 
 void TMainForm::EndOfBatch()

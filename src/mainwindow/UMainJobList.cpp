@@ -851,6 +851,7 @@ void TMainForm::DetectDelay(const QByteArray &FileName, QLineEdit *DelayEdit)
 {
     if (!DelayEdit)
         return;
+    m_delayTypedByHand = false;
     const std::optional<int> delay = DelayFromFileName(QString::fromLocal8Bit(FileName));
     if (delay) {
         DelayEdit->setEnabled(true);

@@ -1148,6 +1148,39 @@ private slots:
         QCOMPARE(form()->edOTADelay->text(), QStringLiteral("250"));
     }
 
+    // A delay the user typed holds for the jobs whose names carry none; a name's own delay
+    // still holds for its job.
+    void aTypedDelayHoldsForNamesWithoutOne()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->setChecked(true);
+        form()->rbWAVOutput2->setChecked(true);
+        m_jobs.reset(new QTemporaryDir);
+        const QString plain = m_jobs->filePath(QStringLiteral("plain.wav"));
+        const QString named = m_jobs->filePath(QStringLiteral("named DELAY 500ms.wav"));
+        QVERIFY(WriteToneWav(plain, 2));
+        QVERIFY(WriteToneWav(named, 2));
+        addFiles({plain, named});
+        QVERIFY(!form()->chOTADelay->isChecked());
+        QTest::mouseClick(form()->chOTADelay, Qt::LeftButton, {}, QPoint(4, form()->chOTADelay->height() / 2));
+        QVERIFY(form()->chOTADelay->isChecked());
+        form()->edOTADelay->selectAll();
+        QTest::keyClicks(form()->edOTADelay, QStringLiteral("250"));
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("250"));
+
+        runBatch();
+
+        verifyDoneReport();
+        const double asked[] = {2.25, 2.5};
+        for (int i = 0; i < 2; ++i) {
+            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
+            QVERIFY2(r.valid && qAbs(r.duration - asked[i]) <= 0.0005,
+                     qPrintable(QStringLiteral("job %1: %2 s, asked %3 s").arg(i).arg(r.duration).arg(asked[i])));
+        }
+        QVERIFY(form()->chOTADelay->isChecked());
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("250"));
+    }
+
     // The gain modes of the left panel: a job without one keeps the input's level, PreGain and
     // PostGain bring the peak to full scale in two passes.
     void gainModesSetThePeak_data()
