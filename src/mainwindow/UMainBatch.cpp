@@ -350,8 +350,8 @@ void TMainForm::LaunchNextFile()
         }
     }
 
-    // Each job takes the delay of its own file name (a job without one runs without), and the
-    // output name it really writes.
+    // Each job takes the delay of its own file name; a name without one runs without, unless
+    // the user typed the delay. Then the job gets the output name it really writes.
     if (m_delayTickedAtStart) {
         if (m_delayTypedAtStart && !DelayFromFileName(filename)) {
             // No delay in this name: the delay the user typed holds.
