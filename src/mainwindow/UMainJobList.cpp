@@ -60,6 +60,11 @@ constexpr int RowSecondsRole = Qt::UserRole + 1;
 // Item data role of the OutputFilename column: the whole path of an existing file that the user
 // chose for this row in the save dialog and whose overwrite the dialog had them confirm.
 constexpr int OverwriteConfirmedRole = Qt::UserRole + 2;
+// Item data roles of the OutputFilename column: the name a job wanted and the free name the job
+// runner gave it instead. A later run of the row starts again from the wanted name, so that its
+// outputs count on (name_2, name_3, ...) rather than pile up suffixes (name_1_1).
+constexpr int RunnerWantedRole = Qt::UserRole + 3;
+constexpr int RunnerGivenRole = Qt::UserRole + 4;
 
 // The longest dropped file name the window takes (8-bit characters).
 constexpr qsizetype MaxDroppedNameLength = 255;
@@ -759,6 +764,8 @@ void TMainForm::PrepareJobOutput(QTreeWidgetItem *row)
     const NamingChoice choice = CurrentNamingChoice(this);
     const QString folder = row->text(jcOutputPath);
     QString name = row->text(jcOutputFilename);
+    if (!name.isEmpty() && row->data(jcOutputFilename, RunnerGivenRole).toString() == folder + name)
+        name = row->data(jcOutputFilename, RunnerWantedRole).toString();
     if (name.isEmpty())
         name = OutputNameFor(choice, row->text(jcFilename), 1).Name;
     name = OutputNameFittingPage(choice, name);
@@ -777,6 +784,8 @@ void TMainForm::PrepareJobOutput(QTreeWidgetItem *row)
         });
         name = path.mid(folder.size());
     }
+    row->setData(jcOutputFilename, RunnerWantedRole, wanted.mid(folder.size()));
+    row->setData(jcOutputFilename, RunnerGivenRole, folder + name);
     if (name != row->text(jcOutputFilename))
         row->setText(jcOutputFilename, name);
 }

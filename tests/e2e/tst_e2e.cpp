@@ -874,6 +874,13 @@ private slots:
         QStringList expected = firstRun + secondRun;
         expected.sort();
         QCOMPARE(written, expected);
+        // A third Start counts on from the first run's names.
+        runBatch();
+        verifyDoneReport();
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(outputOf(i), firstRun[i].chopped(4) + QStringLiteral("_2.mp3"));
+            written << outputOf(i);
+        }
         for (const QString &file : written) {
             const Reading r = ReadWithOwnReader(Reader::MPEG, file);
             QVERIFY2(r.valid, qPrintable(file));
