@@ -113,7 +113,7 @@ void TFileListWriter::LoadSavedList()
     const QString path = ui->Edit1->text();
     if (path.isEmpty() || !MainForm)
         return;
-    MainForm->OpenKDTFile(To8Bit(path));
+    MainForm->LoadListFile(To8Bit(path));
     m_loadedThisShowing = path;
 }
 

@@ -120,7 +120,7 @@ void TKDMuxFileWizard::btnOkClick()
         return;
     }
     if (ui->CheckBox1->isChecked() && MainForm)
-        MainForm->OpenKDTFile(To8Bit(target));
+        MainForm->LoadListFile(To8Bit(target));
     if (auto *start = MainFormChild<QWidget>("bbStartProcess"); start && !start->isEnabled())
         start->setEnabled(true);
     RebuildCommandLine();

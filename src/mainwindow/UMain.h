@@ -268,9 +268,19 @@ public:
     // Names the output of every selected or ticked row for the active page and engine, sets the
     // job names and rebuilds the command line. Only the folder part of `Path` is used.
     void InOutFileName(const QByteArray &Path);
-    // The output naming as the option pages redo it for the selected row: InOutFileName with the
-    // selected row's InputPath; nothing while no row is selected.
+    // The output naming as the page switch, the engine choice, the option pages and the presets
+    // redo it: every selected or ticked row is named for the active page and engine, with or
+    // without a selected row (InOutFileName with the selected row's InputPath, or the first
+    // row's). Nothing with an empty list.
     void InOutFileNameOfSelectedRow();
+    // Loads a list or mux file that a side dialog wrote, as the open dialog loads one: its rows
+    // are named, the first row is refreshed, and Label1, ListDuration and TotalDuration follow.
+    void LoadListFile(const QByteArray &FileName);
+    // Just before a job starts: gives the row an output name that the active page and engine
+    // write (the folder and base name kept) and that names no existing file in its output folder
+    // (name_1, name_2, ...), unless the user chose that very file in the save dialog and
+    // confirmed its overwrite. The confirmation covers one run.
+    void PrepareJobOutput(QTreeWidgetItem *row);
     // Reads a delay such as "... DELAY -66ms.ac3" from a file name into the delay option.
     void DetectDelay(const QByteArray &FileName, QLineEdit *DelayEdit);
 
@@ -448,6 +458,15 @@ private:
     QList<PartFile> m_currentPartFiles;
     // Removes what a job whose process has ended left of its "<output>.part" files.
     void RemoveLeftPartFiles(quint64 job, const QList<PartFile> &parts);
+    // The delay option as the user left it at Start: while it was ticked, each job reads its own
+    // delay from its file name, and the end of the batch puts the option back.
+    bool m_delayTickedAtStart = false;
+    QString m_delayTextAtStart;
+    // True while the delay shown was typed by the user rather than read from a file name; a
+    // typed delay at Start is kept for the jobs whose names carry none.
+    bool m_delayTypedByHand = false;
+    bool m_delayTypedAtStart = false;
+    void RestoreDelayChoice();
     // Identifies the job whose run is current; the lines and the end notice of any other run
     // (one that was stopped) are ignored.
     quint64 m_jobSerial = 0;

@@ -6,6 +6,8 @@
 #include "UMain.h"
 
 #include "JobOutputs.h"
+#include "JobListRules.h"
+#include "KDCmdlGather.h"
 #include "JobRow.h"
 #include "OutputParse.h"
 #include "Paths.h"
@@ -143,6 +145,7 @@ void TMainForm::ConnectBatch()
             &TMainForm::ProgressFrame1SpeedButtonQuitClick);
     connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
+    connect(edOTADelay, &QLineEdit::textEdited, this, [this] { m_delayTypedByHand = true; });
 
     if (ProgressFrame1->SpeedButtonStop->icon().isNull())
         ProgressFrame1->SpeedButtonStop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
@@ -323,6 +326,9 @@ void TMainForm::LaunchProcess()
 
     m_batchRunning = true;
     m_batchHadFailure = false;
+    m_delayTickedAtStart = chOTADelay->isChecked();
+    m_delayTextAtStart = edOTADelay->text();
+    m_delayTypedAtStart = m_delayTypedByHand;
     AddBatchLogRow(0, LanguageStrings.TranscodingStarted);
     LaunchNextFile();
 }
@@ -374,12 +380,30 @@ void TMainForm::LaunchNextFile()
         }
     }
 
+    // Each job takes the delay of its own file name; a name without one runs without, unless
+    // the user typed the delay. Then the job gets the output name it really writes.
+    if (m_delayTickedAtStart) {
+        if (m_delayTypedAtStart && !DelayFromFileName(filename)) {
+            // No delay in this name: the delay the user typed holds.
+            if (!chOTADelay->isChecked())
+                chOTADelay->setChecked(true);
+            edOTADelay->setText(m_delayTextAtStart);
+        } else {
+            DetectDelay(filename.toLocal8Bit(), edOTADelay);
+        }
+    }
+    PrepareJobOutput(row);
     KDCmdl();
-    if (chOTADelay->isChecked())
-        DetectDelay((row->text(jcInputPath) + filename).toLocal8Bit(), edOTADelay);
 
     const BatchEncoderChoice choice = CurrentBatchChoice(this);
-    const QString jobText = filename + QStringLiteral(" --> ") + row->text(jcOutputFilename);
+    // A command edited by hand writes the output it names itself.
+    QString written = row->text(jcOutputFilename);
+    if (JobRowHasHandEdit(row)) {
+        const QStringList outputs = OutputFilesOfCommand(row->text(jcCmd).toLocal8Bit());
+        if (!outputs.isEmpty())
+            written = FileNamePart(outputs.first());
+    }
+    const QString jobText = filename + QStringLiteral(" --> ") + written;
     AddBatchLogRow(0, jobText,
                    BatchOptionsText(choice, row->text(jcCmd), QString::fromLocal8Bit(OutputModeArg)));
     AddLogLine(jobText, LogKindInformation);
@@ -479,8 +503,22 @@ void TMainForm::EndOfJob(bool succeeded)
 
 // ---- End of the batch ------------------------------------------------------------------------
 
+void TMainForm::RestoreDelayChoice()
+{
+    if (!m_delayTickedAtStart)
+        return;
+    m_delayTickedAtStart = false;
+    if (!chOTADelay->isChecked())
+        chOTADelay->setChecked(true);
+    edOTADelay->setEnabled(true);
+    lbOTADelay->setEnabled(true);
+    edOTADelay->setText(m_delayTextAtStart);
+    m_delayTypedByHand = m_delayTypedAtStart;
+}
+
 void TMainForm::EndOfBatch()
 {
+    RestoreDelayChoice();
     TProgressFrame *f = ProgressFrame1;
     const QString hint = f->SpeedButtonStop->toolTip();
     if (hint == kDone) {

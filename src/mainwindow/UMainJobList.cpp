@@ -6,6 +6,7 @@
 
 #include "JobListRules.h"
 #include "JobRow.h"
+#include "KDCmdlGather.h"
 #include "KDCmdlGrammar.h"
 #include "Paths.h"
 #include "UMainGlobals.h"
@@ -59,6 +60,14 @@ namespace {
 
 // Item data role of the Duration column that keeps the unrounded seconds of a row.
 constexpr int RowSecondsRole = Qt::UserRole + 1;
+// Item data role of the OutputFilename column: the whole path of an existing file that the user
+// chose for this row in the save dialog and whose overwrite the dialog had them confirm.
+constexpr int OverwriteConfirmedRole = Qt::UserRole + 2;
+// Item data roles of the OutputFilename column: the name a job wanted and the free name the job
+// runner gave it instead. A later run of the row starts again from the wanted name, so that its
+// outputs count on (name_2, name_3, ...) rather than pile up suffixes (name_1_1).
+constexpr int RunnerWantedRole = Qt::UserRole + 3;
+constexpr int RunnerGivenRole = Qt::UserRole + 4;
 
 // The longest dropped file name the window takes (8-bit characters): the system's own limit of a
 // path, so every name that can be opened at all is taken whole.
@@ -763,10 +772,58 @@ void TMainForm::InOutFileName(const QByteArray &Path)
 
 void TMainForm::InOutFileNameOfSelectedRow()
 {
+    // The ticked rows are named even when no row is selected (after Add Directory, say): a batch
+    // would otherwise write the new page's format under the old page's extension.
     QTreeWidgetItem *row = SelectedRow(InputListView);
+    if (!row && InputListView->topLevelItemCount() > 0)
+        row = InputListView->topLevelItem(0);
     if (!row)
         return;
     InOutFileName(row->text(jcInputPath).toLocal8Bit());
+}
+
+void TMainForm::LoadListFile(const QByteArray &FileName)
+{
+    ListDuration = ListDurationFromLabel();
+    EnableStart();
+    OpenKDTFile(FileName);
+    ShowListDuration();
+    RecountTotalDuration();
+    RefreshFirstRow();
+}
+
+void TMainForm::PrepareJobOutput(QTreeWidgetItem *row)
+{
+    // A command edited by hand names its own output: the user chose it there.
+    if (!row || JobRowHasHandEdit(row))
+        return;
+    const NamingChoice choice = CurrentNamingChoice(this);
+    const QString folder = row->text(jcOutputPath);
+    QString name = row->text(jcOutputFilename);
+    if (!name.isEmpty() && row->data(jcOutputFilename, RunnerGivenRole).toString() == folder + name)
+        name = row->data(jcOutputFilename, RunnerWantedRole).toString();
+    if (name.isEmpty())
+        name = OutputNameFor(choice, row->text(jcFilename), 1).Name;
+    name = OutputNameFittingPage(choice, name);
+
+    const QString confirmed = row->data(jcOutputFilename, OverwriteConfirmedRole).toString();
+    row->setData(jcOutputFilename, OverwriteConfirmedRole, QVariant());
+    const QString wanted = folder + name;
+    const bool keep = !confirmed.isEmpty() && QFileInfo(confirmed).absoluteFilePath() == QFileInfo(wanted).absoluteFilePath();
+    if (!keep) {
+        // The WAV page's six mono files are named after the output: none of them may exist.
+        const bool sixMono = choice.Page == KDPage::WAV && rbWAVOutput->isChecked()
+                             && (rbWAVOutput3->isChecked() || rbWAVOutput4->isChecked());
+        const QString path = UniquePath(wanted, [sixMono](const QString &candidate) {
+            const QStringList files = FilesWrittenFor(candidate, sixMono);
+            return std::any_of(files.cbegin(), files.cend(), [](const QString &f) { return !FileIsMissing(f); });
+        });
+        name = path.mid(folder.size());
+    }
+    row->setData(jcOutputFilename, RunnerWantedRole, wanted.mid(folder.size()));
+    row->setData(jcOutputFilename, RunnerGivenRole, folder + name);
+    if (name != row->text(jcOutputFilename))
+        row->setText(jcOutputFilename, name);
 }
 
 void TMainForm::Save1Click()
@@ -823,10 +880,14 @@ void TMainForm::Save1Click()
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = dialog.selectedFiles().constFirst();
     }
+    // The dialog asks before it gives an existing file: that file may then be written over once.
+    row->setData(jcOutputFilename, OverwriteConfirmedRole, QVariant());
     if (!chosen.isEmpty()) {
         SaveDialog1FileName = chosen;
         row->setText(jcOutputPath, FolderPart(chosen));
         row->setText(jcOutputFilename, FileNamePart(chosen));
+        if (!FileIsMissing(chosen))
+            row->setData(jcOutputFilename, OverwriteConfirmedRole, QFileInfo(chosen).absoluteFilePath());
     }
     KDCmdl();
 }
@@ -835,6 +896,7 @@ void TMainForm::DetectDelay(const QByteArray &FileName, QLineEdit *DelayEdit)
 {
     if (!DelayEdit)
         return;
+    m_delayTypedByHand = false;
     const std::optional<int> delay = DelayFromFileName(QString::fromLocal8Bit(FileName));
     if (delay) {
         DelayEdit->setEnabled(true);

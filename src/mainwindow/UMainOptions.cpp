@@ -400,13 +400,14 @@ void TMainForm::PageControl1Change()
         }
     }
 
+    // Every ticked or selected row takes the new page's extension, selected row or not; the
+    // input options follow the selected row.
+    InOutFileNameOfSelectedRow();
     for (int i = 0; i < InputListView->topLevelItemCount(); ++i) {
         QTreeWidgetItem *row = InputListView->topLevelItem(i);
         if (!row->isSelected())
             continue;
-        const QByteArray path = (row->text(jcInputPath) + row->text(jcFilename)).toLocal8Bit();
-        InOutFileName(path);
-        WAVasInput(path);
+        WAVasInput((row->text(jcInputPath) + row->text(jcFilename)).toLocal8Bit());
         break;
     }
     KDCmdl();

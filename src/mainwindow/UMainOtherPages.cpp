@@ -269,7 +269,7 @@ void TMainForm::SpEdtVORBISmaxChange()
 void TMainForm::rbWAVOutputClick()
 {
     RunOtherPageHandler([this] {
-        // The output names take the new extension; with no row selected there is nothing to name.
+        // The output names take the new extension.
         InOutFileNameOfSelectedRow();
         SetAdvancedBox("chLFEtoLR", true);
         SetAdvancedBox("chOutputMode", true);

@@ -65,6 +65,8 @@ void TMainForm::ConnectPresets()
             if (item->isSeparator() || item->menu())
                 continue;
             connect(item, &QAction::triggered, this, entry.handler);
+            // Every preset ends by naming the outputs for the page and engine it chose.
+            connect(item, &QAction::triggered, this, &TMainForm::InOutFileNameOfSelectedRow);
         }
     }
 }

@@ -586,6 +586,9 @@ private slots:
         QCOMPARE(qRound(secondsOf(byHand)), 2);
         QVERIFY(!QFileInfo::exists(outputOf(0)));
         QCOMPARE(qRound(secondsOf(outputOf(1))), 5);
+        // The batch log names the file each job really wrote: the hand-edited row its own.
+        QVERIFY(batchLogTexts().contains(QStringLiteral("a.wav --> by hand.mp3")));
+        QVERIFY(batchLogTexts().contains(QStringLiteral("b.wav --> ") + QFileInfo(outputOf(1)).fileName()));
         quit();
 
         // Clearing the list drops the edit: the same file added again is built from the options.

@@ -242,27 +242,30 @@ KDCmdlSnapshot audxJob()
 TEST(CmdlineAudX, ReplacesTheTranscoderCommand)
 {
     const std::vector<Case> cases = {
-        {"standard quality, no output chosen", [](KDCmdlSnapshot &) {},
+        {"standard quality, the row's output", [](KDCmdlSnapshot &) {},
+         R"("/opt/Aud-X/audx.exe" STDQ "/films/Movie 5.1.ac3" "/enc/Movie 5.1.mp3")"},
+        {"a row without output name gives none",
+         [](KDCmdlSnapshot &s) { s.selectedRow.OutputPath.clear(); s.selectedRow.OutputFilename.clear(); },
          R"("/opt/Aud-X/audx.exe" STDQ "/films/Movie 5.1.ac3")"},
         {"explicit output", [](KDCmdlSnapshot &s) { s.SaveDialog1FileName = QStringLiteral("/enc/x.mp3"); s.cbMode = 2; },
          R"("/opt/Aud-X/audx.exe" HGHQ "/films/Movie 5.1.ac3" "/enc/Movie 5.1.mp3")"},
         {"streaming, folder with separator", [](KDCmdlSnapshot &s) { s.cbMode = 0; s.AudXFolder = "/opt/Aud-X/"; },
-         R"("/opt/Aud-X/audx.exe" STRQ "/films/Movie 5.1.ac3")"},
+         R"("/opt/Aud-X/audx.exe" STRQ "/films/Movie 5.1.ac3" "/enc/Movie 5.1.mp3")"},
         {"superb, name without extension",
          [](KDCmdlSnapshot &s) { s.cbMode = 3; s.selectedRow.Filename = QStringLiteral("MOVIE"); },
-         R"("/opt/Aud-X/audx.exe" SPBQ "/films/MOVIE")"},
+         R"("/opt/Aud-X/audx.exe" SPBQ "/films/MOVIE" "/enc/Movie 5.1.mp3")"},
         {"a colon after the last dot stays in the extension",
          [](KDCmdlSnapshot &s) { s.selectedRow.Filename = QStringLiteral("Take.AC3:2"); },
-         R"("/opt/Aud-X/audx.exe" STDQ "/films/Take.ac3:2")"},
+         R"("/opt/Aud-X/audx.exe" STDQ "/films/Take.ac3:2" "/enc/Movie 5.1.mp3")"},
         {"no mode item", [](KDCmdlSnapshot &s) { s.cbMode = -1; },
-         R"("/opt/Aud-X/audx.exe" "/films/Movie 5.1.ac3")"},
+         R"("/opt/Aud-X/audx.exe" "/films/Movie 5.1.ac3" "/enc/Movie 5.1.mp3")"},
         {"tempo and plug-in still follow",
          [](KDCmdlSnapshot &s) {
              s.chSoundTouchTempo = s.chExternalPlugDLLName = true;
              s.SoundTouchTempoArg = " -tempo 4";
              s.PluginNameArg = " -name p.dll";
          },
-         R"("/opt/Aud-X/audx.exe" STDQ "/films/Movie 5.1.ac3" -soundtouch( -tempo 4 ) -plugin( -name p.dll ))"},
+         R"("/opt/Aud-X/audx.exe" STDQ "/films/Movie 5.1.ac3" "/enc/Movie 5.1.mp3" -soundtouch( -tempo 4 ) -plugin( -name p.dll ))"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

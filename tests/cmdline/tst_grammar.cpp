@@ -178,7 +178,8 @@ TEST(CmdlineCore, QuotesInNamesCannotEndTheArgument)
     a.rbMP3Ch2 = false;
     a.AudXFolder = "/opt/Aud-X";
     a.selectedRow.Filename = QStringLiteral("a\"b.AC3");
-    EXPECT_EQ(KDCmdlBuild(a).rowCmd, QStringLiteral(R"("/opt/Aud-X/audx.exe" STDQ "/music/a\"b.ac3")"));
+    EXPECT_EQ(KDCmdlBuild(a).rowCmd,
+              QStringLiteral(R"("/opt/Aud-X/audx.exe" STDQ "/music/a\"b.ac3" "/out/song.mp3")"));
 }
 
 TEST(CmdlineCases, RowsWithoutSelectionChangeNothingAndViewerShowsTemplate)

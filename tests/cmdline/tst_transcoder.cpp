@@ -174,14 +174,16 @@ TEST_F(CmdlineTranscoder, AudXRunsTheJobsOwnFiles)
         s.rbMP3Ch2 = false;
         s.cbMode = 0;
     };
-    // Without an explicit output the encoder names the output beside the input.
+    // Without a save-dialog choice the encoder still writes the row's own output, not a file
+    // beside the input that a later run would write over.
     Job plain{"no output chosen", "six.ac3", QStringLiteral("films/"), QStringLiteral("Movie 5.1.ac3"),
               QStringLiteral("enc/"), QStringLiteral("Movie 5.1.mp3"), KDPage::MP3, audx, " STRQ "};
     KDCmdlSnapshot s = snapshotFor(plain);
     KDCmdlResult built = KDCmdlBuild(s);
     ChildRun r = runCommand(built.rowCmd);
     EXPECT_EQ(r.exitCode, 0) << built.rowCmd.toStdString() << "\n" << r.output.toStdString();
-    EXPECT_GT(sizeOf(s.selectedRow.InputPath + QLatin1String("Movie 5.1.mp3")), 0);
+    EXPECT_GT(sizeOf(s.selectedRow.OutputPath + s.selectedRow.OutputFilename), 0);
+    EXPECT_FALSE(QFileInfo::exists(s.selectedRow.InputPath + QLatin1String("Movie 5.1.mp3")));
 
     // With the save dialog's choice the output goes to the row's own output.
     Job chosen{"output chosen", "six.ac3", QStringLiteral("films 2/"), QStringLiteral("Second.ac3"),
@@ -214,7 +216,7 @@ TEST_F(CmdlineTranscoder, AudXTakesTheTempoAndPluginBlocks)
         << built.rowCmd.toStdString();
     ChildRun r = runCommand(built.rowCmd);
     EXPECT_EQ(r.exitCode, 0) << built.rowCmd.toStdString() << "\n" << r.output.toStdString();
-    const QString fast = s.selectedRow.InputPath + QLatin1String("Fast.mp3");
+    const QString fast = s.selectedRow.OutputPath + QLatin1String("Fast.mp3");
     EXPECT_GT(sizeOf(fast), 0);
     EXPECT_TRUE(r.output.contains(QLatin1String("progress: 100."))) << r.output.toStdString();
 

@@ -10,8 +10,11 @@
 #include "LanguageStrings.h"
 #include "MPEGaudio.h"
 #include "OggVorbis.h"
+#include "SideToolSupport.h"
 #include "UAdvanced.h"
 #include "UExeBrowser.h"
+#include "UFileLstWriter.h"
+#include "UKDmuxFile.h"
 #include "UMain.h"
 #include "UMainGlobals.h"
 #include "UProgress.h"
@@ -20,9 +23,14 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabBar>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -481,6 +489,16 @@ class TestEndToEnd : public QObject
         QVERIFY2(!texts.isEmpty() && texts.last() == LanguageStrings.TranscodingFinished, qPrintable(texts.join('|')));
     }
 
+    // No language file lies beside the test: each message text is its own key, so that every
+    // row of the batch log shows which message it is. (Showing the window loads the language
+    // and the saved settings, so a test that shows it sets these again.)
+    void useKeysAsTextsAndTheBuildsTranscoder()
+    {
+        for (const TLanguageStringKey &key : LanguageStringKeys())
+            LanguageStrings.*(key.Text) = QLatin1String(key.Key);
+        Control<QLineEdit>(ExeBrowse, "edKandrum")->setText(QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kandrum.exe"));
+    }
+
 private slots:
     void initTestCase()
     {
@@ -491,11 +509,7 @@ private slots:
         CreateZolvaneWindows();
         QVERIFY(MainForm && AdvancedSet && ExeBrowse);
         TMainForm::MessageHook = [this](QWidget *, const QString &text, bool) { m_messages << text; };
-        // No language file lies beside the test: each message text is its own key, so that every
-        // row of the batch log shows which message it is.
-        for (const TLanguageStringKey &key : LanguageStringKeys())
-            LanguageStrings.*(key.Text) = QLatin1String(key.Key);
-        Control<QLineEdit>(ExeBrowse, "edKandrum")->setText(QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kandrum.exe"));
+        useKeysAsTextsAndTheBuildsTranscoder();
     }
 
     void cleanupTestCase()
@@ -779,6 +793,401 @@ private slots:
         }
     }
 
+    // A newcomer's first batch, twice: a folder of three files added while the VORBIS page is
+    // active, a click on the MP3 tab with no row selected, Start, and Start again once the
+    // first batch is done. Every output is MP3 data in a ".mp3" name, and the second batch
+    // writes new files beside the first batch's, which stay as they were.
+    void aSecondStartWritesNewFilesInTheFormatOfTheTab()
+    {
+        m_jobs.reset(new QTemporaryDir);
+        const QString folder = m_jobs->path();
+        QVERIFY(WriteToneWav(m_jobs->filePath(QStringLiteral("one.wav")), 2));
+        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/tone_stereo.ogg")), m_jobs->filePath(QStringLiteral("two.ogg"))));
+        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/stereo8k.wav")), m_jobs->filePath(QStringLiteral("three.wav"))));
+        const QStringList inputs = folderEntries();
+
+        // The window is shown first: its first showing restores the saved settings.
+        form()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form()));
+        useKeysAsTextsAndTheBuildsTranscoder();
+        // The MP3 page's own options, set without leaving the VORBIS page.
+        form()->rbMP3Ch2->setChecked(true);
+        form()->rbMP3Bitrate->setChecked(true);
+        form()->PageControl1->setCurrentWidget(form()->TabSheet5);
+
+        TMainForm::OpenDirDialogHook = [folder](QWidget *) { return folder; };
+        form()->AddDir->trigger();
+        TMainForm::OpenDirDialogHook = nullptr;
+        QCOMPARE(list()->topLevelItemCount(), 3);
+        QVERIFY(list()->selectedItems().isEmpty());
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(row(i)->text(jcOutputFilename).endsWith(QLatin1String(".ogg")), qPrintable(outputOf(i)));
+
+        QTabBar *tabs = form()->PageControl1->tabBar();
+        const QRect mp3Tab = tabs->tabRect(form()->PageControl1->indexOf(form()->TabSheet4));
+        QVERIFY(mp3Tab.isValid());
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, mp3Tab.center());
+        QCOMPARE(form()->PageControl1->currentWidget(), form()->TabSheet4);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(row(i)->text(jcOutputFilename).endsWith(QLatin1String(".mp3")), qPrintable(outputOf(i)));
+
+        QTest::mouseClick(form()->bbStartProcess, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!form()->BatchRunning(), 60000);
+        verifyDoneReport();
+        QStringList firstRun;
+        QHash<QString, QByteArray> firstDigest;
+        for (int i = 0; i < 3; ++i) {
+            firstRun << outputOf(i);
+            QFile f(outputOf(i));
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(outputOf(i)));
+            firstDigest[outputOf(i)] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+        }
+        QVERIFY(form()->bbStartProcess->isEnabled());
+
+        QTest::mouseClick(form()->bbStartProcess, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!form()->BatchRunning(), 60000);
+        verifyDoneReport();
+        form()->hide();
+
+        QStringList secondRun;
+        for (int i = 0; i < 3; ++i) {
+            const QString expected = firstRun[i].chopped(4) + QStringLiteral("_1.mp3");
+            QCOMPARE(outputOf(i), expected);
+            secondRun << outputOf(i);
+            // The batch log names the file the job really wrote.
+            const QString logged = row(i)->text(jcFilename) + QStringLiteral(" --> ") + QFileInfo(expected).fileName();
+            QVERIFY2(batchLogTexts().contains(logged), qPrintable(logged + " | " + batchLogTexts().join('|')));
+        }
+        for (const QString &first : firstRun) {
+            QFile f(first);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256), firstDigest[first]);
+        }
+        // Every file the batches wrote is MP3 data under an ".mp3" name, and there are six.
+        QStringList written;
+        for (const QString &name : folderEntries()) {
+            if (inputs.contains(name) || name.endsWith(QLatin1String(".log")))
+                continue;
+            written << m_jobs->filePath(name);
+        }
+        written.sort();
+        QStringList expected = firstRun + secondRun;
+        expected.sort();
+        QCOMPARE(written, expected);
+        // A third Start counts on from the first run's names.
+        runBatch();
+        verifyDoneReport();
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(outputOf(i), firstRun[i].chopped(4) + QStringLiteral("_2.mp3"));
+            written << outputOf(i);
+        }
+        for (const QString &file : written) {
+            const Reading r = ReadWithOwnReader(Reader::MPEG, file);
+            QVERIFY2(r.valid, qPrintable(file));
+            const Probe p = FFprobe(file);
+            QVERIFY2(p.ok && p.format == QLatin1String("mp3") && p.codec == QLatin1String("mp3"),
+                     qPrintable(file + " " + p.format + " " + p.error));
+        }
+    }
+
+    // The 5.1 MP3 encoder, too, writes the file its row names: a second run goes to a new file.
+    void aSecondSurroundMp3RunWritesANewFile()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet4);
+        form()->rbMP3Ch6->setChecked(true);
+        addFiles({freshInput(QStringLiteral("tools/six.ac3"))});
+        QCOMPARE(list()->topLevelItemCount(), 1);
+        runBatch();
+        verifyDoneReport();
+        const QString first = outputOf(0);
+        QCOMPARE(QFileInfo(first).fileName(), QStringLiteral("six.mp3"));
+        const QByteArray firstBytes = [&] {
+            QFile f(first);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        QVERIFY(!firstBytes.isEmpty());
+        QTest::qWait(1100); // a rewrite would show in the modification time
+        const QDateTime firstTime = QFileInfo(first).lastModified();
+        runBatch();
+        verifyDoneReport();
+        form()->rbMP3Ch2->setChecked(true);
+        QCOMPARE(QFileInfo(outputOf(0)).fileName(), QStringLiteral("six_1.mp3"));
+        QVERIFY2(ReadWithOwnReader(Reader::MPEG, outputOf(0)).valid, qPrintable(folderEntries().join(' ')));
+        QCOMPARE(QFileInfo(first).lastModified(), firstTime);
+        QFile f(first);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), firstBytes);
+    }
+
+    // Six mono WAV files named after the output: a second run finds them taken and writes the
+    // next free set.
+    void aSecondSixMonoRunWritesANewSet()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->setChecked(true);
+        form()->rbWAVOutput3->setChecked(true);
+        addFiles({freshInput(QStringLiteral("tools/six.ac3"))});
+        runBatch();
+        verifyDoneReport();
+        QCOMPARE(QFileInfo(outputOf(0)).fileName(), QStringLiteral("six.wav"));
+        const QStringList first = folderEntries();
+        runBatch();
+        verifyDoneReport();
+        QCOMPARE(QFileInfo(outputOf(0)).fileName(), QStringLiteral("six_1.wav"));
+        for (const char *channel : {"FL", "FR", "C", "LFE", "SL", "SR"}) {
+            const QString file = m_jobs->filePath(QStringLiteral("six_1_%1.wav").arg(QLatin1String(channel)));
+            const Reading r = ReadWithOwnReader(Reader::WAV, file);
+            QVERIFY2(r.valid && r.channels == 1, qPrintable(file + " | " + folderEntries().join(' ')));
+            QVERIFY2(first.contains(QStringLiteral("six_%1.wav").arg(QLatin1String(channel))), qPrintable(first.join(' ')));
+        }
+        form()->rbWAVOutput2->setChecked(true);
+    }
+
+    // A name chosen in the save dialog that the active page does not write keeps its folder and
+    // base name and takes the page's extension; an existing file chosen there (the dialog had
+    // its overwrite confirmed) is written over by the next batch only.
+    void theRunnerKeepsTheChosenNameInThePagesFormat()
+    {
+        Mp3Cbr(form(), 128);
+        const QString input = freshInput(QStringLiteral("e2e/tone3s_stereo.ogg"));
+        addFiles({input});
+        QTemporaryDir elsewhere;
+        QString answer = elsewhere.filePath(QStringLiteral("my take.ogg"));
+        TMainForm::SaveDialog1Hook = [&answer](QWidget *, const QStringList &, const QString &, const QString &) {
+            return answer;
+        };
+        list()->setCurrentItem(row(0));
+        row(0)->setSelected(true);
+        form()->Save1Click();
+        runBatch();
+        verifyDoneReport();
+        const QString mp3 = elsewhere.filePath(QStringLiteral("my take.mp3"));
+        QCOMPARE(outputOf(0), mp3);
+        QVERIFY(!QFileInfo::exists(answer));
+        QVERIFY2(ReadWithOwnReader(Reader::MPEG, mp3).valid, qPrintable(mp3));
+        if (!frame()->isHidden())
+            frame()->SpeedButtonQuit->click();
+
+        // The existing file, chosen again and confirmed, is written over once.
+        const QString older = elsewhere.filePath(QStringLiteral("older.mp3"));
+        {
+            QFile f(older);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("older file");
+        }
+        answer = older;
+        list()->setCurrentItem(row(0));
+        row(0)->setSelected(true);
+        form()->Save1Click();
+        TMainForm::SaveDialog1Hook = nullptr;
+        runBatch();
+        verifyDoneReport();
+        QCOMPARE(outputOf(0), older);
+        QVERIFY2(ReadWithOwnReader(Reader::MPEG, older).valid, qPrintable(older));
+        const qint64 overwritten = QFileInfo(older).size();
+        runBatch();
+        verifyDoneReport();
+        QCOMPARE(outputOf(0), elsewhere.filePath(QStringLiteral("older_1.mp3")));
+        QCOMPARE(QFileInfo(older).size(), overwritten);
+        QVERIFY(ReadWithOwnReader(Reader::MPEG, outputOf(0)).valid);
+    }
+
+    // Each preset family, applied while the VORBIS page is active, names the ticked rows (the
+    // selected one and the others) for its page and engine; the AC-3 and WAV presets then run.
+    void presetsNameTheOutputsForTheirPage_data()
+    {
+        QTest::addColumn<QString>("preset");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<int>("reader");
+        const int none = int(Reader::None);
+        QTest::newRow("AAC PS CT") << QStringLiteral("PSCTAAC1") << QStringLiteral(".aac") << none;
+        QTest::newRow("AAC PS ND") << QStringLiteral("PSNDAAC6") << QStringLiteral(".m4a") << none;
+        QTest::newRow("AAC HE CT") << QStringLiteral("CTHEAAC1") << QStringLiteral(".aac") << none;
+        QTest::newRow("AAC HE ND") << QStringLiteral("NDHEAAC11") << QStringLiteral(".m4a") << none;
+        QTest::newRow("AAC LC CT") << QStringLiteral("CTLCAAC1") << QStringLiteral(".aac") << none;
+        QTest::newRow("AAC LC ND") << QStringLiteral("LCVBR9") << QStringLiteral(".m4a") << none;
+        QTest::newRow("AAC LC FAAC") << QStringLiteral("FLCAAC1") << QStringLiteral(".aac") << none;
+        QTest::newRow("AC3") << QStringLiteral("AC3_1") << QStringLiteral(".ac3") << int(Reader::AC3);
+        QTest::newRow("MP2") << QStringLiteral("SVCD") << QStringLiteral(".mp2") << none;
+        QTest::newRow("MP3") << QStringLiteral("Movie1") << QStringLiteral(".mp3") << none;
+        QTest::newRow("VORBIS") << QStringLiteral("OGG1") << QStringLiteral(".ogg") << none;
+        QTest::newRow("WAV") << QStringLiteral("N20WAV1") << QStringLiteral(".wav") << int(Reader::WAV);
+        QTest::newRow("DD-WAV") << QStringLiteral("DDWAV1") << QStringLiteral(".wav") << none;
+    }
+
+    void presetsNameTheOutputsForTheirPage()
+    {
+        QFETCH(QString, preset);
+        QFETCH(QString, extension);
+        QFETCH(int, reader);
+        form()->PageControl1->setCurrentWidget(form()->TabSheet5);
+        form()->rbVORBISOutputCh2->setChecked(true);
+        m_jobs.reset(new QTemporaryDir);
+        const QString movie = m_jobs->filePath(QStringLiteral("movie.wav"));
+        const QString other = m_jobs->filePath(QStringLiteral("other.wav"));
+        QVERIFY(WriteToneWav(movie, 1));
+        QVERIFY(WriteToneWav(other, 1));
+        addFiles({movie, other});
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        QVERIFY(row(0)->isSelected() && !row(1)->isSelected());
+        QCOMPARE(row(1)->text(jcOutputFilename), QStringLiteral("other.ogg"));
+
+        QAction *item = form()->findChild<QAction *>(preset);
+        QVERIFY2(item, qPrintable(preset));
+        item->trigger();
+        // A WAV output beside its WAV input takes the next free name.
+        const QString suffix = extension == QLatin1String(".wav") ? QStringLiteral("_1.wav") : extension;
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("movie") + suffix);
+        QCOMPARE(row(1)->text(jcOutputFilename), QStringLiteral("other") + suffix);
+        QVERIFY2(row(0)->text(jcCmd).contains(QStringLiteral("movie") + suffix), qPrintable(row(0)->text(jcCmd)));
+
+        if (Reader(reader) == Reader::None)
+            return;
+        runBatch();
+        verifyDoneReport();
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY2(outputOf(i).endsWith(extension), qPrintable(outputOf(i)));
+            QVERIFY2(ReadWithOwnReader(Reader(reader), outputOf(i)).valid, qPrintable(outputOf(i)));
+        }
+    }
+
+    // The rows that the list-file writer and the mux-file wizard load are named and counted as
+    // opened rows are, and a batch turns them into real files.
+    void sideDialogRowsRunToRealOutputs()
+    {
+        Mp3Cbr(form(), 128);
+        const QString ogg = freshInput(QStringLiteral("tools/tone_stereo.ogg"), {QStringLiteral("tools/stereo8k.wav")});
+        const QString wav = m_jobs->filePath(QStringLiteral("stereo8k.wav"));
+        const QString lst = m_jobs->filePath(QStringLiteral("pair.lst"));
+        QList<QStringList> answers = {{ogg, wav}, {lst}};
+        SideTools::FileDialogHook = [&answers](QWidget *, SideTools::FileDialogKind, const QString &, const QString &,
+                                               int, const QString &) {
+            return answers.isEmpty() ? QStringList() : answers.takeFirst();
+        };
+        auto *files = FileListWriter->findChild<QListWidget *>(QStringLiteral("FileList"));
+        QVERIFY(files);
+        files->clear();
+        FileListWriter->show();
+        FileListWriter->btLstAddClick();
+        FileListWriter->btOkClick(); // saves the list first, then loads it
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        const double seconds = TMainForm::RowSeconds(row(0)) + TMainForm::RowSeconds(row(1));
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Duration: %1").arg(qint64(std::trunc(seconds))));
+        QVERIFY(qAbs(form()->TotalDuration - seconds) < 1e-6);
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("tone_stereo.mp3"));
+        QCOMPARE(row(1)->text(jcOutputFilename), QStringLiteral("stereo8k.mp3"));
+        runBatch();
+        verifyDoneReport();
+        for (int i = 0; i < 2; ++i)
+            QVERIFY2(ReadWithOwnReader(Reader::MPEG, outputOf(i)).valid, qPrintable(outputOf(i)));
+        frame()->SpeedButtonQuit->click();
+        form()->ClearList2Click();
+
+        // Six mono WAV files through the wizard, as one 5.1 job of the WAV page.
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->setChecked(true);
+        form()->rbWAVOutput1->setChecked(true);
+        const QString mux = m_jobs->filePath(QStringLiteral("five"));
+        answers.clear();
+        auto *w = KDMuxFileWizard;
+        const char *buttons[] = {"btnLF", "btnCenter", "btnFR", "btnLFE", "btnSL", "btnRS"};
+        for (int i = 0; i < 6; ++i) {
+            const QString mono = m_jobs->filePath(QStringLiteral("mono%1.wav").arg(i + 1));
+            QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/mono%1.wav").arg(i + 1)), mono));
+            answers << QStringList{mono};
+            Control<QPushButton>(w, buttons[i])->click();
+        }
+        answers << QStringList{mux};
+        Control<QPushButton>(w, "btnSave")->click();
+        Control<QCheckBox>(w, "CheckBox1")->setChecked(true);
+        w->show();
+        Control<QPushButton>(w, "btnOk")->click();
+        SideTools::FileDialogHook = nullptr;
+        Control<QCheckBox>(w, "CheckBox1")->setChecked(false);
+        QCOMPARE(list()->topLevelItemCount(), 1);
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("five.wav"));
+        const double muxSeconds = TMainForm::RowSeconds(row(0));
+        QVERIFY(muxSeconds > 0);
+        QCOMPARE(form()->Label1->text(), QStringLiteral("Duration: %1").arg(qint64(std::trunc(muxSeconds))));
+        QVERIFY(qAbs(form()->TotalDuration - muxSeconds) < 1e-6);
+        runBatch();
+        verifyDoneReport();
+        const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(0));
+        QVERIFY2(r.valid && r.channels == 6, qPrintable(outputOf(0)));
+        QVERIFY(qAbs(r.duration - muxSeconds) <= 0.05);
+    }
+
+    // Three ten-second jobs, the first and the last with a delay in their names and the middle
+    // one without, in a folder whose name ends in a number: each job runs with its own delay.
+    void threeJobsEachWithItsOwnDelay()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->setChecked(true);
+        form()->rbWAVOutput2->setChecked(true);
+        m_jobs.reset(new QTemporaryDir);
+        QVERIFY(QDir(m_jobs->path()).mkdir(QStringLiteral("Season 1")));
+        const QString folder = m_jobs->filePath(QStringLiteral("Season 1/"));
+        const QStringList names = {QStringLiteral("a DELAY 250ms.wav"), QStringLiteral("b.wav"),
+                                   QStringLiteral("c DELAY 500ms.wav")};
+        QStringList inputs;
+        for (const QString &name : names) {
+            inputs << folder + name;
+            QVERIFY(WriteToneWav(inputs.last(), 10));
+        }
+        addFiles(inputs);
+        QCOMPARE(list()->topLevelItemCount(), 3);
+        QVERIFY(form()->chOTADelay->isChecked());
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("250"));
+
+        runBatch();
+
+        verifyDoneReport();
+        const double asked[] = {10.25, 10.0, 10.5};
+        for (int i = 0; i < 3; ++i) {
+            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
+            QVERIFY2(r.valid, qPrintable(outputOf(i)));
+            // WAV lengths are exact to the sample: a stray millisecond shows.
+            QVERIFY2(qAbs(r.duration - asked[i]) <= 0.0005,
+                     qPrintable(QStringLiteral("job %1: %2 s, asked %3 s").arg(i).arg(r.duration).arg(asked[i])));
+        }
+        // The option is as the user left it at Start.
+        QVERIFY(form()->chOTADelay->isChecked());
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("250"));
+    }
+
+    // A delay the user typed holds for the jobs whose names carry none; a name's own delay
+    // still holds for its job.
+    void aTypedDelayHoldsForNamesWithoutOne()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->setChecked(true);
+        form()->rbWAVOutput2->setChecked(true);
+        m_jobs.reset(new QTemporaryDir);
+        const QString plain = m_jobs->filePath(QStringLiteral("plain.wav"));
+        const QString named = m_jobs->filePath(QStringLiteral("named DELAY 500ms.wav"));
+        QVERIFY(WriteToneWav(plain, 2));
+        QVERIFY(WriteToneWav(named, 2));
+        addFiles({plain, named});
+        QVERIFY(!form()->chOTADelay->isChecked());
+        QTest::mouseClick(form()->chOTADelay, Qt::LeftButton, {}, QPoint(4, form()->chOTADelay->height() / 2));
+        QVERIFY(form()->chOTADelay->isChecked());
+        form()->edOTADelay->selectAll();
+        QTest::keyClicks(form()->edOTADelay, QStringLiteral("250"));
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("250"));
+
+        runBatch();
+
+        verifyDoneReport();
+        const double asked[] = {2.25, 2.5};
+        for (int i = 0; i < 2; ++i) {
+            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
+            QVERIFY2(r.valid && qAbs(r.duration - asked[i]) <= 0.0005,
+                     qPrintable(QStringLiteral("job %1: %2 s, asked %3 s").arg(i).arg(r.duration).arg(asked[i])));
+        }
+        QVERIFY(form()->chOTADelay->isChecked());
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("250"));
+    }
+
     // The gain modes of the left panel: a job without one keeps the input's level, PreGain and
     // PostGain bring the peak to full scale in two passes.
     void gainModesSetThePeak_data()
@@ -942,7 +1351,9 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("older file"));
         QStringList after = folderEntries();
-        after.removeAll(QStringLiteral("long tone.log"));
+        // The job's log is named after the output it was writing.
+        after.removeAll(QFileInfo(form()->InputListView->topLevelItem(0)->text(jcOutputFilename)).completeBaseName()
+                        + QStringLiteral(".log"));
         QCOMPARE(after, before);
     }
 };

@@ -112,6 +112,47 @@ TEST(SaveDialogFilters, ByPageAndEngine)
     EXPECT_FALSE(SaveFilterFor(Page(KDPage::Lossless)).Describe);
 }
 
+TEST(OutputNames, ExtensionFitsTheActivePageAndEngine)
+{
+    struct Case {
+        const char *what;
+        NamingChoice choice;
+        const char *output;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"Vorbis name on the MP3 page", Page(KDPage::MP3), "song.ogg", "song.mp3"},
+        {"MP3 name kept on the MP3 page", Page(KDPage::MP3), "song.mp3", "song.mp3"},
+        {"case of the extension does not matter", Page(KDPage::MP3), "SONG.MP3", "SONG.MP3"},
+        {"AC-3 into a Vorbis name", Page(KDPage::AC3), "movie.ogg", "movie.ac3"},
+        {"numbered AC-3 name kept", Page(KDPage::AC3), "movie 2.ac3", "movie 2.ac3"},
+        {"folder and base name kept", Page(KDPage::MP2), "/out/My Dir.v2/take 1.ogg", "/out/My Dir.v2/take 1.mp2"},
+        {"no extension gets one", Page(KDPage::Vorbis), "/out/take", "/out/take.ogg"},
+        {"dot in the folder only", Page(KDPage::Vorbis), "/out.d/take", "/out.d/take.ogg"},
+        {"AAC page takes .aac for the 3GPP engine", Page(KDPage::AAC, 0), "a.aac", "a.aac"},
+        {"AAC page takes .mp4 for raw FAAC", Page(KDPage::AAC, 1, false), "a.mp4", "a.mp4"},
+        {"AAC page takes .m4a for Winamp", Page(KDPage::AAC, 3), "a.m4a", "a.m4a"},
+        {"Nero renames to its own .m4a", Page(KDPage::AAC, 2), "a.mp3", "a.m4a"},
+        {"Winamp renames to its own .aac", Page(KDPage::AAC, 3), "a.ogg", "a.aac"},
+        {"WAV page with WAV output", Page(KDPage::WAV), "a.aif", "a.wav"},
+        {"WAV page with AIFF output", Page(KDPage::WAV, -1, false, true), "a.wav", "a.aif"},
+        {"Speex", Page(KDPage::Speex), "a.ogg", "a.spx"},
+        {"Lossless", Page(KDPage::Lossless), "a.wav", "a.flac"},
+        {"no page changes nothing", Page(KDPage::None), "a.ogg", "a.ogg"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(OutputNameFittingPage(c.choice, QString::fromUtf8(c.output)).toStdString(), c.expected) << c.what;
+}
+
+TEST(OutputNames, FilesAJobWrites)
+{
+    EXPECT_EQ(FilesWrittenFor(QStringLiteral("/out/take.wav"), false), QStringList{QStringLiteral("/out/take.wav")});
+    EXPECT_EQ(FilesWrittenFor(QStringLiteral("/out.d/take 1.wav"), true),
+              (QStringList{QStringLiteral("/out.d/take 1_FL.wav"), QStringLiteral("/out.d/take 1_FR.wav"),
+                           QStringLiteral("/out.d/take 1_C.wav"), QStringLiteral("/out.d/take 1_LFE.wav"),
+                           QStringLiteral("/out.d/take 1_SL.wav"), QStringLiteral("/out.d/take 1_SR.wav")}));
+}
+
 TEST(DelayInFileName, ReadsTheNumberBeforeMs)
 {
     struct Case {
@@ -132,6 +173,18 @@ TEST(DelayInFileName, ReadsTheNumberBeforeMs)
         {"track 12a ms.ac3", std::nullopt},
         {"track 12xms.ac3", std::nullopt},
         {"track 99999999999ms.ac3", std::nullopt}, // beyond the integer range
+        // Only a name that ends in a number, "ms", a dot and a three-character extension.
+        {"Album 1999 A.mp3", std::nullopt},
+        {"Live 2001 B-side.ogg", std::nullopt},
+        {"a DELAY 250ms.wav", 250},
+        {"a DELAY 250ms.flac", std::nullopt}, // four-character extension
+        {"a DELAY 250ms.ac3.bak", std::nullopt},
+        {"a DELAY 250 ms.ac3", std::nullopt},
+        // The folder never gives a delay, and does not hide the file's own.
+        {"/media/Season 1/b.ac3", std::nullopt},
+        {"/media/Cut 40ms.dir/b.ac3", std::nullopt},
+        {"/media/Season 1/c DELAY 500ms.ac3", 500},
+        {"/media/Season 1/-40ms.ac3", -40},
     };
     for (const Case &c : cases)
         EXPECT_EQ(DelayFromFileName(QString::fromUtf8(c.name)), c.delay) << c.name;

@@ -347,21 +347,24 @@ private slots:
         QVERIFY(m_messages.at(1).text.contains(QStringLiteral("gone.ac3")));
     }
 
-    void selectedRowRenamingNeedsASelectedRow()
+    // The options' renaming reaches every ticked row whether or not a row is selected; a row
+    // neither ticked nor selected keeps its name.
+    void renamingNeedsNoSelectedRow()
     {
         QTemporaryDir dir;
         copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "a.wav");
-        addThroughOpenDialog({dir.filePath("a.wav")});
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "b.wav");
+        addThroughOpenDialog({dir.filePath("a.wav"), dir.filePath("b.wav")});
         QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a.mp3"));
         form()->PageControl1->setCurrentWidget(form()->TabSheet6);
         list()->clearSelection();
         list()->setCurrentItem(nullptr);
+        row(1)->setCheckState(jcCheck, Qt::Unchecked);
+        const QString untouched = row(1)->text(jcOutputFilename);
         form()->rbAIFFOutput->setChecked(true);
         form()->InOutFileNameOfSelectedRow();
-        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a.mp3"));
-        list()->setCurrentItem(row(0));
-        form()->InOutFileNameOfSelectedRow();
         QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("a.aif"));
+        QCOMPARE(row(1)->text(jcOutputFilename), untouched);
         QCOMPARE(JobInputFolder, (dir.path() + QLatin1Char('/')).toLocal8Bit());
         form()->rbWAVOutput->setChecked(true);
     }
@@ -683,6 +686,15 @@ private slots:
 
         form()->DetectDelay(QByteArray("a.ac3"), form()->edOTADelay);
         QCOMPARE(form()->edOTADelay->text(), QStringLiteral("0"));
+
+        // A number inside a name, or in a folder's name, is no delay.
+        for (const char *name : {"Album 1999 A.mp3", "/media/Season 1/b.ac3"}) {
+            form()->DetectDelay(QByteArray("x DELAY 40ms.ac3"), form()->edOTADelay);
+            QVERIFY(form()->chOTADelay->isChecked());
+            form()->DetectDelay(QByteArray(name), form()->edOTADelay);
+            QCOMPARE(form()->edOTADelay->text(), QStringLiteral("0"));
+            QVERIFY2(!form()->chOTADelay->isChecked(), name);
+        }
     }
 
     void inputTypeOptions()

@@ -247,6 +247,46 @@ SaveFilter SaveFilterFor(const NamingChoice &choice)
 
 // ---- Delay in a file name --------------------------------------------------------------------
 
+QStringList OutputExtensionsFor(const NamingChoice &choice)
+{
+    switch (choice.Page) {
+    case KDPage::AAC: {
+        // The naming's extension first, then the others that the save dialog offers.
+        const QString own = ExtractFileExt(OutputNameFor(choice, QStringLiteral("a"), 1).Name);
+        QStringList all{own};
+        for (const char *ext : {".aac", ".m4a", ".mp4"}) {
+            if (own != QLatin1String(ext))
+                all << QLatin1String(ext);
+        }
+        return all;
+    }
+    case KDPage::None: return {};
+    default:
+        // Every other page writes one extension; the AC-3 numbered form ends in ".ac3" as well.
+        return {ExtractFileExt(OutputNameFor(choice, QStringLiteral("a.wav"), 1).Name)};
+    }
+}
+
+QString OutputNameFittingPage(const NamingChoice &choice, const QString &outputName)
+{
+    const QStringList fitting = OutputExtensionsFor(choice);
+    if (fitting.isEmpty() || fitting.contains(ExtractFileExt(outputName), Qt::CaseInsensitive))
+        return outputName;
+    return ChangeFileExt(outputName, fitting.constFirst());
+}
+
+QStringList FilesWrittenFor(const QString &outputPath, bool sixMonoFiles)
+{
+    if (!sixMonoFiles)
+        return {outputPath};
+    const QString stem = ChangeFileExt(outputPath, QString());
+    const QString ext = ExtractFileExt(outputPath);
+    QStringList files;
+    for (const char *channel : {"FL", "FR", "C", "LFE", "SL", "SR"})
+        files << stem + QLatin1Char('_') + QLatin1String(channel) + ext;
+    return files;
+}
+
 std::optional<int> ReadInteger(const QString &text)
 {
     qsizetype i = 0;
@@ -294,9 +334,13 @@ std::optional<int> ReadInteger(const QString &text)
 
 std::optional<int> DelayFromFileName(const QString &fileName)
 {
-    const QString head = fileName.left(qMax<qsizetype>(0, fileName.size() - 6));
-    const QString number = head.mid(head.lastIndexOf(QLatin1Char(' ')) + 1);
-    return ReadInteger(number);
+    const qsizetype start = qMax(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
+    const QString name = fileName.mid(start + 1);
+    static const QRegularExpression ending(QStringLiteral("^(?:.* )?([^ ]+)ms\\.[A-Za-z0-9]{3}$"));
+    const QRegularExpressionMatch match = ending.match(name);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return ReadInteger(match.captured(1));
 }
 
 // ---- List and mux files ----------------------------------------------------------------------

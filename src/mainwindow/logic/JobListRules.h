@@ -104,12 +104,27 @@ struct SaveFilter {
 };
 SaveFilter SaveFilterFor(const NamingChoice &choice);
 
+// The extensions that an output of the active page and engine may carry: those the naming gives
+// and those the save dialog offers, the naming's own first. On the AAC page every engine takes
+// ".aac", ".m4a" and ".mp4". Empty with no page.
+QStringList OutputExtensionsFor(const NamingChoice &choice);
+// `outputName` (bare or with its folder) with an extension that the active page and engine
+// write: kept when its extension is one of them (compared without regard to case), else the
+// naming's extension in place of its own. The folder and the base name stay as they are.
+QString OutputNameFittingPage(const NamingChoice &choice, const QString &outputName);
+
+// The files a job writes for the output `outputPath`: that file, or, for the WAV page's six
+// mono files, one per channel named path_FL.wav, path_FR.wav, path_C.wav, path_LFE.wav,
+// path_SL.wav and path_SR.wav (the path without its extension, then the channel).
+QStringList FilesWrittenFor(const QString &outputPath, bool sixMonoFiles);
+
 // ---- Delay in a file name --------------------------------------------------------------------
 
 // The delay in milliseconds that a name such as "Movie T01 3_2ch 448Kbps DELAY -66ms.ac3"
-// carries: the last 6 characters ("ms" and a dot with a three-letter extension) are dropped and
-// the text after the last blank is read as an integer (optional sign, decimal, or hexadecimal
-// after "$" or "0x"). Nothing when that text is not a number.
+// carries. Only the file's own name counts, never its folder, and only when it ends in a blank
+// (or begins), a number, "ms", a dot and a three-character extension; the number is read as an
+// integer (optional sign, decimal, or hexadecimal after "$" or "0x"). Nothing otherwise, so
+// "Album 1999 A.mp3" or a file in "Season 1" carries no delay.
 std::optional<int> DelayFromFileName(const QString &fileName);
 // An integer as the design reads numbers typed by hand: leading blanks, an optional sign, then
 // decimal digits or "$"/"0x" and hexadecimal digits; nothing else. Within the 32-bit range.

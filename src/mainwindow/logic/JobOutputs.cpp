@@ -15,7 +15,7 @@ QString StemOf(const QString &path)
 
 } // namespace
 
-QStringList PartFilesOfCommand(const QByteArray &commandLine)
+QStringList OutputFilesOfCommand(const QByteArray &commandLine)
 {
     const QList<QByteArray> args = SplitCommandLine(commandLine);
     QStringList outputs;
@@ -40,8 +40,13 @@ QStringList PartFilesOfCommand(const QByteArray &commandLine)
                 outputs << stem + QLatin1Char('_') + QLatin1String(channel) + ext;
         }
     }
+    return outputs;
+}
+
+QStringList PartFilesOfCommand(const QByteArray &commandLine)
+{
     QStringList parts;
-    for (const QString &output : outputs) {
+    for (const QString &output : OutputFilesOfCommand(commandLine)) {
         if (!output.isEmpty() && !parts.contains(output + QStringLiteral(".part")))
             parts << output + QStringLiteral(".part");
     }

@@ -9,4 +9,5 @@
 // write: one beside each "-output" it names (the six mono files of the six-file WAV modes
 // included), and for the 5.1 MP3 encoder beside its output (given, or the input's name with
 // ".mp3").
+QStringList OutputFilesOfCommand(const QByteArray &commandLine);
 QStringList PartFilesOfCommand(const QByteArray &commandLine);

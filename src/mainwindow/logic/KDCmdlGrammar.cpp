@@ -410,7 +410,9 @@ QString KDCmdlAudXCommand(const KDCmdlSnapshot &s)
         c += modes[s.cbMode];
     const KDCmdlRow &r = s.selectedRow;
     c += ' ' + quoted((r.InputPath + lowerExtension(r.Filename)).toLocal8Bit());
-    if (!s.SaveDialog1FileName.isEmpty())
+    // The job's own output name, so that the encoder writes the file the row names (left to
+    // itself it would write the input's name with ".mp3", over an earlier run's output).
+    if (!s.SaveDialog1FileName.isEmpty() || !r.OutputFilename.isEmpty())
         c += ' ' + quoted((r.OutputPath + r.OutputFilename).toLocal8Bit());
     return QString::fromLocal8Bit(c);
 }
