@@ -545,6 +545,9 @@ private slots:
         QTest::newRow("fix mode has no split block")
             << "/t/K" << "/a/x.aac" << "/a/x_" << false << QStringList{"0", "5"}
             << QByteArray("\"/t/K\" -core( -input \"/a/x.aac\" -prefix \"/a/x_\" -type aac )");
+        QTest::newRow("decimal comma written with a point")
+            << "/t/K" << "/a/x.mp3" << "/a/x_" << true << QStringList{"3,5", " 12,25 "}
+            << QByteArray("\"/t/K\" -core( -input \"/a/x.mp3\" -prefix \"/a/x_\" -type mp3 ) -split( 3.5 12.25 )");
         QTest::newRow("mp2") << "/t/K" << "/a/x.mp2" << "/a/x_" << true << QStringList{}
                              << QByteArray("\"/t/K\" -core( -input \"/a/x.mp2\" -prefix \"/a/x_\" -type mp2 ) -split( )");
     }
