@@ -69,7 +69,7 @@ QString BreakPointText(const QString &cell)
 
 QString BreakPointProblem(const QStringList &cells, double duration)
 {
-    static const QRegularExpression seconds(QStringLiteral("^(\\d+(\\.\\d*)?|\\.\\d+)$"));
+    static const QRegularExpression seconds(QStringLiteral("^([0-9]+(\\.[0-9]*)?|\\.[0-9]+)$"));
     double previous = -1;
     for (const QString &cell : cells) {
         const QString text = BreakPointText(cell);
