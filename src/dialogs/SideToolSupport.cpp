@@ -89,15 +89,19 @@ QStringList RunFileDialog(QWidget *parent, FileDialogKind kind, const QString &d
         const QFileInfo target(chosen.first());
         if (!target.exists() && !target.isSymLink())
             return chosen;
-        QMessageBox question(QMessageBox::Warning, dialog.windowTitle(),
-                             QStringLiteral("%1 already exists.\nDo you want to replace it?")
-                                 .arg(QDir::toNativeSeparators(chosen.first())),
-                             QMessageBox::Yes | QMessageBox::No, parent);
-        question.setDefaultButton(QMessageBox::No);
-        if (question.exec() == QMessageBox::Yes)
+        if (AskReplaceFile(parent, dialog.windowTitle(), chosen.first()))
             return chosen;
         dialog.selectFile(chosen.first());
     }
+}
+
+bool AskReplaceFile(QWidget *parent, const QString &title, const QString &path)
+{
+    QMessageBox question(QMessageBox::Warning, title,
+                         QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(path)),
+                         QMessageBox::Yes | QMessageBox::No, parent);
+    question.setDefaultButton(QMessageBox::No);
+    return question.exec() == QMessageBox::Yes;
 }
 
 void ShowMessage(QWidget *parent, const QString &text, bool error)

@@ -32,6 +32,8 @@ QStringList RunFileDialog(QWidget *parent, FileDialogKind kind, const QString &d
                           int filterIndex = 0, const QString &fileName = QString(),
                           const QString &defaultSuffix = QString());
 void ShowMessage(QWidget *parent, const QString &text, bool error);
+// Asks whether an existing file may be replaced; true for Yes.
+bool AskReplaceFile(QWidget *parent, const QString &title, const QString &path);
 
 // "Text|*.x;*.y|Other|*.z" as the toolkit's filter list ("Text (*.x *.y)" etc.).
 QStringList FilterList(const QString &filter);

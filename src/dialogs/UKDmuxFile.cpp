@@ -49,8 +49,10 @@ QList<QLineEdit *> TKDMuxFileWizard::ChannelEdits() const
 
 void TKDMuxFileWizard::showEvent(QShowEvent *event)
 {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         CentreOnMainForm(this);
+        m_confirmedSave.clear();
+    }
     QDialog::showEvent(event);
 }
 
@@ -128,8 +130,10 @@ void TKDMuxFileWizard::btnSaveClick()
     // The name always ends in ".mux", and the overwrite question is about that file.
     const QStringList chosen = RunFileDialog(this, FileDialogKind::SaveConfirmOverwrite, QStringLiteral("SaveDialog"),
                                              MuxFilter, 0, QString(), QStringLiteral("mux"));
-    if (!chosen.isEmpty())
+    if (!chosen.isEmpty()) {
         ui->edSave->setText(chosen.first());
+        m_confirmedSave = chosen.first();
+    }
 }
 
 void TKDMuxFileWizard::btnOkClick()
@@ -143,6 +147,12 @@ void TKDMuxFileWizard::btnOkClick()
         ShowMessage(this, missing, true);
         return;
     }
+    // A name typed into the edit has not been asked about: an existing file is replaced only
+    // when the user says so.
+    if (!target.isEmpty() && target != m_confirmedSave
+        && (QFileInfo(target).exists() || QFileInfo(target).isSymLink())
+        && !AskReplaceFile(this, windowTitle(), target))
+        return;
     // A mux file that cannot be written is reported and the wizard stays open, so nothing the
     // user entered is lost.
     if (!WriteFileBytes(target, MuxFileBytes(paths))) {

@@ -49,6 +49,7 @@ private:
     QList<QLineEdit *> ChannelEdits() const;
 
     std::unique_ptr<Ui::TKDMuxFileWizard> ui;
+    QString m_confirmedSave; // the name Save as gave, whose replacement the user has agreed to
 };
 
 extern TKDMuxFileWizard *KDMuxFileWizard;

@@ -742,6 +742,46 @@ private slots:
         QVERIFY(!QFileInfo::exists(keep + QLatin1Char('.') + tool));
     }
 
+    // A mux file name typed into the wizard's edit, not chosen through Save as.
+    void muxOkAsksBeforeReplacingATypedName()
+    {
+        const QString folder = freshFolder(QStringLiteral("typed"));
+        const QString target = folder + QStringLiteral("typed.mux");
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("earlier file\r\n");
+        old.close();
+        auto *w = KDMuxFileWizard;
+        w->hide();
+        w->show();
+        fillChannels(folder);
+        auto *save = In<QLineEdit>(w, "edSave");
+        save->clear();
+        QTest::keyClicks(save, target);
+
+        QString question;
+        auto answer = [&question](QMessageBox::StandardButton button) {
+            return new ModalAnswer([&question, button](QWidget *m) {
+                auto *box = qobject_cast<QMessageBox *>(m);
+                QVERIFY(box);
+                question = box->text();
+                box->button(button)->click();
+            });
+        };
+        std::unique_ptr<ModalAnswer> no(answer(QMessageBox::No));
+        In<QPushButton>(w, "btnOk")->click();
+        QVERIFY2(question.contains(target), qPrintable(question));
+        QCOMPARE(ReadAll(target), QByteArray("earlier file\r\n"));
+        QVERIFY(w->isVisible());
+
+        question.clear();
+        std::unique_ptr<ModalAnswer> yes(answer(QMessageBox::Yes));
+        In<QPushButton>(w, "btnOk")->click();
+        QVERIFY2(question.contains(target), qPrintable(question));
+        QCOMPARE(ReadAll(target).count('\n'), 6);
+        QVERIFY(!w->isVisible());
+    }
+
     // A file whose name holds a double quote: written by the list writer and the mux wizard,
     // loaded back as a job row.
     void quotedNamesSurviveWriterAndLoader()
