@@ -10,11 +10,16 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -192,6 +197,19 @@ int main(int argc, char **argv)
             piece.stream->codecpar->codec_tag = 0;
             piece.stream->time_base = inStream->time_base;
             if (!(format->flags & AVFMT_NOFILE)) {
+                // The piece is claimed as a new file first: one that has appeared since the check
+                // above is not written over either.
+                const int claim = ::open(piece.fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+                if (claim < 0) {
+                    const std::string name = piece.fileName;
+                    const int error = errno;
+                    avformat_free_context(piece.out);
+                    piece = Piece();
+                    return Error(error == EEXIST ? "the piece \"" + name + "\" exists already: choose another prefix"
+                                                 : "cannot write the piece \"" + name + "\": " + std::strerror(error),
+                                 3);
+                }
+                ::close(claim);
                 if (int orc = avio_open(&piece.out->pb, piece.fileName.c_str(), AVIO_FLAG_WRITE); orc < 0) {
                     const std::string name = piece.fileName;
                     avformat_free_context(piece.out);
