@@ -1,8 +1,10 @@
 #include "SideToolSupport.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QSaveFile>
 
@@ -28,11 +30,26 @@ QStringList FilterList(const QString &filter)
     return out;
 }
 
-QStringList RunFileDialog(QWidget *parent, FileDialogKind kind, const QString &dialogName, const QString &filter,
-                          int filterIndex, const QString &fileName)
+// The name with ".suffix" appended unless it already ends in it (in any case).
+static QString WithSuffix(const QString &name, const QString &suffix)
 {
-    if (FileDialogHook)
-        return FileDialogHook(parent, kind, dialogName, filter, filterIndex, fileName);
+    if (suffix.isEmpty() || name.isEmpty() || name.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
+        return name;
+    return name + QLatin1Char('.') + suffix;
+}
+
+QStringList RunFileDialog(QWidget *parent, FileDialogKind kind, const QString &dialogName, const QString &filter,
+                          int filterIndex, const QString &fileName, const QString &defaultSuffix)
+{
+    const bool save = kind == FileDialogKind::Save || kind == FileDialogKind::SaveConfirmOverwrite;
+    if (FileDialogHook) {
+        QStringList chosen = FileDialogHook(parent, kind, dialogName, filter, filterIndex, fileName);
+        if (save) {
+            for (QString &name : chosen)
+                name = WithSuffix(name, defaultSuffix);
+        }
+        return chosen;
+    }
     QFileDialog dialog(parent);
     dialog.setObjectName(dialogName);
     const QStringList filters = FilterList(filter);
@@ -49,18 +66,42 @@ QStringList RunFileDialog(QWidget *parent, FileDialogKind kind, const QString &d
         dialog.setFileMode(QFileDialog::ExistingFiles);
         break;
     case FileDialogKind::Save:
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-        break;
     case FileDialogKind::SaveConfirmOverwrite:
         dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The question about an existing file is asked below, about the name with its suffix:
+        // the dialog itself would ask about the name as typed.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        dialog.setDefaultSuffix(defaultSuffix);
         break;
     }
     if (!fileName.isEmpty())
         dialog.selectFile(fileName);
-    if (dialog.exec() != QDialog::Accepted)
-        return {};
-    return dialog.selectedFiles();
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted)
+            return {};
+        QStringList chosen = dialog.selectedFiles();
+        if (!save)
+            return chosen;
+        for (QString &name : chosen)
+            name = WithSuffix(name, defaultSuffix);
+        if (kind == FileDialogKind::Save || chosen.isEmpty())
+            return chosen;
+        const QFileInfo target(chosen.first());
+        if (!target.exists() && !target.isSymLink())
+            return chosen;
+        if (AskReplaceFile(parent, dialog.windowTitle(), chosen.first()))
+            return chosen;
+        dialog.selectFile(chosen.first());
+    }
+}
+
+bool AskReplaceFile(QWidget *parent, const QString &title, const QString &path)
+{
+    QMessageBox question(QMessageBox::Warning, title,
+                         QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(path)),
+                         QMessageBox::Yes | QMessageBox::No, parent);
+    question.setDefaultButton(QMessageBox::No);
+    return question.exec() == QMessageBox::Yes;
 }
 
 void ShowMessage(QWidget *parent, const QString &text, bool error)
@@ -84,6 +125,11 @@ bool WriteFileBytes(const QString &path, const QByteArray &bytes)
     const bool ok = file.write(bytes) == bytes.size();
     file.close();
     return ok && file.error() == QFileDevice::NoError;
+}
+
+QByteArray QuotedName(const QString &name)
+{
+    return '"' + To8Bit(name).replace('"', "\"\"") + '"';
 }
 
 QByteArray To8Bit(const QString &text)

@@ -12,14 +12,17 @@ TExeBrowse *ExeBrowse = nullptr;
 
 namespace {
 
-struct Program {
-    const char *lookupName; // looked for without regard to case
-    const char *shownName;  // what the edit receives
-};
+// The names looked for, without regard to case; an edit receives the name as it is on disk.
+constexpr const char *Transcoder = "Kandrum.exe";
+constexpr const char *Splitter = "Kaparto.exe";
+constexpr const char *SoX = "sox.exe";
 
-constexpr Program Transcoder{"kandrum.exe", "Kandrum.exe"};
-constexpr Program Splitter{"kaparto.exe", "Kaparto.exe"};
-constexpr Program SoX{"sox.exe", "sox.exe"};
+// The folder and the name found in it, or an empty text when the folder has no such program.
+QString FoundProgram(const QString &folder, const char *name)
+{
+    const QString found = FindFileIgnoringCase(folder, QString::fromLatin1(name));
+    return found.isEmpty() ? QString() : folder + found;
+}
 
 } // namespace
 
@@ -54,23 +57,27 @@ void TExeBrowse::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-void TExeBrowse::LookInFolder(const QString &folder)
+void TExeBrowse::LookInFolder(const QString &folder, bool onlyEmptyEdits)
 {
-    const std::pair<const Program *, QLineEdit *> programs[] = {
-        {&Transcoder, ui->edKandrum}, {&Splitter, ui->edKaparto}, {&SoX, ui->edSoX}};
+    const std::pair<const char *, QLineEdit *> programs[] = {
+        {Transcoder, ui->edKandrum}, {Splitter, ui->edKaparto}, {SoX, ui->edSoX}};
     for (const auto &[program, edit] : programs) {
-        if (!FindFileIgnoringCase(folder, QString::fromLatin1(program->lookupName)).isEmpty())
-            edit->setText(folder + QString::fromLatin1(program->shownName));
+        if (onlyEmptyEdits && !edit->text().isEmpty())
+            continue;
+        const QString found = FoundProgram(folder, program);
+        if (!found.isEmpty())
+            edit->setText(found);
     }
 }
 
 void TExeBrowse::FormShow()
 {
-    // The program's own folder, then the transcoder folder that is laid out beside the program;
-    // what is found in the program's folder itself wins.
+    // A program in the program's own folder replaces what the edit held. The transcoder folder
+    // laid out beside the program only fills edits that are still empty, so a program the user
+    // chose elsewhere stays.
     const QString folder = ProgramFolder();
-    LookInFolder(folder + QStringLiteral("Kandrum/"));
     LookInFolder(folder);
+    LookInFolder(folder + QStringLiteral("Kandrum/"), true);
 }
 
 QString TExeBrowse::pickExecutable()
@@ -89,10 +96,10 @@ void TExeBrowse::btKandrumClick()
     // The splitter and SoX are taken from beside the transcoder when they are there. The file name
     // of the transcoder itself is checked when a batch starts.
     const QString folder = FolderPart(ui->edKandrum->text());
-    if (!FindFileIgnoringCase(folder, QString::fromLatin1(Splitter.lookupName)).isEmpty())
-        ui->edKaparto->setText(folder + QString::fromLatin1(Splitter.shownName));
-    if (!FindFileIgnoringCase(folder, QString::fromLatin1(SoX.lookupName)).isEmpty())
-        ui->edSoX->setText(folder + QString::fromLatin1(SoX.shownName));
+    if (const QString splitter = FoundProgram(folder, Splitter); !splitter.isEmpty())
+        ui->edKaparto->setText(splitter);
+    if (const QString sox = FoundProgram(folder, SoX); !sox.isEmpty())
+        ui->edSoX->setText(sox);
 }
 
 void TExeBrowse::btKapartoClick()

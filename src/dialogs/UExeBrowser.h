@@ -17,8 +17,9 @@ public:
     explicit TExeBrowse(QWidget *parent = nullptr);
     ~TExeBrowse() override;
 
-    // Fills the edits of the programs found in `folder` (names compared without regard to case).
-    void LookInFolder(const QString &folder);
+    // Fills the edits of the programs found in `folder` (names compared without regard to case)
+    // with the names as they are on disk; with onlyEmptyEdits, only edits that are empty.
+    void LookInFolder(const QString &folder, bool onlyEmptyEdits = false);
 
     QFileDialog *OpenDialog = nullptr;
 

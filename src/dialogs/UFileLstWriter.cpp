@@ -49,8 +49,13 @@ void TFileListWriter::showEvent(QShowEvent *event)
 QByteArray TFileListWriter::ListFileBytes(const QStringList &entries)
 {
     QByteArray block;
-    for (const QString &entry : entries)
-        block += To8Bit(entry) + "\r\n";
+    for (const QString &entry : entries) {
+        // The list shows each name between quotes; the file gets it quoted as its loader reads
+        // it back, an inner quote doubled.
+        const bool shownQuoted = entry.size() >= 2 && entry.startsWith(QLatin1Char('"'))
+                                 && entry.endsWith(QLatin1Char('"'));
+        block += QuotedName(shownQuoted ? entry.mid(1, entry.size() - 2) : entry) + "\r\n";
+    }
     return block + "\r\n";
 }
 
@@ -65,8 +70,19 @@ QStringList TFileListWriter::Entries() const
 void TFileListWriter::btLstAddClick()
 {
     const QStringList chosen = RunFileDialog(this, FileDialogKind::OpenMultiple, QStringLiteral("OpenListDialog1"), AddFilter);
-    for (const QString &file : chosen)
+    QStringList refused;
+    for (const QString &file : chosen) {
+        // A list file holds one name a line: a name with a line break in it cannot be listed.
+        if (file.contains(QLatin1Char('\n')) || file.contains(QLatin1Char('\r'))) {
+            refused << file;
+            continue;
+        }
         ui->FileList->addItem(QLatin1Char('"') + file + QLatin1Char('"'));
+    }
+    if (!refused.isEmpty())
+        ShowMessage(this,
+                    QStringLiteral("A list file cannot hold a name with a line break; not added:\n") + refused.join(QLatin1Char('\n')),
+                    true);
 }
 
 void TFileListWriter::btLstDeleteClick()
@@ -123,13 +139,11 @@ void TFileListWriter::btLstSaveClick()
         return;
     const QByteArray bytes = ListFileBytes(Entries());
     QString filter = LanguageStrings.OpenDialog_LST + QStringLiteral(" (*.lst)|*.lst");
+    // The name always ends in ".lst", and the overwrite question is about that file.
     QStringList chosen = RunFileDialog(this, FileDialogKind::SaveConfirmOverwrite, QStringLiteral("SaveListDialog"),
-                                       filter, 0, m_rememberedName);
+                                       filter, 0, m_rememberedName, QStringLiteral("lst"));
     if (!chosen.isEmpty()) {
-        QString path = chosen.first();
-        // The dialog's default extension.
-        if (QFileInfo(path).suffix().isEmpty())
-            path += QStringLiteral(".lst");
+        const QString path = chosen.first();
         m_rememberedName = path;
         if (WriteFileBytes(path, bytes)) {
             ui->Edit1->setText(path);

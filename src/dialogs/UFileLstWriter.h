@@ -16,8 +16,8 @@ public:
     explicit TFileListWriter(QWidget *parent = nullptr);
     ~TFileListWriter() override;
 
-    // The bytes of a list file for these entries (each already in its quotes): every entry and
-    // CR LF, then one empty line.
+    // The bytes of a list file for these entries (as the list shows them, in their quotes): every
+    // name quoted with its inner quotes doubled and CR LF, then one empty line.
     static QByteArray ListFileBytes(const QStringList &entries);
 
 public slots:

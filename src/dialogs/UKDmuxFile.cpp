@@ -4,6 +4,7 @@
 #include "DialogSupport.h"
 #include "SideToolSupport.h"
 #include "UMain.h"
+#include "WAVfile.h"
 
 #include <QFileInfo>
 #include <QShowEvent>
@@ -48,8 +49,10 @@ QList<QLineEdit *> TKDMuxFileWizard::ChannelEdits() const
 
 void TKDMuxFileWizard::showEvent(QShowEvent *event)
 {
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         CentreOnMainForm(this);
+        m_confirmedSave.clear();
+    }
     QDialog::showEvent(event);
 }
 
@@ -75,8 +78,31 @@ QByteArray TKDMuxFileWizard::MuxFileBytes(const QStringList &paths)
 {
     QByteArray bytes;
     for (const QString &path : paths)
-        bytes += '"' + To8Bit(path) + "\"\r\n";
+        bytes += QuotedName(path) + "\r\n";
     return bytes;
+}
+
+QString TKDMuxFileWizard::MissingChannel() const
+{
+    const QPair<QLineEdit *, QAbstractButton *> channels[] = {
+        {ui->edLF, ui->btnLF}, {ui->edFR, ui->btnFR}, {ui->edCenter, ui->btnCenter},
+        {ui->edLFE, ui->btnLFE}, {ui->edLS, ui->btnSL}, {ui->edRS, ui->btnRS}};
+    for (const auto &[edit, button] : channels) {
+        // The button's hint names the channel ("Front Left Channel"), in the user's language.
+        const QString channel = button->toolTip().isEmpty() ? button->text() : button->toolTip();
+        const QString path = edit->text();
+        if (path.isEmpty())
+            return QStringLiteral("No file is chosen for the %1.").arg(channel);
+        if (path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r')))
+            return QStringLiteral("The file of the %1 has a line break in its name, which a mux file cannot hold:\n%2")
+                .arg(channel, path);
+        if (!QFileInfo(path).isFile())
+            return QStringLiteral("The file of the %1 is missing:\n%2").arg(channel, path);
+        TWAVfile wav;
+        if (!wav.ReadFromFile(path.toLocal8Bit().toStdString()) || !wav.Valid())
+            return QStringLiteral("The file of the %1 is not a WAV file:\n%2").arg(channel, path);
+    }
+    return QString();
 }
 
 void TKDMuxFileWizard::PickChannel(QLineEdit *edit)
@@ -101,9 +127,13 @@ void TKDMuxFileWizard::btnSaveClick()
             return;
         }
     }
-    const QStringList chosen = RunFileDialog(this, FileDialogKind::SaveConfirmOverwrite, QStringLiteral("SaveDialog"), MuxFilter);
-    if (!chosen.isEmpty())
-        ui->edSave->setText(chosen.first() + QStringLiteral(".mux"));
+    // The name always ends in ".mux", and the overwrite question is about that file.
+    const QStringList chosen = RunFileDialog(this, FileDialogKind::SaveConfirmOverwrite, QStringLiteral("SaveDialog"),
+                                             MuxFilter, 0, QString(), QStringLiteral("mux"));
+    if (!chosen.isEmpty()) {
+        ui->edSave->setText(chosen.first());
+        m_confirmedSave = chosen.first();
+    }
 }
 
 void TKDMuxFileWizard::btnOkClick()
@@ -111,6 +141,18 @@ void TKDMuxFileWizard::btnOkClick()
     const QStringList paths = ChannelOrder(ui->cbOutputFormat->currentText(), ui->edLF->text(), ui->edFR->text(),
                                            ui->edCenter->text(), ui->edLFE->text(), ui->edLS->text(), ui->edRS->text());
     const QString target = ui->edSave->text();
+    // Each of the six channels must be a WAV file that is there: a mux file naming a missing one
+    // would load as nothing or as a job that fails. The wizard stays open to mend it.
+    if (const QString missing = MissingChannel(); !missing.isEmpty()) {
+        ShowMessage(this, missing, true);
+        return;
+    }
+    // A name typed into the edit has not been asked about: an existing file is replaced only
+    // when the user says so.
+    if (!target.isEmpty() && target != m_confirmedSave
+        && (QFileInfo(target).exists() || QFileInfo(target).isSymLink())
+        && !AskReplaceFile(this, windowTitle(), target))
+        return;
     // A mux file that cannot be written is reported and the wizard stays open, so nothing the
     // user entered is lost.
     if (!WriteFileBytes(target, MuxFileBytes(paths))) {

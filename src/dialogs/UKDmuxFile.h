@@ -23,7 +23,7 @@ public:
     static QStringList ChannelOrder(const QString &format, const QString &frontLeft, const QString &frontRight,
                                     const QString &centre, const QString &lfe, const QString &leftSurround,
                                     const QString &rightSurround);
-    // The bytes of a mux file: each path in quotes, CR LF after every line.
+    // The bytes of a mux file: each path in quotes (an inner quote doubled), CR LF after every line.
     static QByteArray MuxFileBytes(const QStringList &paths);
 
 public slots:
@@ -43,9 +43,13 @@ protected:
 
 private:
     void PickChannel(QLineEdit *edit);
+    // What is wrong with the first channel (in front left, front right, centre, LFE, left and
+    // right surround order) whose file cannot go into a mux file, or an empty text.
+    QString MissingChannel() const;
     QList<QLineEdit *> ChannelEdits() const;
 
     std::unique_ptr<Ui::TKDMuxFileWizard> ui;
+    QString m_confirmedSave; // the name Save as gave, whose replacement the user has agreed to
 };
 
 extern TKDMuxFileWizard *KDMuxFileWizard;

@@ -18,7 +18,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QDir>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QShowEvent>
 #include <QStyledItemDelegate>
 
@@ -45,6 +47,71 @@ static QString LowerExtension(const QString &path)
     return dot < 0 ? QString() : name.mid(dot).toLower();
 }
 
+QString SplitterType(const QString &input)
+{
+    const QString ext = LowerExtension(input);
+    for (const char *type : {"ac3", "aac", "mp2", "mp3", "ogg"}) {
+        if (ext == QLatin1Char('.') + QLatin1String(type))
+            return QLatin1String(type);
+    }
+    return QStringLiteral("wav");
+}
+
+QString BreakPointText(const QString &cell)
+{
+    QString text = cell.trimmed();
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
+    const QString separator = QLocale().decimalPoint();
+    if (!separator.isEmpty() && separator != QLatin1String("."))
+        text.replace(separator, QStringLiteral("."));
+    return text;
+}
+
+QString BreakPointProblem(const QStringList &cells, double duration)
+{
+    static const QRegularExpression seconds(QStringLiteral("^([0-9]+(\\.[0-9]*)?|\\.[0-9]+)$"));
+    double previous = -1;
+    for (const QString &cell : cells) {
+        const QString text = BreakPointText(cell);
+        if (text.isEmpty())
+            continue;
+        if (!seconds.match(text).hasMatch())
+            return QStringLiteral("The break point \"%1\" is not a time in seconds (for example 12.5).").arg(cell);
+        const double value = text.toDouble();
+        if (value < previous)
+            return QStringLiteral("The break points must be in ascending order.");
+        if (duration > 0 && value >= duration)
+            return QStringLiteral("The break point %1 s lies beyond the end of the input, which lasts %2 s.")
+                .arg(text, QString::number(duration, 'f', 2));
+        previous = value;
+    }
+    return QString();
+}
+
+QString ProposedPrefix(const QString &input)
+{
+    const QFileInfo info(input);
+    QString folder = info.path();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    const QDir dir(folder);
+    const QString type = SplitterType(input);
+    for (int n = 1;; ++n) {
+        const QString name = info.completeBaseName() + (n == 1 ? QString() : QLatin1Char('_') + QString::number(n))
+                             + QLatin1Char('_');
+        // Wildcard characters of the name itself are matched literally.
+        QString pattern = name;
+        pattern.replace(QLatin1Char('['), QStringLiteral("[[]"));
+        pattern.replace(QLatin1Char('*'), QStringLiteral("[*]"));
+        pattern.replace(QLatin1Char('?'), QStringLiteral("[?]"));
+        pattern += QStringLiteral("[0-9][0-9].") + type;
+        const QStringList taken = dir.entryList({pattern}, QDir::AllEntries | QDir::Hidden | QDir::System
+                                                               | QDir::CaseSensitive);
+        if (taken.isEmpty() || n >= 1000)
+            return folder + name;
+    }
+}
+
 QByteArray SplitterCommandLine(const QString &splitterPath, const QString &input, const QString &prefix,
                                bool splitMode, const QStringList &breakPoints)
 {
@@ -56,19 +123,7 @@ QByteArray SplitterCommandLine(const QString &splitterPath, const QString &input
     if (!input.isEmpty()) {
         line += " -core( -input \"" + To8Bit(input) + '"';
         line += " -prefix \"" + To8Bit(prefix) + '"';
-        const QString ext = LowerExtension(input);
-        if (ext == QLatin1String(".ac3"))
-            line += " -type ac3";
-        else if (ext == QLatin1String(".aac"))
-            line += " -type aac";
-        else if (ext == QLatin1String(".mp2"))
-            line += " -type mp2";
-        else if (ext == QLatin1String(".mp3"))
-            line += " -type mp3";
-        else if (ext == QLatin1String(".ogg"))
-            line += " -type ogg";
-        else
-            line += " -type wav";
+        line += " -type " + SplitterType(input).toLatin1();
         line += " )";
     } else {
         line += "( \"\" \"\" )";
@@ -76,8 +131,9 @@ QByteArray SplitterCommandLine(const QString &splitterPath, const QString &input
     if (splitMode) {
         line += " -split(";
         for (const QString &point : breakPoints) {
-            if (!point.isEmpty())
-                line += ' ' + To8Bit(point);
+            const QString text = BreakPointText(point);
+            if (!text.isEmpty())
+                line += ' ' + To8Bit(text);
         }
         line += " )";
     }
@@ -147,6 +203,12 @@ TKapartoForm::TKapartoForm(QWidget *parent)
     m_dosCommand->MaxTimeAfterLastOutput = 0;
     m_dosCommand->InputToOutput = false;
     m_dosCommand->ReturnCode = rcCRLF;
+    // The splitter's pieces and errors are shown below its command line, and its end is told.
+    m_dosCommand->OnNewLine = [this](QObject *, const QByteArray &line, TOutputType type) {
+        if (type == otEntireLine)
+            SplitterLine(line);
+    };
+    m_dosCommand->OnTerminated = [this](QObject *, quint32) { SplitterEnded(); };
 
     m_ac3 = std::make_unique<TAC3>();
     m_wav = std::make_unique<TWAVfile>();
@@ -176,13 +238,15 @@ void TKapartoForm::showEvent(QShowEvent *event)
 
 bool TKapartoForm::eventFilter(QObject *watched, QEvent *event)
 {
-    // The cell editor takes Backspace, ".", digits and the decimal separator.
+    // The cell editor takes Backspace, ".", digits and the decimal separator; a decimal comma is
+    // taken in any locale, as the command line gets a point for it.
     if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit *>(watched)) {
         const QString text = static_cast<QKeyEvent *>(event)->text();
         if (text.size() == 1 && text[0].isPrint()) {
             const QChar c = text[0];
             const QString separator = QLocale().decimalPoint();
-            if (!c.isDigit() && c != QLatin1Char('.') && !(separator.size() == 1 && c == separator[0]))
+            if (!c.isDigit() && c != QLatin1Char('.') && c != QLatin1Char(',')
+                && !(separator.size() == 1 && c == separator[0]))
                 return true;
         }
     }
@@ -215,11 +279,7 @@ void TKapartoForm::btInputClick()
     const QString input = chosen.first();
     ui->edInput->setText(input);
     AudioFileInfo(input);
-    const QFileInfo info(input);
-    QString folder = info.path();
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    ui->edOutput->setText(folder + info.completeBaseName() + QLatin1Char('_'));
+    ui->edOutput->setText(ProposedPrefix(input));
     ui->btSplit->setEnabled(true);
     KapartoCmd();
 }
@@ -235,7 +295,9 @@ void TKapartoForm::AudioFileInfo(const QString &fileName)
 {
     const std::string name = fileName.toLocal8Bit().toStdString();
     const QString ext = LowerExtension(fileName);
+    m_duration = 0;
     auto show = [this](const QString &channels, const QString &bitrate, int sampleRate, double duration) {
+        m_duration = duration;
         ui->ChanVal->setText(channels);
         ui->BitrateVal->setText(bitrate + QStringLiteral(" kbps"));
         ui->SampleVal->setText(QString::number(sampleRate) + QStringLiteral(" hz"));
@@ -295,8 +357,69 @@ void TKapartoForm::rbFixClick()
 void TKapartoForm::btSplitClick()
 {
     KapartoCmd();
+    if (ui->rbSplit->isChecked()) {
+        // Break points the splitter would refuse, or one beyond the end that would leave a whole
+        // copy, are refused here with the reason.
+        QStringList cells;
+        for (int row = 1; row < ui->StringGrid->rowCount(); ++row) {
+            QTableWidgetItem *cell = ui->StringGrid->item(row, 0);
+            cells << (cell ? cell->text() : QString());
+        }
+        if (!ui->edInput->text().isEmpty())
+            AudioFileInfo(ui->edInput->text());
+        const QString problem = BreakPointProblem(cells, m_duration);
+        if (!problem.isEmpty()) {
+            ui->Memo2->appendPlainText(problem);
+            ShowMessage(this, problem, true);
+            return;
+        }
+    }
+    m_piecesWritten = 0;
+    m_errors.clear();
+    ++m_pendingRuns;
     m_dosCommand->CommandLine = KapartoCmdLine;
     m_dosCommand->Execute();
+}
+
+void TKapartoForm::SplitterLine(const QByteArray &line)
+{
+    const QString text = QString::fromLocal8Bit(line).trimmed();
+    if (text.startsWith(QLatin1String("Piece ")))
+        ++m_piecesWritten;
+    else if (text.startsWith(QLatin1String("Error")))
+        m_errors << text;
+    else if (!text.startsWith(QLatin1String("Done")))
+        return; // the banner and the progress lines
+    ui->Memo2->appendPlainText(text);
+}
+
+void TKapartoForm::SplitterEnded()
+{
+    if (m_pendingRuns > 0)
+        --m_pendingRuns;
+    if (m_pendingRuns > 0)
+        return; // the end of a run that a newer one replaced
+    const quint8 status = m_dosCommand->EndStatus();
+    if (status == 9)
+        return; // stopped on purpose
+    if (status % 2 == 1) {
+        // The runner has already said why the splitter could not run.
+        ui->Memo2->appendPlainText(QStringLiteral("The splitter could not be run."));
+        return;
+    }
+    const quint32 code = m_dosCommand->ExitCode();
+    if (status == 8 && code == 0 && m_errors.isEmpty()) {
+        ui->Memo2->appendPlainText(m_piecesWritten == 1 ? QStringLiteral("Done: 1 file written.")
+                                                        : QStringLiteral("Done: %1 files written.").arg(m_piecesWritten));
+        return;
+    }
+    QString text = QStringLiteral("The splitter failed (exit code %1).").arg(code);
+    if (status == 10)
+        text = QStringLiteral("The splitter was stopped: it took too long.");
+    ui->Memo2->appendPlainText(text);
+    if (!m_errors.isEmpty())
+        text += QLatin1Char('\n') + m_errors.join(QLatin1Char('\n'));
+    ShowMessage(this, text, true);
 }
 
 void TKapartoForm::btCancelClick()

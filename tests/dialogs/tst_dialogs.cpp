@@ -1,4 +1,5 @@
 #include "DialogSupport.h"
+#include "ModalAnswer.h"
 #include "UAdvanced.h"
 #include "UAudX.h"
 #include "UKDmuxFile.h"
@@ -34,71 +35,6 @@
 #include <functional>
 
 namespace {
-
-// Answers the next modal window that opens (a message box or a file dialog) from inside its event
-// loop, and remembers what it showed.
-class ModalAnswer : public QObject
-{
-public:
-    explicit ModalAnswer(std::function<void(QWidget *)> answer) : m_answer(std::move(answer))
-    {
-        m_timer.setInterval(5);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (Seen) {
-                // A window still open after its answer gets the answer again; once it has closed,
-                // this answer is spent.
-                if (!m_answered || modal != m_answered || !m_answered->isVisible()) {
-                    m_timer.stop();
-                    return;
-                }
-            } else if (!modal) {
-                return;
-            } else {
-                m_answered = modal;
-                ++Seen;
-                if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-                    Title = box->windowTitle();
-                    Text = box->text();
-                    Icon = box->icon();
-                }
-            }
-            m_answer(modal);
-        });
-        m_timer.start();
-    }
-
-    int Seen = 0;
-    QString Title, Text;
-    QMessageBox::Icon Icon = QMessageBox::NoIcon;
-
-private:
-    std::function<void(QWidget *)> m_answer;
-    QTimer m_timer;
-    QPointer<QWidget> m_answered;
-};
-
-ModalAnswer *CloseMessageBox()
-{
-    return new ModalAnswer([](QWidget *w) { static_cast<QDialog *>(w)->accept(); });
-}
-
-ModalAnswer *ChooseFile(const QString &path)
-{
-    return new ModalAnswer([path](QWidget *w) {
-        auto *dialog = qobject_cast<QFileDialog *>(w);
-        QVERIFY(dialog);
-        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->setText(path);
-        static_cast<QDialog *>(dialog)->accept();
-    });
-}
-
-ModalAnswer *CancelFileDialog()
-{
-    return new ModalAnswer([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
-}
 
 void WriteFile(const QString &path, const QByteArray &bytes = QByteArray("x"))
 {
@@ -669,12 +605,13 @@ private slots:
     {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QStringList>("expected"); // edKandrum, edKaparto, edSoX; "" = unchanged
+        // The edits receive the names as they are on disk, so that the paths name real files.
         QTest::newRow("design names") << QStringList{"Kandrum.exe", "Kaparto.exe", "sox.exe"}
                                       << QStringList{"Kandrum.exe", "Kaparto.exe", "sox.exe"};
         QTest::newRow("any case") << QStringList{"KANDRUM.EXE", "kaparto.Exe", "SoX.exe"}
-                                  << QStringList{"Kandrum.exe", "Kaparto.exe", "sox.exe"};
+                                  << QStringList{"KANDRUM.EXE", "kaparto.Exe", "SoX.exe"};
         QTest::newRow("only the splitter") << QStringList{"kaparto.exe", "Kandrum.exe.bak", "sox"}
-                                           << QStringList{"", "Kaparto.exe", ""};
+                                           << QStringList{"", "kaparto.exe", ""};
         QTest::newRow("a folder of that name is no program") << QStringList{"kandrum.exe/"}
                                                              << QStringList{"", "", ""};
     }
@@ -700,6 +637,8 @@ private slots:
             const QString want = expected[i].isEmpty() ? QStringLiteral("/before/") + QLatin1String(edits[i])
                                                        : folder + expected[i];
             QCOMPARE(exeControl<QLineEdit>(edits[i])->text(), want);
+            if (!expected[i].isEmpty())
+                QVERIFY(QFileInfo(want).isFile());
         }
     }
 
@@ -718,13 +657,12 @@ private slots:
         }));
         QCOMPARE(ExeBrowse->exec(), int(QDialog::Accepted));
         QFile::remove(own);
-        QCOMPARE(kandrum->text(), folder + QStringLiteral("Kandrum.exe"));
+        QCOMPARE(kandrum->text(), own);
         QCOMPARE(sox->text(), QStringLiteral("/usr/bin/sox.exe"));
 
         // OK stores the program's copy.
         const TIniFile ini(SettingsFilePath());
-        QCOMPARE(ini.ReadString(QStringLiteral("Zolvane"), QStringLiteral("Kandrum_path"), QString()),
-                 folder + QStringLiteral("Kandrum.exe"));
+        QCOMPARE(ini.ReadString(QStringLiteral("Zolvane"), QStringLiteral("Kandrum_path"), QString()), own);
         QCOMPARE(ini.ReadString(QStringLiteral("Zolvane"), QStringLiteral("SoX_path"), QString()),
                  QStringLiteral("/usr/bin/sox.exe"));
     }
@@ -742,6 +680,41 @@ private slots:
         ExeBrowse->exec();
         QDir(folder).removeRecursively();
         QCOMPARE(exeControl<QLineEdit>("edKandrum")->text(), folder + QStringLiteral("Kandrum.exe"));
+    }
+
+    void showingKeepsTheTranscoderTheUserChoseElsewhere()
+    {
+        // The transcoder folder beside the program holds its own transcoder and splitter.
+        const QString bundled = ProgramFolder() + QStringLiteral("Kandrum/");
+        QVERIFY(QDir().mkpath(bundled));
+        WriteFile(bundled + QStringLiteral("Kandrum.exe"));
+        WriteFile(bundled + QStringLiteral("kaparto.exe"));
+        // The user's transcoder lies elsewhere; no splitter is chosen yet.
+        QTemporaryDir mine;
+        const QString chosen = mine.filePath(QStringLiteral("Kandrum.exe"));
+        WriteFile(chosen);
+        exeControl<QLineEdit>("edKaparto")->clear();
+        exeControl<QLineEdit>("edKandrum")->clear();
+        {
+            std::unique_ptr<ModalAnswer> choose(ChooseFile(chosen));
+            ExeBrowse->btKandrumClick();
+            QCOMPARE(choose->Seen, 1);
+        }
+        QCOMPARE(exeControl<QLineEdit>("edKandrum")->text(), chosen);
+
+        // Showing the dialog again and pressing OK keeps and stores the user's choice; the empty
+        // splitter edit is filled from the transcoder folder, with the name found there.
+        std::unique_ptr<ModalAnswer> ok(new ModalAnswer([this](QWidget *) {
+            exeControl<QPushButton>("btOk")->click();
+        }));
+        ExeBrowse->exec();
+        QDir(bundled).removeRecursively();
+        QCOMPARE(exeControl<QLineEdit>("edKandrum")->text(), chosen);
+        QCOMPARE(exeControl<QLineEdit>("edKaparto")->text(), bundled + QStringLiteral("kaparto.exe"));
+        const TIniFile ini(SettingsFilePath());
+        QCOMPARE(ini.ReadString(QStringLiteral("Zolvane"), QStringLiteral("Kandrum_path"), QString()), chosen);
+        QCOMPARE(ini.ReadString(QStringLiteral("Zolvane"), QStringLiteral("Kaparto_path"), QString()),
+                 bundled + QStringLiteral("kaparto.exe"));
     }
 
     void choosingATranscoderTakesTheToolsBesideIt()
@@ -763,9 +736,10 @@ private slots:
         std::unique_ptr<ModalAnswer> choose(ChooseFile(folder + QStringLiteral("Kandrum.exe")));
         ExeBrowse->btKandrumClick();
         QCOMPARE(choose->Seen, 1);
+        // The tools beside it are taken under the names they have there.
         QCOMPARE(exeControl<QLineEdit>("edKandrum")->text(), folder + QStringLiteral("Kandrum.exe"));
-        QCOMPARE(exeControl<QLineEdit>("edKaparto")->text(), folder + QStringLiteral("Kaparto.exe"));
-        QCOMPARE(exeControl<QLineEdit>("edSoX")->text(), folder + QStringLiteral("sox.exe"));
+        QCOMPARE(exeControl<QLineEdit>("edKaparto")->text(), folder + QStringLiteral("KAPARTO.exe"));
+        QCOMPARE(exeControl<QLineEdit>("edSoX")->text(), folder + QStringLiteral("Sox.Exe"));
     }
 
     void okStoresTheThreePathsAsTheyStand()

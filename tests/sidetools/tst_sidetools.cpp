@@ -14,6 +14,7 @@
 #include "UMainGlobals.h"
 #include "DosCommand.h"
 #include "ZolvaneApp.h"
+#include "ModalAnswer.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -81,6 +82,48 @@ class TestSideTools : public QObject
         return target;
     }
     static QString settings() { return SettingsFilePath(); }
+    // An empty folder of its own under the test's folder, with a trailing slash.
+    QString freshFolder(const QString &name)
+    {
+        QDir(m_dir.filePath(name)).removeRecursively();
+        if (!QDir().mkpath(m_dir.filePath(name)))
+            qFatal("cannot make %s", qPrintable(name));
+        return m_dir.filePath(name) + QLatin1Char('/');
+    }
+    // Six real mono WAV files in the wizard's channel edits.
+    void fillChannels(const QString &folder)
+    {
+        for (const char *name : {"edLF", "edCenter", "edFR", "edLS", "edRS", "edLFE"}) {
+            const QString path = folder + QLatin1String(name) + QStringLiteral(".wav");
+            QFile::remove(path);
+            if (!QFile::copy(Fixture(QStringLiteral("audio/wav_ffmpeg_8k_mono_list.wav")), path))
+                qFatal("cannot copy a channel file");
+            In<QLineEdit>(KDMuxFileWizard, name)->setText(path);
+        }
+    }
+    // Types a name into a file dialog's name field and accepts it.
+    static void typeName(QWidget *w, const QString &name)
+    {
+        auto *dialog = qobject_cast<QFileDialog *>(w);
+        QVERIFY(dialog);
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(edit);
+        edit->setText(name);
+        static_cast<QDialog *>(dialog)->accept();
+    }
+    void useRealSplitter()
+    {
+        const QString splitter = QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kaparto.exe");
+        QVERIFY2(QFileInfo::exists(splitter), qPrintable(splitter));
+        In<QLineEdit>(ExeBrowse, "edKaparto")->setText(splitter);
+        In<QRadioButton>(KapartoForm, "rbSplit")->click();
+    }
+    void setBreakPoints(const QString &first, const QString &second)
+    {
+        auto *grid = In<QTableWidget>(KapartoForm, "StringGrid");
+        grid->item(1, 0)->setText(first);
+        grid->item(2, 0)->setText(second);
+    }
 
 private slots:
     void initTestCase()
@@ -114,6 +157,7 @@ private slots:
         m_dialogs.clear();
         m_answers.clear();
         m_messages.clear();
+        m_runnerMessages.clear();
     }
 
     // ---- Extra MP3 options ------------------------------------------------------------------
@@ -450,21 +494,17 @@ private slots:
         QVERIFY(m_dialogs.isEmpty());
 
         In<QLineEdit>(w, "edLFE")->setText(QStringLiteral("/a/lfe.wav"));
+        // ".mux" is appended to a name without it, and only then.
         const QString target = m_dir.filePath(QStringLiteral("again.mux"));
         m_answers << QStringList{target};
         w->btnSaveClick();
-        QCOMPARE(In<QLineEdit>(w, "edSave")->text(), target + QStringLiteral(".mux"));
+        QCOMPARE(In<QLineEdit>(w, "edSave")->text(), target);
+        m_answers << QStringList{m_dir.filePath(QStringLiteral("again.v2"))};
+        w->btnSaveClick();
+        QCOMPARE(In<QLineEdit>(w, "edSave")->text(), m_dir.filePath(QStringLiteral("again.v2.mux")));
         m_answers << QStringList();
         w->btnSaveClick(); // cancelled: the name stays
-        QCOMPARE(In<QLineEdit>(w, "edSave")->text(), target + QStringLiteral(".mux"));
-
-        // A channel emptied by hand gives a line of two quotes.
-        In<QComboBox>(w, "cbOutputFormat")->setCurrentText(QStringLiteral("WAV"));
-        In<QLineEdit>(w, "edCenter")->clear();
-        w->show();
-        w->btnOkClick();
-        const QByteArray written = ReadAll(target + QStringLiteral(".mux"));
-        QCOMPARE(written.split('\n').at(2), QByteArray("\"\"\r"));
+        QCOMPARE(In<QLineEdit>(w, "edSave")->text(), m_dir.filePath(QStringLiteral("again.v2.mux")));
 
         // Ok without a name reports the missing name and keeps the wizard open.
         m_messages.clear();
@@ -505,6 +545,9 @@ private slots:
         QTest::newRow("fix mode has no split block")
             << "/t/K" << "/a/x.aac" << "/a/x_" << false << QStringList{"0", "5"}
             << QByteArray("\"/t/K\" -core( -input \"/a/x.aac\" -prefix \"/a/x_\" -type aac )");
+        QTest::newRow("decimal comma written with a point")
+            << "/t/K" << "/a/x.mp3" << "/a/x_" << true << QStringList{"3,5", " 12,25 "}
+            << QByteArray("\"/t/K\" -core( -input \"/a/x.mp3\" -prefix \"/a/x_\" -type mp3 ) -split( 3.5 12.25 )");
         QTest::newRow("mp2") << "/t/K" << "/a/x.mp2" << "/a/x_" << true << QStringList{}
                              << QByteArray("\"/t/K\" -core( -input \"/a/x.mp2\" -prefix \"/a/x_\" -type mp2 ) -split( )");
     }
@@ -605,6 +648,369 @@ private slots:
         QVERIFY(KapartoCmdLine.startsWith('"' + splitter.toLocal8Bit() + "\"( \"\" \"\" )"));
         QTRY_VERIFY_WITH_TIMEOUT(!m_runnerMessages.isEmpty(), 20000);
         QCOMPARE(f->DosCommand()->EndStatus(), quint8(5));
+    }
+
+    // ---- Files that are not overwritten unasked, names that survive, channels checked -------
+
+    // The list writer and the mux wizard, each driven through its real save dialog with a name
+    // typed without its extension: the question is about the file that is written.
+    void saveDialogsAskAboutTheFileTheyWrite_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("list writer") << "lst" << "keep.lst";
+        QTest::newRow("mux wizard") << "mux" << "keep.mux";
+    }
+
+    void saveDialogsAskAboutTheFileTheyWrite()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, written);
+        const QString folder = freshFolder(QStringLiteral("ask_") + tool);
+        const QString keep = folder + written;
+        QFile old(keep);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("earlier file\r\n");
+        old.close();
+
+        QPushButton *save = nullptr;
+        if (tool == QLatin1String("lst")) {
+            auto *list = In<QListWidget>(FileListWriter, "FileList");
+            list->clear();
+            list->addItem(QLatin1Char('"') + copy(QStringLiteral("audio/ogg_22k_mono.ogg"), QStringLiteral("k.ogg"))
+                          + QLatin1Char('"'));
+            In<QCheckBox>(FileListWriter, "chkLst")->setChecked(false);
+            FileListWriter->show();
+            save = In<QPushButton>(FileListWriter, "btLstSave");
+        } else {
+            fillChannels(folder);
+            KDMuxFileWizard->show();
+            save = In<QPushButton>(KDMuxFileWizard, "btnSave");
+        }
+
+        // The real dialogs: "keep" is typed, the question answered No, the dialog cancelled.
+        const FileDialogFunction hook = FileDialogHook;
+        FileDialogHook = nullptr;
+        // Each answer is set up when the window before it has been answered.
+        QString question;
+        std::unique_ptr<ModalAnswer> type, answer, cancel;
+        auto answerQuestion = [&](QMessageBox::StandardButton button, std::function<void()> then) {
+            answer.reset(new ModalAnswer([&question, button, then](QWidget *w) {
+                auto *box = qobject_cast<QMessageBox *>(w);
+                QVERIFY(box);
+                question = box->text();
+                box->button(button)->click();
+                if (then)
+                    then();
+            }));
+        };
+        // The dialog shown again after No is the same window: it is typed into only once.
+        int typed = 0;
+        type.reset(new ModalAnswer([&](QWidget *w) {
+            if (typed++)
+                return;
+            answerQuestion(QMessageBox::No, [&] { cancel.reset(CancelFileDialog()); });
+            typeName(w, folder + QStringLiteral("keep"));
+        }));
+        save->click();
+        QVERIFY2(question.contains(keep), qPrintable(question));
+        QVERIFY(cancel && cancel->Seen == 1);
+        QCOMPARE(ReadAll(keep), QByteArray("earlier file\r\n"));
+        QVERIFY(!QFileInfo::exists(folder + QStringLiteral("keep")));
+
+        // Yes replaces it.
+        question.clear();
+        typed = 0;
+        type.reset(new ModalAnswer([&](QWidget *w) {
+            if (typed++)
+                return;
+            answerQuestion(QMessageBox::Yes, nullptr);
+            typeName(w, folder + QStringLiteral("keep"));
+        }));
+        save->click();
+        FileDialogHook = hook;
+        QVERIFY2(question.contains(keep), qPrintable(question));
+        if (tool == QLatin1String("lst")) {
+            QVERIFY(ReadAll(keep).endsWith("k.ogg\"\r\n\r\n"));
+            FileListWriter->hide();
+        } else {
+            QCOMPARE(In<QLineEdit>(KDMuxFileWizard, "edSave")->text(), keep);
+            KDMuxFileWizard->btnOkClick();
+            QCOMPARE(ReadAll(keep).count('\n'), 6);
+        }
+        QVERIFY(!QFileInfo::exists(folder + QStringLiteral("keep")));
+        QVERIFY(!QFileInfo::exists(keep + QLatin1Char('.') + tool));
+    }
+
+    // A mux file name typed into the wizard's edit, not chosen through Save as.
+    void muxOkAsksBeforeReplacingATypedName()
+    {
+        const QString folder = freshFolder(QStringLiteral("typed"));
+        const QString target = folder + QStringLiteral("typed.mux");
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("earlier file\r\n");
+        old.close();
+        auto *w = KDMuxFileWizard;
+        w->hide();
+        w->show();
+        fillChannels(folder);
+        auto *save = In<QLineEdit>(w, "edSave");
+        save->clear();
+        QTest::keyClicks(save, target);
+
+        QString question;
+        auto answer = [&question](QMessageBox::StandardButton button) {
+            return new ModalAnswer([&question, button](QWidget *m) {
+                auto *box = qobject_cast<QMessageBox *>(m);
+                QVERIFY(box);
+                question = box->text();
+                box->button(button)->click();
+            });
+        };
+        std::unique_ptr<ModalAnswer> no(answer(QMessageBox::No));
+        In<QPushButton>(w, "btnOk")->click();
+        QVERIFY2(question.contains(target), qPrintable(question));
+        QCOMPARE(ReadAll(target), QByteArray("earlier file\r\n"));
+        QVERIFY(w->isVisible());
+
+        question.clear();
+        std::unique_ptr<ModalAnswer> yes(answer(QMessageBox::Yes));
+        In<QPushButton>(w, "btnOk")->click();
+        QVERIFY2(question.contains(target), qPrintable(question));
+        QCOMPARE(ReadAll(target).count('\n'), 6);
+        QVERIFY(!w->isVisible());
+    }
+
+    // A file whose name holds a double quote: written by the list writer and the mux wizard,
+    // loaded back as a job row.
+    void quotedNamesSurviveWriterAndLoader()
+    {
+        const QString folder = freshFolder(QStringLiteral("quotes"));
+        const QString ogg = folder + QStringLiteral("say \"hi\".ogg");
+        QVERIFY(QFile::copy(Fixture(QStringLiteral("audio/ogg_22k_mono.ogg")), ogg));
+
+        clearRows();
+        auto *list = In<QListWidget>(FileListWriter, "FileList");
+        list->clear();
+        FileListWriter->show();
+        m_answers << QStringList{ogg};
+        FileListWriter->btLstAddClick();
+        m_answers << QStringList{folder + QStringLiteral("quoted")};
+        In<QCheckBox>(FileListWriter, "chkLst")->setChecked(true);
+        FileListWriter->btLstSaveClick();
+        In<QCheckBox>(FileListWriter, "chkLst")->setChecked(false);
+        FileListWriter->hide();
+        QCOMPARE(ReadAll(folder + QStringLiteral("quoted.lst")),
+                 '"' + folder.toLocal8Bit() + "say \"\"hi\"\".ogg\"\r\n\r\n");
+        QCOMPARE(rows(), 1);
+        QCOMPARE(MainForm->InputListView->topLevelItem(0)->text(jcFilename), QStringLiteral("say \"hi\".ogg"));
+
+        // The mux wizard: the front-left file gives the row its figures.
+        clearRows();
+        fillChannels(folder);
+        const QString left = In<QLineEdit>(KDMuxFileWizard, "edLF")->text();
+        const QString quotedLeft = folder + QStringLiteral("front \"left\".wav");
+        QVERIFY(QFile::rename(left, quotedLeft));
+        In<QLineEdit>(KDMuxFileWizard, "edLF")->setText(quotedLeft);
+        In<QLineEdit>(KDMuxFileWizard, "edSave")->setText(folder + QStringLiteral("quoted.mux"));
+        In<QCheckBox>(KDMuxFileWizard, "CheckBox1")->setChecked(true);
+        KDMuxFileWizard->show();
+        In<QPushButton>(KDMuxFileWizard, "btnOk")->click();
+        In<QCheckBox>(KDMuxFileWizard, "CheckBox1")->setChecked(false);
+        QVERIFY(ReadAll(folder + QStringLiteral("quoted.mux")).startsWith("\"" + folder.toLocal8Bit()
+                                                                         + "front \"\"left\"\".wav\"\r\n"));
+        QCOMPARE(rows(), 1);
+        QVERIFY(TMainForm::RowSeconds(MainForm->InputListView->topLevelItem(0)) > 0);
+    }
+
+    void muxWizardNamesTheChannelFileThatIsMissing_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("how"); // "gone", "empty" or "not wav"
+        QTest::addColumn<QString>("channel");
+        QTest::newRow("front left gone") << "edLF" << "gone" << "Front Left Channel";
+        QTest::newRow("right surround gone") << "edRS" << "gone" << "Right Surround Channel";
+        QTest::newRow("centre emptied") << "edCenter" << "empty" << "Center Channel";
+        QTest::newRow("LFE not a WAV file") << "edLFE" << "not wav" << "LFE Channel";
+    }
+
+    void muxWizardNamesTheChannelFileThatIsMissing()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, how);
+        QFETCH(QString, channel);
+        const QString folder = freshFolder(QStringLiteral("channels_") + edit);
+        fillChannels(folder);
+        auto *e = In<QLineEdit>(KDMuxFileWizard, edit.toLatin1().constData());
+        const QString path = e->text();
+        if (how == QLatin1String("gone"))
+            QVERIFY(QFile::remove(path));
+        else if (how == QLatin1String("empty"))
+            e->clear();
+        else
+            e->setText(copy(QStringLiteral("audio/mp3_cbr128_stereo.mp3"), QStringLiteral("lfe_") + edit + ".wav"));
+        const QString target = folder + QStringLiteral("five.mux");
+        In<QLineEdit>(KDMuxFileWizard, "edSave")->setText(target);
+        clearRows();
+        KDMuxFileWizard->show();
+        In<QPushButton>(KDMuxFileWizard, "btnOk")->click();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages.first().second);
+        QVERIFY2(m_messages.first().first.contains(channel), qPrintable(m_messages.first().first));
+        if (how != QLatin1String("empty"))
+            QVERIFY2(m_messages.first().first.contains(e->text()), qPrintable(m_messages.first().first));
+        QVERIFY(!QFileInfo::exists(target));
+        QVERIFY(KDMuxFileWizard->isVisible());
+        QCOMPARE(rows(), 0);
+        KDMuxFileWizard->hide();
+    }
+
+    // The splitter on a real MP3 named like its first piece.
+    void splitterNeverWritesOverItsInputAndSaysSo()
+    {
+        useRealSplitter();
+        const QString folder = freshFolder(QStringLiteral("track"));
+        const QString input = folder + QStringLiteral("track_01.mp3");
+        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/short.mp3")), input));
+        const QByteArray original = ReadAll(input);
+        auto *f = KapartoForm;
+        f->show();
+        m_answers << QStringList{input};
+        In<QPushButton>(f, "btInput")->click();
+        QCOMPARE(In<QLineEdit>(f, "edOutput")->text(), folder + QStringLiteral("track_01_"));
+        setBreakPoints(QStringLiteral("0"), QStringLiteral("0.2"));
+
+        // The user types the prefix "track_": its first piece would be the input itself.
+        auto *output = In<QLineEdit>(f, "edOutput");
+        output->clear();
+        QTest::keyClicks(output, folder + QStringLiteral("track_"));
+        In<QPushButton>(f, "btSplit")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_messages.isEmpty(), 20000);
+        QVERIFY(m_messages.last().second);
+        QVERIFY2(m_messages.last().first.contains(input), qPrintable(m_messages.last().first));
+        const QString memo = In<QPlainTextEdit>(f, "Memo2")->toPlainText();
+        QVERIFY2(memo.contains(QLatin1String("Error")) && memo.contains(input), qPrintable(memo));
+        QCOMPARE(ReadAll(input), original);
+        QVERIFY(!QFileInfo::exists(folder + QStringLiteral("track_02.mp3")));
+
+        // With the proposed prefix the split is done, and the dialog lists the pieces.
+        m_messages.clear();
+        m_answers << QStringList{input};
+        In<QPushButton>(f, "btInput")->click();
+        In<QPushButton>(f, "btSplit")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(In<QPlainTextEdit>(f, "Memo2")->toPlainText().contains(QLatin1String("Done:")), 20000);
+        const QString done = In<QPlainTextEdit>(f, "Memo2")->toPlainText();
+        QVERIFY2(done.contains(QStringLiteral("Piece 2: \"%1track_01_02.mp3\"").arg(folder)), qPrintable(done));
+        QVERIFY2(done.contains(QLatin1String("Done: 2 files written.")), qPrintable(done));
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(ReadAll(input), original);
+        QVERIFY(QFileInfo(folder + QStringLiteral("track_01_01.mp3")).size() > 0);
+
+        // Choosing the input again proposes a prefix whose pieces do not exist yet.
+        m_answers << QStringList{input};
+        In<QPushButton>(f, "btInput")->click();
+        QCOMPARE(In<QLineEdit>(f, "edOutput")->text(), folder + QStringLiteral("track_01_2_"));
+        f->hide();
+    }
+
+    void splitterRefusesBreakPointsItCannotCut_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("told");
+        // The input lasts about 0.57 s.
+        QTest::newRow("beyond the end") << "0" << "5" << "beyond the end";
+        QTest::newRow("at the end with a comma") << "0,2" << "0,9" << "beyond the end";
+        QTest::newRow("unsorted") << "0.3" << "0.1" << "ascending order";
+        QTest::newRow("negative") << "-1" << "" << "\"-1\" is not a time";
+        QTest::newRow("text") << "0" << "abc" << "\"abc\" is not a time";
+        QTest::newRow("two points") << "0.1.2" << "" << "\"0.1.2\" is not a time";
+    }
+
+    void splitterRefusesBreakPointsItCannotCut()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QString, told);
+        useRealSplitter();
+        const QString folder = freshFolder(QStringLiteral("points_") + QString::number(qHash(first + second)));
+        const QString input = folder + QStringLiteral("song.mp3");
+        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/short.mp3")), input));
+        auto *f = KapartoForm;
+        f->show();
+        m_answers << QStringList{input};
+        In<QPushButton>(f, "btInput")->click();
+        setBreakPoints(first, second); // as pasted: the key filter is not involved
+        In<QPushButton>(f, "btSplit")->click();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages.first().second);
+        QVERIFY2(m_messages.first().first.contains(told), qPrintable(m_messages.first().first));
+        QVERIFY(In<QPlainTextEdit>(f, "Memo2")->toPlainText().contains(m_messages.first().first));
+        QTest::qWait(200);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("song.mp3")});
+        f->hide();
+    }
+
+    void splitterWritesATypedDecimalCommaAsAPoint()
+    {
+        useRealSplitter();
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const QString folder = freshFolder(QStringLiteral("comma"));
+        const QString input = folder + QStringLiteral("song.mp3");
+        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/short.mp3")), input));
+        auto *f = KapartoForm;
+        f->show();
+        m_answers << QStringList{input};
+        In<QPushButton>(f, "btInput")->click();
+        setBreakPoints(QStringLiteral("0"), QString());
+        auto *grid = In<QTableWidget>(f, "StringGrid");
+        grid->setCurrentCell(2, 0);
+        grid->editItem(grid->item(2, 0));
+        auto *editor = grid->viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("0,25"));
+        emit grid->itemDelegate()->commitData(editor);
+        QLocale::setDefault(before);
+        QCOMPARE(grid->item(2, 0)->text(), QStringLiteral("0,25"));
+        QVERIFY2(KapartoCmdLine.endsWith(" -split( 0 0.25 )"), KapartoCmdLine.constData());
+        In<QPushButton>(f, "btSplit")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(In<QPlainTextEdit>(f, "Memo2")->toPlainText().contains(QLatin1String("Done:")), 20000);
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(QFileInfo(folder + QStringLiteral("song_02.mp3")).size() > 0);
+        f->hide();
+    }
+
+    // A transcoder chosen in a folder that holds "kaparto.exe": the splitter path names that file,
+    // and the splitter dialog runs it.
+    void splitterFoundBesideTheTranscoderUnderItsOwnName()
+    {
+        const QString folder = freshFolder(QStringLiteral("tools"));
+        QVERIFY(QFile::copy(QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kaparto.exe"), folder + QStringLiteral("kaparto.exe")));
+        QFile transcoder(folder + QStringLiteral("Kandrum.exe"));
+        QVERIFY(transcoder.open(QIODevice::WriteOnly));
+        transcoder.close();
+        In<QLineEdit>(ExeBrowse, "edKaparto")->clear();
+        {
+            std::unique_ptr<ModalAnswer> choose(ChooseFile(folder + QStringLiteral("Kandrum.exe")));
+            ExeBrowse->btKandrumClick();
+            QCOMPARE(choose->Seen, 1);
+        }
+        QCOMPARE(In<QLineEdit>(ExeBrowse, "edKaparto")->text(), folder + QStringLiteral("kaparto.exe"));
+
+        const QString input = folder + QStringLiteral("song.mp3");
+        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/short.mp3")), input));
+        auto *f = KapartoForm;
+        f->show();
+        m_answers << QStringList{input};
+        In<QPushButton>(f, "btInput")->click();
+        setBreakPoints(QStringLiteral("0.3"), QString());
+        In<QPushButton>(f, "btSplit")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(In<QPlainTextEdit>(f, "Memo2")->toPlainText().contains(QLatin1String("Done:")), 20000);
+        QVERIFY(m_runnerMessages.isEmpty());
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("song_02.mp3")));
+        f->hide();
     }
 };
 

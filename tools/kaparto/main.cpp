@@ -1,6 +1,8 @@
 // Kaparto.exe: the splitter. It cuts an audio file at break points (seconds) into pieces named
 // by the prefix, copying the compressed frames (or PCM blocks) without decoding them. Without a
 // -split( block it rewrites the whole file as one piece, which repairs its length information.
+// It never writes over a file: before anything is written, every piece name is checked, and one
+// that exists already (the input itself, or a piece of an earlier run) stops the run.
 // Progress goes out as "[h:m:s:f] NN%" lines, failures as "Error " lines with a non-zero exit
 // code (1 command line, 2 input, 3 processing); "Done in N s." and 0 when every piece is written.
 #include "KapartoGrammar.h"
@@ -8,9 +10,16 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -115,6 +124,38 @@ int main(int argc, char **argv)
     const double total = in->duration > 0 ? in->duration / double(AV_TIME_BASE) : 0.0;
     Line("Kaparto splitter: \"" + cmd.input + "\"");
 
+    // A break point at or beyond the end would cut nothing and leave a whole copy as a "piece".
+    if (total > 0) {
+        for (double cut : cuts) {
+            if (cut >= total) {
+                avformat_close_input(&in);
+                char text[160];
+                std::snprintf(text, sizeof text, "the break point %g lies beyond the end of the input (%.2f s)", cut,
+                              total);
+                return Error(text, 1);
+            }
+        }
+    }
+
+    // Every piece this run writes must be a new file: one that exists (the input itself, or a
+    // piece left by an earlier run) is refused before anything is written.
+    for (int number = 1; number <= int(cuts.size()) + 1; ++number) {
+        const std::string name = PieceFileName(cmd, number);
+        std::error_code ec;
+        const auto status = std::filesystem::symlink_status(name, ec);
+        if (ec && ec != std::errc::no_such_file_or_directory) {
+            avformat_close_input(&in);
+            return Error("cannot check the piece \"" + name + "\": " + ec.message(), 3);
+        }
+        if (!std::filesystem::exists(status))
+            continue;
+        avformat_close_input(&in);
+        std::error_code same;
+        if (std::filesystem::equivalent(name, cmd.input, same) && !same)
+            return Error("the piece \"" + name + "\" is the input file: choose another prefix", 3);
+        return Error("the piece \"" + name + "\" exists already: choose another prefix", 3);
+    }
+
     const AVOutputFormat *format = av_guess_format(MuxerFor(cmd.type), nullptr, nullptr);
     if (!format) {
         avformat_close_input(&in);
@@ -156,6 +197,19 @@ int main(int argc, char **argv)
             piece.stream->codecpar->codec_tag = 0;
             piece.stream->time_base = inStream->time_base;
             if (!(format->flags & AVFMT_NOFILE)) {
+                // The piece is claimed as a new file first: one that has appeared since the check
+                // above is not written over either.
+                const int claim = ::open(piece.fileName.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+                if (claim < 0) {
+                    const std::string name = piece.fileName;
+                    const int error = errno;
+                    avformat_free_context(piece.out);
+                    piece = Piece();
+                    return Error(error == EEXIST ? "the piece \"" + name + "\" exists already: choose another prefix"
+                                                 : "cannot write the piece \"" + name + "\": " + std::strerror(error),
+                                 3);
+                }
+                ::close(claim);
                 if (int orc = avio_open(&piece.out->pb, piece.fileName.c_str(), AVIO_FLAG_WRITE); orc < 0) {
                     const std::string name = piece.fileName;
                     avformat_free_context(piece.out);
