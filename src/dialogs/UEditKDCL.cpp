@@ -43,9 +43,11 @@ TKDCL::TKDCL(QWidget *parent)
 TKDCL::~TKDCL()
 {
     try {
+        TIniSavePass pass(SettingsFilePath());
         TIniFile ini(SettingsFilePath());
         ini.WriteInteger(ZolvaneSection, QStringLiteral("kdcmdl_left"), pos().x());
         ini.WriteInteger(ZolvaneSection, QStringLiteral("kdcmdl_top"), pos().y());
+        pass.Commit();
     } catch (const EIniFileException &error) {
         qWarning("%s", error.what());
     }

@@ -340,6 +340,10 @@ void TMainForm::showEvent(QShowEvent *event)
 
 void TMainForm::FormShow()
 {
+    // What the start-up writes (the channel choices' keys, the tool-path dialog) is one replace of
+    // the settings file at the end.
+    const QString settingsPath = ProgramFolder() + QStringLiteral("Zolvane.ini");
+    TIniSavePass pass(settingsPath);
     // 1. The English texts are applied first, whatever language was saved.
     EngClick();
     // 2. The advanced dialog loads its settings here (without showing itself).
@@ -352,7 +356,6 @@ void TMainForm::FormShow()
             label->setText(QStringLiteral("Version : ") + kVersion);
     }
     // 5. and 6.
-    const QString settingsPath = ProgramFolder() + QStringLiteral("Zolvane.ini");
     if (QFileInfo::exists(settingsPath)) {
         const TIniFile settings(settingsPath);
         LoadSettings(settings);
@@ -368,6 +371,11 @@ void TMainForm::FormShow()
     KDCmdl();
     // 9.
     WriteStartupReport();
+    try {
+        pass.Commit();
+    } catch (const EIniFileException &error) {
+        ShowMessage(error.Message(), true);
+    }
 }
 
 void TMainForm::LoadToolPaths(const TIniFile &settings)

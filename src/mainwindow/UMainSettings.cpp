@@ -164,11 +164,13 @@ private:
 void TMainForm::FormDestroy()
 {
     try {
+        // One replace of the file for the whole save; a key that fails leaves the file as it was.
+        TIniSavePass pass(SettingsPath());
         TIniFile ini(SettingsPath());
         SaveGeneralSettings(ini);
         SaveINI();
+        pass.Commit();
     } catch (const EIniFileException &error) {
-        // The writer stops at the key that failed; what is left is not written.
         ShowMessage(error.Message(), true);
     }
 }

@@ -13,6 +13,9 @@
 #include "UMain.h"
 #include "UZolvaneLog.h"
 
+#include "IniFile.h"
+#include "Paths.h"
+
 #include <QApplication>
 #include <QHelpEvent>
 #include <QLocale>
@@ -94,6 +97,9 @@ void CreateZolvaneWindows()
 
 void DestroyZolvaneWindows()
 {
+    // Every window that writes the settings at exit writes into one pass, which the main window
+    // commits last: a single replace of the file, however large it is.
+    TIniSavePass exitPass(ProgramFolder() + QStringLiteral("Zolvane.ini"));
     destroy(AudXForm);
     destroy(KapartoForm);
     destroy(ExeBrowse);
@@ -106,6 +112,11 @@ void DestroyZolvaneWindows()
     destroy(OthersLame);
     destroy(AdvancedSet);
     destroy(MainForm);
+    try {
+        exitPass.Commit(); // whatever is left after the main window's own commit
+    } catch (const EIniFileException &error) {
+        qWarning("%s", error.what());
+    }
 }
 
 QStringList ZolvaneWindowCreationOrder()
