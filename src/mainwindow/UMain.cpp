@@ -1,5 +1,6 @@
 #include "UMain.h"
 #include "ULanguage.h"
+#include "LanguageKeys.h"
 
 #include "Paths.h"
 
@@ -31,6 +32,7 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QMessageBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -589,28 +591,51 @@ void TMainForm::ViewTab()
     KDCmdl();
 }
 
-void TMainForm::ChooseLanguage(QAction *item, const QString &languageName)
+void TMainForm::ChooseLanguage(QAction *item)
 {
+    const QString name = LanguageNameOfItem(item->objectName().toLatin1().constData());
+    const QByteArray path = LanguageFolder + name.toLocal8Bit() + ".ini";
+    if (LoadLanguage(QString::fromLocal8Bit(path))) {
+        m_languageItem = item;
+        for (QAction *other : Lang->actions())
+            other->setChecked(other == item);
+        return;
+    }
+    // The texts of the last language that loaded stay (the layout's English ones at start-up), and
+    // so does its tick, which is the choice saved at exit.
+    QAction *kept = m_languageItem ? m_languageItem : Eng;
     for (QAction *other : Lang->actions())
-        other->setChecked(other == item);
-    LoadLanguage(QString::fromLocal8Bit(LanguageFolder + languageName.toLocal8Bit() + ".ini"));
+        other->setChecked(other == kept);
+    const QString text =
+        QStringLiteral("The language file \"%1\" is missing or cannot be read. The texts stay as they are.")
+            .arg(QString::fromLocal8Bit(path));
+    if (MessageHook) {
+        MessageHook(this, text, true);
+        return;
+    }
+    // Told without holding up the start-up: the window is usable while the message is shown.
+    auto *box = new QMessageBox(QMessageBox::Warning, QApplication::applicationDisplayName(), text,
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
 }
 
-void TMainForm::deClick() { ChooseLanguage(de, QStringLiteral("Deutsch")); }
-void TMainForm::chnClick() { ChooseLanguage(chn, QStringLiteral("Chinese")); }
-void TMainForm::CzClick() { ChooseLanguage(Cz, QStringLiteral("Czech")); }
-void TMainForm::EngClick() { ChooseLanguage(Eng, QStringLiteral("English")); }
-void TMainForm::SpnClick() { ChooseLanguage(Spn, QStringLiteral("Español")); }
-void TMainForm::FrClick() { ChooseLanguage(Fr, QStringLiteral("Français")); }
-void TMainForm::grClick() { ChooseLanguage(gr, QStringLiteral("Hellenic")); }
-void TMainForm::HunClick() { ChooseLanguage(Hun, QStringLiteral("Hungarian")); }
-void TMainForm::itClick() { ChooseLanguage(it, QStringLiteral("Italiano")); }
-void TMainForm::JpnClick() { ChooseLanguage(Jpn, QStringLiteral("Japanese")); }
-void TMainForm::ndlClick() { ChooseLanguage(ndl, QStringLiteral("Nederlands")); }
-void TMainForm::PlClick() { ChooseLanguage(Pl, QStringLiteral("Polski")); }
-void TMainForm::PortClick() { ChooseLanguage(Port, QStringLiteral("Portuguese")); }
-void TMainForm::RusClick() { ChooseLanguage(Rus, QStringLiteral("Russian")); }
-void TMainForm::SlvClick() { ChooseLanguage(Slv, QStringLiteral("Srpski")); }
+void TMainForm::deClick() { ChooseLanguage(de); }
+void TMainForm::chnClick() { ChooseLanguage(chn); }
+void TMainForm::CzClick() { ChooseLanguage(Cz); }
+void TMainForm::EngClick() { ChooseLanguage(Eng); }
+void TMainForm::SpnClick() { ChooseLanguage(Spn); }
+void TMainForm::FrClick() { ChooseLanguage(Fr); }
+void TMainForm::grClick() { ChooseLanguage(gr); }
+void TMainForm::HunClick() { ChooseLanguage(Hun); }
+void TMainForm::itClick() { ChooseLanguage(it); }
+void TMainForm::JpnClick() { ChooseLanguage(Jpn); }
+void TMainForm::ndlClick() { ChooseLanguage(ndl); }
+void TMainForm::PlClick() { ChooseLanguage(Pl); }
+void TMainForm::PortClick() { ChooseLanguage(Port); }
+void TMainForm::RusClick() { ChooseLanguage(Rus); }
+void TMainForm::SlvClick() { ChooseLanguage(Slv); }
 
 void TMainForm::AdvSettingsClick()
 {
