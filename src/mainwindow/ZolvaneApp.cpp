@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QLocale>
+#include <QMessageBox>
 #include <QToolTip>
 
 #include <clocale>
@@ -97,8 +98,8 @@ void CreateZolvaneWindows()
 
 void DestroyZolvaneWindows()
 {
-    // Every window that writes the settings at exit writes into one pass, which the main window
-    // commits last: a single replace of the file, however large it is.
+    // Every window that writes the settings at exit writes into one pass, committed when the last
+    // window is gone: a single replace of the file, however large it is.
     TIniSavePass exitPass(ProgramFolder() + QStringLiteral("Zolvane.ini"));
     destroy(AudXForm);
     destroy(KapartoForm);
@@ -113,9 +114,13 @@ void DestroyZolvaneWindows()
     destroy(AdvancedSet);
     destroy(MainForm);
     try {
-        exitPass.Commit(); // whatever is left after the main window's own commit
+        exitPass.Commit();
     } catch (const EIniFileException &error) {
-        qWarning("%s", error.what());
+        // The windows are gone: the message has no owner.
+        if (TMainForm::MessageHook)
+            TMainForm::MessageHook(nullptr, error.Message(), true);
+        else
+            QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), error.Message());
     }
 }
 

@@ -242,7 +242,6 @@ struct PassState
     std::shared_ptr<IniLines> content;
     bool dirty = false;      // the copy differs from the file
     bool unreadable = false; // the file was there but could not be read: never replace it
-    unsigned generation = 0; // counts the replaces of the file during the pass
 };
 
 std::mutex cacheMutex;
@@ -377,7 +376,6 @@ struct TIniSavePass::Private
     // The copy as it was when a nested pass began, put back when that pass is dropped.
     std::unique_ptr<IniLines> before;
     bool dirtyBefore = false;
-    unsigned generationBefore = 0;
 };
 
 TIniSavePass::TIniSavePass(const QString &fileName)
@@ -393,7 +391,6 @@ TIniSavePass::TIniSavePass(const QString &fileName)
             ++pass.depth;
             d->before = std::make_unique<IniLines>(*pass.content);
             d->dirtyBefore = pass.dirty;
-            d->generationBefore = pass.generation;
             return;
         }
     }
@@ -416,7 +413,7 @@ TIniSavePass::~TIniSavePass()
     if (!d->committed && d->before) {
         // A nested pass that did not end well leaves the copy as it found it.
         *pass.content = std::move(*d->before);
-        pass.dirty = d->dirtyBefore || pass.generation != d->generationBefore;
+        pass.dirty = d->dirtyBefore;
     }
     if (--pass.depth == 0)
         passes.erase(it);
@@ -430,6 +427,11 @@ void TIniSavePass::Commit()
         PassState *pass = openPass(d->fileName);
         if (!pass)
             return;
+        // A nested pass keeps its changes in the copy; the outer pass writes them.
+        if (d->before) {
+            d->committed = true;
+            return;
+        }
         if (pass->dirty && pass->unreadable)
             throw EIniFileException(QStringLiteral("Unable to write to %1").arg(d->fileName));
         if (pass->dirty)
@@ -438,10 +440,8 @@ void TIniSavePass::Commit()
     if (content) {
         save(d->fileName, *content);
         std::lock_guard<std::mutex> lock(cacheMutex);
-        if (PassState *pass = openPass(d->fileName)) {
+        if (PassState *pass = openPass(d->fileName))
             pass->dirty = false;
-            ++pass->generation;
-        }
     }
     d->committed = true;
 }

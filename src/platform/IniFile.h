@@ -51,10 +51,11 @@ private:
 
 // One save pass over a file (the start-up, the exit, a dialog's OK): while it is open, every
 // TIniFile of that file, wherever it is made, reads and writes one copy held in memory, and
-// Commit() replaces the file with that copy at once, only when something changed. A pass that
-// is destroyed without a successful Commit() changes nothing: an outer pass drops its copy, a
-// pass opened inside another puts the copy back as it found it. Commit() of an inner pass writes
-// the whole copy, the outer pass's changes so far included.
+// Commit() replaces the file with that copy at once, only when something changed. A pass opened
+// inside another (a dialog's OK during the start-up) is part of it: its Commit() keeps its
+// changes in the copy, and the outer pass writes them. A pass that is destroyed without a
+// successful Commit() changes nothing: an outer pass drops its copy, an inner pass puts the copy
+// back as it found it.
 class TIniSavePass
 {
 public:
@@ -63,7 +64,7 @@ public:
     TIniSavePass(const TIniSavePass &) = delete;
     TIniSavePass &operator=(const TIniSavePass &) = delete;
 
-    // Raises "Unable to write to <path>" when the file cannot be replaced.
+    // Raises "Unable to write to <path>" when the file cannot be replaced (outer pass only).
     void Commit();
 
 private:

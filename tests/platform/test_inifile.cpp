@@ -266,7 +266,7 @@ TEST_F(IniFileTest, APassWithoutCommitChangesNothing)
     }
     EXPECT_EQ(readRaw(), QByteArray("[Zolvane]\r\nLeft=10\r\nTop=5\r\n"));
 
-    // A committed inner pass writes the whole copy at once, the outer pass's changes included.
+    // A committed inner pass keeps its changes for the outer pass, which writes them all at once.
     {
         TIniSavePass outer(path());
         ini.WriteInteger("Zolvane", "Top", 6);
@@ -275,8 +275,11 @@ TEST_F(IniFileTest, APassWithoutCommitChangesNothing)
             ini.WriteInteger("Zolvane", "Left", 11);
             inner.Commit();
         }
-        EXPECT_EQ(readRaw(), QByteArray("[Zolvane]\r\nLeft=11\r\nTop=6\r\n"));
+        EXPECT_EQ(readRaw(), QByteArray("[Zolvane]\r\nLeft=10\r\nTop=5\r\n"));
+        EXPECT_EQ(ini.ReadInteger("Zolvane", "Left", 0), 11);
+        outer.Commit();
     }
+    EXPECT_EQ(readRaw(), QByteArray("[Zolvane]\r\nLeft=11\r\nTop=6\r\n"));
 }
 
 // A pass whose values are all as stored does not replace the file.
