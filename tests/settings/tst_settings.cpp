@@ -11,6 +11,9 @@
 
 #include <functional>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 namespace {
 
 const QByteArray kTranscoderPath = ZOLVANE_TRANSCODER_DIR "/Kandrum.exe";
@@ -355,6 +358,45 @@ QString Differences(const QMap<QString, QVariant> &expected, const QMap<QString,
     }
     return lines.join(QLatin1Char('\n'));
 }
+
+// Counts the times the settings file is replaced (a finished file renamed onto its name).
+class ReplaceCounter
+{
+public:
+    ReplaceCounter()
+    {
+        m_fd = inotify_init1(IN_NONBLOCK);
+        if (m_fd >= 0)
+            inotify_add_watch(m_fd, QFile::encodeName(ProgramFolder()).constData(), IN_MOVED_TO | IN_CLOSE_WRITE);
+    }
+    ~ReplaceCounter()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool valid() const { return m_fd >= 0; }
+    // The replaces since the last call.
+    int take()
+    {
+        int count = 0;
+        alignas(inotify_event) char buffer[8192];
+        for (;;) {
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            for (char *at = buffer; at < buffer + n;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(at);
+                if (event->len > 0 && qstrcmp(event->name, "Zolvane.ini") == 0)
+                    ++count;
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return count;
+    }
+
+private:
+    int m_fd = -1;
+};
 
 // Records the text of every message box as it is shown, and answers it.
 class MessageBoxWatcher : public QObject
@@ -818,6 +860,30 @@ private slots:
         const TIniFile ini(SettingsPath());
         QVERIFY(ini.ValueExists("MP3", "vbr_mode"));
         QCOMPARE(ini.ReadString("OtherProgram", "setting", {}), QStringLiteral("quoted"));
+    }
+
+    // Each save pass replaces the file once, however many keys it writes: the exit (the main
+    // window's keys and the command-line editor's) and a start-up whose channel choices write keys.
+    void eachSavePassReplacesTheFileOnce()
+    {
+        QByteArray content = WithTranscoderPath("[MP3]\r\nChannels=6\r\n[VORBIS]\r\nchannels=6\r\n");
+        for (int i = 0; i < 2000; ++i)
+            content += "[Other" + QByteArray::number(i) + "]\r\nkey=value\r\n";
+        WriteSettings(content);
+        ReplaceCounter replaces;
+        QVERIFY(replaces.valid());
+        StartSession();
+        QCOMPARE(replaces.take(), 1);
+        MainForm->chAzidDC->setChecked(!MainForm->chAzidDC->isChecked());
+        QCOMPARE(replaces.take(), 0);
+        EndSession();
+        QCOMPARE(replaces.take(), 1);
+        // The next session: at most one replace each, none where nothing changed.
+        StartSession();
+        const int atStart = replaces.take();
+        EndSession();
+        QVERIFY(atStart <= 1);
+        QVERIFY(replaces.take() <= 1);
     }
 
     // A tool path that holds a line break never reaches the settings file: OK tells why, and the
