@@ -601,8 +601,11 @@ void TMainForm::ChooseLanguage(QAction *item)
             other->setChecked(other == item);
         return;
     }
-    // The texts of the last language that loaded stay (the layout's English ones at start-up), and
-    // so does its tick, which is the choice saved at exit.
+    // The texts of the last language that loaded stay, and so does its tick, which is the choice
+    // saved at exit. Before any language has loaded, the program's own copy of the English texts
+    // takes the place of a missing English file.
+    if (!m_languageItem && item == Eng && LoadLanguage(QStringLiteral(":/builtin-lang/English.ini")))
+        m_languageItem = Eng;
     QAction *kept = m_languageItem ? m_languageItem : Eng;
     for (QAction *other : Lang->actions())
         other->setChecked(other == kept);
