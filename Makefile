@@ -15,7 +15,9 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the program and the tools it drives; the tests and benchmarks are left to `make test`.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target zolvane_program
 	ZOLVANE_PROGRAM_FILES="$(CURDIR)/$(BUILD)/bin/programfiles/" $(BUILD)/bin/zolvane
 
 test: build

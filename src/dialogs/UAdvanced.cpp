@@ -631,6 +631,7 @@ void TAdvancedSet::FormShow()
 void TAdvancedSet::FormClose()
 {
     try {
+        TIniSavePass pass(SettingsFilePath());
         TIniFile settings(SettingsFilePath());
         for (const SettingKey &k : SettingKeys(*ui)) {
             const QString key = QString::fromLatin1(k.key);
@@ -643,6 +644,7 @@ void TAdvancedSet::FormClose()
             else if (auto *list = qobject_cast<QComboBox *>(k.control))
                 settings.WriteInteger(kSection, key, list->currentIndex());
         }
+        pass.Commit();
     } catch (const EIniFileException &error) {
         ShowMessageBox(error.Message(), true);
     }

@@ -119,10 +119,13 @@ void TExeBrowse::btSoXClick()
 void TExeBrowse::btOkClick()
 {
     try {
+        // The three paths are stored together or not at all.
+        TIniSavePass pass(SettingsFilePath());
         TIniFile ini(SettingsFilePath());
         ini.WriteString(QStringLiteral("Zolvane"), QStringLiteral("Kandrum_path"), ui->edKandrum->text());
         ini.WriteString(QStringLiteral("Zolvane"), QStringLiteral("Kaparto_path"), ui->edKaparto->text());
         ini.WriteString(QStringLiteral("Zolvane"), QStringLiteral("SoX_path"), ui->edSoX->text());
+        pass.Commit();
     } catch (const EIniFileException &error) {
         // The paths stay in use for the run; the dialog still closes, since OK is its only way out.
         QMessageBox box(QMessageBox::Critical, windowTitle(), error.Message(), QMessageBox::Ok, this);

@@ -171,6 +171,7 @@ void TOthersLame::FormClose()
     if (!QFileInfo::exists(path))
         return;
     try {
+    TIniSavePass pass(path);
     TIniFile ini(path);
     auto box = [&](const char *key, QCheckBox *b) { ini.WriteInteger(Section, QLatin1String(key), b->isChecked() ? 1 : 0); };
     box("samplefreq_check", ui->chFilterSampleFreq);
@@ -185,6 +186,7 @@ void TOthersLame::FormClose()
     box("athdiff", ui->chATHdifferent);
     box("athtype_check", ui->chATHtype);
     ini.WriteString(Section, QStringLiteral("athtype"), QLocale::c().toString(ui->SpEdtATHtype->value()));
+    pass.Commit();
     } catch (const EIniFileException &) {
         // A settings file that cannot be written keeps its former options; the dialog still closes.
     }

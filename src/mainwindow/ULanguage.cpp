@@ -18,6 +18,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -226,10 +227,17 @@ QString ReadLangKaparto(const QString &k, const QString &d) { return ReadSection
 QString ReadLangExecutable(const QString &k, const QString &d) { return ReadSection("Executable", k, d); }
 QString ReadLangAudX(const QString &k, const QString &d) { return ReadSection("AudX", k, d); }
 
-void LoadLanguage(const QString &fileName)
+bool LoadLanguage(const QString &fileName)
 {
     // The path passes through 8-bit text like every path of the loader.
-    const TOpenLanguageFile open(QString::fromLocal8Bit(fileName.toLocal8Bit()));
+    const QString path = QString::fromLocal8Bit(fileName.toLocal8Bit());
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    file.close();
+    if (!TIniFile(path).SectionExists(QStringLiteral("MAIN")))
+        return false;
+    const TOpenLanguageFile open(path);
     for (const char *section : LanguageSections()) {
         for (const TLanguageKey &entry : LanguageKeys())
             if (qstrcmp(entry.Section, section) == 0)
@@ -238,6 +246,7 @@ void LoadLanguage(const QString &fileName)
             if (qstrcmp(message.Section, section) == 0)
                 LanguageStrings.*(message.Text) = ReadKey(message.Section, message.Key);
     }
+    return true;
 }
 
 void ApplySavedLanguage(TMainForm *form, const TIniFile &settings)
@@ -247,8 +256,11 @@ void ApplySavedLanguage(TMainForm *form, const TIniFile &settings)
     const char *item = SavedLanguageItem(saved);
     if (!form || !item)
         return;
-    if (auto *action = form->findChild<QAction *>(QString::fromLatin1(item)))
-        action->trigger();
+    auto *action = form->findChild<QAction *>(QString::fromLatin1(item));
+    // English was applied (or found missing and told) at the start of the first showing already.
+    if (!action || (qstrcmp(item, "Eng") == 0 && action->isChecked()))
+        return;
+    action->trigger();
 }
 
 QString CurrentLanguageName(const TMainForm *form)

@@ -8,8 +8,10 @@ class TIniFile;
 class TMainForm;
 
 // Applies every caption, hint and message key of the language file `fileName` (full path) to
-// its target. A missing file, section or key sets its targets to the empty text.
-void LoadLanguage(const QString &fileName);
+// its target; a section or key missing from the file sets its targets to the empty text. A file
+// that cannot be read, or that holds no "MAIN" section (an empty or foreign file), changes
+// nothing and gives false.
+bool LoadLanguage(const QString &fileName);
 
 // The section readers: the value of `key` in their section of the language file being loaded
 // (the default outside a load).

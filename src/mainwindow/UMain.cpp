@@ -1,5 +1,6 @@
 #include "UMain.h"
 #include "ULanguage.h"
+#include "LanguageKeys.h"
 
 #include "Paths.h"
 
@@ -31,6 +32,7 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QMessageBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -344,6 +346,10 @@ void TMainForm::showEvent(QShowEvent *event)
 
 void TMainForm::FormShow()
 {
+    // What the start-up writes (the channel choices' keys, the tool-path dialog) is one replace of
+    // the settings file at the end.
+    const QString settingsPath = ProgramFolder() + QStringLiteral("Zolvane.ini");
+    TIniSavePass pass(settingsPath);
     // 1. The English texts are applied first, whatever language was saved.
     EngClick();
     // 2. The advanced dialog loads its settings here (without showing itself).
@@ -358,7 +364,6 @@ void TMainForm::FormShow()
             label->setText(QStringLiteral("Version : ") + kVersion);
     }
     // 5. and 6.
-    const QString settingsPath = ProgramFolder() + QStringLiteral("Zolvane.ini");
     if (QFileInfo::exists(settingsPath)) {
         const TIniFile settings(settingsPath);
         LoadSettings(settings);
@@ -374,6 +379,11 @@ void TMainForm::FormShow()
     KDCmdl();
     // 9.
     WriteStartupReport();
+    try {
+        pass.Commit();
+    } catch (const EIniFileException &error) {
+        ShowMessage(error.Message(), true);
+    }
 }
 
 void TMainForm::LoadToolPaths(const TIniFile &settings)
@@ -587,28 +597,54 @@ void TMainForm::ViewTab()
     KDCmdl();
 }
 
-void TMainForm::ChooseLanguage(QAction *item, const QString &languageName)
+void TMainForm::ChooseLanguage(QAction *item)
 {
+    const QString name = LanguageNameOfItem(item->objectName().toLatin1().constData());
+    const QByteArray path = LanguageFolder + name.toLocal8Bit() + ".ini";
+    if (LoadLanguage(QString::fromLocal8Bit(path))) {
+        m_languageItem = item;
+        for (QAction *other : Lang->actions())
+            other->setChecked(other == item);
+        return;
+    }
+    // The texts of the last language that loaded stay, and so does its tick, which is the choice
+    // saved at exit. Before any language has loaded, the program's own copy of the English texts
+    // takes the place of a missing English file.
+    if (!m_languageItem && item == Eng && LoadLanguage(QStringLiteral(":/builtin-lang/English.ini")))
+        m_languageItem = Eng;
+    QAction *kept = m_languageItem ? m_languageItem : Eng;
     for (QAction *other : Lang->actions())
-        other->setChecked(other == item);
-    LoadLanguage(QString::fromLocal8Bit(LanguageFolder + languageName.toLocal8Bit() + ".ini"));
+        other->setChecked(other == kept);
+    const QString text =
+        QStringLiteral("The language file \"%1\" is missing or cannot be read. The texts stay as they are.")
+            .arg(QString::fromLocal8Bit(path));
+    if (MessageHook) {
+        MessageHook(this, text, true);
+        return;
+    }
+    // Told without holding up the start-up: the window is usable while the message is shown.
+    auto *box = new QMessageBox(QMessageBox::Warning, QApplication::applicationDisplayName(), text,
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
 }
 
-void TMainForm::deClick() { ChooseLanguage(de, QStringLiteral("Deutsch")); }
-void TMainForm::chnClick() { ChooseLanguage(chn, QStringLiteral("Chinese")); }
-void TMainForm::CzClick() { ChooseLanguage(Cz, QStringLiteral("Czech")); }
-void TMainForm::EngClick() { ChooseLanguage(Eng, QStringLiteral("English")); }
-void TMainForm::SpnClick() { ChooseLanguage(Spn, QStringLiteral("Español")); }
-void TMainForm::FrClick() { ChooseLanguage(Fr, QStringLiteral("Français")); }
-void TMainForm::grClick() { ChooseLanguage(gr, QStringLiteral("Hellenic")); }
-void TMainForm::HunClick() { ChooseLanguage(Hun, QStringLiteral("Hungarian")); }
-void TMainForm::itClick() { ChooseLanguage(it, QStringLiteral("Italiano")); }
-void TMainForm::JpnClick() { ChooseLanguage(Jpn, QStringLiteral("Japanese")); }
-void TMainForm::ndlClick() { ChooseLanguage(ndl, QStringLiteral("Nederlands")); }
-void TMainForm::PlClick() { ChooseLanguage(Pl, QStringLiteral("Polski")); }
-void TMainForm::PortClick() { ChooseLanguage(Port, QStringLiteral("Portuguese")); }
-void TMainForm::RusClick() { ChooseLanguage(Rus, QStringLiteral("Russian")); }
-void TMainForm::SlvClick() { ChooseLanguage(Slv, QStringLiteral("Srpski")); }
+void TMainForm::deClick() { ChooseLanguage(de); }
+void TMainForm::chnClick() { ChooseLanguage(chn); }
+void TMainForm::CzClick() { ChooseLanguage(Cz); }
+void TMainForm::EngClick() { ChooseLanguage(Eng); }
+void TMainForm::SpnClick() { ChooseLanguage(Spn); }
+void TMainForm::FrClick() { ChooseLanguage(Fr); }
+void TMainForm::grClick() { ChooseLanguage(gr); }
+void TMainForm::HunClick() { ChooseLanguage(Hun); }
+void TMainForm::itClick() { ChooseLanguage(it); }
+void TMainForm::JpnClick() { ChooseLanguage(Jpn); }
+void TMainForm::ndlClick() { ChooseLanguage(ndl); }
+void TMainForm::PlClick() { ChooseLanguage(Pl); }
+void TMainForm::PortClick() { ChooseLanguage(Port); }
+void TMainForm::RusClick() { ChooseLanguage(Rus); }
+void TMainForm::SlvClick() { ChooseLanguage(Slv); }
 
 void TMainForm::AdvSettingsClick()
 {

@@ -150,11 +150,13 @@ private:
     void ConnectProcessingOptions(); // UMainOptions.cpp: left panel, page switch, AAC page and frames
     void ConnectMPEGPages();         // UMainMPEGPages.cpp: AC3, MP2 and MP3 pages
     void ConnectOtherPages();        // UMainOtherPages.cpp: VORBIS, WAV/PCM, SPEEX and Lossless pages
-    void ChooseLanguage(QAction *item, const QString &languageName);
+    void ChooseLanguage(QAction *item);
+    QRect FitStoredGeometry(int left, int top, int width, int height) const;
     void OpenForumLink(QAction *item);
     void WriteStartupReport();
 
     bool m_shown = false;
+    QAction *m_languageItem = nullptr; // the item of the last language that loaded
 
     // ---- Processing options, page switch, AAC page and its engine frames (UMainOptions.cpp) ---
 public:

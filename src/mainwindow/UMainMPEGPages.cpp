@@ -182,9 +182,11 @@ void TMainForm::ConnectMPEGPages()
 bool TMainForm::DownmixKeysStep(int value)
 {
     try {
+        TIniSavePass pass(ProgramFolder() + QStringLiteral("Zolvane.ini"));
         TIniFile settings(ProgramFolder() + QStringLiteral("Zolvane.ini"));
         settings.WriteInteger(SectionZolvane, KeyCheckLFE, value);
         settings.WriteInteger(SectionZolvane, KeyOutputModeCheck, value);
+        pass.Commit();
     } catch (const EIniFileException &error) {
         ShowMessage(error.Message(), true);
         return false;

@@ -90,9 +90,11 @@ void SetAdvancedBox(const char *name, bool ticked)
 // a multichannel one; the dialog takes it into its boxes the next time it is shown.
 void WriteDownmixKeys(int value)
 {
+    TIniSavePass pass(ProgramFolder() + QStringLiteral("Zolvane.ini"));
     TIniFile settings(ProgramFolder() + QStringLiteral("Zolvane.ini"));
     settings.WriteInteger(QStringLiteral("Zolvane"), QStringLiteral("check_lfe"), value);
     settings.WriteInteger(QStringLiteral("Zolvane"), QStringLiteral("output_mode_check"), value);
+    pass.Commit();
 }
 
 // The stereo step: both boxes ticked at once, and the keys to match.

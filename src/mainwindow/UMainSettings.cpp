@@ -16,6 +16,8 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLineEdit>
 #include <QLocale>
 #include <QSignalBlocker>
@@ -167,11 +169,13 @@ private:
 void TMainForm::FormDestroy()
 {
     try {
+        // One replace of the file for the whole save; a key that fails leaves the file as it was.
+        TIniSavePass pass(SettingsPath());
         TIniFile ini(SettingsPath());
         SaveGeneralSettings(ini);
         SaveINI();
+        pass.Commit();
     } catch (const EIniFileException &error) {
-        // The writer stops at the key that failed; what is left is not written.
         ShowMessage(error.Message(), true);
     }
 }
@@ -372,11 +376,14 @@ void TMainForm::LoadSettings(const TIniFile &settings)
 {
     const SettingsReader r(settings, kGeneral);
 
-    // 1. The window's geometry, as stored.
-    resize(width(), r.Integer("Height", height()));
-    move(r.Integer("Left", x()), y());
-    move(x(), r.Integer("Top", y()));
-    resize(r.Integer("Width", width()), height());
+    // 1. The window's geometry as stored, brought onto the screen.
+    const int storedHeight = r.Integer("Height", height());
+    const int storedLeft = r.Integer("Left", x());
+    const int storedTop = r.Integer("Top", y());
+    const int storedWidth = r.Integer("Width", width());
+    const QRect placed = FitStoredGeometry(storedLeft, storedTop, storedWidth, storedHeight);
+    resize(placed.size());
+    move(placed.topLeft());
 
     // 2. The tool paths (or, without a stored transcoder path, the search and the dialog).
     LoadToolPaths(settings);
@@ -429,6 +436,40 @@ void TMainForm::LoadSettings(const TIniFile &settings)
     LoadAACSettings(settings);
     LoadMPEGSettings(settings);
     LoadOtherPagesSettings(settings);
+}
+
+// A stored size larger than the screen's free area, or a position outside it, would open the
+// window where it cannot be seen, and the exit would store it there again. The size is cut to the
+// free area of the screen that holds the stored window (else the window's own screen), a size
+// that is not positive keeps the present one, and the window is moved until it lies within that
+// area. The window's own minimum size still applies.
+QRect TMainForm::FitStoredGeometry(int left, int top, int width, int height) const
+{
+    qint64 w = width > 0 ? width : this->width();
+    qint64 h = height > 0 ? height : this->height();
+    const QPoint centre(int(qBound(qint64(INT_MIN), left + w / 2, qint64(INT_MAX))),
+                        int(qBound(qint64(INT_MIN), top + h / 2, qint64(INT_MAX))));
+    QScreen *screen = QGuiApplication::screenAt(centre);
+    if (!screen)
+        screen = QGuiApplication::screenAt(QPoint(left, top));
+    if (!screen)
+        screen = this->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return QRect(left, top, int(qMin<qint64>(w, QWIDGETSIZE_MAX)), int(qMin<qint64>(h, QWIDGETSIZE_MAX)));
+    const QRect area = screen->availableGeometry();
+    // The frame around the window, where the window system has one.
+    const QRect frame = frameGeometry();
+    const qint64 frameWidth = qMax(0, frame.width() - this->width());
+    const qint64 frameHeight = qMax(0, frame.height() - this->height());
+    w = qMax<qint64>(qMin<qint64>(w, area.width() - frameWidth), qMax(1, minimumWidth()));
+    h = qMax<qint64>(qMin<qint64>(h, area.height() - frameHeight), qMax(1, minimumHeight()));
+    qint64 x = qMin<qint64>(left, qint64(area.x()) + area.width() - w - frameWidth);
+    qint64 y = qMin<qint64>(top, qint64(area.y()) + area.height() - h - frameHeight);
+    x = qMax<qint64>(x, area.x());
+    y = qMax<qint64>(y, area.y());
+    return QRect(int(x), int(y), int(w), int(h));
 }
 
 void TMainForm::ActivateSettingsPage(QWidget *page)

@@ -13,9 +13,13 @@
 #include "UMain.h"
 #include "UZolvaneLog.h"
 
+#include "IniFile.h"
+#include "Paths.h"
+
 #include <QApplication>
 #include <QHelpEvent>
 #include <QLocale>
+#include <QMessageBox>
 #include <QToolTip>
 
 #include <clocale>
@@ -94,6 +98,9 @@ void CreateZolvaneWindows()
 
 void DestroyZolvaneWindows()
 {
+    // Every window that writes the settings at exit writes into one pass, committed when the last
+    // window is gone: a single replace of the file, however large it is.
+    TIniSavePass exitPass(ProgramFolder() + QStringLiteral("Zolvane.ini"));
     destroy(AudXForm);
     destroy(KapartoForm);
     destroy(ExeBrowse);
@@ -106,6 +113,15 @@ void DestroyZolvaneWindows()
     destroy(OthersLame);
     destroy(AdvancedSet);
     destroy(MainForm);
+    try {
+        exitPass.Commit();
+    } catch (const EIniFileException &error) {
+        // The windows are gone: the message has no owner.
+        if (TMainForm::MessageHook)
+            TMainForm::MessageHook(nullptr, error.Message(), true);
+        else
+            QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), error.Message());
+    }
 }
 
 QStringList ZolvaneWindowCreationOrder()

@@ -1,9 +1,13 @@
 #include "IniFile.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -12,87 +16,6 @@
 namespace {
 
 constexpr int kMaxValueLength = 2047;
-
-// The file as lines, with the places of its sections and keys found on demand. `raw` holds each
-// line's bytes as they stand in the file, so that a write puts back every line it does not
-// change byte for byte, also bytes that the locale's encoding cannot decode.
-struct IniLines
-{
-    std::vector<QString> lines;
-    std::vector<QByteArray> raw;
-
-    void set(qsizetype at, const QString &line)
-    {
-        lines[size_t(at)] = line;
-        raw[size_t(at)] = line.toLocal8Bit();
-    }
-    void insert(qsizetype at, const QString &line)
-    {
-        lines.insert(lines.begin() + at, line);
-        raw.insert(raw.begin() + at, line.toLocal8Bit());
-    }
-    void append(const QString &line) { insert(qsizetype(lines.size()), line); }
-    void erase(qsizetype from, qsizetype to)
-    {
-        lines.erase(lines.begin() + from, lines.begin() + to);
-        raw.erase(raw.begin() + from, raw.begin() + to);
-    }
-};
-
-struct CacheEntry
-{
-    QByteArray bytes;
-    std::shared_ptr<const IniLines> content;
-};
-
-std::mutex cacheMutex;
-std::map<QString, CacheEntry> cache;
-
-IniLines parseBytes(const QByteArray &bytes)
-{
-    IniLines result;
-    qsizetype start = 0;
-    const qsizetype n = bytes.size();
-    while (start < n) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = n;
-        qsizetype stop = end;
-        if (stop > start && bytes.at(stop - 1) == '\r')
-            --stop;
-        result.raw.push_back(bytes.mid(start, stop - start));
-        result.lines.push_back(QString::fromLocal8Bit(result.raw.back()));
-        start = end + 1;
-    }
-    return result;
-}
-
-// Reads the file and parses it, or takes the parse from the cache when the bytes on disk are the
-// ones parsed last time. The bytes are compared, not the file's times: a rewrite within one tick
-// of the file system's clock leaves the times as they were.
-std::shared_ptr<const IniLines> load(const QString &fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::make_shared<const IniLines>();
-    const QByteArray bytes = file.readAll();
-    {
-        std::lock_guard<std::mutex> lock(cacheMutex);
-        auto it = cache.find(fileName);
-        if (it != cache.end() && it->second.bytes == bytes)
-            return it->second.content;
-    }
-    auto content = std::make_shared<const IniLines>(parseBytes(bytes));
-    std::lock_guard<std::mutex> lock(cacheMutex);
-    cache[fileName] = CacheEntry{bytes, content};
-    return content;
-}
-
-void forget(const QString &fileName)
-{
-    std::lock_guard<std::mutex> lock(cacheMutex);
-    cache.erase(fileName);
-}
 
 // "[name]" gives name; anything else is not a section header.
 bool sectionName(const QString &line, QString &name)
@@ -120,41 +43,263 @@ bool keyLine(const QString &line, QString &key, QString &value)
     return true;
 }
 
-bool sameName(const QString &a, const QString &b)
+// Adds the entry unless the name is there already: the first of a name wins.
+template <typename Value>
+void addFirst(QHash<QString, Value> &hash, const QString &name, Value value)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    if (!hash.contains(name))
+        hash.insert(name, value);
 }
 
-// Index of the first header of the section, or -1.
-qsizetype findSection(const IniLines &ini, const QString &section)
+// Names are compared without regard to case: the index keys them by their folded form.
+QString nameKey(const QString &name)
 {
-    const QString wanted = section.trimmed();
-    QString name;
-    for (size_t i = 0; i < ini.lines.size(); ++i)
-        if (sectionName(ini.lines[i], name) && sameName(name, wanted))
-            return qsizetype(i);
-    return -1;
+    return name.trimmed().toCaseFolded();
 }
 
-// One past the last line of the section that starts at header.
-qsizetype sectionEnd(const IniLines &ini, qsizetype header)
+// The file as lines, with an index of its sections and of the keys of each section, so that a
+// look-up does not walk a large file. `raw` holds each line's bytes as they stand in the file,
+// so that a write puts back every line it does not change byte for byte, also bytes that the
+// locale's encoding cannot decode.
+class IniLines
 {
-    QString name;
-    qsizetype i = header + 1;
-    while (i < qsizetype(ini.lines.size()) && !sectionName(ini.lines[size_t(i)], name))
-        ++i;
-    return i;
+public:
+    std::vector<QString> lines;
+    std::vector<QByteArray> raw;
+
+    static IniLines parse(const QByteArray &bytes)
+    {
+        IniLines result;
+        qsizetype start = 0;
+        const qsizetype n = bytes.size();
+        while (start < n) {
+            qsizetype end = bytes.indexOf('\n', start);
+            if (end < 0)
+                end = n;
+            qsizetype stop = end;
+            if (stop > start && bytes.at(stop - 1) == '\r')
+                --stop;
+            result.raw.push_back(bytes.mid(start, stop - start));
+            result.lines.push_back(QString::fromLocal8Bit(result.raw.back()));
+            start = end + 1;
+        }
+        result.reindex();
+        return result;
+    }
+
+    QByteArray bytes() const
+    {
+        QByteArray result;
+        qsizetype size = 0;
+        for (const QByteArray &line : raw)
+            size += line.size() + 2;
+        result.reserve(size);
+        for (const QByteArray &line : raw) {
+            result += line;
+            result += "\r\n";
+        }
+        return result;
+    }
+
+    qsizetype size() const { return qsizetype(lines.size()); }
+
+    // Line of the first header of the section, or -1.
+    qsizetype findSection(const QString &section) const
+    {
+        const auto it = m_firstSection.constFind(nameKey(section));
+        return it == m_firstSection.constEnd() ? -1 : m_sections[*it].header;
+    }
+
+    // One past the last line of the section that starts at header.
+    qsizetype sectionEnd(qsizetype header) const
+    {
+        const size_t ordinal = ordinalOf(header);
+        return ordinal + 1 < m_sections.size() ? m_sections[ordinal + 1].header : size();
+    }
+
+    // Line of the first key of that name in the section that starts at header, or -1.
+    qsizetype findKey(qsizetype header, const QString &key) const
+    {
+        const Section &section = m_sections[ordinalOf(header)];
+        const auto it = section.keys.constFind(nameKey(key));
+        return it == section.keys.constEnd() ? -1 : header + *it;
+    }
+
+    // Replaces a line; true when its bytes changed.
+    bool set(qsizetype at, const QString &line)
+    {
+        QByteArray bytes = line.toLocal8Bit();
+        if (raw[size_t(at)] == bytes)
+            return false;
+        const bool sameEntry = entryOf(lines[size_t(at)]) == entryOf(line);
+        lines[size_t(at)] = line;
+        raw[size_t(at)] = std::move(bytes);
+        if (!sameEntry)
+            reindex();
+        return true;
+    }
+
+    void insert(qsizetype at, const QString &line)
+    {
+        lines.insert(lines.begin() + at, line);
+        raw.insert(raw.begin() + at, line.toLocal8Bit());
+        QString name, value;
+        if (sectionName(line, name)) {
+            // A header anywhere but at the end splits a section: index the file again.
+            if (at != size() - 1) {
+                reindex();
+                return;
+            }
+            addFirst(m_firstSection, nameKey(name), m_sections.size());
+            m_sections.push_back(Section{at, {}});
+            return;
+        }
+        // Every line after the new one moves down by one: the headers after it, and the keys
+        // after it within its own section (the others are kept relative to their header).
+        auto later = std::lower_bound(m_sections.begin(), m_sections.end(), at,
+                                      [](const Section &s, qsizetype line) { return s.header < line; });
+        for (auto it = later; it != m_sections.end(); ++it)
+            ++it->header;
+        if (later == m_sections.begin())
+            return; // before the first section: no key of any section
+        Section &own = *(later - 1);
+        const qsizetype offset = at - own.header;
+        for (auto it = own.keys.begin(); it != own.keys.end(); ++it)
+            if (*it >= offset)
+                ++*it;
+        if (keyLine(line, name, value)) {
+            auto it = own.keys.find(nameKey(name));
+            if (it == own.keys.end())
+                own.keys.insert(nameKey(name), offset);
+            else if (*it > offset)
+                *it = offset; // the first of the section wins
+        }
+    }
+
+    void append(const QString &line) { insert(size(), line); }
+
+    void erase(qsizetype from, qsizetype to)
+    {
+        lines.erase(lines.begin() + from, lines.begin() + to);
+        raw.erase(raw.begin() + from, raw.begin() + to);
+        reindex();
+    }
+
+private:
+    struct Section
+    {
+        qsizetype header;
+        QHash<QString, qsizetype> keys; // folded name → line, counted from the header
+    };
+    std::vector<Section> m_sections;      // every header in the order of the file
+    QHash<QString, size_t> m_firstSection; // folded name → the first section of that name
+
+    // What a line stands for in the index: a header or a key of some name, or nothing.
+    static QString entryOf(const QString &line)
+    {
+        QString name, value;
+        if (sectionName(line, name))
+            return u'[' + nameKey(name);
+        return keyLine(line, name, value) ? u'=' + nameKey(name) : QString();
+    }
+
+    size_t ordinalOf(qsizetype header) const
+    {
+        const auto it = std::lower_bound(m_sections.begin(), m_sections.end(), header,
+                                         [](const Section &s, qsizetype line) { return s.header < line; });
+        return size_t(it - m_sections.begin());
+    }
+
+    void reindex()
+    {
+        m_sections.clear();
+        m_firstSection.clear();
+        QString name, value;
+        for (qsizetype i = 0; i < size(); ++i) {
+            const QString &line = lines[size_t(i)];
+            if (sectionName(line, name)) {
+                addFirst(m_firstSection, nameKey(name), m_sections.size());
+                m_sections.push_back(Section{i, {}});
+            } else if (!m_sections.empty() && keyLine(line, name, value)) {
+                Section &own = m_sections.back();
+                addFirst(own.keys, nameKey(name), i - own.header);
+            }
+        }
+    }
+};
+
+struct CacheEntry
+{
+    QByteArray bytes;
+    std::shared_ptr<const IniLines> content;
+};
+
+// A save pass in progress for one file: the copy that every reader and writer of that file uses
+// until the pass ends.
+struct PassState
+{
+    int depth = 0;
+    std::shared_ptr<IniLines> content;
+    bool dirty = false;      // the copy differs from the file
+    bool unreadable = false; // the file was there but could not be read: never replace it
+};
+
+std::mutex cacheMutex;
+std::map<QString, CacheEntry> cache;
+std::map<QString, PassState> passes;
+
+// One spelling per file, whatever path led to it.
+QString passKey(const QString &fileName)
+{
+    return QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
 }
 
-qsizetype findKey(const IniLines &ini, qsizetype header, const QString &key)
+PassState *openPass(const QString &fileName)
 {
-    const QString wanted = key.trimmed();
-    const qsizetype end = sectionEnd(ini, header);
-    QString k, v;
-    for (qsizetype i = header + 1; i < end; ++i)
-        if (keyLine(ini.lines[size_t(i)], k, v) && sameName(k, wanted))
-            return i;
-    return -1;
+    const auto it = passes.find(passKey(fileName));
+    return it == passes.end() ? nullptr : &it->second;
+}
+
+// Reads the file and parses it, or takes the parse from the cache when the bytes on disk are the
+// ones parsed last time. The bytes are compared, not the file's times: a rewrite within one tick
+// of the file system's clock leaves the times as they were.
+// A file that exists but cannot be read sets `unreadable` (when given) and reads as empty.
+std::shared_ptr<const IniLines> loadFromDisk(const QString &fileName, bool *unreadable = nullptr)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (unreadable)
+            *unreadable = file.exists();
+        return std::make_shared<const IniLines>();
+    }
+    const QByteArray bytes = file.readAll();
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        auto it = cache.find(fileName);
+        if (it != cache.end() && it->second.bytes == bytes)
+            return it->second.content;
+    }
+    auto content = std::make_shared<const IniLines>(IniLines::parse(bytes));
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    cache[fileName] = CacheEntry{bytes, content};
+    return content;
+}
+
+// The lines as a reader sees them: the pass's copy while a pass is open, else the file.
+std::shared_ptr<const IniLines> load(const QString &fileName)
+{
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        if (const PassState *pass = openPass(fileName))
+            return pass->content;
+    }
+    return loadFromDisk(fileName);
+}
+
+void forget(const QString &fileName)
+{
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    cache.erase(fileName);
 }
 
 QString cleanValue(QString value)
@@ -170,13 +315,10 @@ QString cleanValue(QString value)
     return value;
 }
 
+// Replaces the file with the lines at once: a temporary file in the same folder, then a rename.
 void save(const QString &fileName, const IniLines &ini)
 {
-    QByteArray bytes;
-    for (const QByteArray &line : ini.raw) {
-        bytes += line;
-        bytes += "\r\n";
-    }
+    const QByteArray bytes = ini.bytes();
     forget(fileName);
     QSaveFile file(fileName);
     bool ok = file.open(QIODevice::WriteOnly);
@@ -188,12 +330,123 @@ void save(const QString &fileName, const IniLines &ini)
     }
 }
 
+// Applies one change: to the pass's copy while a pass is open, else to the file at once.
+template <typename Change>
+void modify(const QString &fileName, Change change)
+{
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        if (PassState *pass = openPass(fileName)) {
+            if (change(*pass->content))
+                pass->dirty = true;
+            return;
+        }
+    }
+    bool unreadable = false;
+    IniLines ini = *loadFromDisk(fileName, &unreadable);
+    if (unreadable)
+        throw EIniFileException(QStringLiteral("Unable to write to %1").arg(fileName));
+    if (change(ini))
+        save(fileName, ini);
+}
+
+// A line break would end the line early and make the rest of the value into lines of its own.
+void refuseLineBreaks(const QString &fileName, const QString &section, const QString &key, const QString &value)
+{
+    auto breaks = [](const QString &text) { return text.contains(u'\r') || text.contains(u'\n'); };
+    if (breaks(section) || breaks(key) || breaks(value))
+        throw EIniFileException(QStringLiteral("Unable to write to %1: the value of \"%2\" in [%3] holds a line break")
+                                    .arg(fileName, QString(key).replace(u'\r', u' ').replace(u'\n', u' '),
+                                         QString(section).replace(u'\r', u' ').replace(u'\n', u' ')));
+}
+
 } // namespace
 
 EIniFileException::EIniFileException(const QString &message)
     : std::runtime_error(message.toLocal8Bit().toStdString())
 {
 }
+
+// ---- Save passes ----------------------------------------------------------------------------------
+
+struct TIniSavePass::Private
+{
+    QString fileName;
+    bool committed = false;
+    // The copy as it was when a nested pass began, put back when that pass is dropped.
+    std::unique_ptr<IniLines> before;
+    bool dirtyBefore = false;
+};
+
+TIniSavePass::TIniSavePass(const QString &fileName)
+    : d(std::make_unique<Private>())
+{
+    d->fileName = fileName;
+    const QString key = passKey(fileName);
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        auto it = passes.find(key);
+        if (it != passes.end()) {
+            PassState &pass = it->second;
+            ++pass.depth;
+            d->before = std::make_unique<IniLines>(*pass.content);
+            d->dirtyBefore = pass.dirty;
+            return;
+        }
+    }
+    bool unreadable = false;
+    auto content = std::make_shared<IniLines>(*loadFromDisk(fileName, &unreadable));
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    PassState &pass = passes[key];
+    pass.depth = 1;
+    pass.content = std::move(content);
+    pass.unreadable = unreadable;
+}
+
+TIniSavePass::~TIniSavePass()
+{
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    const auto it = passes.find(passKey(d->fileName));
+    if (it == passes.end())
+        return;
+    PassState &pass = it->second;
+    if (!d->committed && d->before) {
+        // A nested pass that did not end well leaves the copy as it found it.
+        *pass.content = std::move(*d->before);
+        pass.dirty = d->dirtyBefore;
+    }
+    if (--pass.depth == 0)
+        passes.erase(it);
+}
+
+void TIniSavePass::Commit()
+{
+    std::shared_ptr<IniLines> content;
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        PassState *pass = openPass(d->fileName);
+        if (!pass)
+            return;
+        // A nested pass keeps its changes in the copy; the outer pass writes them.
+        if (d->before) {
+            d->committed = true;
+            return;
+        }
+        if (pass->dirty && pass->unreadable)
+            throw EIniFileException(QStringLiteral("Unable to write to %1").arg(d->fileName));
+        if (pass->dirty)
+            content = pass->content;
+    }
+    if (content) {
+        save(d->fileName, *content);
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        if (PassState *pass = openPass(d->fileName))
+            pass->dirty = false;
+    }
+    d->committed = true;
+}
+
+// ---- The file -------------------------------------------------------------------------------------
 
 TIniFile::TIniFile(const QString &fileName)
     : m_fileName(fileName)
@@ -204,10 +457,10 @@ QString TIniFile::ReadString(const QString &section, const QString &key, const Q
 {
     const auto loaded = load(m_fileName);
     const IniLines &ini = *loaded;
-    const qsizetype header = findSection(ini, section);
+    const qsizetype header = ini.findSection(section);
     if (header < 0)
         return defaultValue;
-    const qsizetype at = findKey(ini, header, key);
+    const qsizetype at = ini.findKey(header, key);
     if (at < 0)
         return defaultValue;
     QString k, v;
@@ -262,27 +515,27 @@ bool TIniFile::ReadBool(const QString &section, const QString &key, bool default
 
 void TIniFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
-    IniLines ini = *load(m_fileName);
+    refuseLineBreaks(m_fileName, section, key, value);
     const QString line = key.trimmed() + u'=' + value;
-    const qsizetype header = findSection(ini, section);
-    if (header < 0) {
-        if (!ini.lines.empty() && !ini.lines.back().trimmed().isEmpty())
-            ini.append(QString());
-        ini.append(u'[' + section.trimmed() + u']');
-        ini.append(line);
-    } else {
-        const qsizetype at = findKey(ini, header, key);
-        if (at >= 0) {
-            ini.set(at, line);
-        } else {
-            // After the section's last non-blank line, so a blank line before the next section stays.
-            qsizetype insertAt = sectionEnd(ini, header);
-            while (insertAt > header + 1 && ini.lines[size_t(insertAt - 1)].trimmed().isEmpty())
-                --insertAt;
-            ini.insert(insertAt, line);
+    modify(m_fileName, [&](IniLines &ini) {
+        const qsizetype header = ini.findSection(section);
+        if (header < 0) {
+            if (ini.size() > 0 && !ini.lines.back().trimmed().isEmpty())
+                ini.append(QString());
+            ini.append(u'[' + section.trimmed() + u']');
+            ini.append(line);
+            return true;
         }
-    }
-    save(m_fileName, ini);
+        const qsizetype at = ini.findKey(header, key);
+        if (at >= 0)
+            return ini.set(at, line);
+        // After the section's last non-blank line, so a blank line before the next section stays.
+        qsizetype insertAt = ini.sectionEnd(header);
+        while (insertAt > header + 1 && ini.lines[size_t(insertAt - 1)].trimmed().isEmpty())
+            --insertAt;
+        ini.insert(insertAt, line);
+        return true;
+    });
 }
 
 void TIniFile::WriteInteger(const QString &section, const QString &key, int value)
@@ -297,15 +550,15 @@ void TIniFile::WriteBool(const QString &section, const QString &key, bool value)
 
 bool TIniFile::SectionExists(const QString &section) const
 {
-    return findSection(*load(m_fileName), section) >= 0;
+    return load(m_fileName)->findSection(section) >= 0;
 }
 
 bool TIniFile::ValueExists(const QString &section, const QString &key) const
 {
     const auto loaded = load(m_fileName);
     const IniLines &ini = *loaded;
-    const qsizetype header = findSection(ini, section);
-    return header >= 0 && findKey(ini, header, key) >= 0;
+    const qsizetype header = ini.findSection(section);
+    return header >= 0 && ini.findKey(header, key) >= 0;
 }
 
 QStringList TIniFile::ReadSections() const
@@ -325,10 +578,10 @@ QStringList TIniFile::ReadSection(const QString &section) const
     const auto loaded = load(m_fileName);
     const IniLines &ini = *loaded;
     QStringList result;
-    const qsizetype header = findSection(ini, section);
+    const qsizetype header = ini.findSection(section);
     if (header < 0)
         return result;
-    const qsizetype end = sectionEnd(ini, header);
+    const qsizetype end = ini.sectionEnd(header);
     QString k, v;
     for (qsizetype i = header + 1; i < end; ++i)
         if (keyLine(ini.lines[size_t(i)], k, v))
@@ -338,23 +591,25 @@ QStringList TIniFile::ReadSection(const QString &section) const
 
 void TIniFile::EraseSection(const QString &section)
 {
-    IniLines ini = *load(m_fileName);
-    const qsizetype header = findSection(ini, section);
-    if (header < 0)
-        return;
-    ini.erase(header, sectionEnd(ini, header));
-    save(m_fileName, ini);
+    modify(m_fileName, [&](IniLines &ini) {
+        const qsizetype header = ini.findSection(section);
+        if (header < 0)
+            return false;
+        ini.erase(header, ini.sectionEnd(header));
+        return true;
+    });
 }
 
 void TIniFile::DeleteKey(const QString &section, const QString &key)
 {
-    IniLines ini = *load(m_fileName);
-    const qsizetype header = findSection(ini, section);
-    if (header < 0)
-        return;
-    const qsizetype at = findKey(ini, header, key);
-    if (at < 0)
-        return;
-    ini.erase(at, at + 1);
-    save(m_fileName, ini);
+    modify(m_fileName, [&](IniLines &ini) {
+        const qsizetype header = ini.findSection(section);
+        if (header < 0)
+            return false;
+        const qsizetype at = ini.findKey(header, key);
+        if (at < 0)
+            return false;
+        ini.erase(at, at + 1);
+        return true;
+    });
 }

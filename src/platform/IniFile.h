@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <stdexcept>
 
 // Raised when the settings cannot be written: "Unable to write to <path>".
@@ -17,7 +18,9 @@ public:
 // compared without regard to case, the first match wins, values trimmed and stripped of one pair
 // of surrounding quotes, read values cut at 2047 characters. The file is 8-bit text in the
 // locale's encoding with CR LF line ends. Every read sees the file as it is on disk now; every
-// write replaces the file atomically (temporary file in the same folder, then rename).
+// write replaces the file atomically (temporary file in the same folder, then rename), unless a
+// save pass is open for the file (see TIniSavePass). A value, key or section name that holds a
+// line break is refused and changes nothing.
 class TIniFile
 {
 public:
@@ -44,4 +47,27 @@ public:
 
 private:
     QString m_fileName;
+};
+
+// One save pass over a file (the start-up, the exit, a dialog's OK): while it is open, every
+// TIniFile of that file, wherever it is made, reads and writes one copy held in memory, and
+// Commit() replaces the file with that copy at once, only when something changed. A pass opened
+// inside another (a dialog's OK during the start-up) is part of it: its Commit() keeps its
+// changes in the copy, and the outer pass writes them. A pass that is destroyed without a
+// successful Commit() changes nothing: an outer pass drops its copy, an inner pass puts the copy
+// back as it found it.
+class TIniSavePass
+{
+public:
+    explicit TIniSavePass(const QString &fileName);
+    ~TIniSavePass();
+    TIniSavePass(const TIniSavePass &) = delete;
+    TIniSavePass &operator=(const TIniSavePass &) = delete;
+
+    // Raises "Unable to write to <path>" when the file cannot be replaced (outer pass only).
+    void Commit();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
 };

@@ -81,7 +81,7 @@ protected:
     void SetUp() override
     {
         if (!QFileInfo::exists(kTranscoder))
-            GTEST_SKIP() << "the build has not laid out " << kTranscoder.toStdString();
+            FAIL() << "the build has not laid out " << kTranscoder.toStdString();
         ASSERT_TRUE(tmp.isValid());
     }
 
@@ -169,7 +169,7 @@ TEST_F(CmdlineTranscoder, ComposedCommandsRun)
 TEST_F(CmdlineTranscoder, AudXRunsTheJobsOwnFiles)
 {
     if (!QFileInfo::exists(kAudXFolder + QLatin1String("/audx.exe")))
-        GTEST_SKIP() << "no Aud-X encoder in the build";
+        FAIL() << "no Aud-X encoder in the build";
     auto audx = [](KDCmdlSnapshot &s) {
         s.rbMP3Ch2 = false;
         s.cbMode = 0;
@@ -201,7 +201,7 @@ TEST_F(CmdlineTranscoder, AudXRunsTheJobsOwnFiles)
 TEST_F(CmdlineTranscoder, AudXTakesTheTempoAndPluginBlocks)
 {
     if (!QFileInfo::exists(kAudXFolder + QLatin1String("/audx.exe")))
-        GTEST_SKIP() << "no Aud-X encoder in the build";
+        FAIL() << "no Aud-X encoder in the build";
     auto tempo = [](KDCmdlSnapshot &s) {
         s.rbMP3Ch2 = false;
         s.chSoundTouchTempo = s.chSoundTouchPitch = true;
@@ -243,7 +243,7 @@ TEST_F(CmdlineTranscoder, AudXTakesTheTempoAndPluginBlocks)
 TEST_F(CmdlineTranscoder, AudXFindsAnInputWithAnUpperCaseExtension)
 {
     if (!QFileInfo::exists(kAudXFolder + QLatin1String("/audx.exe")))
-        GTEST_SKIP() << "no Aud-X encoder in the build";
+        FAIL() << "no Aud-X encoder in the build";
     Job upper{"upper-case extension", "six.ac3", QStringLiteral("films/"), QStringLiteral("Movie.AC3"),
               QStringLiteral("enc/"), QStringLiteral("Movie.mp3"), KDPage::MP3,
               [](KDCmdlSnapshot &s) { s.rbMP3Ch2 = false; }, " STDQ "};

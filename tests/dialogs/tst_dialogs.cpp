@@ -881,6 +881,30 @@ private slots:
         QCOMPARE(KDCL->pos(), stored);
         KDCL->hide();
     }
+
+    // A stored position that lies off the screen opens the editor on it, whatever the numbers.
+    void editorStoredOffTheScreenOpensOnIt_data()
+    {
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        QTest::newRow("far right, above") << 100000 << -70000;
+        QTest::newRow("largest") << INT_MAX << INT_MAX;
+        QTest::newRow("smallest") << INT_MIN << INT_MIN;
+    }
+    void editorStoredOffTheScreenOpensOnIt()
+    {
+        QFETCH(int, left);
+        QFETCH(int, top);
+        KDCL->hide();
+        TIniFile ini(SettingsFilePath());
+        ini.WriteInteger(QStringLiteral("Zolvane"), QStringLiteral("kdcmdl_left"), left);
+        ini.WriteInteger(QStringLiteral("Zolvane"), QStringLiteral("kdcmdl_top"), top);
+        KDCL->show();
+        const QRect area = KDCL->screen()->availableGeometry();
+        const QRect frame = KDCL->frameGeometry();
+        KDCL->hide();
+        QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("%1,%2").arg(frame.x()).arg(frame.y())));
+    }
 };
 
 QTEST_MAIN(TestDialogs)

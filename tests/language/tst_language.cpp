@@ -149,7 +149,7 @@ private slots:
     }
 
     // A key missing from a file empties its target instead of keeping the previous language's
-    // text; a file that does not exist empties everything, the message texts too.
+    // text.
     void missingKeysEmptyTheirTargets()
     {
         MainForm->EngClick();
@@ -161,12 +161,65 @@ private slots:
         QCOMPARE(item("Open1")->text(), QStringLiteral("Open them"));
         QCOMPARE(LanguageStrings.OTAModeHint(), QStringLiteral("one\r\n\r\nthree"));
         QCOMPARE(LanguageStrings.TranscodingStarted, QString());
+        MainForm->EngClick();
+    }
 
-        LoadLanguage(m_dir.filePath("NoSuchLanguage.ini"));
+    // A file that is missing, cannot be read, or is no language file at all (empty, foreign
+    // bytes, no MAIN section) is refused as a whole: every text stays as it was.
+    void unusableFileKeepsEveryText_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content"); // written unless null
+        QTest::newRow("missing") << "NoSuchLanguage.ini" << QByteArray();
+        QTest::newRow("a folder") << "Folder.ini" << QByteArray();
+        QTest::newRow("empty") << "Empty.ini" << QByteArray("");
+        QTest::newRow("foreign bytes") << "Garbage.ini" << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe=\x01", 18);
+        QTest::newRow("no MAIN section") << "Other.ini" << QByteArray("[ABOUT]\r\nCaption=About\r\n");
+    }
+    void unusableFileKeepsEveryText()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        const QString path = m_dir.filePath(file);
+        if (file == QLatin1String("Folder.ini"))
+            QVERIFY(QDir().mkpath(path));
+        else if (!content.isNull())
+            writeFile(path, content);
+        MainForm->EngClick();
+        QStringList before;
         for (const TLanguageKey &k : LanguageKeys())
-            QVERIFY2(shown(k).isEmpty(), k.Key ? k.Key : k.Control);
-        for (const TLanguageStringKey &m : LanguageStringKeys())
-            QVERIFY2((LanguageStrings.*m.Text).isEmpty(), m.Key);
+            before << shown(k);
+        const QString started = LanguageStrings.TranscodingStarted;
+        QVERIFY(!LoadLanguage(path));
+        QStringList after;
+        for (const TLanguageKey &k : LanguageKeys())
+            after << shown(k);
+        QCOMPARE(after, before);
+        QCOMPARE(LanguageStrings.TranscodingStarted, started);
+    }
+
+    // Choosing a language whose file is missing says which file, keeps the texts of the language
+    // that loaded last and its tick, which is the choice saved at exit.
+    void menuChoiceOfAMissingFile()
+    {
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(kLangDir + "Deutsch.ini", folder.filePath("Deutsch.ini")));
+        MainForm->LanguageFolder = (folder.path() + "/").toLocal8Bit();
+        QStringList messages;
+        TMainForm::MessageHook = [&messages](QWidget *, const QString &text, bool) { messages << text; };
+        item("de")->trigger();
+        const QString germanFile = MainForm->findChild<QMenu *>("File1")->title();
+        const QString germanStart = LanguageStrings.TranscodingStarted;
+        QVERIFY(messages.isEmpty());
+        item("Fr")->trigger();
+        TMainForm::MessageHook = nullptr;
+        MainForm->LanguageFolder = kLangDir.toLocal8Bit();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(folder.filePath(QString::fromUtf8("Français.ini"))), qPrintable(messages.first()));
+        QCOMPARE(MainForm->findChild<QMenu *>("File1")->title(), germanFile);
+        QCOMPARE(LanguageStrings.TranscodingStarted, germanStart);
+        QCOMPARE(tickedItems(), QStringList{"de"});
+        QCOMPARE(CurrentLanguageName(MainForm), QStringLiteral("Deutsch"));
         MainForm->EngClick();
     }
 

@@ -46,12 +46,16 @@ TEST_F(IniFileTest, ReadsNamesWithoutRegardToCaseAndTakesTheFirstMatch)
 TEST_F(IniFileTest, ValuesAreTrimmedUnquotedAndCut)
 {
     const QByteArray longValue(3000, 'a');
-    writeRaw("[S]\nq=  \"C:\\Program Files\\x\"  \nsingle='abc'\nhalf=\"abc\nempty=\nlong=" + longValue + "\n");
+    writeRaw("[S]\nq=  \"C:\\Program Files\\x\"  \nsingle='abc'\nhalf=\"abc\nempty=\nemptyQuoted=\"\"\nemptySingle=  ''  \nlone=\"\nlong=" + longValue + "\n");
     TIniFile ini(path());
     EXPECT_EQ(ini.ReadString("S", "q", ""), "C:\\Program Files\\x");
     EXPECT_EQ(ini.ReadString("S", "single", ""), "abc");
     EXPECT_EQ(ini.ReadString("S", "half", ""), "\"abc");
     EXPECT_EQ(ini.ReadString("S", "empty", "d"), "");
+    // A pair of quotes with nothing between them is an empty value, not two quote characters.
+    EXPECT_EQ(ini.ReadString("S", "emptyQuoted", "d"), "");
+    EXPECT_EQ(ini.ReadString("S", "emptySingle", "d"), "");
+    EXPECT_EQ(ini.ReadString("S", "lone", "d"), "\"");
     EXPECT_EQ(ini.ReadString("S", "long", "").size(), 2047);
 }
 
@@ -166,6 +170,193 @@ TEST_F(IniFileTest, AFailedWriteRaisesAndLeavesNoHalfFile)
     }
     EXPECT_FALSE(QFile::exists(missingFolder));
     EXPECT_EQ(ini.ReadString("Zolvane", "k", "d"), "d");
+}
+
+} // namespace
+
+namespace {
+
+// A line break in a value, a key or a section name would end the line early and turn the rest
+// into lines of their own: the write is refused with the file's path, and nothing changes.
+TEST_F(IniFileTest, ALineBreakIsRefusedAndChangesNothing)
+{
+    const QByteArray before = "[Zolvane]\r\nKandrum_path=/opt/kd/Kandrum.exe\r\nx=1\r\n";
+    struct Case {
+        const char *name;
+        QString section, key, value;
+    };
+    const Case cases[] = {
+        {"LF in a value", "Zolvane", "Kandrum_path", "/tmp/new\nfolder/Kandrum.exe"},
+        {"CR in a value", "Zolvane", "Kandrum_path", "/tmp/new\rfolder/Kandrum.exe"},
+        {"CR LF ending a value", "Zolvane", "x", "2\r\n[MP3]\r\nmode=1"},
+        {"LF in a key", "Zolvane", "a\nb", "1"},
+        {"LF in a section name", "Zol\nvane", "x", "1"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        writeRaw(before);
+        TIniFile ini(path());
+        try {
+            ini.WriteString(c.section, c.key, c.value);
+            ADD_FAILURE() << "no exception";
+        } catch (const EIniFileException &e) {
+            EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Unable to write to %1").arg(path())))
+                << e.Message().toStdString();
+        }
+        EXPECT_EQ(readRaw(), before);
+
+        // Inside a save pass the refused value leaves the pass's copy as it was too.
+        {
+            TIniSavePass pass(path());
+            ini.WriteString("Zolvane", "y", "2");
+            EXPECT_THROW(ini.WriteString(c.section, c.key, c.value), EIniFileException);
+            pass.Commit();
+        }
+        EXPECT_EQ(readRaw(), before + "y=2\r\n");
+    }
+}
+
+// Within a save pass every TIniFile of the file reads and writes one copy, and the file is
+// replaced once, at the commit.
+TEST_F(IniFileTest, ASavePassReplacesTheFileOnceAtItsCommit)
+{
+    const QByteArray before = "[Zolvane]\r\nLeft=10\r\n";
+    writeRaw(before);
+    {
+        TIniSavePass pass(path());
+        TIniFile writer(path());
+        TIniFile reader(dir.path() + QStringLiteral("/./Zolvane.ini")); // another spelling of the path
+        writer.WriteInteger("Zolvane", "Left", 20);
+        writer.WriteString("MP3", "vbr_mode", "Fast");
+        EXPECT_EQ(reader.ReadInteger("zolvane", "left", 0), 20);
+        EXPECT_EQ(reader.ReadString("MP3", "VBR_MODE", ""), "Fast");
+        EXPECT_EQ(readRaw(), before); // nothing on disk yet
+        pass.Commit();
+        EXPECT_EQ(readRaw(), QByteArray("[Zolvane]\r\nLeft=20\r\n\r\n[MP3]\r\nvbr_mode=Fast\r\n"));
+    }
+    // After the pass every read sees the disk again.
+    writeRaw("[Zolvane]\r\nLeft=30\r\n");
+    EXPECT_EQ(TIniFile(path()).ReadInteger("Zolvane", "Left", 0), 30);
+}
+
+// A pass that ends without its commit (an error on the way) changes nothing; a pass opened
+// inside another puts the copy back as it found it, and the outer pass still commits its own.
+TEST_F(IniFileTest, APassWithoutCommitChangesNothing)
+{
+    const QByteArray before = "[Zolvane]\r\nLeft=10\r\n";
+    writeRaw(before);
+    TIniFile ini(path());
+    {
+        TIniSavePass pass(path());
+        ini.WriteInteger("Zolvane", "Left", 99);
+    }
+    EXPECT_EQ(readRaw(), before);
+    EXPECT_EQ(ini.ReadInteger("Zolvane", "Left", 0), 10);
+
+    {
+        TIniSavePass outer(path());
+        ini.WriteInteger("Zolvane", "Top", 5);
+        {
+            TIniSavePass inner(path());
+            ini.WriteInteger("Zolvane", "Left", 99);
+            EXPECT_EQ(ini.ReadInteger("Zolvane", "Left", 0), 99);
+        }
+        EXPECT_EQ(ini.ReadInteger("Zolvane", "Left", 0), 10);
+        outer.Commit();
+    }
+    EXPECT_EQ(readRaw(), QByteArray("[Zolvane]\r\nLeft=10\r\nTop=5\r\n"));
+
+    // A committed inner pass keeps its changes for the outer pass, which writes them all at once.
+    {
+        TIniSavePass outer(path());
+        ini.WriteInteger("Zolvane", "Top", 6);
+        {
+            TIniSavePass inner(path());
+            ini.WriteInteger("Zolvane", "Left", 11);
+            inner.Commit();
+        }
+        EXPECT_EQ(readRaw(), QByteArray("[Zolvane]\r\nLeft=10\r\nTop=5\r\n"));
+        EXPECT_EQ(ini.ReadInteger("Zolvane", "Left", 0), 11);
+        outer.Commit();
+    }
+    EXPECT_EQ(readRaw(), QByteArray("[Zolvane]\r\nLeft=11\r\nTop=6\r\n"));
+}
+
+// A pass whose values are all as stored does not replace the file.
+TEST_F(IniFileTest, APassThatChangesNothingLeavesTheFileAlone)
+{
+    writeRaw("[Zolvane]\r\nLeft=10\r\nlang=English\r\n");
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(path()).constData(), &before), 0);
+    {
+        TIniSavePass pass(path());
+        TIniFile ini(path());
+        ini.WriteInteger("zolvane", "Left", 10);
+        ini.WriteString("Zolvane", "lang", "English");
+        pass.Commit();
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(path()).constData(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+}
+
+// The pass follows the same line rules as single writes: the same writes give the same bytes,
+// with every line of other programs kept where it stands.
+TEST_F(IniFileTest, APassWritesWhatSingleWritesWrite)
+{
+    QByteArray start = "; kept comment\r\nstray=before any section\r\n[Zolvane]\r\nKandrum_path=/opt/kd/Kandrum.exe\r\n";
+    for (int i = 0; i < 300; ++i)
+        start += "Foreign" + QByteArray::number(i) + "=other program's value\r\n";
+    start += "\r\n\r\n[Other]\r\nKey=\xe9t\xe9\r\n[zolvane]\r\nLeft=second section of the name\r\n[MP3]\r\nvbr=3\r\n\r\n";
+    auto writes = [](TIniFile &ini) {
+        ini.WriteInteger("ZOLVANE", "Left", 12);        // new key at the end of the first [Zolvane]
+        ini.WriteString("Zolvane", "foreign7", "mine"); // replaces the line where it stands
+        ini.WriteInteger("MP3", "vbr", 4);
+        ini.WriteInteger("MP3", "abr", 128);            // before the trailing blank line
+        ini.WriteString("AAC", "engine", "1");          // a new section at the end
+        ini.WriteString("aac", "Mode", "\"\"");
+        ini.DeleteKey("Zolvane", "Foreign8");
+        ini.EraseSection("Other");
+        ini.WriteInteger("Zolvane", "Top", 3);          // after the erase, still in the first [Zolvane]
+        ini.WriteInteger("zolvane", "LEFT", 13);
+    };
+    writeRaw(start);
+    {
+        TIniFile ini(path());
+        writes(ini);
+    }
+    const QByteArray expected = readRaw();
+    EXPECT_TRUE(expected.contains("Foreign299=other program's value\r\nLEFT=13\r\nTop=3\r\n\r\n\r\n[zolvane]"));
+
+    writeRaw(start);
+    {
+        TIniSavePass pass(path());
+        TIniFile ini(path());
+        writes(ini);
+        EXPECT_EQ(ini.ReadInteger("Zolvane", "Left", 0), 13);
+        EXPECT_EQ(ini.ReadString("zolvane", "FOREIGN7", ""), "mine");
+        EXPECT_FALSE(ini.ValueExists("Zolvane", "Foreign8"));
+        EXPECT_FALSE(ini.SectionExists("Other"));
+        EXPECT_EQ(ini.ReadString("AAC", "Mode", "d"), "");
+        EXPECT_EQ(ini.ReadSection("MP3"), QStringList({"vbr", "abr"}));
+        pass.Commit();
+    }
+    EXPECT_EQ(readRaw(), expected);
+}
+
+TEST_F(IniFileTest, APassThatCannotBeCommittedRaisesAndLeavesNoFile)
+{
+    const QString missingFolder = dir.filePath(QStringLiteral("no/such/folder/Zolvane.ini"));
+    TIniSavePass pass(missingFolder);
+    TIniFile ini(missingFolder);
+    ini.WriteString("Zolvane", "k", "v");
+    try {
+        pass.Commit();
+        FAIL() << "no exception";
+    } catch (const EIniFileException &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Unable to write to %1").arg(missingFolder));
+    }
+    EXPECT_FALSE(QFile::exists(missingFolder));
 }
 
 } // namespace

@@ -331,7 +331,7 @@ private slots:
         QFETCH(QString, preset);
         QFETCH(QStringList, states);
         if (!AACHandlersBound())
-            QSKIP("the AAC page's channel and format handlers are not bound in this build");
+            QFAIL("the AAC page's channel and format handlers are not bound");
         item(before)->trigger();
         item(preset)->trigger();
         for (const QString &state : states) {
@@ -356,14 +356,14 @@ private slots:
         QFETCH(QString, preset);
         MainForm->chOTAMode->setChecked(true);
         if (MainForm->cbOTAMode->count() < 2)
-            QSKIP("the gain-mode list is filled by the page handlers");
+            QFAIL("the gain-mode list is not filled by the page handlers");
         MainForm->cbOTAMode->setCurrentIndex(1);
         MainForm->chOTAMode->setChecked(false);
         MainForm->chOTAMode->setChecked(true);
         const bool handlerResets = MainForm->cbOTAMode->currentIndex() == 0;
         MainForm->cbOTAMode->setCurrentIndex(1);
         if (!handlerResets)
-            QSKIP("the gain-mode handler is not bound in this build");
+            QFAIL("the gain-mode handler does not reset the list");
         item(preset)->trigger();
         QCOMPARE(MainForm->cbOTAMode->currentIndex(), 0);
     }

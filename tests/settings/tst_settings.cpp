@@ -2,6 +2,7 @@
 // the first showing of the next session. Each test case runs whole sessions on the real windows
 // and the real settings file beside the test program (each window test has a folder of its own).
 #include "IniFile.h"
+#include "LanguageStrings.h"
 #include "UExeBrowser.h"
 #include "UMain.h"
 #include "ZolvaneApp.h"
@@ -10,6 +11,9 @@
 #include <QtWidgets>
 
 #include <functional>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -234,9 +238,10 @@ void Invert(QAbstractButton *box)
 void ChangeEverything(int variant)
 {
     TMainForm *f = MainForm;
-    f->move(23 + variant, 31);
-    // Comfortably above the window's smallest size, which the captions of the language decide.
-    f->resize(900 - variant * 10, 700);
+    f->move(10 + variant, 31);
+    // Comfortably above the window's smallest size, which the captions of the language decide,
+    // and within the test screen (800 x 800), so that the next start takes it as it is.
+    f->resize(780 - variant * 10, 700);
     Invert(f->chAzidDC); Change(f->cbAzidDC);
     Invert(f->chSSRC); Change(f->cbSSRC);
     Invert(f->chBoost); Change(f->cbBoost);
@@ -355,6 +360,66 @@ QString Differences(const QMap<QString, QVariant> &expected, const QMap<QString,
     return lines.join(QLatin1Char('\n'));
 }
 
+// Counts the times the settings file is replaced (a finished file renamed onto its name).
+class ReplaceCounter
+{
+public:
+    ReplaceCounter()
+    {
+        m_fd = inotify_init1(IN_NONBLOCK);
+        if (m_fd >= 0)
+            inotify_add_watch(m_fd, QFile::encodeName(ProgramFolder()).constData(), IN_MOVED_TO | IN_CLOSE_WRITE);
+    }
+    ~ReplaceCounter()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool valid() const { return m_fd >= 0; }
+    // The replaces since the last call.
+    int take()
+    {
+        int count = 0;
+        alignas(inotify_event) char buffer[8192];
+        for (;;) {
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            for (char *at = buffer; at < buffer + n;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(at);
+                if (event->len > 0 && qstrcmp(event->name, "Zolvane.ini") == 0)
+                    ++count;
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return count;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// Records the text of every message box as it is shown, and answers it.
+class MessageBoxWatcher : public QObject
+{
+public:
+    QStringList texts;
+    MessageBoxWatcher() { qApp->installEventFilter(this); }
+    ~MessageBoxWatcher() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto *box = qobject_cast<QMessageBox *>(watched)) {
+                texts << box->text();
+                QTimer::singleShot(0, box, &QMessageBox::accept);
+            }
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 class TestSettings : public QObject
@@ -464,10 +529,9 @@ private slots:
         QTest::newRow("priority outside 0..5") << QByteArray("[Zolvane]\r\nPriority=7\r\n") << "Normal1" << "checked" << QVariant();
         QTest::newRow("priority in $ hex") << QByteArray("[Zolvane]\r\nPriority=$1\r\n") << "Highest1" << "checked" << QVariant(true);
         QTest::newRow("priority in 0x hex") << QByteArray("[Zolvane]\r\nPriority=0x4\r\n") << "Normal1" << "checked" << QVariant(false);
-        QTest::newRow("left edge in hex") << QByteArray("[Zolvane]\r\nLeft=0x20\r\n") << "" << "x" << QVariant(32);
+        QTest::newRow("left edge in hex") << QByteArray("[Zolvane]\r\nLeft=0x20\r\nWidth=600\r\n") << "" << "x" << QVariant(32);
         QTest::newRow("language name case differs") << QByteArray("[Zolvane]\r\nlang=deutsch\r\n") << "de" << "checked" << QVariant(false);
         QTest::newRow("accented language name") << QByteArray("[Zolvane]\r\nlang=Fran\xc3\xa7" "ais\r\n") << "Fr" << "checked" << QVariant(true);
-        QTest::newRow("height beyond the screen") << QByteArray("[Zolvane]\r\nHeight=1900\r\n") << "" << "height" << QVariant(1900);
         QTest::newRow("language name exact") << QByteArray("[Zolvane]\r\nlang=Deutsch\r\n") << "de" << "checked" << QVariant(true);
         QTest::newRow("box 2 keeps the box") << QByteArray("[Zolvane]\r\ndynComp_check=2\r\n") << "chAzidDC" << "checked" << QVariant();
         QTest::newRow("box 1 ticks") << QByteArray("[Zolvane]\r\ndynComp_check=1\r\n") << "chAzidDC" << "checked" << QVariant(true);
@@ -675,6 +739,183 @@ private slots:
         QCOMPARE(messages, QStringList{QStringLiteral("error: Unable to write to ") + SettingsPath()});
         QVERIFY(QFileInfo(SettingsPath()).isDir());
         QVERIFY(QDir(SettingsPath()).isEmpty());
+    }
+
+    // A stored geometry that does not fit the screen is brought onto it at start-up (a huge size
+    // used to crash, a far-off position opened the window where it could not be seen), and the
+    // exit stores what the window really had; a geometry that fits is taken as stored.
+    void storedGeometryIsBroughtOntoTheScreen_data()
+    {
+        QTest::addColumn<QByteArray>("geometry");
+        QTest::addColumn<QRect>("asStored"); // null: only "on the screen" is asked
+        QTest::newRow("fits") << QByteArray("Left=40\r\nTop=50\r\nWidth=740\r\nHeight=700\r\n")
+                              << QRect(40, 50, 740, 700);
+        QTest::newRow("largest width") << QByteArray("Width=16777215\r\n") << QRect();
+        QTest::newRow("largest size") << QByteArray("Width=16777215\r\nHeight=16777215\r\n") << QRect();
+        QTest::newRow("height beyond the screen") << QByteArray("Height=1900\r\n") << QRect();
+        QTest::newRow("far to the right and below")
+            << QByteArray("Left=100000\r\nTop=100000\r\nWidth=600\r\nHeight=500\r\n") << QRect();
+        QTest::newRow("far to the left and above") << QByteArray("Left=-5000\r\nTop=-70000\r\n") << QRect();
+        QTest::newRow("largest position and size")
+            << QByteArray("Left=2147483647\r\nTop=$7FFFFFFF\r\nWidth=16777215\r\nHeight=2147483647\r\n") << QRect();
+        QTest::newRow("smallest position") << QByteArray("Left=-2147483648\r\nTop=-2147483648\r\n") << QRect();
+        QTest::newRow("no size") << QByteArray("Width=0\r\nHeight=-20\r\n") << QRect();
+        QTest::newRow("partly off the right edge")
+            << QByteArray("Left=500\r\nTop=10\r\nWidth=600\r\nHeight=500\r\n") << QRect();
+    }
+    void storedGeometryIsBroughtOntoTheScreen()
+    {
+        QFETCH(QByteArray, geometry);
+        QFETCH(QRect, asStored);
+        WriteSettings(WithTranscoderPath("[Zolvane]\r\n" + geometry));
+        StartSession();
+        const QRect area = MainForm->screen()->availableGeometry();
+        const QRect frame = MainForm->frameGeometry();
+        const QRect window = MainForm->geometry();
+        EndSession();
+        QVERIFY2(area.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(frame.x()).arg(frame.y())
+                                                      .arg(frame.width()).arg(frame.height())));
+        QVERIFY(window.width() > 0 && window.height() > 0);
+        // The stored left and top edges are the frame's, the width and height the window's own.
+        if (!asStored.isNull())
+            QCOMPARE(QRect(frame.topLeft(), window.size()), asStored);
+        const TIniFile stored(SettingsPath());
+        const QRect saved(stored.ReadInteger("Zolvane", "Left", -1), stored.ReadInteger("Zolvane", "Top", -1),
+                          stored.ReadInteger("Zolvane", "Width", -1), stored.ReadInteger("Zolvane", "Height", -1));
+        QVERIFY(area.contains(saved));
+        if (!asStored.isNull())
+            QCOMPARE(saved, asStored);
+    }
+
+    // A language file that is missing at start-up: the program says which file, keeps readable
+    // texts (the English ones) and stores English, the language that loaded, at exit.
+    void startupWithAMissingLanguageFile_data()
+    {
+        QTest::addColumn<QStringList>("files");   // the language folder's files
+        QTest::addColumn<QByteArray>("saved");    // "lang" in the settings
+        QTest::addColumn<QString>("missing");     // the file named in the message
+        QTest::newRow("saved language missing") << QStringList{"English.ini"} << QByteArray("Deutsch") << "Deutsch.ini";
+        QTest::newRow("no language file at all") << QStringList{} << QByteArray("English") << "English.ini";
+        QTest::newRow("only the saved language") << QStringList{"Deutsch.ini"} << QByteArray("Deutsch") << "English.ini";
+    }
+    void startupWithAMissingLanguageFile()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QByteArray, saved);
+        QFETCH(QString, missing);
+        QTemporaryDir folder;
+        for (const QString &file : files)
+            QVERIFY(QFile::copy(QStringLiteral(ZOLVANE_BIN_DIR "/lang/") + file, folder.filePath(file)));
+        WriteSettings(WithTranscoderPath("[Zolvane]\r\nlang=" + saved + "\r\n"));
+        QStringList messages;
+        TMainForm::MessageHook = [&messages](QWidget *, const QString &text, bool) { messages << text; };
+        InitZolvaneProcess();
+        CreateZolvaneWindows();
+        MainForm->LanguageFolder = (folder.path() + QStringLiteral("/")).toLocal8Bit();
+        MainForm->show();
+        QCoreApplication::processEvents();
+        const QString file = MainForm->File1->title();
+        const QString start = MainForm->bbStartProcess->text();
+        const QString started = LanguageStrings.TranscodingStarted;
+        QStringList ticked;
+        for (QAction *item : MainForm->Lang->actions())
+            if (item->isChecked())
+                ticked << item->objectName();
+        EndSession();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(folder.filePath(missing)), qPrintable(messages.first()));
+        QVERIFY(!file.isEmpty());
+        QVERIFY(!start.isEmpty());
+        QVERIFY(!started.isEmpty()); // the message texts too
+        // Without the English file the program's own copy of the English texts stands in.
+        if (!files.contains(QStringLiteral("Deutsch.ini")))
+            QCOMPARE(file, TIniFile(QStringLiteral(ZOLVANE_SOURCE_DIR "/lang/English.ini")).ReadString("MAIN", "MenuFile1", {}));
+        const QString expectedTick = files.contains(QStringLiteral("Deutsch.ini")) ? "de" : "Eng";
+        QCOMPARE(ticked, QStringList{expectedTick});
+        QCOMPARE(TIniFile(SettingsPath()).ReadString("Zolvane", "lang", {}),
+                 expectedTick == "de" ? QStringLiteral("Deutsch") : QStringLiteral("English"));
+    }
+
+    // Keys and lines of other programs in the settings file survive the start-up and the exit,
+    // in their places and byte for byte.
+    void foreignLinesKeptAcrossASession()
+    {
+        QByteArray foreign = "; written by another program\r\n[Zolvane]\r\nKandrum_path=" + kTranscoderPath + "\r\n";
+        for (int i = 0; i < 200; ++i)
+            foreign += "OtherKey" + QByteArray::number(i) + "=other \xe9 value " + QByteArray::number(i) + "\r\n";
+        foreign += "\r\n[OtherProgram]\r\nsetting=\"quoted\"\r\nempty=\r\n\r\n[MP3]\r\nforeign_mp3=1\r\n";
+        WriteSettings(foreign);
+        StartSession();
+        EndSession();
+        QFile file(SettingsPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> after = file.readAll().split('\n');
+        qsizetype at = 0;
+        for (const QByteArray &line : foreign.split('\n')) {
+            if (line.isEmpty())
+                continue;
+            while (at < after.size() && after[at] != line)
+                ++at;
+            QVERIFY2(at < after.size(), line.constData());
+        }
+        const TIniFile ini(SettingsPath());
+        QVERIFY(ini.ValueExists("MP3", "vbr_mode"));
+        QCOMPARE(ini.ReadString("OtherProgram", "setting", {}), QStringLiteral("quoted"));
+    }
+
+    // Each save pass replaces the file once, however many keys it writes: the exit (the main
+    // window's keys and the command-line editor's) and a start-up whose channel choices write keys.
+    void eachSavePassReplacesTheFileOnce()
+    {
+        QByteArray content = WithTranscoderPath("[MP3]\r\nChannels=6\r\n[VORBIS]\r\nchannels=6\r\n");
+        for (int i = 0; i < 2000; ++i)
+            content += "[Other" + QByteArray::number(i) + "]\r\nkey=value\r\n";
+        WriteSettings(content);
+        ReplaceCounter replaces;
+        QVERIFY(replaces.valid());
+        StartSession();
+        QCOMPARE(replaces.take(), 1);
+        MainForm->chAzidDC->setChecked(!MainForm->chAzidDC->isChecked());
+        QCOMPARE(replaces.take(), 0);
+        EndSession();
+        QCOMPARE(replaces.take(), 1);
+        // The next session: at most one replace each, none where nothing changed.
+        StartSession();
+        const int atStart = replaces.take();
+        EndSession();
+        QVERIFY(atStart <= 1);
+        QVERIFY(replaces.take() <= 1);
+    }
+
+    // A tool path that holds a line break never reaches the settings file: OK tells why, and the
+    // file stays as it was.
+    void toolPathWithALineBreakIsRefused()
+    {
+        WriteSettings(WithTranscoderPath(""));
+        StartSession();
+        QFile before(SettingsPath());
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray stored = before.readAll();
+        before.close();
+        // The boxes the dialog shows, seen as they appear; the timer answers them.
+        MessageBoxWatcher boxes;
+        auto *edKandrum = ExeBrowse->findChild<QLineEdit *>("edKandrum");
+        QVERIFY(edKandrum);
+        edKandrum->setText(QStringLiteral("/tmp/new\nfolder/Kandrum.exe"));
+        QVERIFY(QMetaObject::invokeMethod(ExeBrowse, "btOkClick"));
+        const QStringList shown = boxes.texts;
+        QFile after(SettingsPath());
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        const QByteArray written = after.readAll();
+        after.close();
+        MainForm->Quit1->trigger();
+        EndSession();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().startsWith(QStringLiteral("Unable to write to ") + SettingsPath()), qPrintable(shown.first()));
+        QVERIFY2(shown.first().contains(QStringLiteral("line break")), qPrintable(shown.first()));
+        QCOMPARE(written, stored);
+        QCOMPARE(TIniFile(SettingsPath()).ReadString("Zolvane", "Kandrum_path", {}), QString::fromLatin1(kTranscoderPath));
+        QVERIFY(!TIniFile(SettingsPath()).SectionExists(QStringLiteral("folder/Kandrum.exe")));
     }
 };
 

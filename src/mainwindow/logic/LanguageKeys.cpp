@@ -298,9 +298,9 @@ const TLanguageName kNames[] = {
     {"Port", "Portuguese"}, {"Rus", "Russian"},    {"Slv", "Srpski"},
 };
 
-const char *const kStartupOrder[] = {"English", "Français", "Español", "Italiano", "Polski",
-                                     "Russian", "Portuguese", "Hungarian", "Srpski", "Deutsch",
-                                     "Nederlands", "Japanese", "Hellenic", "Chinese", "Czech"};
+// The orders below name menu items; their language names come from the one table above.
+const char *const kStartupOrder[] = {"Eng", "Fr", "Spn", "it", "Pl", "Rus", "Port", "Hun",
+                                     "Slv", "de", "ndl", "Jpn", "gr", "chn", "Cz"};
 
 const char *const kExitOrder[] = {"Eng", "Fr", "Pl", "Rus", "Spn", "it", "Hun", "Port",
                                   "Slv", "de", "ndl", "Jpn", "gr", "chn", "Cz"};
@@ -313,14 +313,18 @@ std::span<const TLanguageName> LanguageNames() { return kNames; }
 std::span<const char *const> StartupLanguageOrder() { return kStartupOrder; }
 std::span<const char *const> ExitLanguageOrder() { return kExitOrder; }
 
+QString LanguageNameOfItem(const char *item)
+{
+    for (const TLanguageName &entry : kNames)
+        if (qstrcmp(entry.Item, item) == 0)
+            return QString::fromUtf8(entry.Name);
+    return {};
+}
+
 const char *SavedLanguageItem(const QString &saved)
 {
-    for (const char *name : kStartupOrder) {
-        if (saved == QString::fromUtf8(name)) {
-            for (const TLanguageName &entry : kNames)
-                if (qstrcmp(entry.Name, name) == 0)
-                    return entry.Item;
-        }
-    }
+    for (const char *item : kStartupOrder)
+        if (saved == LanguageNameOfItem(item))
+            return item;
     return nullptr;
 }

@@ -65,24 +65,23 @@ struct TLanguageName {
 };
 std::span<const TLanguageName> LanguageNames();
 
+// The language name of a menu item ("Deutsch" for "de"); empty for any other name.
+QString LanguageNameOfItem(const char *item);
+
 // The order in which a saved "lang" value is compared with the names, and the order in which
-// the ticked item is looked for at exit.
-std::span<const char *const> StartupLanguageOrder(); // names
-std::span<const char *const> ExitLanguageOrder();    // menu items
+// the ticked item is looked for at exit, both as menu items.
+std::span<const char *const> StartupLanguageOrder();
+std::span<const char *const> ExitLanguageOrder();
 
 // The language name of the first item of ExitLanguageOrder for which `isTicked` is true;
 // "English" when none is.
 template <typename Pred>
 QString TickedLanguageName(Pred isTicked)
 {
-    for (const char *item : ExitLanguageOrder()) {
-        if (isTicked(item)) {
-            for (const TLanguageName &name : LanguageNames())
-                if (qstrcmp(name.Item, item) == 0)
-                    return QString::fromUtf8(name.Name);
-        }
-    }
-    return QStringLiteral("English");
+    for (const char *item : ExitLanguageOrder())
+        if (isTicked(item))
+            return LanguageNameOfItem(item);
+    return LanguageNameOfItem("Eng");
 }
 
 // The menu item whose language name equals `saved` exactly (case-sensitive), looked for in the
