@@ -142,7 +142,6 @@ TMainForm::~TMainForm()
 void TMainForm::SetupJobList()
 {
     QHeaderView *header = InputListView->header();
-    header->setStretchLastSection(false);
     header->setSectionsMovable(false);
     header->setMinimumSectionSize(0);
     header->resizeSection(jcCheck, 25);
@@ -152,6 +151,9 @@ void TMainForm::SetupJobList()
     // no width.
     for (int column : {jcInputPath, jcOutputPath, jcDuration, jcCmd, jcOutputFilename})
         InputListView->setColumnHidden(column, true);
+    // The description, the last column shown, takes the width the list has left, and keeps its
+    // own width when the list is narrower.
+    header->setStretchLastSection(true);
 
     TntPopupMenu1 = new QMenu(this);
     TntPopupMenu1->setObjectName(QStringLiteral("TntPopupMenu1"));
