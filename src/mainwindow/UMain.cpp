@@ -151,8 +151,7 @@ void TMainForm::SetupJobList()
     // no width.
     for (int column : {jcInputPath, jcOutputPath, jcDuration, jcCmd, jcOutputFilename})
         InputListView->setColumnHidden(column, true);
-    // The description, the last column shown, takes the width the list has left, and keeps its
-    // own width when the list is narrower.
+    // The description, the last column shown, takes the width the list has left on its right.
     header->setStretchLastSection(true);
 
     TntPopupMenu1 = new QMenu(this);

@@ -1,7 +1,8 @@
 // The main window on a low screen of 1024 x 600 pixels: the window is fitted into the screen at
-// creation, "Start Processing" stays in view in every language, and what the pages hold lower
-// down is reached by scrolling them. The screen is the offscreen platform's, configured before
-// the application starts.
+// creation, "Start Processing" stays in view in every language with no caption cut at the side,
+// and what the pages hold lower down is reached by scrolling them. The screen is the offscreen
+// platform's, configured before the application starts.
+#include "CaptionCheck.h"
 #include "LanguageKeys.h"
 #include "UMain.h"
 #include "ZolvaneApp.h"
@@ -22,14 +23,6 @@ bool wholeInView(QWidget *control)
         && control->screen()->geometry().contains(onScreen);
 }
 
-QtMessageHandler g_testLog = nullptr;
-// The offscreen platform notes each window it cannot size by its hints; not a fault.
-void DropPlatformNotes(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (!message.contains(QLatin1String("propagateSizeHints")) && g_testLog)
-        g_testLog(type, context, message);
-}
-
 } // namespace
 
 class TestSmallScreen : public QObject
@@ -38,7 +31,7 @@ class TestSmallScreen : public QObject
 private slots:
     void initTestCase()
     {
-        g_testLog = qInstallMessageHandler(DropPlatformNotes);
+        CaptionCheck::DropPlatformNotesFromTheLog();
         QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(kScreenWidth, kScreenHeight));
         // A transcoder path in the settings file keeps the first showing from asking for one.
         QFile settings(ProgramFolder() + QStringLiteral("Zolvane.ini"));
@@ -73,8 +66,8 @@ private slots:
         }
     }
 
-    // Every language, with every page's tab shown: the window keeps to the screen and the two
-    // buttons stay in view.
+    // Every language, with every page's tab shown: the window keeps to the screen, the two
+    // buttons stay in view, and the lower window leaves every caption its whole width.
     void startProcessingInViewInEveryLanguage_data()
     {
         QTest::addColumn<QString>("item");
@@ -99,6 +92,11 @@ private slots:
             QVERIFY2(MainForm->width() <= kScreenWidth, qPrintable(page));
             QVERIFY2(wholeInView(MainForm->bbStartProcess), qPrintable(page));
             QVERIFY2(wholeInView(MainForm->btnAdvSettings), qPrintable(page));
+            const QList<CaptionCheck::Cut> cuts = CaptionCheck::cutsIn(MainForm);
+            for (const CaptionCheck::Cut &cut : cuts)
+                qInfo("%s: \"%s\" needs %d px, has %d", qPrintable(cut.control), qPrintable(cut.text), cut.need,
+                      cut.have);
+            QVERIFY2(cuts.isEmpty(), qPrintable(page + QStringLiteral(": captions cut (listed above)")));
         }
         MainForm->Eng->trigger();
     }
