@@ -133,6 +133,15 @@ private slots:
         MainForm->ProgressFrame1->show();
         note(MainForm, QStringLiteral("ProgressFrame1"));
         MainForm->ProgressFrame1->hide();
+        // The window made as small as it lets itself be: every page still shows its captions
+        // whole.
+        const QSize laidOut = MainForm->size();
+        MainForm->resize(1, 1);
+        for (int i = 0; i < pages->count(); ++i) {
+            pages->setCurrentIndex(i);
+            note(MainForm, QStringLiteral("smallest-") + pages->widget(i)->objectName());
+        }
+        MainForm->resize(laidOut);
 
         for (const QString &fault : faults)
             qInfo("%s: %s", qPrintable(language), qPrintable(fault));
