@@ -153,8 +153,8 @@ private slots:
     {
         QTest::addColumn<int>("windowWidth");
         QTest::newRow("as laid out") << 900;
-        QTest::newRow("wide") << 1400;
-        QTest::newRow("wider") << 1100;
+        QTest::newRow("1100 wide") << 1100;
+        QTest::newRow("1400 wide") << 1400;
     }
     void descriptionTakesTheFreeWidth()
     {
