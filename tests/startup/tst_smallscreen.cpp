@@ -101,6 +101,21 @@ private slots:
         MainForm->Eng->trigger();
     }
 
+    // While a batch runs, its progress display lies over the pages; its stop button is in view
+    // without scrolling.
+    void stopButtonInViewWhileABatchRuns()
+    {
+        MainForm->PageControl1->setCurrentWidget(MainForm->TabSheet1);
+        MainForm->ProgressFrame1->show();
+        for (int round = 0; round < 3; ++round)
+            QCoreApplication::processEvents();
+        const bool stopInView = wholeInView(MainForm->ProgressFrame1->SpeedButtonStop);
+        const bool totalInView = wholeInView(MainForm->ProgressFrame1->ProgressBar2);
+        MainForm->ProgressFrame1->hide();
+        QVERIFY(stopInView);
+        QVERIFY(totalInView);
+    }
+
     // What lies below the screen's edge is reached by scrolling: the lowest control of each page
     // and of the option panel comes fully into view.
     void lowestControlsReachedByScrolling()
