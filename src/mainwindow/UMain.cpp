@@ -144,7 +144,6 @@ TMainForm::~TMainForm()
 void TMainForm::SetupJobList()
 {
     QHeaderView *header = InputListView->header();
-    header->setStretchLastSection(false);
     header->setSectionsMovable(false);
     header->setMinimumSectionSize(0);
     header->resizeSection(jcCheck, 25);
@@ -154,6 +153,8 @@ void TMainForm::SetupJobList()
     // no width.
     for (int column : {jcInputPath, jcOutputPath, jcDuration, jcCmd, jcOutputFilename})
         InputListView->setColumnHidden(column, true);
+    // The description, the last column shown, takes the width the list has left on its right.
+    header->setStretchLastSection(true);
 
     TntPopupMenu1 = new QMenu(this);
     TntPopupMenu1->setObjectName(QStringLiteral("TntPopupMenu1"));
