@@ -17,7 +17,9 @@
 #include <QAbstractSlider>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
+#include <QTimer>
 #include <QLineEdit>
 #include <QLocale>
 #include <QSignalBlocker>
@@ -436,6 +438,21 @@ void TMainForm::LoadSettings(const TIniFile &settings)
     LoadAACSettings(settings);
     LoadMPEGSettings(settings);
     LoadOtherPagesSettings(settings);
+
+    // The language and the tabs loaded since can have widened the layout: the window, at its
+    // new least size, is brought onto the screen once more.
+    const QRect refitted = FitStoredGeometry(x(), y(), width(), height());
+    resize(refitted.size());
+    move(refitted.topLeft());
+    // The laid-out window can still need a little more room than computed here (a scroll bar that
+    // a low window shows): once it has been laid out, it is fitted again.
+    QTimer::singleShot(0, this, [this] {
+        const QRect laidOut = FitStoredGeometry(x(), y(), width(), height());
+        if (laidOut != QRect(pos(), size())) {
+            resize(laidOut.size());
+            move(laidOut.topLeft());
+        }
+    });
 }
 
 // A stored size larger than the screen's free area, or a position outside it, would open the
@@ -463,8 +480,14 @@ QRect TMainForm::FitStoredGeometry(int left, int top, int width, int height) con
     const QRect frame = frameGeometry();
     const qint64 frameWidth = qMax(0, frame.width() - this->width());
     const qint64 frameHeight = qMax(0, frame.height() - this->height());
-    w = qMax<qint64>(qMin<qint64>(w, area.width() - frameWidth), qMax(1, minimumWidth()));
-    h = qMax<qint64>(qMin<qint64>(h, area.height() - frameHeight), qMax(1, minimumHeight()));
+    // The least size the layout takes with the present captions, which can exceed the minimum
+    // size set on the window.
+    ensurePolished(); // the style's sizes, as the window will have them when shown
+    if (QLayout *const windowLayout = layout())
+        windowLayout->activate();
+    const QSize least = minimumSize().expandedTo(minimumSizeHint()).expandedTo(QSize(1, 1));
+    w = qMax<qint64>(qMin<qint64>(w, area.width() - frameWidth), least.width());
+    h = qMax<qint64>(qMin<qint64>(h, area.height() - frameHeight), least.height());
     qint64 x = qMin<qint64>(left, qint64(area.x()) + area.width() - w - frameWidth);
     qint64 y = qMin<qint64>(top, qint64(area.y()) + area.height() - h - frameHeight);
     x = qMax<qint64>(x, area.x());

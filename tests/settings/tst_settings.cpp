@@ -748,8 +748,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("geometry");
         QTest::addColumn<QRect>("asStored"); // null: only "on the screen" is asked
-        QTest::newRow("fits") << QByteArray("Left=40\r\nTop=50\r\nWidth=740\r\nHeight=700\r\n")
-                              << QRect(40, 50, 740, 700);
+        QTest::newRow("fits") << QByteArray("Left=20\r\nTop=50\r\nWidth=770\r\nHeight=700\r\n")
+                              << QRect(20, 50, 770, 700);
         QTest::newRow("largest width") << QByteArray("Width=16777215\r\n") << QRect();
         QTest::newRow("largest size") << QByteArray("Width=16777215\r\nHeight=16777215\r\n") << QRect();
         QTest::newRow("height beyond the screen") << QByteArray("Height=1900\r\n") << QRect();

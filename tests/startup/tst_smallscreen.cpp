@@ -56,7 +56,9 @@ private slots:
         QCOMPARE(MainForm->width(), 900);
         MainForm->show();
         QVERIFY(QTest::qWaitForWindowExposed(MainForm));
-        QCOMPARE(MainForm->height(), kScreenHeight);
+        // Shown, the window with its frame keeps to the screen.
+        QVERIFY(MainForm->screen()->availableGeometry().contains(MainForm->frameGeometry()));
+        QVERIFY(MainForm->height() >= kScreenHeight - 10);
         QVERIFY(wholeInView(MainForm->bbStartProcess));
         QVERIFY(wholeInView(MainForm->btnAdvSettings));
         // With ZOLVANE_SCREENSHOT_DIR set, the picture of the window is kept there.
