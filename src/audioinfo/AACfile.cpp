@@ -1,5 +1,6 @@
 #include "AACfile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -17,7 +18,8 @@ struct EReadFailed
 
 // Reads bit fields anywhere in the file, counted from its first byte, most significant bit
 // first. A window of the file is kept, so that the frame walk costs one read per window and
-// not one per field. Bits outside the file read as 0.
+// not one per field; the window starts small (a constant-rate stream needs one header) and
+// grows while the walk goes on. Bits outside the file read as 0.
 class TBitReader
 {
 public:
@@ -33,23 +35,24 @@ public:
     }
 
 private:
-    static constexpr std::size_t Window = 65536;
+    static constexpr std::size_t FirstWindow = 4096;
+    static constexpr std::size_t MaxWindow = 65536;
 
     const std::uint8_t *Bytes(std::int64_t pos)
     {
-        if (!m_loaded || pos < m_start || pos + 4 > m_start + std::int64_t(Window)) {
-            if (!m_stream.ReadAt(pos, m_window, Window))
+        if (m_length == 0 || pos < m_start || pos + 4 > m_start + std::int64_t(m_length)) {
+            m_length = m_length == 0 ? FirstWindow : std::min(m_length * 2, MaxWindow);
+            if (!m_stream.ReadAt(pos, m_window, m_length))
                 throw EReadFailed();
             m_start = pos;
-            m_loaded = true;
         }
         return m_window + (pos - m_start);
     }
 
     TAudioFileStream &m_stream;
-    std::uint8_t m_window[Window];
+    std::uint8_t m_window[MaxWindow];
     std::int64_t m_start = 0;
-    bool m_loaded = false;
+    std::size_t m_length = 0;
 };
 } // namespace
 
@@ -84,14 +87,15 @@ void TAACfile::ResetData()
 bool TAACfile::ReadFromFile(const std::string &fileName)
 {
     ResetData();
-    if (!FID3v2->ReadFromFile(fileName) || !FID3v1->ReadFromFile(fileName) || !FAPEtag->ReadFromFile(fileName))
+    // One view of the file for the tag readers and the stream header.
+    TAudioFileStream stream(fileName);
+    if (!stream.IsOpen())
+        return false;
+    if (!FID3v2->ReadFromFile(stream) || !FID3v1->ReadFromFile(stream) || !FAPEtag->ReadFromFile(stream))
         return false;
 
-    TAudioFileStream stream;
-    if (!stream.Open(fileName))
-        return false;
     const std::int64_t length = stream.Size();
-    FFileSize = std::int32_t(std::uint32_t(length));
+    FFileSize = length;
     const std::int64_t start = FID3v2->Size();
 
     try {
@@ -141,8 +145,8 @@ bool TAACfile::ReadFromFile(const std::string &fileName)
                 f += frameLength;
                 if (FBitRateType == 1)
                     break; // a constant-rate stream is measured from its first frame
-                if (frameLength == 0)
-                    break; // the walk would never move on
+                if (frameLength < 7)
+                    break; // shorter than its own header: the walk would crawl or stand still
             } while (f + start < length);
             FFrames = frames;
             FBitRate = frames > 0

@@ -168,23 +168,23 @@ TEST(OggVorbisReader, DurationAndRateFromTheLastPage)
     EXPECT_EQ(ogg.BitRate(), int(std::lround(b.size() / 60.0 / 125)));
     EXPECT_EQ(ogg.BitRateNominal(), 128);
 
-    // Only the low 32 bits of the granule position count.
+    // The whole 64-bit granule position counts: a long file has more than 2^32 samples.
     s.lastGranule = (std::uint64_t(1) << 32) + 441000;
     ASSERT_TRUE(ogg.ReadFromFile(dir.Write("b.ogg", BuildOgg(s))));
-    EXPECT_EQ(ogg.Samples(), 441000);
+    EXPECT_EQ(ogg.Samples(), (std::int64_t(1) << 32) + 441000);
 
-    // The search covers the last 12,060 bytes: a last page (128 bytes here) that starts
-    // 12,060 bytes before the end is found, one byte further is not, and the duration is
-    // then estimated from the nominal rate.
+    // The search reaches as far back as the longest page (65,307 bytes): a last page
+    // (128 bytes here) that starts 65,307 bytes before the end is found, one byte further is
+    // not, and the duration then comes from the audio bytes at the nominal rate.
     s.lastGranule = 441000;
-    s.trailing = 12060 - 128;
+    s.trailing = 65307 - 128;
     ASSERT_TRUE(ogg.ReadFromFile(dir.Write("c.ogg", BuildOgg(s))));
     EXPECT_EQ(ogg.Samples(), 441000);
-    s.trailing = 12061 - 128;
+    s.trailing = 65308 - 128;
     b = BuildOgg(s);
     ASSERT_TRUE(ogg.ReadFromFile(dir.Write("d.ogg", b)));
     EXPECT_EQ(ogg.Samples(), 0);
-    EXPECT_DOUBLE_EQ(ogg.Duration(), double(b.size()) / 128 / 2 / 125 * 2);
+    EXPECT_DOUBLE_EQ(ogg.Duration(), double(b.size()) * 8 / 128000);
     EXPECT_TRUE(ogg.Valid());
 
     // Half rates round to the even neighbour.
