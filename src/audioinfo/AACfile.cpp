@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "AudioFileStream.h"
 
@@ -23,7 +24,13 @@ struct EReadFailed
 class TBitReader
 {
 public:
-    explicit TBitReader(TAudioFileStream &stream) : m_stream(stream) {}
+    explicit TBitReader(TAudioFileStream &stream) : m_stream(stream)
+    {
+        // One window per thread, kept between files: a fresh one for each file would cost an
+        // allocation from the system and its page faults every time.
+        thread_local std::vector<std::uint8_t> window(MaxWindow);
+        m_window = window.data();
+    }
 
     // N bits (at most 24) from bit position P: the 4 bytes at P div 8 as a big-endian number,
     // shifted left by P mod 8, top N bits.
@@ -36,12 +43,12 @@ public:
 
 private:
     static constexpr std::size_t FirstWindow = 4096;
-    static constexpr std::size_t MaxWindow = 65536;
+    static constexpr std::size_t MaxWindow = 256 * 1024;
 
     const std::uint8_t *Bytes(std::int64_t pos)
     {
         if (m_length == 0 || pos < m_start || pos + 4 > m_start + std::int64_t(m_length)) {
-            m_length = m_length == 0 ? FirstWindow : std::min(m_length * 2, MaxWindow);
+            m_length = m_length == 0 ? FirstWindow : std::min(m_length * 4, MaxWindow);
             if (!m_stream.ReadAt(pos, m_window, m_length))
                 throw EReadFailed();
             m_start = pos;
@@ -50,7 +57,7 @@ private:
     }
 
     TAudioFileStream &m_stream;
-    std::uint8_t m_window[MaxWindow];
+    std::uint8_t *m_window;
     std::int64_t m_start = 0;
     std::size_t m_length = 0;
 };
@@ -99,8 +106,7 @@ bool TAACfile::ReadFromFile(const std::string &fileName)
     const std::int64_t start = FID3v2->Size();
 
     try {
-        auto reader = std::make_unique<TBitReader>(stream);
-        TBitReader &bits = *reader;
+        TBitReader bits(stream);
 
         std::uint8_t id[4];
         if (!stream.ReadAt(start, id, sizeof id))

@@ -39,6 +39,7 @@ bool TAudioFileStream::Open(const std::string &fileName)
     int fd;
     do {
         ++counters.SystemCalls;
+        ++counters.Opens;
         fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
@@ -143,9 +144,10 @@ bool TAudioFileStream::ReadAt(std::int64_t pos, void *buffer, std::size_t count,
 
     // A small read fills an extent: the one at the end when the bytes asked for lie in the
     // file's last extentSize bytes, else one that starts where the bytes asked for start.
-    const bool atEnd = end > m_size - std::int64_t(extentSize);
+    const std::int64_t tailStart = std::max<std::int64_t>(0, m_size - std::int64_t(extentSize));
+    const bool atEnd = first >= tailStart;
     TExtent &extent = atEnd ? m_tail : m_head;
-    extent.Start = atEnd ? std::max<std::int64_t>(0, m_size - std::int64_t(extentSize)) : first;
+    extent.Start = atEnd ? tailStart : first;
     const std::size_t length = std::size_t(std::min<std::int64_t>(std::int64_t(extentSize), m_size - extent.Start));
     extent.Length = 0;
     if (!RawRead(extent.Start, extent.Bytes, length))

@@ -39,6 +39,7 @@ public:
     struct TCounters
     {
         std::uint64_t SystemCalls = 0;
+        std::uint64_t Opens = 0;
         std::uint64_t Reads = 0;
         std::uint64_t BytesRead = 0;
     };
