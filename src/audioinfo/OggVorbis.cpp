@@ -285,8 +285,8 @@ std::int64_t GranuleOfLastPageIn(const std::vector<std::uint8_t> &window, std::s
             pageSize += h[PageHeaderSize + k];
         if (i + pageSize > count)
             continue;
-        const std::int64_t granule = std::int64_t(audioinfo::GetLE32(h + 6)) |
-                                     (std::int64_t(audioinfo::GetLE32(h + 10)) << 32);
+        const auto granule = std::int64_t(std::uint64_t(audioinfo::GetLE32(h + 6)) |
+                                          (std::uint64_t(audioinfo::GetLE32(h + 10)) << 32));
         if (granule < 0)
             continue; // no packet ends on this page
         return granule;
