@@ -52,8 +52,11 @@ TEST(AudioFileStream, OnlyRegularFilesOpen)
     TAudioFileStream stream;
     EXPECT_FALSE(stream.Open(dir.Path("missing")));
     EXPECT_NE(stream.Error(), 0);
+    EXPECT_FALSE(stream.NotRegular()); // an error for the caller to report
     EXPECT_FALSE(stream.Open(dir.Path("")));      // a folder
+    EXPECT_TRUE(stream.NotRegular());
     EXPECT_FALSE(stream.Open("/dev/zero"));        // a device never ends
+    EXPECT_TRUE(stream.NotRegular());
     EXPECT_FALSE(stream.IsOpen());
     std::uint8_t b[2] = {7, 7};
     EXPECT_FALSE(stream.ReadAt(0, b, 2));
