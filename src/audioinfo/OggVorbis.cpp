@@ -17,8 +17,6 @@ constexpr std::size_t CommentItemBuffer = 250;  // bytes of each comment item ke
 // The longest Ogg page: its header with 255 segments of 255 bytes each. The last page starts
 // at most this far from the end of the file.
 constexpr std::int64_t MaxPageSize = 27 + 255 + 255 * 255;
-// The end of the file is searched first over this many bytes, then over the rest of a page.
-constexpr std::size_t LastPageFirstRead = 4096;
 // Pages followed to find where a comment header that spans pages ends.
 constexpr int MaxCommentPages = 1024;
 
@@ -263,10 +261,12 @@ std::int64_t FirstPacketEnd(TReader &reader, std::int64_t pageStart, const std::
     return length;
 }
 
-// Searches the bytes of the file from start to its end, held in window, backwards from
-// position below (exclusive, relative to start) for the header of a page that is whole in the
-// file; its granule position, or -1 when there is none.
-std::int64_t GranuleOfLastPageIn(const std::vector<std::uint8_t> &window, std::size_t below)
+// Searches window, the file's bytes from windowStart on, backwards from its position below
+// (exclusive) for the header of a page that lies wholly in the file of length bytes; the
+// page's granule position, or -1 when there is none. The window holds a full page header and
+// segment table past below, or reaches the end of the file.
+std::int64_t GranuleOfLastPageIn(const std::vector<std::uint8_t> &window, std::int64_t windowStart,
+                                 std::size_t below, std::int64_t length)
 {
     const std::size_t count = window.size();
     for (std::size_t i = below; i-- > 0;) {
@@ -280,10 +280,10 @@ std::int64_t GranuleOfLastPageIn(const std::vector<std::uint8_t> &window, std::s
         const std::size_t segments = h[26];
         if (i + PageHeaderSize + segments > count)
             continue;
-        std::size_t pageSize = PageHeaderSize + segments;
+        std::int64_t pageSize = std::int64_t(PageHeaderSize + segments);
         for (std::size_t k = 0; k < segments; ++k)
             pageSize += h[PageHeaderSize + k];
-        if (i + pageSize > count)
+        if (windowStart + std::int64_t(i) + pageSize > length)
             continue;
         const auto granule = std::int64_t(std::uint64_t(audioinfo::GetLE32(h + 6)) |
                                           (std::uint64_t(audioinfo::GetLE32(h + 10)) << 32));
@@ -295,23 +295,27 @@ std::int64_t GranuleOfLastPageIn(const std::vector<std::uint8_t> &window, std::s
 }
 
 // Granule position of the last page. The last page starts at most MaxPageSize bytes before
-// the end of the file; the last few kilobytes are searched first, then the rest of that reach.
+// the end of the file; that reach is searched backwards in growing steps, since most last
+// pages start within the last few kilobytes.
 std::int64_t LastGranule(TReader &reader, std::int64_t length, std::int64_t dataStart)
 {
     const std::int64_t reachStart = std::max(dataStart, length - MaxPageSize);
-    if (length - reachStart < std::int64_t(PageHeaderSize))
-        return 0;
     std::vector<std::uint8_t> window;
-    const std::int64_t firstStart = std::max(reachStart, length - std::int64_t(LastPageFirstRead));
-    window.resize(std::size_t(length - firstStart));
-    reader.Read(firstStart, window.data(), window.size());
-    std::int64_t granule = GranuleOfLastPageIn(window, window.size());
-    if (granule < 0 && firstStart > reachStart) {
-        window.resize(std::size_t(length - reachStart));
-        reader.Read(reachStart, window.data(), window.size());
-        granule = GranuleOfLastPageIn(window, std::size_t(firstStart - reachStart));
+    std::int64_t searched = length; // the positions from here on are searched
+    for (const std::int64_t step : {std::int64_t(4096), std::int64_t(16384), MaxPageSize}) {
+        const std::int64_t start = std::max(reachStart, length - step);
+        if (start >= searched)
+            continue;
+        // Up to the searched part and a full header past it, so that no header is cut.
+        const std::int64_t end = std::min(length, searched + std::int64_t(PageHeaderWithSegments));
+        window.resize(std::size_t(end - start));
+        reader.Read(start, window.data(), window.size());
+        const std::int64_t granule = GranuleOfLastPageIn(window, start, std::size_t(searched - start), length);
+        if (granule >= 0)
+            return granule;
+        searched = start;
     }
-    return granule < 0 ? 0 : granule;
+    return 0;
 }
 } // namespace
 
