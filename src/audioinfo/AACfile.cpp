@@ -1,7 +1,9 @@
 #include "AACfile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "AudioFileStream.h"
 
@@ -17,11 +19,18 @@ struct EReadFailed
 
 // Reads bit fields anywhere in the file, counted from its first byte, most significant bit
 // first. A window of the file is kept, so that the frame walk costs one read per window and
-// not one per field. Bits outside the file read as 0.
+// not one per field; the window starts small (a constant-rate stream needs one header) and
+// grows while the walk goes on. Bits outside the file read as 0.
 class TBitReader
 {
 public:
-    explicit TBitReader(TAudioFileStream &stream) : m_stream(stream) {}
+    explicit TBitReader(TAudioFileStream &stream) : m_stream(stream)
+    {
+        // One window per thread, kept between files: a fresh one for each file would cost an
+        // allocation from the system and its page faults every time.
+        thread_local std::vector<std::uint8_t> window(MaxWindow);
+        m_window = window.data();
+    }
 
     // N bits (at most 24) from bit position P: the 4 bytes at P div 8 as a big-endian number,
     // shifted left by P mod 8, top N bits.
@@ -33,23 +42,24 @@ public:
     }
 
 private:
-    static constexpr std::size_t Window = 65536;
+    static constexpr std::size_t FirstWindow = 4096;
+    static constexpr std::size_t MaxWindow = 256 * 1024;
 
     const std::uint8_t *Bytes(std::int64_t pos)
     {
-        if (!m_loaded || pos < m_start || pos + 4 > m_start + std::int64_t(Window)) {
-            if (!m_stream.ReadAt(pos, m_window, Window))
+        if (m_length == 0 || pos < m_start || pos + 4 > m_start + std::int64_t(m_length)) {
+            m_length = m_length == 0 ? FirstWindow : std::min(m_length * 4, MaxWindow);
+            if (!m_stream.ReadAt(pos, m_window, m_length))
                 throw EReadFailed();
             m_start = pos;
-            m_loaded = true;
         }
         return m_window + (pos - m_start);
     }
 
     TAudioFileStream &m_stream;
-    std::uint8_t m_window[Window];
+    std::uint8_t *m_window;
     std::int64_t m_start = 0;
-    bool m_loaded = false;
+    std::size_t m_length = 0;
 };
 } // namespace
 
@@ -84,19 +94,19 @@ void TAACfile::ResetData()
 bool TAACfile::ReadFromFile(const std::string &fileName)
 {
     ResetData();
-    if (!FID3v2->ReadFromFile(fileName) || !FID3v1->ReadFromFile(fileName) || !FAPEtag->ReadFromFile(fileName))
+    // One view of the file for the tag readers and the stream header.
+    TAudioFileStream stream(fileName);
+    if (!stream.IsOpen())
+        return false;
+    if (!FID3v2->ReadFromFile(stream) || !FID3v1->ReadFromFile(stream) || !FAPEtag->ReadFromFile(stream))
         return false;
 
-    TAudioFileStream stream;
-    if (!stream.Open(fileName))
-        return false;
     const std::int64_t length = stream.Size();
-    FFileSize = std::int32_t(std::uint32_t(length));
+    FFileSize = length;
     const std::int64_t start = FID3v2->Size();
 
     try {
-        auto reader = std::make_unique<TBitReader>(stream);
-        TBitReader &bits = *reader;
+        TBitReader bits(stream);
 
         std::uint8_t id[4];
         if (!stream.ReadAt(start, id, sizeof id))
@@ -141,8 +151,8 @@ bool TAACfile::ReadFromFile(const std::string &fileName)
                 f += frameLength;
                 if (FBitRateType == 1)
                     break; // a constant-rate stream is measured from its first frame
-                if (frameLength == 0)
-                    break; // the walk would never move on
+                if (frameLength < 7)
+                    break; // shorter than its own header: the walk would crawl or stand still
             } while (f + start < length);
             FFrames = frames;
             FBitRate = frames > 0

@@ -32,7 +32,7 @@ public:
     // ADTS gives true with HeaderType 0 and is not Valid. Never raises.
     bool ReadFromFile(const std::string &fileName);
 
-    std::int32_t FileSize() const { return FFileSize; }
+    std::int64_t FileSize() const { return FFileSize; }
     std::uint8_t HeaderType() const { return FHeaderType; }
     std::uint8_t Version() const { return FVersion; }       // 1 MPEG-2, 2 MPEG-4
     std::uint8_t Profile() const { return FProfile; }       // 1 Main, 2 LC, 3 SSR, 4 LTP
@@ -51,7 +51,7 @@ public:
     bool Valid() const;
 
 private:
-    std::int32_t FFileSize;
+    std::int64_t FFileSize;
     std::uint8_t FHeaderType;
     std::uint8_t FVersion;
     std::uint8_t FProfile;

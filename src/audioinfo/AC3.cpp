@@ -32,8 +32,12 @@ bool TAC3::ReadFromFile(const std::string &fileName)
 {
     ResetData();
     TAudioFileStream stream;
-    if (!stream.Open(fileName))
+    if (!stream.Open(fileName)) {
+        // A pipe, a device or a folder holds no stream, and is never waited for.
+        if (stream.NotRegular())
+            return false;
         throw EAC3Error(fileName, stream.Error());
+    }
 
     // Bytes 0-6: sync word, CRC, rate byte, stream id byte, coding mode byte. Bytes past the
     // end of a short file read as 0.

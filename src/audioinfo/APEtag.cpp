@@ -1,6 +1,6 @@
 #include "APEtag.h"
 
-#include "BoundedFile.h"
+#include "AudioFileStream.h"
 #include "TagText.h"
 
 #include <array>
@@ -75,25 +75,33 @@ void TAPEtag::ResetData()
 bool TAPEtag::ReadFromFile(const std::string &FileName)
 {
     ResetData();
-    TBoundedFile File;
-    if (!File.Open(FileName))
+    TAudioFileStream File(FileName);
+    if (!File.IsOpen())
+        return false;
+    return ReadFromFile(File);
+}
+
+bool TAPEtag::ReadFromFile(TAudioFileStream &File)
+{
+    ResetData();
+    if (!File.IsOpen())
         return false;
     const int64_t Length = File.Size();
     char TagId[3];
-    if (!File.ReadExact(Length - ID3v1Size, TagId, sizeof TagId))
+    if (!ReadExact(File, Length - ID3v1Size, TagId, sizeof TagId))
         return false;
     const int64_t TagEnd = Length - (std::memcmp(TagId, "TAG", 3) == 0 ? ID3v1Size : 0);
 
     unsigned char Footer[FooterSize];
-    if (!File.ReadExact(TagEnd - int64_t(FooterSize), Footer, sizeof Footer))
+    if (!ReadExact(File, TagEnd - int64_t(FooterSize), Footer, sizeof Footer))
         return false;
     if (std::memcmp(Footer, "APETAGEX", 8) != 0)
         return true;
 
     FExists = true;
-    FVersion = int32_t(LittleEndian32(Footer + 8));
-    FSize = int32_t(LittleEndian32(Footer + 12));
-    const uint32_t ItemCount = LittleEndian32(Footer + 16);
+    FVersion = int32_t(GetLE32(Footer + 8));
+    FSize = int32_t(GetLE32(Footer + 12));
+    const uint32_t ItemCount = GetLE32(Footer + 16);
 
     // The item walk: every read lies inside the file, and each item takes at least
     // nine bytes, so neither a false count nor false sizes can keep it going long.
@@ -102,9 +110,9 @@ bool TAPEtag::ReadFromFile(const std::string &FileName)
     std::string Text(MaxValueText, '\0');
     for (uint32_t Item = 0; Item < ItemCount && Position >= 0; ++Item) {
         unsigned char ItemHeader[8];
-        if (!File.ReadExact(Position, ItemHeader, sizeof ItemHeader))
+        if (!ReadExact(File, Position, ItemHeader, sizeof ItemHeader))
             break;
-        const uint32_t ValueSize = LittleEndian32(ItemHeader);
+        const uint32_t ValueSize = GetLE32(ItemHeader);
         Position += 8;
 
         // The key, byte by byte up to its zero byte, kept trimmed at both ends. A key
@@ -115,7 +123,7 @@ bool TAPEtag::ReadFromFile(const std::string &FileName)
         bool KeyEnded = false;
         while (!KeyEnded) {
             char Chunk[64];
-            const int64_t Got = File.ReadAt(Position, Chunk, sizeof Chunk);
+            const int64_t Got = ReadSome(File, Position, Chunk, sizeof Chunk);
             if (Got <= 0)
                 break;
             int64_t Used = 0;
@@ -146,7 +154,7 @@ bool TAPEtag::ReadFromFile(const std::string &FileName)
         // At most the first MaxValueText bytes of the value, zero-padded.
         std::fill(Text.begin(), Text.end(), '\0');
         const std::size_t Wanted = std::min<std::size_t>(ValueSize, MaxValueText);
-        if (File.ReadAt(Position, Text.data(), Wanted) < 0)
+        if (ReadSome(File, Position, Text.data(), Wanted) < 0)
             break;
         Position += int64_t(ValueSize);
 

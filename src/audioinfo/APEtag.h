@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+class TAudioFileStream;
+
 class TAPEtag {
 public:
     TAPEtag();
@@ -20,6 +22,8 @@ public:
     // Exists telling whether a footer was found. A damaged item list keeps the items
     // read before the damage.
     bool ReadFromFile(const std::string &FileName);
+    // The same on a file view that is already open (shared with other readers).
+    bool ReadFromFile(TAudioFileStream &File);
 
     bool Exists() const { return FExists; }
     int32_t Version() const { return FVersion; }

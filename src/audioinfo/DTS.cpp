@@ -76,8 +76,12 @@ bool TDTS::ReadFromFile(const std::string &fileName)
 {
     ResetData();
     TAudioFileStream stream;
-    if (!stream.Open(fileName))
+    if (!stream.Open(fileName)) {
+        // A pipe, a device or a folder holds no stream, and is never waited for.
+        if (stream.NotRegular())
+            return false;
         throw EDTSError(fileName, stream.Error());
+    }
 
     // Sync word in bytes 0-3, the fields used in bytes 7-14; bytes past the end read as 0.
     std::uint8_t header[15];

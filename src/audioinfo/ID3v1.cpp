@@ -1,6 +1,6 @@
 #include "ID3v1.h"
 
-#include "BoundedFile.h"
+#include "AudioFileStream.h"
 #include "TagText.h"
 
 #include <cstring>
@@ -130,12 +130,20 @@ int32_t TID3v1::TotalSize() const
 bool TID3v1::ReadFromFile(const std::string &FileName)
 {
     ResetData();
-    TBoundedFile File;
-    if (!File.Open(FileName))
+    TAudioFileStream File(FileName);
+    if (!File.IsOpen())
+        return false;
+    return ReadFromFile(File);
+}
+
+bool TID3v1::ReadFromFile(TAudioFileStream &File)
+{
+    ResetData();
+    if (!File.IsOpen())
         return false;
     const int64_t Length = File.Size();
     unsigned char Tag[TagSize];
-    if (Length < TagSize || !File.ReadExact(Length - TagSize, Tag, sizeof Tag))
+    if (Length < TagSize || !ReadExact(File, Length - TagSize, Tag, sizeof Tag))
         return false;
 
     if (std::memcmp(Tag, "TAG", 3) == 0) {
@@ -162,12 +170,12 @@ bool TID3v1::ReadFromFile(const std::string &FileName)
     return ReadLyrics3(File);
 }
 
-bool TID3v1::ReadLyrics3(TBoundedFile &File)
+bool TID3v1::ReadLyrics3(TAudioFileStream &File)
 {
     const int64_t Length = File.Size();
     const int64_t BlockEnd = Length - (FExists ? TagSize : 0); // where the trailer ends
     unsigned char Trailer[LyricsTrailerSize];
-    if (!File.ReadExact(BlockEnd - LyricsTrailerSize, Trailer, sizeof Trailer))
+    if (!ReadExact(File, BlockEnd - LyricsTrailerSize, Trailer, sizeof Trailer))
         return false;
     if (std::memcmp(Trailer + 6, "LYRICS200", 9) != 0)
         return true;
@@ -182,7 +190,7 @@ bool TID3v1::ReadLyrics3(TBoundedFile &File)
     // that points in front of the file start cannot be a block.
     const int64_t BlockStart = BlockEnd - LyricsTrailerSize - FLyricsSize;
     unsigned char Begin[11];
-    if (BlockStart < 0 || File.ReadAt(BlockStart, Begin, sizeof Begin) != int64_t(sizeof Begin)
+    if (BlockStart < 0 || ReadSome(File, BlockStart, Begin, sizeof Begin) != int64_t(sizeof Begin)
         || std::memcmp(Begin, "LYRICSBEGIN", 11) != 0) {
         FLyricsExists = false;
         FLyricsSize = 0;
@@ -196,14 +204,14 @@ bool TID3v1::ReadLyrics3(TBoundedFile &File)
     std::string Value;
     for (;;) {
         char Header[8];
-        if (File.ReadAt(Position, Header, sizeof Header) != int64_t(sizeof Header))
+        if (ReadSome(File, Position, Header, sizeof Header) != int64_t(sizeof Header))
             break;
         int32_t FieldSize = 0;
         if (!ParseDecimal(std::string_view(Header + 3, 5), FieldSize) || FieldSize < 0)
             break;
         Position += 8;
         Value.resize(std::size_t(FieldSize));
-        if (FieldSize > 0 && File.ReadAt(Position, Value.data(), Value.size()) != int64_t(Value.size()))
+        if (FieldSize > 0 && ReadSome(File, Position, Value.data(), Value.size()) != int64_t(Value.size()))
             break;
         Position += FieldSize;
         const std::string_view Id(Header, 3);

@@ -10,9 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace audioinfo {
-class TBoundedFile;
-}
+class TAudioFileStream;
 
 // Number of names in the genre table: genres 0 to 147.
 constexpr int MAX_MUSIC_GENRES = 148;
@@ -32,6 +30,8 @@ public:
     // opened, is shorter than 128 bytes or a read fails; the fields read until
     // then stay. A file without a tag gives true with Exists false.
     bool ReadFromFile(const std::string &FileName);
+    // The same on a file view that is already open (shared with other readers).
+    bool ReadFromFile(TAudioFileStream &File);
 
     bool Exists() const { return FExists; }
     uint8_t VersionID() const { return FVersionID; }
@@ -67,7 +67,7 @@ public:
 
 private:
     // Reads the Lyrics3 block in front of the tag; false on a read error.
-    bool ReadLyrics3(audioinfo::TBoundedFile &File);
+    bool ReadLyrics3(TAudioFileStream &File);
 
     bool FExists = false;
     uint8_t FVersionID = TAG_VERSION_1_0;

@@ -1,6 +1,6 @@
 #include "ID3v2.h"
 
-#include "BoundedFile.h"
+#include "AudioFileStream.h"
 #include "TagText.h"
 
 #include <algorithm>
@@ -100,11 +100,19 @@ void TID3v2::ResetData()
 bool TID3v2::ReadFromFile(const std::string &FileName)
 {
     ResetData();
-    TBoundedFile File;
-    if (!File.Open(FileName))
+    TAudioFileStream File(FileName);
+    if (!File.IsOpen())
+        return false;
+    return ReadFromFile(File);
+}
+
+bool TID3v2::ReadFromFile(TAudioFileStream &File)
+{
+    ResetData();
+    if (!File.IsOpen())
         return false;
     unsigned char Header[HeaderSize];
-    if (!File.ReadExact(0, Header, sizeof Header))
+    if (!ReadExact(File, 0, Header, sizeof Header))
         return false;
     const int64_t Length = File.Size();
     if (std::memcmp(Header, "ID3", 3) != 0)
@@ -129,13 +137,13 @@ bool TID3v2::ReadFromFile(const std::string &FileName)
         RawText Raw;
         while (Position < FSize && Position < Length) {
             unsigned char FrameHeader[10];
-            if (!File.ReadExact(Position, FrameHeader, FrameHeaderSize))
+            if (!ReadExact(File, Position, FrameHeader, FrameHeaderSize))
                 break;
             if (FrameHeader[0] < 'A' || FrameHeader[0] > 'Z')
                 break; // padding
             const uint32_t FrameSize = V2 ? (uint32_t(FrameHeader[3]) << 16)
                                                 | (uint32_t(FrameHeader[4]) << 8) | FrameHeader[5]
-                                          : BigEndian32(FrameHeader + 4);
+                                          : GetBE32(FrameHeader + 4);
             const int64_t ContentStart = Position + int64_t(FrameHeaderSize);
             const bool Compressed = !V2 && (FrameHeader[9] & 0x80);
             const std::string_view Id(reinterpret_cast<const char *>(FrameHeader), IdSize);
@@ -151,7 +159,7 @@ bool TID3v2::ReadFromFile(const std::string &FileName)
                 // high byte gets a zero one.
                 Raw.assign(MaxFrameText, '\0');
                 const int64_t Got
-                    = File.ReadAt(ContentStart, Raw.data(), std::min<std::size_t>(FrameSize, MaxFrameText));
+                    = ReadSome(File, ContentStart, Raw.data(), std::min<std::size_t>(FrameSize, MaxFrameText));
                 if (Got < 0)
                     break;
                 const char Encoding = Raw[0];

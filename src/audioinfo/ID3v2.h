@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+class TAudioFileStream;
+
 class TID3v2 {
 public:
     TID3v2();
@@ -18,6 +20,8 @@ public:
     // opened or its first 10 bytes cannot be read; true otherwise, with Exists
     // telling whether the file begins with a tag.
     bool ReadFromFile(const std::string &FileName);
+    // The same on a file view that is already open (shared with other readers).
+    bool ReadFromFile(TAudioFileStream &File);
 
     bool Exists() const { return FExists; }
     uint8_t VersionID() const { return FVersionID; }

@@ -1,10 +1,11 @@
 #include "MPEGaudio.h"
 
-#include "BoundedFile.h"
+#include "AudioFileStream.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 using namespace audioinfo;
 
@@ -70,19 +71,10 @@ uint16_t FrameLength(const TFrameData &F)
     const int Rate = TableSampleRate(F);
     if (Rate == 0)
         return 0;
+    // A layer I frame is a whole number of 4-byte slots.
+    if (F.LayerID == MPEG_LAYER_I)
+        return uint16_t(4 * (int64_t(12) * TableBitRate(F) * 1000 / Rate) + Padding(F));
     return uint16_t(int64_t(Coefficient(F)) * TableBitRate(F) * 1000 / Rate + Padding(F));
-}
-
-// Round to the nearest whole number, a half to the even neighbour.
-double RoundHalfEven(double X)
-{
-    const double Floor = std::floor(X);
-    const double Fraction = X - Floor;
-    if (Fraction > 0.5)
-        return Floor + 1;
-    if (Fraction < 0.5)
-        return Floor;
-    return std::fmod(Floor, 2.0) == 0 ? Floor : Floor + 1;
 }
 
 } // namespace
@@ -170,16 +162,16 @@ void TMPEGaudio::ReadVBR(const uint8_t *Block, int Offset)
     if (std::memcmp(X, "Xing", 4) == 0) {
         FVBR.Found = true;
         FVBR.ID = "Xing";
-        FVBR.Frames = int32_t(BigEndian32(X + 8));
-        FVBR.Bytes = int32_t(BigEndian32(X + 12));
+        FVBR.Frames = int32_t(GetBE32(X + 8));
+        FVBR.Bytes = int32_t(GetBE32(X + 12));
         FVBR.Scale = X[119];
         FVBR.VendorID.assign(reinterpret_cast<const char *>(X + 120), 8);
     } else if (std::memcmp(X, "VBRI", 4) == 0) {
         FVBR.Found = true;
         FVBR.ID = "VBRI";
         FVBR.Scale = X[9];
-        FVBR.Bytes = int32_t(BigEndian32(X + 10));
-        FVBR.Frames = int32_t(BigEndian32(X + 14));
+        FVBR.Bytes = int32_t(GetBE32(X + 10));
+        FVBR.Frames = int32_t(GetBE32(X + 14));
         FVBR.VendorID.clear();
     }
 }
@@ -205,34 +197,45 @@ void TMPEGaudio::SearchEncoder(const uint8_t *Block)
 bool TMPEGaudio::ReadFromFile(const std::string &FileName)
 {
     ResetData();
-    TBoundedFile File;
-    if (!File.Open(FileName))
+    // One view of the file for this reader and its tag readers.
+    TAudioFileStream File(FileName);
+    if (!File.IsOpen())
         return false;
 
     bool Ok = true;
-    if (FID3v2->ReadFromFile(FileName) && FID3v1->ReadFromFile(FileName)) {
+    if (FID3v2->ReadFromFile(File) && FID3v1->ReadFromFile(File)) {
         FFileLength = File.Size();
         // Bytes that lie beyond the end of the file read as zero.
         std::array<uint8_t, MPEG_BLOCK_SIZE> Block;
         int Count = 0;
-        auto ReadBlock = [&](int64_t At) {
-            Block.fill(0);
-            const int64_t Got = File.ReadAt(At, Block.data(), Block.size());
-            Count = int(std::max<int64_t>(Got, 0));
-            return Got >= 0;
-        };
-
         int64_t BlockStart = FID3v2->Size();
-        Ok = ReadBlock(BlockStart);
+        {
+            const int64_t Got = ReadSome(File, BlockStart, Block.data(), Block.size());
+            Ok = Got >= 0;
+            Count = int(std::max<int64_t>(Got, 0));
+        }
         if (Ok) {
             SearchFrame(Block.data(), Count);
             SearchEncoder(Block.data());
         }
+        // The blocks after the first are searched one after another as well, but read a run of
+        // them at a time, so that a file whose audio starts late costs few reads.
+        constexpr int BlocksPerRead = 16;
+        std::vector<uint8_t> Run;
         while (Ok && !FFrame.Found && Count == MPEG_BLOCK_SIZE) {
-            BlockStart += MPEG_BLOCK_SIZE;
-            Ok = ReadBlock(BlockStart);
-            if (Ok)
-                SearchFrame(Block.data(), Count);
+            Run.assign(std::size_t(BlocksPerRead) * MPEG_BLOCK_SIZE, 0);
+            const int64_t Got = ReadSome(File, BlockStart + MPEG_BLOCK_SIZE, Run.data(), Run.size());
+            if (Got < 0) {
+                Ok = false;
+                break;
+            }
+            for (int I = 0; I < BlocksPerRead; ++I) {
+                BlockStart += MPEG_BLOCK_SIZE;
+                Count = int(std::clamp<int64_t>(Got - int64_t(I) * MPEG_BLOCK_SIZE, 0, MPEG_BLOCK_SIZE));
+                SearchFrame(Run.data() + std::size_t(I) * MPEG_BLOCK_SIZE, Count);
+                if (FFrame.Found || Count < MPEG_BLOCK_SIZE)
+                    break;
+            }
         }
         if (Ok && FFrame.Found) {
             FFrame.Position += BlockStart;
@@ -245,10 +248,8 @@ bool TMPEGaudio::ReadFromFile(const std::string &FileName)
                 const int64_t Start = End - MPEG_BLOCK_SIZE;
                 const int64_t From = std::max<int64_t>(Start, 0);
                 Block.fill(0);
-                if (End > From) {
-                    const int64_t Got = File.ReadAt(From, Block.data() + (From - Start), std::size_t(End - From));
-                    Ok = Got >= 0;
-                }
+                if (End > From)
+                    Ok = ReadSome(File, From, Block.data() + (From - Start), std::size_t(End - From)) >= 0;
                 if (Ok)
                     SearchEncoder(Block.data());
             }

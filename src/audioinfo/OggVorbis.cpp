@@ -1,7 +1,9 @@
 #include "OggVorbis.h"
 
 #include <climits>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 using audioinfo::GetLE32;
 using audioinfo::RoundHalfEven;
@@ -12,9 +14,11 @@ constexpr std::size_t PageHeaderSize = 27;
 constexpr std::size_t PageHeaderWithSegments = 282; // 27 bytes and a full segment table
 constexpr std::size_t IdentificationSize = 30;
 constexpr std::size_t CommentItemBuffer = 250;  // bytes of each comment item kept
-constexpr int LastPageReads = 50;               // the search covers 50 * 241 + 10 bytes
-constexpr std::int64_t LastPageStep = 241;
-constexpr std::size_t LastPageWindow = 251;
+// The longest Ogg page: its header with 255 segments of 255 bytes each. The last page starts
+// at most this far from the end of the file.
+constexpr std::int64_t MaxPageSize = 27 + 255 + 255 * 255;
+// Pages followed to find where a comment header that spans pages ends.
+constexpr int MaxCommentPages = 1024;
 
 bool IsBlank(char c)
 {
@@ -196,9 +200,9 @@ std::int32_t ID3v2SizeOf(TReader &reader, std::int64_t length)
     return size > length ? 0 : std::int32_t(size);
 }
 
-// Reads the items of a comment header that starts at pos (just after 0x03 "vorbis"). Every
-// item lies inside the file: the walk ends at the file's end whatever the counts say.
-void ReadComments(TReader &reader, std::int64_t pos, std::int64_t length, TVorbisTags &tags)
+// Reads the items of a comment header that starts at pos (just after 0x03 "vorbis") and whose
+// packet ends at end: the walk never goes past the packet, whatever the counts say.
+void ReadComments(TReader &reader, std::int64_t pos, std::int64_t end, TVorbisTags &tags)
 {
     auto readItem = [&](std::int64_t &at) {
         std::uint8_t len[4];
@@ -217,35 +221,99 @@ void ReadComments(TReader &reader, std::int64_t pos, std::int64_t length, TVorbi
             tags.Vendor = text;
     };
 
-    if (pos + 4 > length)
+    if (pos + 4 > end)
         return;
     readItem(pos); // the vendor string
-    if (pos + 4 > length)
+    if (pos + 4 > end)
         return;
     std::uint8_t countBytes[4];
     reader.Read(pos, countBytes, sizeof countBytes);
     pos += 4;
     const std::uint32_t count = GetLE32(countBytes);
-    for (std::uint32_t i = 0; i < count && pos + 4 <= length; ++i)
+    for (std::uint32_t i = 0; i < count && pos + 4 <= end; ++i)
         readItem(pos);
 }
 
-// Granule position (low 32 bits) of the last page found within the last 12,060 bytes.
-std::int32_t LastGranule(TReader &reader, std::int64_t length)
+// Where the first packet of the page at pageStart ends in the file, following it over the pages
+// that continue it. The page header (with its segment table) is given.
+std::int64_t FirstPacketEnd(TReader &reader, std::int64_t pageStart, const std::uint8_t *page,
+                             std::int64_t length)
 {
-    std::uint8_t window[LastPageWindow];
-    for (int k = 1; k <= LastPageReads; ++k) {
-        std::int64_t start = length - (LastPageStep * k + 10);
-        if (start + std::int64_t(LastPageWindow) <= 0)
-            break; // the window lies wholly before the file
-        reader.Read(start, window, sizeof window);
-        for (int i = int(LastPageStep); i >= 0; --i) {
-            if (std::memcmp(window + i, "OggS", 4) == 0) {
-                std::uint8_t page[PageHeaderSize];
-                reader.Read(start + i, page, sizeof page);
-                return std::int32_t(GetLE32(page + 6));
-            }
+    std::uint8_t next[PageHeaderWithSegments];
+    const std::uint8_t *header = page;
+    for (int pages = 0; pages < MaxCommentPages; ++pages) {
+        const unsigned segments = header[26];
+        std::int64_t pos = pageStart + std::int64_t(PageHeaderSize) + segments;
+        for (unsigned i = 0; i < segments; ++i) {
+            pos += header[PageHeaderSize + i];
+            if (header[PageHeaderSize + i] < 255)
+                return pos; // the packet ends on this page
         }
+        // Every segment was full: the packet goes on at the start of the next page.
+        if (pos + std::int64_t(PageHeaderSize) > length)
+            return pos;
+        reader.Read(pos, next, sizeof next);
+        if (std::memcmp(next, "OggS", 4) != 0 || (next[5] & 0x01) == 0)
+            return pos;
+        pageStart = pos;
+        header = next;
+    }
+    return length;
+}
+
+// Searches window, the file's bytes from windowStart on, backwards from its position below
+// (exclusive) for the header of a page that lies wholly in the file of length bytes; the
+// page's granule position, or -1 when there is none. The window holds a full page header and
+// segment table past below, or reaches the end of the file.
+std::int64_t GranuleOfLastPageIn(const std::vector<std::uint8_t> &window, std::int64_t windowStart,
+                                 std::size_t below, std::int64_t length)
+{
+    const std::size_t count = window.size();
+    for (std::size_t i = below; i-- > 0;) {
+        const std::uint8_t *h = window.data() + i;
+        if (h[0] != 'O' || i + PageHeaderSize > count || std::memcmp(h, "OggS", 4) != 0)
+            continue;
+        // The capture pattern can turn up inside audio data: take only a page header whose
+        // version and flags are sound and whose page lies wholly in the file.
+        if (h[4] != 0 || h[5] > 7)
+            continue;
+        const std::size_t segments = h[26];
+        if (i + PageHeaderSize + segments > count)
+            continue;
+        std::int64_t pageSize = std::int64_t(PageHeaderSize + segments);
+        for (std::size_t k = 0; k < segments; ++k)
+            pageSize += h[PageHeaderSize + k];
+        if (windowStart + std::int64_t(i) + pageSize > length)
+            continue;
+        const auto granule = std::int64_t(std::uint64_t(audioinfo::GetLE32(h + 6)) |
+                                          (std::uint64_t(audioinfo::GetLE32(h + 10)) << 32));
+        if (granule < 0)
+            continue; // no packet ends on this page
+        return granule;
+    }
+    return -1;
+}
+
+// Granule position of the last page. The last page starts at most MaxPageSize bytes before
+// the end of the file; that reach is searched backwards in growing steps, since most last
+// pages start within the last few kilobytes.
+std::int64_t LastGranule(TReader &reader, std::int64_t length, std::int64_t dataStart)
+{
+    const std::int64_t reachStart = std::max(dataStart, length - MaxPageSize);
+    std::vector<std::uint8_t> window;
+    std::int64_t searched = length; // the positions from here on are searched
+    for (const std::int64_t step : {std::int64_t(4096), std::int64_t(16384), MaxPageSize}) {
+        const std::int64_t start = std::max(reachStart, length - step);
+        if (start >= searched)
+            continue;
+        // Up to the searched part and a full header past it, so that no header is cut.
+        const std::int64_t end = std::min(length, searched + std::int64_t(PageHeaderWithSegments));
+        window.resize(std::size_t(end - start));
+        reader.Read(start, window.data(), window.size());
+        const std::int64_t granule = GranuleOfLastPageIn(window, start, std::size_t(searched - start), length);
+        if (granule >= 0)
+            return granule;
+        searched = start;
     }
     return 0;
 }
@@ -280,8 +348,12 @@ bool TOggVorbis::ReadFromFile(const std::string &fileName)
 {
     ResetData();
     TAudioFileStream stream;
-    if (!stream.Open(fileName))
+    if (!stream.Open(fileName)) {
+        // A pipe, a device or a folder is no Ogg Vorbis file, and is never waited for.
+        if (stream.NotRegular())
+            return false;
         throw EOggVorbisError(fileName, stream.Error());
+    }
     TReader reader(stream, fileName);
     const std::int64_t length = stream.Size();
     const std::int32_t id3v2Size = ID3v2SizeOf(reader, length);
@@ -305,10 +377,12 @@ bool TOggVorbis::ReadFromFile(const std::string &fileName)
     const std::int64_t commentPos = secondPage + PageHeaderSize + page[26];
     std::uint8_t commentHeader[7];
     reader.Read(commentPos, commentHeader, sizeof commentHeader);
-    if (commentHeader[0] == 0x03 && std::memcmp(commentHeader + 1, "vorbis", 6) == 0)
-        ReadComments(reader, commentPos + 7, length, tags);
+    if (commentHeader[0] == 0x03 && std::memcmp(commentHeader + 1, "vorbis", 6) == 0) {
+        const std::int64_t commentEnd = std::min(length, FirstPacketEnd(reader, secondPage, page, length));
+        ReadComments(reader, commentPos + 7, commentEnd, tags);
+    }
 
-    const std::int32_t samples = LastGranule(reader, length);
+    const std::int64_t samples = LastGranule(reader, length, id3v2Size);
 
     FChannels = ident[11];
     FSampleRate = std::int32_t(GetLE32(ident + 12));
@@ -316,7 +390,7 @@ bool TOggVorbis::ReadFromFile(const std::string &fileName)
     FBitRateNominal = std::uint16_t(std::int64_t(RoundHalfEven(nominal / 1000.0)));
     FSamples = samples;
     FID3v2Size = id3v2Size;
-    FFileSize = std::int32_t(std::uint32_t(length));
+    FFileSize = length;
     FTitle = tags.Title;
     FArtist = tags.Artist.empty() ? tags.Performer : tags.Artist;
     FAlbum = tags.Album;
@@ -346,8 +420,9 @@ double TOggVorbis::Duration() const
 {
     if (FSamples > 0)
         return FSampleRate > 0 ? double(FSamples) / FSampleRate : 0;
+    // Without a sample count: the audio bytes at the nominal bit rate.
     if (FBitRateNominal != 0 && FChannels != 0)
-        return double(std::int64_t(FFileSize) - FID3v2Size) / FBitRateNominal / FChannels / 125 * 2;
+        return double(FFileSize - FID3v2Size) * 8 / (double(FBitRateNominal) * 1000);
     return 0;
 }
 
@@ -356,7 +431,7 @@ int TOggVorbis::BitRate() const
     const double duration = Duration();
     if (!(duration > 0))
         return 0;
-    const double rate = RoundHalfEven(double(std::int64_t(FFileSize) - FID3v2Size) / duration / 125);
+    const double rate = RoundHalfEven(double(FFileSize - FID3v2Size) / duration / 125);
     if (rate > INT_MAX)
         return INT_MAX;
     if (rate < INT_MIN)

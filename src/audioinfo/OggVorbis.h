@@ -32,11 +32,12 @@ public:
     // EOggVorbisError.
     bool ReadFromFile(const std::string &fileName);
 
-    std::int32_t FileSize() const { return FFileSize; }
+    std::int64_t FileSize() const { return FFileSize; }
     std::uint8_t Channels() const { return FChannels; }
     std::int32_t SampleRate() const { return FSampleRate; }
     std::uint16_t BitRateNominal() const { return FBitRateNominal; } // kbit/s
-    std::int32_t Samples() const { return FSamples; }
+    // Granule position of the last page: samples per channel.
+    std::int64_t Samples() const { return FSamples; }
     std::int32_t ID3v2Size() const { return FID3v2Size; }
     const std::string &Title() const { return FTitle; }
     const std::string &Artist() const { return FArtist; }
@@ -57,11 +58,11 @@ public:
     bool Valid() const;
 
 private:
-    std::int32_t FFileSize;
+    std::int64_t FFileSize;
     std::uint8_t FChannels;
     std::int32_t FSampleRate;
     std::uint16_t FBitRateNominal;
-    std::int32_t FSamples;
+    std::int64_t FSamples;
     std::int32_t FID3v2Size;
     std::string FTitle;
     std::string FArtist;

@@ -1,5 +1,6 @@
 #include "WAVfile.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "AudioFileStream.h"
@@ -48,16 +49,25 @@ bool TWAVfile::ReadFromFile(const std::string &fileName)
         return false;
     const std::int64_t length = stream.Size();
     const std::uint32_t formatSize = GetLE32(header + 16);
+    std::uint16_t formatTag = GetLE16(header + 20);
 
     // The chunk that follows "fmt " is usually "data", but many writers put a "LIST" or
     // "fact" chunk there: walk the chunks (word-aligned, bounded by the file) to "data".
     // Without a "data" chunk the one right after "fmt " is taken as the audio.
     std::uint32_t audioSize = 0;
     std::uint32_t headerSize = formatSize + 28;
+    std::uint32_t factSamples = 0; // sample frames a "fact" chunk names, 0 without one
+    std::uint16_t subFormat = 0;   // format code of an extensible "fmt " chunk
     if (std::int64_t(formatSize) + 24 < length) {
+        if (formatTag == 0xFFFE && formatSize >= 40) {
+            std::uint8_t guid[2];
+            if (!stream.ReadAt(44, guid, sizeof guid))
+                return false;
+            subFormat = GetLE16(guid);
+        }
         const std::int64_t next = std::int64_t(formatSize) + 20;
-        std::uint8_t chunk[8];
-        if (!stream.ReadAt(next, chunk, sizeof chunk))
+        std::uint8_t chunk[12];
+        if (!stream.ReadAt(next, chunk, 8))
             return false;
         audioSize = GetLE32(chunk + 4);
         std::int64_t pos = next;
@@ -75,6 +85,8 @@ bool TWAVfile::ReadFromFile(const std::string &fileName)
                 headerSize = std::uint32_t(pos + 8);
                 break;
             }
+            if (std::memcmp(chunk, "fact", 4) == 0 && size >= 4 && pos + 12 <= length)
+                factSamples = GetLE32(chunk + 8);
             pos += 8 + std::int64_t(size) + (size & 1);
         }
     }
@@ -92,13 +104,26 @@ bool TWAVfile::ReadFromFile(const std::string &fileName)
 
     FValid = true;
     FFormatSize = formatSize;
-    FFormatTag = GetLE16(header + 20);
+    FFormatTag = formatTag;
     FChannels = std::uint8_t(channels16 & 0xFF);
     FSampleRate = GetLE32(header + 24);
     FBytesPerSecond = GetLE32(header + 28);
     FBlockAlign = blockAlign;
     FBitsPerSample = header[34];
-    FSampleNumber = audioSize / blockAlign;
+    // Plain and floating-point samples fill each block with one sample frame. A compressed
+    // format (ADPCM, MPEG audio and the like) packs many frames into a block: its count comes
+    // from the "fact" chunk, else from the audio bytes at the average byte rate.
+    const std::uint16_t coding = formatTag == 0xFFFE ? subFormat : formatTag;
+    const bool uncompressed = coding == 1 || coding == 3;
+    if (uncompressed)
+        FSampleNumber = audioSize / blockAlign;
+    else if (factSamples > 0)
+        FSampleNumber = factSamples;
+    else if (FBytesPerSecond > 0)
+        FSampleNumber = std::uint32_t(std::min<std::uint64_t>(
+            std::uint64_t(audioSize) * FSampleRate / FBytesPerSecond, 0xFFFFFFFFu));
+    else
+        FSampleNumber = 0;
     FHeaderSize = headerSize;
     FFileSize = GetLE32(header + 4) + 8u;
     if (FFileSize < FHeaderSize)

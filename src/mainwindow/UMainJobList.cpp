@@ -16,6 +16,7 @@
 #include "MPEGaudio.h"
 #include "OggVorbis.h"
 #include "WAVfile.h"
+#include "AudioFileStream.h"
 
 #include "LanguageStrings.h"
 #include "URessources.h"
@@ -48,6 +49,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 std::function<QStringList(QWidget *, const QStringList &, int)> TMainForm::OpenDialog1Hook;
@@ -76,6 +78,12 @@ constexpr qsizetype MaxDroppedNameLength = PATH_MAX - 1;
 std::string LocalPath(const QString &path)
 {
     return path.toLocal8Bit().toStdString();
+}
+
+// The system's text for an errno value.
+QString SystemErrorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 QString Lower(const QString &s)
@@ -298,13 +306,17 @@ void TMainForm::AddFileTotheList(const QString &FileName, const QString &Ext)
 {
     if (ListLockedByBatch(true))
         return;
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage(QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, file.errorString()), true);
+    // Opened without waiting: a named pipe or a device is no audio file, is never waited for
+    // and adds nothing.
+    TAudioFileStream file;
+    if (!file.Open(LocalPath(FileName))) {
+        if (!file.NotRegular())
+            ShowMessage(QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, SystemErrorText(file.Error())),
+                        true);
         return;
     }
-    const qint64 size = file.size();
-    file.close();
+    const qint64 size = file.Size();
+    file.Close();
     if (size == 0)
         return;
     switch (ProbeKindOfAddedFile(Ext)) {
@@ -439,13 +451,22 @@ void TMainForm::OpenKDTFile(const QByteArray &FileName)
     if (ListLockedByBatch(true))
         return;
     const QString path = QString::fromLocal8Bit(FileName);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()), true);
+    // The same non-blocking open as for an added file: a list name that turns out to be a pipe
+    // or a device is skipped instead of freezing the window.
+    TAudioFileStream listFile;
+    if (!listFile.Open(FileName.toStdString())) {
+        if (!listFile.NotRegular())
+            ShowMessage(QStringLiteral("Cannot open file \"%1\". %2").arg(path, SystemErrorText(listFile.Error())),
+                        true);
         return;
     }
-    const QStringList lines = SplitListFileLines(file.readAll());
-    file.close();
+    QByteArray content(qsizetype(listFile.Size()), Qt::Uninitialized);
+    if (!listFile.ReadAt(0, content.data(), std::size_t(content.size()))) {
+        ShowMessage(QStringLiteral("Cannot open file \"%1\". %2").arg(path, SystemErrorText(listFile.Error())), true);
+        return;
+    }
+    listFile.Close();
+    const QStringList lines = SplitListFileLines(content);
 
     // The list-file writer's list serves as the line buffer: it holds the last line read.
     QListWidget *buffer = FileListWriter ? FileListWriter->findChild<QListWidget *>(QStringLiteral("FileList"))

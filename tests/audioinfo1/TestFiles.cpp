@@ -41,6 +41,17 @@ std::string TTempDir::WriteSized(const std::string &name, const Bytes &bytes, st
     return path;
 }
 
+std::string TTempDir::WriteSparse(const std::string &name, const Bytes &head, const Bytes &tail,
+                                  std::uintmax_t size)
+{
+    std::string path = WriteSized(name, head, size - tail.size());
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out.write(reinterpret_cast<const char *>(tail.data()), std::streamsize(tail.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+    return path;
+}
+
 std::string Fixture(const std::string &name)
 {
     return std::string(ZOLVANE_FIXTURES_DIR) + "/audio/" + name;

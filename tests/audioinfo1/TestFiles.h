@@ -20,6 +20,9 @@ public:
     std::string Write(const std::string &name, const Bytes &bytes);
     // Writes the bytes, then extends the file with zeros (a sparse file) to size bytes.
     std::string WriteSized(const std::string &name, const Bytes &bytes, std::uintmax_t size);
+    // A file of size bytes with head at its start and tail at its end, and a hole of zeros (no
+    // disk space) between them: a file of gigabytes in a few kilobytes.
+    std::string WriteSparse(const std::string &name, const Bytes &head, const Bytes &tail, std::uintmax_t size);
     std::string Path(const std::string &name) const;
 
 private:

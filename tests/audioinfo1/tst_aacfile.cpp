@@ -297,3 +297,24 @@ TEST(AACReader, ForeignShortAndMissingFiles)
     EXPECT_FALSE(aac.ReadFromFile(dir.Path("missing.aac")));
     EXPECT_FALSE(aac.ReadFromFile(dir.Path("")));
 }
+
+// Sizes beyond 32 bits: 100 frames at the start of a 3 GiB file, a hole after them.
+TEST(AACReader, FilesOver2GiB)
+{
+    TADTS h;
+    Bytes frames;
+    for (int i = 0; i < 100; ++i) {
+        const Bytes frame = ADTSFrame(h, 410);
+        frames.insert(frames.end(), frame.begin(), frame.end());
+    }
+    const std::uint64_t size = 3ull << 30;
+    TTempDir dir;
+    TAACfile aac;
+    ASSERT_TRUE(aac.ReadFromFile(dir.WriteSparse("big.aac", frames, {}, size)));
+    EXPECT_EQ(aac.FileSize(), std::int64_t(size));
+    EXPECT_EQ(aac.Frames(), 100);
+    const int bitRate = 141258; // 44100 * 410 * 8 / 1024, rounded
+    EXPECT_EQ(aac.BitRate(), bitRate);
+    EXPECT_DOUBLE_EQ(aac.Duration(), double(size) * 8 / bitRate);
+    EXPECT_TRUE(aac.Valid());
+}

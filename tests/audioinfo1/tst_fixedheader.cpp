@@ -2,6 +2,8 @@
 // cases that encoders do not produce.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "AC3.h"
 #include "DTS.h"
 #include "TestFiles.h"
@@ -163,13 +165,14 @@ TEST(AC3Reader, OpenErrorReachesTheCaller)
 {
     TTempDir dir;
     TAC3 ac3;
-    EXPECT_THROW(ac3.ReadFromFile(dir.Path("missing.ac3")), EAC3Error);
     try {
-        ac3.ReadFromFile(dir.Path(""));
-        ADD_FAILURE() << "a folder was read as a file";
-    } catch (const EAudioFileError &e) {
+        ac3.ReadFromFile(dir.Path("missing.ac3"));
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const EAC3Error &e) {
         EXPECT_NE(e.ErrorCode(), 0);
     }
+    // A folder is no file at all: it is not valid, and nothing is raised.
+    EXPECT_FALSE(ac3.ReadFromFile(dir.Path("")));
     EXPECT_FALSE(ac3.Valid());
 }
 
@@ -308,6 +311,59 @@ TEST(WAVReader, EncoderFiles)
         EXPECT_EQ(wav.ChannelMode(), c.mode);
         EXPECT_EQ(wav.FileName(), path);
     }
+}
+
+// Compressed formats pack many sample frames into each block: their duration comes from the
+// "fact" chunk's sample count, else from the audio bytes at the average byte rate. The figures
+// are ffprobe's for the same files.
+TEST(WAVReader, CompressedFormatsCountSamplesNotBlocks)
+{
+    struct Case
+    {
+        const char *file;
+        std::uint16_t formatTag;
+        std::uint32_t sampleRate;
+        double seconds;
+    } cases[] = {
+        {"wav_ffmpeg_8k_mono_ima_adpcm.wav", 0x11, 8000, 2.041},
+        {"wav_ffmpeg_8k_mono_ms_adpcm.wav", 0x02, 8000, 2.036},
+        {"wav_ffmpeg_16k_mono_mp3.wav", 0x55, 16000, 3.096},
+        {"wav_sox_8k_mono_ima_adpcm.wav", 0x11, 8000, 2.0},
+        {"wav_sox_11k_stereo_ms_adpcm.wav", 0x02, 11025, 1.0},
+    };
+    TTempDir dir;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        TWAVfile wav;
+        ASSERT_TRUE(wav.ReadFromFile(Fixture(c.file)));
+        ASSERT_TRUE(wav.Valid());
+        EXPECT_EQ(wav.FormatTag(), c.formatTag);
+        EXPECT_EQ(wav.SampleRate(), c.sampleRate);
+        EXPECT_NEAR(wav.Duration(), c.seconds, c.seconds / 100);
+
+        // Without its "fact" chunk (renamed to one that nothing reads), the same file lasts
+        // its audio bytes at the average byte rate.
+        Bytes bytes = ReadAll(Fixture(c.file));
+        std::size_t at = 12;
+        while (at + 8 <= bytes.size() && std::string(bytes.begin() + std::ptrdiff_t(at), bytes.begin() + std::ptrdiff_t(at) + 4) != "fact")
+            at += 8 + (bytes[at + 4] | (bytes[at + 5] << 8));
+        ASSERT_LT(at + 8, bytes.size()) << "the file has a fact chunk";
+        std::copy_n("JUNK", 4, bytes.begin() + std::ptrdiff_t(at));
+        ASSERT_TRUE(wav.ReadFromFile(dir.Write("nofact.wav", bytes)));
+        ASSERT_TRUE(wav.Valid());
+        std::size_t data = at;
+        while (std::string(bytes.begin() + std::ptrdiff_t(data), bytes.begin() + std::ptrdiff_t(data) + 4) != "data")
+            data += 8 + (bytes[data + 4] | (bytes[data + 5] << 8));
+        const double dataSize = double(bytes.size() - data - 8);
+        EXPECT_NEAR(wav.Duration(), dataSize / wav.BytesPerSecond(), 1.0 / c.sampleRate);
+    }
+    // The sox file's byte rate is the true one: without "fact" its duration still agrees with
+    // the decoded length, 16,160 samples (the last block decodes whole).
+    Bytes sox = ReadAll(Fixture("wav_sox_8k_mono_ima_adpcm.wav"));
+    std::copy_n("JUNK", 4, sox.begin() + 40);
+    TWAVfile wav;
+    ASSERT_TRUE(wav.ReadFromFile(dir.Write("soxnofact.wav", sox)));
+    EXPECT_NEAR(wav.Duration(), 2.02, 0.0202);
 }
 
 TEST(WAVReader, BuiltHeaders)

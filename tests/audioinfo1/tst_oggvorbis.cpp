@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "AudioFileStream.h"
 #include "OggVorbis.h"
 #include "TestFiles.h"
 
@@ -98,6 +99,35 @@ Bytes ID3v2Tag(std::uint32_t total)
     return b;
 }
 
+// One Ogg page holding whole packets, each laced on its own.
+Bytes OggPageOfPackets(std::uint64_t granule, std::uint32_t sequence, const std::vector<Bytes> &packets)
+{
+    Bytes page;
+    PutText(page, "OggS");
+    page.push_back(0);
+    page.push_back(0);
+    PutLE32(page, std::uint32_t(granule));
+    PutLE32(page, std::uint32_t(granule >> 32));
+    PutLE32(page, 0x1234);
+    PutLE32(page, sequence);
+    PutLE32(page, 0);
+    Bytes lacing;
+    Bytes data;
+    for (const Bytes &packet : packets) {
+        std::size_t left = packet.size();
+        while (left >= 255) {
+            lacing.push_back(255);
+            left -= 255;
+        }
+        lacing.push_back(std::uint8_t(left));
+        data.insert(data.end(), packet.begin(), packet.end());
+    }
+    page.push_back(std::uint8_t(lacing.size()));
+    page.insert(page.end(), lacing.begin(), lacing.end());
+    page.insert(page.end(), data.begin(), data.end());
+    return page;
+}
+
 Bytes Prepend(const Bytes &front, const Bytes &back)
 {
     Bytes b = front;
@@ -168,23 +198,23 @@ TEST(OggVorbisReader, DurationAndRateFromTheLastPage)
     EXPECT_EQ(ogg.BitRate(), int(std::lround(b.size() / 60.0 / 125)));
     EXPECT_EQ(ogg.BitRateNominal(), 128);
 
-    // Only the low 32 bits of the granule position count.
+    // The whole 64-bit granule position counts: a long file has more than 2^32 samples.
     s.lastGranule = (std::uint64_t(1) << 32) + 441000;
     ASSERT_TRUE(ogg.ReadFromFile(dir.Write("b.ogg", BuildOgg(s))));
-    EXPECT_EQ(ogg.Samples(), 441000);
+    EXPECT_EQ(ogg.Samples(), (std::int64_t(1) << 32) + 441000);
 
-    // The search covers the last 12,060 bytes: a last page (128 bytes here) that starts
-    // 12,060 bytes before the end is found, one byte further is not, and the duration is
-    // then estimated from the nominal rate.
+    // The search reaches as far back as the longest page (65,307 bytes): a last page
+    // (128 bytes here) that starts 65,307 bytes before the end is found, one byte further is
+    // not, and the duration then comes from the audio bytes at the nominal rate.
     s.lastGranule = 441000;
-    s.trailing = 12060 - 128;
+    s.trailing = 65307 - 128;
     ASSERT_TRUE(ogg.ReadFromFile(dir.Write("c.ogg", BuildOgg(s))));
     EXPECT_EQ(ogg.Samples(), 441000);
-    s.trailing = 12061 - 128;
+    s.trailing = 65308 - 128;
     b = BuildOgg(s);
     ASSERT_TRUE(ogg.ReadFromFile(dir.Write("d.ogg", b)));
     EXPECT_EQ(ogg.Samples(), 0);
-    EXPECT_DOUBLE_EQ(ogg.Duration(), double(b.size()) / 128 / 2 / 125 * 2);
+    EXPECT_DOUBLE_EQ(ogg.Duration(), double(b.size()) * 8 / 128000);
     EXPECT_TRUE(ogg.Valid());
 
     // Half rates round to the even neighbour.
@@ -195,6 +225,114 @@ TEST(OggVorbisReader, DurationAndRateFromTheLastPage)
     s.nominal = 65500;
     ASSERT_TRUE(ogg.ReadFromFile(dir.Write("f.ogg", BuildOgg(s))));
     EXPECT_EQ(ogg.BitRateNominal(), 66);
+}
+
+// The encoder ends these files with a page of 13 to 15 KB; their duration is ffprobe's.
+TEST(OggVorbisReader, EncoderFilesWithALongLastPage)
+{
+    struct Case
+    {
+        const char *file;
+        int channels;
+        int sampleRate;
+        double seconds;
+    } cases[] = {
+        {"ogg_48k_5ch1_long_last_page.ogg", 6, 48000, 1.9},
+        {"ogg_44k_mono_long_last_page.ogg", 1, 44100, 1.9},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.file);
+        TOggVorbis ogg;
+        ASSERT_TRUE(ogg.ReadFromFile(Fixture(c.file)));
+        EXPECT_TRUE(ogg.Valid());
+        EXPECT_EQ(ogg.Channels(), c.channels);
+        EXPECT_EQ(ogg.SampleRate(), c.sampleRate);
+        EXPECT_NEAR(ogg.Duration(), c.seconds, c.seconds / 100);
+        EXPECT_NEAR(ogg.BitRate(), ReadAll(Fixture(c.file)).size() / c.seconds / 125, 2);
+    }
+}
+
+// Without a last page in reach, the duration is the audio bytes (those after an ID3v2 tag) at
+// the nominal bit rate, whatever the channel count.
+TEST(OggVorbisReader, WithoutALastPageTheNominalRateGivesTheDuration)
+{
+    TTempDir dir;
+    for (std::uint8_t channels : {1, 2, 6}) {
+        for (std::uint32_t tag : {0u, 4096u}) {
+            SCOPED_TRACE(std::to_string(channels) + " channels, tag " + std::to_string(tag));
+            TStream s;
+            s.channels = channels;
+            s.nominal = 96000;
+            s.trailing = 70000; // the last page lies out of reach
+            Bytes b = BuildOgg(s);
+            if (tag)
+                b = Prepend(ID3v2Tag(tag), b);
+            TOggVorbis ogg;
+            ASSERT_TRUE(ogg.ReadFromFile(dir.Write("n.ogg", b)));
+            EXPECT_EQ(ogg.Samples(), 0);
+            EXPECT_DOUBLE_EQ(ogg.Duration(), double(b.size() - tag) * 8 / 96000);
+            EXPECT_EQ(ogg.BitRate(), 96);
+            EXPECT_TRUE(ogg.Valid());
+        }
+    }
+}
+
+// A comment header that claims far more fields than it holds: the walk ends with the comment
+// packet, so neither the packet after it nor the rest of the file is read as fields.
+TEST(OggVorbisReader, CommentWalkEndsWithTheCommentPacket)
+{
+    Bytes comments = {0x03};
+    PutText(comments, "vorbis");
+    PutLE32(comments, 6);
+    PutText(comments, "vendor");
+    PutLE32(comments, 0xFFFFFFFF);
+    PutLE32(comments, 12);
+    PutText(comments, "TITLE=inside");
+    Bytes next; // the packet after it, shaped like one more field
+    PutLE32(next, 13);
+    PutText(next, "ARTIST=beyond");
+    Bytes head = OggPage(0, 0, Identification(2, 44100, 128000));
+    Bytes second = OggPageOfPackets(0, 1, {comments, next});
+    head.insert(head.end(), second.begin(), second.end());
+
+    TTempDir dir;
+    Bytes small = head;
+    Bytes last = OggPage(441000, 2, Bytes(100, 0x33));
+    small.insert(small.end(), last.begin(), last.end());
+    TOggVorbis ogg;
+    ASSERT_TRUE(ogg.ReadFromFile(dir.Write("small.ogg", small)));
+    EXPECT_EQ(ogg.Title(), "inside");
+    EXPECT_EQ(ogg.Artist(), "");
+    EXPECT_EQ(ogg.Vendor(), "vendor");
+
+    // 50 MB of zeros after the headers: the probe reads a few kilobytes, not the file.
+    const TAudioFileStream::TCounters before = TAudioFileStream::Counters();
+    ASSERT_TRUE(ogg.ReadFromFile(dir.WriteSparse("large.ogg", head, last, 50'000'000)));
+    const TAudioFileStream::TCounters &after = TAudioFileStream::Counters();
+    EXPECT_LT(after.BytesRead - before.BytesRead, 100'000u);
+    EXPECT_LT(after.Reads - before.Reads, 10u);
+    EXPECT_EQ(ogg.Title(), "inside");
+    EXPECT_DOUBLE_EQ(ogg.Duration(), 10.0);
+    EXPECT_TRUE(ogg.Valid());
+}
+
+// Sizes and sample counts beyond 32 bits: a 3 GiB file of 30 hours.
+TEST(OggVorbisReader, FilesOver2GiB)
+{
+    Bytes head = OggPage(0, 0, Identification(2, 44100, 160000));
+    Bytes comments = OggPage(0, 1, CommentHeader("big", {"TITLE=long"}));
+    head.insert(head.end(), comments.begin(), comments.end());
+    const std::uint64_t granule = 30ull * 3600 * 44100; // more than 2^32 samples
+    const std::uint64_t size = 3ull << 30;
+    TTempDir dir;
+    TOggVorbis ogg;
+    ASSERT_TRUE(ogg.ReadFromFile(dir.WriteSparse("big.ogg", head, OggPage(granule, 9, Bytes(200, 0x33)), size)));
+    EXPECT_EQ(ogg.FileSize(), std::int64_t(size));
+    EXPECT_EQ(ogg.Samples(), std::int64_t(granule));
+    EXPECT_DOUBLE_EQ(ogg.Duration(), 108000.0);
+    EXPECT_EQ(ogg.BitRate(), int(std::lround(double(size) / 108000 / 125)));
+    EXPECT_TRUE(ogg.Valid());
+    EXPECT_EQ(ogg.Title(), "long");
 }
 
 TEST(OggVorbisReader, CommentFields)

@@ -158,6 +158,12 @@ TEST(MPEGaudio, FrameLengthsAndHeaderFields)
         {{V2, L2, 8, 1, 1, Mono}, 385, 64, 24000},
         {{V25, L3, 14, 2, 0, Stereo}, 1440, 160, 8000},
         {{V25, L1, 5, 0, 0, Stereo}, 348, 80, 11025}, // 48 * 80000 / 11025 = 348.3
+        // Layer I frames are whole 4-byte slots: 4 * floor(12 * rate / sample rate)
+        {{V1, L1, 1, 0, 0, Mono}, 32, 32, 44100},     // 12 * 32000 / 44100 = 8.7 slots
+        {{V1, L1, 1, 0, 1, Mono}, 36, 32, 44100},
+        {{V1, L1, 12, 0, 0, Stereo}, 416, 384, 44100}, // 104.5 slots
+        {{V2, L1, 1, 0, 0, Mono}, 68, 32, 22050},     // 17.4 slots
+        {{V25, L1, 14, 0, 1, Stereo}, 1116, 256, 11025}, // 278.6 slots and a padding slot
     };
     TempDir Dir;
     for (const Case &C : Cases) {
@@ -176,6 +182,52 @@ TEST(MPEGaudio, FrameLengthsAndHeaderFields)
         EXPECT_EQ(Reader.Frame().EmphasisID, 0);
         EXPECT_FALSE(Reader.Frame().Empty);
         EXPECT_DOUBLE_EQ(Reader.Duration(), 40.0 * C.Length * 8 / C.BitRate / 1000);
+    }
+}
+
+// Layer I streams as an encoder lays them out: a padding slot wherever the slots fall behind
+// the bit rate. Their duration is that of the samples they hold (384 per frame), within 1 %.
+TEST(MPEGaudio, LayerIStreamsAtEverySampleRate)
+{
+    struct Case {
+        int Version, SampleRateIndex, BitRateIndex, Mode;
+        int SampleRate, BitRate;
+    };
+    const Case Cases[] = {
+        {V1, 0, 1, Mono, 44100, 32},
+        {V1, 0, 12, Stereo, 44100, 384},
+        {V1, 1, 4, Joint, 48000, 128},
+        {V1, 2, 2, Stereo, 32000, 64},
+        {V2, 0, 1, Mono, 22050, 32},
+        {V2, 1, 9, Stereo, 24000, 144},
+    };
+    TempDir Dir;
+    for (const Case &C : Cases) {
+        SCOPED_TRACE(std::to_string(C.SampleRate) + " Hz " + std::to_string(C.BitRate) + " kbit/s");
+        constexpr int FrameCount = 300;
+        Bytes Stream;
+        long long Rest = 0;
+        for (int I = 0; I < FrameCount; ++I) {
+            const long long Numerator = 12LL * C.BitRate * 1000;
+            Rest += Numerator % C.SampleRate;
+            int Padding = 0;
+            if (Rest >= C.SampleRate) {
+                Rest -= C.SampleRate;
+                Padding = 1;
+            }
+            HeaderSpec H{C.Version, L1, C.BitRateIndex, C.SampleRateIndex, Padding, C.Mode};
+            Append(Stream, Header(H));
+            AppendFill(Stream, std::size_t(4 * (Numerator / C.SampleRate + Padding) - 4), 0);
+        }
+        TMPEGaudio Reader;
+        ASSERT_TRUE(Reader.ReadFromFile(Dir.Write("layer1.mp1", Stream)));
+        ASSERT_TRUE(Reader.Valid());
+        EXPECT_EQ(Reader.Frame().LayerID, L1);
+        EXPECT_EQ(Reader.Frame().Position, 0);
+        EXPECT_EQ(Reader.SampleRate(), C.SampleRate);
+        EXPECT_EQ(Reader.BitRate(), C.BitRate);
+        const double Samples = 384.0 * FrameCount / C.SampleRate;
+        EXPECT_NEAR(Reader.Duration(), Samples, Samples / 100);
     }
 }
 

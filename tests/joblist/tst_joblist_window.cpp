@@ -10,6 +10,9 @@
 #include "UMainGlobals.h"
 #include "ZolvaneApp.h"
 
+#include "AudioFileStream.h"
+#include "PipeGuard.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QDropEvent>
@@ -19,6 +22,9 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <chrono>
+#include <vector>
 
 namespace {
 
@@ -31,6 +37,50 @@ struct Message {
     QString text;
     bool error;
 };
+
+// A layer I stream as an encoder lays it out at 44.1 kHz, 32 kbit/s, mono: frames of eight 4-byte
+// slots, with a padding slot wherever the slots fall behind the bit rate. No Debian tool writes
+// layer I; its frames hold no audio bits and decode as silence, 384 samples each.
+QByteArray LayerIStream(int frames)
+{
+    QByteArray out;
+    int rest = 0;
+    for (int i = 0; i < frames; ++i) {
+        rest += (12 * 32000) % 44100;
+        int padding = 0;
+        if (rest >= 44100) {
+            rest -= 44100;
+            padding = 1;
+        }
+        out += char(0xFF);
+        out += char(0xFF);                 // MPEG-1, layer I, no CRC
+        out += char(0x10 | (padding << 1)); // 32 kbit/s, 44100 Hz
+        out += char(0xC0);                 // mono
+        out += QByteArray(4 * ((12 * 32000) / 44100 + padding) - 4, '\0');
+    }
+    return out;
+}
+
+// Where the last page of an Ogg file starts, and the offset of its comment header's field count.
+qsizetype LastOggPage(const QByteArray &ogg)
+{
+    return ogg.lastIndexOf("OggS");
+}
+qsizetype CommentCountOffset(const QByteArray &ogg)
+{
+    const qsizetype header = ogg.indexOf("\x03vorbis");
+    const quint32 vendor = quint8(ogg[header + 7]) | quint8(ogg[header + 8]) << 8 | quint8(ogg[header + 9]) << 16
+                           | quint32(quint8(ogg[header + 10])) << 24;
+    return header + 11 + qsizetype(vendor);
+}
+
+// A file of size bytes: head at its start, tail at its end and a hole (no disk space) between.
+bool WriteSparse(const QString &path, const QByteArray &head, const QByteArray &tail, qint64 size)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(head) == head.size() && f.resize(size - tail.size())
+           && f.seek(size - tail.size()) && f.write(tail) == tail.size();
+}
 
 } // namespace
 
@@ -247,6 +297,117 @@ private slots:
         TMainForm::OpenDirDialogHook = [&](QWidget *) { return dir.path(); };
         form()->AddDirClick();
         QCOMPARE(rows(), 0);
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // Files from real encoders whose durations came out wrong: Ogg Vorbis files that end with a
+    // long page, compressed WAV files, and a layer I stream at 44.1 kHz. Each row's seconds
+    // agree with ffprobe (or the stream's sample count) within 1 %.
+    void rowsGiveTheDecodedLength()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("layer1.mp1"), LayerIStream(230));
+        const struct {
+            const char *fixture;
+            const char *name;
+            const char *descriptionHead;
+            double seconds;
+        } cases[] = {
+            {"audio/ogg_48k_5ch1_long_last_page.ogg", "surround.ogg", "Vorbis - Multichannel - 166 kbps - 48000 hz", 1.9},
+            {"audio/ogg_44k_mono_long_last_page.ogg", "mono.ogg", "Vorbis - Mono - 142 kbps - 44100 hz", 1.9},
+            {"audio/wav_ffmpeg_8k_mono_ima_adpcm.wav", "ima.wav", "WAV - Mono - 128 kbps - 8000 hz", 2.041},
+            {"audio/wav_ffmpeg_8k_mono_ms_adpcm.wav", "ms.wav", "WAV - Mono - 128 kbps - 8000 hz", 2.036},
+            {"audio/wav_ffmpeg_16k_mono_mp3.wav", "mp3.wav", "WAV - Mono - 32 kbps - 16000 hz", 3.096},
+            {"audio/wav_sox_11k_stereo_ms_adpcm.wav", "sox.wav", "WAV - Stereo - 90 kbps - 11025 hz", 1.0},
+            {nullptr, "layer1.mp1", "MPA - Mono - 32 kbps - 44100 hz", 230 * 384 / 44100.0},
+        };
+        for (const auto &c : cases) {
+            form()->ClearList2Click();
+            if (c.fixture)
+                copyInto(dir, c.fixture, c.name);
+            addThroughOpenDialog({dir.filePath(c.name)});
+            QVERIFY2(rows() == 1, c.name);
+            QVERIFY2(row(0)->text(jcDescription).startsWith(QLatin1String(c.descriptionHead)),
+                     qPrintable(row(0)->text(jcDescription)));
+            const double seconds = TMainForm::RowSeconds(row(0));
+            QVERIFY2(qAbs(seconds - c.seconds) <= c.seconds / 100,
+                     qPrintable(QStringLiteral("%1: %2 s").arg(c.name).arg(seconds)));
+        }
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // An Ogg Vorbis file of 3 GiB (a sparse file) and one whose comment header claims four
+    // thousand million fields, in front of 50 MB: both are added with their true figures, and the
+    // second is probed in a few reads.
+    void largeAndCorruptOggFiles()
+    {
+        QFile fixture(Fixture("audio/ogg_44k_stereo_tags.ogg"));
+        QVERIFY(fixture.open(QIODevice::ReadOnly));
+        const QByteArray ogg = fixture.readAll();
+        const qsizetype last = LastOggPage(ogg);
+        QVERIFY(last > 0);
+        QTemporaryDir dir;
+
+        // 30 hours at 44.1 kHz: a granule position beyond 32 bits.
+        QByteArray tail = ogg.mid(last);
+        const quint64 granule = 30ull * 3600 * 44100;
+        for (int i = 0; i < 8; ++i)
+            tail[6 + i] = char((granule >> (8 * i)) & 0xFF);
+        const qint64 big = 3ll << 30;
+        QVERIFY(WriteSparse(dir.filePath("big.ogg"), ogg.left(last), tail, big));
+        drop({dir.filePath("big.ogg")});
+        QCOMPARE(rows(), 1);
+        QVERIFY2(row(0)->text(jcDescription).startsWith(QStringLiteral("Vorbis - Stereo - %1 kbps - 44100 hz")
+                                                             .arg(qRound64(double(big) / 108000 / 125))),
+                 qPrintable(row(0)->text(jcDescription)));
+        QCOMPARE(TMainForm::RowSeconds(row(0)), 108000.0);
+
+        form()->ClearList2Click();
+        QTemporaryDir folder;
+        QByteArray corrupt = ogg.left(last);
+        const qsizetype count = CommentCountOffset(corrupt);
+        corrupt.replace(count, 4, QByteArray(4, char(0xFF)));
+        QVERIFY(WriteSparse(folder.filePath("corrupt.ogg"), corrupt, ogg.mid(last), 50'000'000));
+        const TAudioFileStream::TCounters before = TAudioFileStream::Counters();
+        TMainForm::OpenDirDialogHook = [&](QWidget *) { return folder.path(); };
+        form()->AddDirClick();
+        const TAudioFileStream::TCounters &after = TAudioFileStream::Counters();
+        QCOMPARE(rows(), 1);
+        QCOMPARE(TMainForm::RowSeconds(row(0)), 0.5);
+        QVERIFY2(after.BytesRead - before.BytesRead < 100'000,
+                 qPrintable(QString::number(after.BytesRead - before.BytesRead)));
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // Named pipes with audio and list names, added every way the window offers: none of them is
+    // waited for, none adds a row or a message. A hang fails the test after ten seconds instead
+    // of blocking the run.
+    void specialFilesNeverBlock()
+    {
+        QTemporaryDir dir;
+        QStringList pipes;
+        std::vector<std::string> pipeNames;
+        for (const char *name : {"x.mp3", "x.mp2", "x.ogg", "x.ac3", "x.dts", "x.wav", "x.avi", "x.lst", "x.mux"}) {
+            QVERIFY(TPipeGuard::MakePipe(dir.filePath(name).toStdString()));
+            pipes << dir.filePath(name);
+            pipeNames.push_back(dir.filePath(name).toStdString());
+        }
+        QByteArray list;
+        for (const QString &pipe : pipes)
+            list += "\"" + pipe.toLocal8Bit() + "\"\r\n";
+        QTemporaryDir listDir;
+        writeFile(listDir.filePath("pipes.lst"), list);
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "real.wav");
+
+        TPipeGuard guard(pipeNames, std::chrono::seconds(10));
+        addThroughOpenDialog(pipes);
+        drop(pipes);
+        form()->OpenKDTFile(listDir.filePath("pipes.lst").toLocal8Bit());
+        TMainForm::OpenDirDialogHook = [&](QWidget *) { return dir.path(); };
+        form()->AddDirClick();
+        QVERIFY2(!guard.Blocked(), "the window waited on a named pipe");
+        QCOMPARE(rows(), 1); // the regular file in the folder
+        QCOMPARE(row(0)->text(jcFilename), QStringLiteral("real.wav"));
         QVERIFY(m_messages.isEmpty());
     }
 
