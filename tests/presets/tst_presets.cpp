@@ -86,6 +86,7 @@ class TestPresets : public QObject
 private slots:
     void initTestCase()
     {
+        QDir(ProgramFolder() + QStringLiteral("Zolvane.ini")).removeRecursively();
         QFile::remove(ProgramFolder() + QStringLiteral("Zolvane.ini"));
         InitZolvaneProcess();
         CreateZolvaneWindows();
@@ -452,14 +453,16 @@ private slots:
         const QString settings = ProgramFolder() + QStringLiteral("Zolvane.ini");
         QFile::remove(settings);
         QVERIFY(QDir().mkdir(settings)); // a folder where the file should be
+        const auto restore = qScopeGuard([settings] {
+            QDir().rmdir(settings);
+            TMainForm::MessageHook = nullptr;
+        });
         for (const char *name : {"AC3_4", "N20WAV1", "OGG7", "CTHEAAC8"}) {
             errors.clear();
             item(QLatin1String(name))->trigger();
             QVERIFY2(errors.size() == 1, qPrintable(QStringLiteral("%1: %2").arg(name, errors.join(" | "))));
             QVERIFY2(errors.first().startsWith(QLatin1String("Unable to write to")), qPrintable(errors.first()));
         }
-        QVERIFY(QDir().rmdir(settings));
-        TMainForm::MessageHook = nullptr;
     }
 
     // With the gain mode ticked, every family leaves the gain mode at its list's first entry.
