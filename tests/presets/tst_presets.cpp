@@ -408,6 +408,35 @@ private slots:
         QVERIFY2(cmd.contains(QLatin1String(" -ogg( -q 0.200 )")), qPrintable(cmd));
     }
 
+    // The MP3 presets are LAME targets: after a 5.1 choice (the Aud-X encoder) they bring back
+    // the stereo encoder whose controls they set.
+    void mp3PresetAfterFiveOneMp3()
+    {
+        QTemporaryDir audx;
+        QVERIFY(audx.isValid());
+        QFile encoder(audx.filePath(QStringLiteral("audx.exe")));
+        QVERIFY(encoder.open(QIODevice::WriteOnly));
+        encoder.close();
+        const QByteArray folder = std::exchange(AudXFolder, audx.path().toLocal8Bit());
+        const auto restore = qScopeGuard([folder] { AudXFolder = folder; });
+
+        MainForm->PageControl1->setCurrentWidget(MainForm->TabSheet4);
+        MainForm->rbMP3Ch6->click();
+        QVERIFY(MainForm->rbMP3Ch6->isChecked());
+        for (const char *name : {"Music1", "Movie1"}) {
+            item(QLatin1String(name))->trigger();
+            QVERIFY(MainForm->rbMP3Ch2->isChecked());
+            QVERIFY(!MainForm->LameFrame1->isHidden());
+            QVERIFY(MainForm->gbMP3Target->isEnabled());
+            MainForm->rbMP3Ch6->click();
+        }
+        MainForm->rbMP3Ch6->click();
+        item("DAP1")->trigger();
+        const QString cmd = MainForm->InputListView->currentItem()->text(jcCmd);
+        QVERIFY2(cmd.contains(QLatin1String(" -lame( -v --vbr-new -V 3")), qPrintable(cmd));
+        MainForm->rbMP3Ch2->click();
+    }
+
     // A preset's downmix boxes outlast the next showing of the advanced dialog, which takes its
     // boxes from the settings file.
     void downmixBoxesOutlastTheAdvancedDialog_data()
