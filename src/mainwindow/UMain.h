@@ -356,7 +356,8 @@ private:
     // The opening of every family: the clicked item and its tag, with the item ticked in its
     // family, or null (and nothing ticked) when the tag is not one of the family's `items` rows.
     QAction *StartPreset(QMenu *family, int items, int *tag);
-    // Ticks (on) or unticks both of the advanced dialog's channel boxes.
+    // The downmix step: ticks (on) or unticks both of the advanced dialog's channel boxes and
+    // writes their keys.
     void SetAdvancedBoxes(bool on);
     // The advanced boxes on with `stereoRadio` ticked, or off with `surroundRadio`, in that order.
     void SetBoxesAndChannels(bool stereo, QAbstractButton *stereoRadio,
@@ -377,6 +378,9 @@ private:
     void RunOTAModeClick();
     void RunAACEncEngineChange();
     void RunCTFormatChange();
+    // The CT engine's channels, format item and bit rate: the channel radio with its handler
+    // (the format list of that choice), the format item from that list, then the rate.
+    void SetCTTarget(bool stereo, int kbps, int format);
     // One Nero Digital by-quality family: profile item `profile`, stereo Tags 0 to 3, 5.1 after.
     void NDQualityPreset(QMenu *family, int profile, std::span<const int, 6> qualities);
     // ---- Batch: start, job runner, output parsing, progress and time (UMainBatch.cpp) -------
@@ -525,8 +529,9 @@ public slots:
     void lbFlakeLinkMouseLeave();
 
 private:
-    // Runs one handler of these pages. A settings write that fails ends the outermost handler
-    // with the error message (the handlers it ran stop there too, and nothing is rebuilt).
+    // Runs one handler of the encoder pages or one preset. A settings write that fails ends the
+    // outermost handler with the error message (the handlers it ran stop there too, and nothing
+    // is rebuilt).
     void RunOtherPageHandler(const std::function<void()> &body);
     // Inside a handler: ends it when a handler it ran (through a control set from code) failed.
     void EndOnNestedOtherPageFailure();
@@ -536,14 +541,20 @@ private:
 
     // ---- AC3, MP2 and MP3 pages: their own handlers (UMainMPEGPages.cpp) --------------------
 public:
-    // The channel choice handed to the advanced dialog through the [Zolvane] keys "check_lfe" and
-    // "output_mode_check" (1 stereo, 0 multichannel). The stereo step ticks the dialog's
-    // chLFEtoLR and chOutputMode where unticked, the multichannel step unticks them where ticked,
-    // and both then write the two keys; the key-only step writes the keys alone. A failed write
-    // shows the settings file's error and gives false: the caller's handler stops there.
-    bool DownmixStereoStep();
-    bool DownmixMultichannelStep();
-    bool DownmixKeysStep(int value);
+    // The one downmix step of every encoder page and of the presets: the channel choice handed to
+    // the advanced dialog through the [Zolvane] keys "check_lfe" and "output_mode_check"
+    // (1 stereo, 0 multichannel). The stereo step ticks the dialog's chLFEtoLR and chOutputMode
+    // where unticked, the multichannel step unticks them where ticked, and both then write the
+    // two keys; the key-only step writes the keys alone, and SetDownmixBoxes sets the boxes
+    // alone. A failed write throws the settings file's error: callers run inside
+    // RunOtherPageHandler, which shows it once and ends the handler there, without the rebuild.
+    void DownmixStereoStep();
+    void DownmixMultichannelStep();
+    void DownmixKeysStep(int value);
+    void SetDownmixBoxes(bool ticked);
+    // The key-only step for a handler that goes on after it: runs it inside RunOtherPageHandler
+    // and gives false when the write failed (the error is reported there, once).
+    bool KeyOnlyStepInFrame(int value);
 
 public slots:
     // Each takes the control that fired (or null when called from code) and ends by rebuilding

@@ -179,49 +179,60 @@ void TMainForm::ConnectMPEGPages()
 
 // ---- The downmix steps ------------------------------------------------------------------------
 
-bool TMainForm::DownmixKeysStep(int value)
+void TMainForm::SetDownmixBoxes(bool ticked)
 {
-    try {
-        TIniSavePass pass(ProgramFolder() + QStringLiteral("Zolvane.ini"));
-        TIniFile settings(ProgramFolder() + QStringLiteral("Zolvane.ini"));
-        settings.WriteInteger(SectionZolvane, KeyCheckLFE, value);
-        settings.WriteInteger(SectionZolvane, KeyOutputModeCheck, value);
-        pass.Commit();
-    } catch (const EIniFileException &error) {
-        ShowMessage(error.Message(), true);
-        return false;
-    }
-    return true;
+    SetAdvancedBox("chLFEtoLR", ticked);
+    SetAdvancedBox("chOutputMode", ticked);
 }
 
-bool TMainForm::DownmixStereoStep()
+void TMainForm::DownmixKeysStep(int value)
 {
-    SetAdvancedBox("chLFEtoLR", true);
-    SetAdvancedBox("chOutputMode", true);
-    return DownmixKeysStep(1);
+    // Both keys in one replace of the settings file; a failed write raises and changes nothing.
+    TIniSavePass pass(ProgramFolder() + QStringLiteral("Zolvane.ini"));
+    TIniFile settings(ProgramFolder() + QStringLiteral("Zolvane.ini"));
+    settings.WriteInteger(SectionZolvane, KeyCheckLFE, value);
+    settings.WriteInteger(SectionZolvane, KeyOutputModeCheck, value);
+    pass.Commit();
 }
 
-bool TMainForm::DownmixMultichannelStep()
+bool TMainForm::KeyOnlyStepInFrame(int value)
 {
-    SetAdvancedBox("chLFEtoLR", false);
-    SetAdvancedBox("chOutputMode", false);
-    return DownmixKeysStep(0);
+    bool written = false;
+    RunOtherPageHandler([this, value, &written] {
+        DownmixKeysStep(value);
+        written = true;
+    });
+    return written;
+}
+
+void TMainForm::DownmixStereoStep()
+{
+    SetDownmixBoxes(true);
+    DownmixKeysStep(1);
+}
+
+void TMainForm::DownmixMultichannelStep()
+{
+    SetDownmixBoxes(false);
+    DownmixKeysStep(0);
 }
 
 // ---- Page "AC3" -------------------------------------------------------------------------------
 
 void TMainForm::rbAC3OutputCh2Click(QObject *)
 {
-    if (!DownmixStereoStep())
-        return;
-    KDCmdl();
+    RunOtherPageHandler([this] {
+        DownmixStereoStep();
+        KDCmdl();
+    });
 }
 
 void TMainForm::rbAC3OutputCh6Click(QObject *)
 {
-    if (!DownmixMultichannelStep())
-        return;
-    KDCmdl();
+    RunOtherPageHandler([this] {
+        DownmixMultichannelStep();
+        KDCmdl();
+    });
 }
 
 void TMainForm::rbAC3Encoder(QObject *Sender)
@@ -308,16 +319,18 @@ void TMainForm::lbAftenLinkMouseLeave(QObject *)
 
 void TMainForm::rbMP2TooLameClick(QObject *)
 {
-    if (!DownmixKeysStep(1))
-        return;
-    KDCmdl();
+    RunOtherPageHandler([this] {
+        DownmixKeysStep(1);
+        KDCmdl();
+    });
 }
 
 void TMainForm::rbMP2encClick(QObject *)
 {
-    if (!DownmixKeysStep(1))
-        return;
-    KDCmdl();
+    RunOtherPageHandler([this] {
+        DownmixKeysStep(1);
+        KDCmdl();
+    });
 }
 
 void TMainForm::MP2TrackBarChange(QObject *)
@@ -382,7 +395,7 @@ void TMainForm::rbMP3Ch6Click(QObject *)
 
 void TMainForm::rbMP3BitrateClick(QObject *)
 {
-    if (!DownmixKeysStep(1))
+    if (!KeyOnlyStepInFrame(1))
         return;
     TLameFrame *f = LameFrame1;
     for (QWidget *w : {static_cast<QWidget *>(f->MP3TrackBar_Quality), static_cast<QWidget *>(f->lbVBRMode),
@@ -400,7 +413,7 @@ void TMainForm::rbMP3BitrateClick(QObject *)
 
 void TMainForm::rbMP3QualityClick(QObject *)
 {
-    if (!DownmixKeysStep(1))
+    if (!KeyOnlyStepInFrame(1))
         return;
     TLameFrame *f = LameFrame1;
     for (QWidget *w : {static_cast<QWidget *>(f->MP3TrackBar_Quality), static_cast<QWidget *>(f->cbVBRMode),

@@ -417,7 +417,7 @@ void TMainForm::PageControl1Change()
 
 void TMainForm::rbAACOutputCh2Click()
 {
-    if (!DownmixKeysStep(1))
+    if (!KeyOnlyStepInFrame(1))
         return;
     if (cbAACEncEngine->currentIndex() == 3) {
         SetEnabled({CTFrame1->cbAACMode, CTFrame1->lbAACMode}, true);
@@ -429,7 +429,7 @@ void TMainForm::rbAACOutputCh2Click()
 
 void TMainForm::rbAACOutputCh6Click()
 {
-    if (!DownmixKeysStep(0))
+    if (!KeyOnlyStepInFrame(0))
         return;
     if (cbAACEncEngine->currentIndex() == 3) {
         SetEnabled({CTFrame1->cbAACMode, CTFrame1->lbAACMode}, false);

@@ -74,45 +74,6 @@ private:
     std::function<void()> m_leave;
 };
 
-QCheckBox *AdvancedBox(const char *name)
-{
-    return AdvancedSet ? AdvancedSet->findChild<QCheckBox *>(QLatin1String(name)) : nullptr;
-}
-
-// Ticks or unticks a box of the advanced dialog where its state differs (which runs its handler).
-void SetAdvancedBox(const char *name, bool ticked)
-{
-    if (QCheckBox *box = AdvancedBox(name); box && box->isChecked() != ticked)
-        box->setChecked(ticked);
-}
-
-// The key-only step: the channel choice for the advanced dialog, 1 for a stereo target and 0 for
-// a multichannel one; the dialog takes it into its boxes the next time it is shown.
-void WriteDownmixKeys(int value)
-{
-    TIniSavePass pass(ProgramFolder() + QStringLiteral("Zolvane.ini"));
-    TIniFile settings(ProgramFolder() + QStringLiteral("Zolvane.ini"));
-    settings.WriteInteger(QStringLiteral("Zolvane"), QStringLiteral("check_lfe"), value);
-    settings.WriteInteger(QStringLiteral("Zolvane"), QStringLiteral("output_mode_check"), value);
-    pass.Commit();
-}
-
-// The stereo step: both boxes ticked at once, and the keys to match.
-void StereoStep()
-{
-    SetAdvancedBox("chLFEtoLR", true);
-    SetAdvancedBox("chOutputMode", true);
-    WriteDownmixKeys(1);
-}
-
-// The multichannel step: both boxes unticked at once, and the keys to match.
-void MultichannelStep()
-{
-    SetAdvancedBox("chLFEtoLR", false);
-    SetAdvancedBox("chOutputMode", false);
-    WriteDownmixKeys(0);
-}
-
 void SetEnabled(std::initializer_list<QWidget *> controls, bool enabled)
 {
     for (QWidget *control : controls) {
@@ -158,7 +119,7 @@ void TMainForm::EndOnNestedOtherPageFailure()
 void TMainForm::rbVORBISOutputCh2Click()
 {
     RunOtherPageHandler([this] {
-        StereoStep();
+        DownmixStereoStep();
         lbVORBISnomBitrateValClick();
         KDCmdl();
     });
@@ -167,7 +128,7 @@ void TMainForm::rbVORBISOutputCh2Click()
 void TMainForm::rbVORBISOutputCh6Click()
 {
     RunOtherPageHandler([this] {
-        MultichannelStep();
+        DownmixMultichannelStep();
         lbVORBISnomBitrateValClick();
         KDCmdl();
     });
@@ -273,8 +234,7 @@ void TMainForm::rbWAVOutputClick()
     RunOtherPageHandler([this] {
         // The output names take the new extension.
         InOutFileNameOfSelectedRow();
-        SetAdvancedBox("chLFEtoLR", true);
-        SetAdvancedBox("chOutputMode", true);
+        SetDownmixBoxes(true);
         gbWAVOutputCh->setVisible(true);
         rbWAVOutput4->setVisible(true);
         rbWAVOutput1->setText(QStringLiteral("16 Bits 5.1 Wave"));
@@ -291,8 +251,7 @@ void TMainForm::rbAIFFOutputClick()
 {
     RunOtherPageHandler([this] {
         InOutFileNameOfSelectedRow();
-        SetAdvancedBox("chLFEtoLR", false);
-        SetAdvancedBox("chOutputMode", false);
+        SetDownmixBoxes(false);
         gbWAVOutputCh->setVisible(true);
         rbWAVOutput4->setVisible(false);
         rbWAVOutput1->setText(QStringLiteral("5.1 Big-Endian AIFF"));
@@ -310,8 +269,7 @@ void TMainForm::rbDDWAVOutputClick()
         InOutFileNameOfSelectedRow();
         // The channel radios keep their states while hidden.
         gbWAVOutputCh->setVisible(false);
-        SetAdvancedBox("chLFEtoLR", false);
-        SetAdvancedBox("chOutputMode", false);
+        SetDownmixBoxes(false);
         KDCmdl();
     });
 }
@@ -319,7 +277,7 @@ void TMainForm::rbDDWAVOutputClick()
 void TMainForm::rbWAVOutput1Click()
 {
     RunOtherPageHandler([this] {
-        MultichannelStep();
+        DownmixMultichannelStep();
         KDCmdl();
     });
 }
@@ -329,9 +287,9 @@ void TMainForm::rbWAVOutput2Click()
     RunOtherPageHandler([this] {
         // "16 Bits Stereo Wave" with WAV, "5.1 Little-Endian AIFF" otherwise.
         if (rbWAVOutput->isChecked())
-            StereoStep();
+            DownmixStereoStep();
         else
-            MultichannelStep();
+            DownmixMultichannelStep();
         KDCmdl();
     });
 }
@@ -339,7 +297,7 @@ void TMainForm::rbWAVOutput2Click()
 void TMainForm::rbWAVOutput3Click()
 {
     RunOtherPageHandler([this] {
-        MultichannelStep();
+        DownmixMultichannelStep();
         KDCmdl();
     });
 }
@@ -347,7 +305,7 @@ void TMainForm::rbWAVOutput3Click()
 void TMainForm::rbWAVOutput4Click()
 {
     RunOtherPageHandler([this] {
-        WriteDownmixKeys(0);
+        DownmixKeysStep(0);
         KDCmdl();
     });
 }

@@ -38,11 +38,15 @@ int ValueOfTag(const std::array<int, N> &table, int tag)
 }
 
 // Sets a combo box's item from code; like the user's choice in the list it runs no handler here,
-// the preset runs the handler itself where one is wanted.
+// the preset runs the handler itself where one is wanted. An editable combo box also shows the
+// item's text again, in place of any text typed over it.
 void SelectItem(QComboBox *combo, int index)
 {
-    if (combo && index >= 0 && index < combo->count())
+    if (combo && index >= 0 && index < combo->count()) {
         combo->setCurrentIndex(index);
+        if (combo->isEditable())
+            combo->setEditText(combo->itemText(index));
+    }
 }
 
 } // namespace
@@ -117,12 +121,12 @@ void TMainForm::SelectNDEngine(int profile)
 
 void TMainForm::SetAdvancedBoxes(bool on)
 {
-    if (!AdvancedSet)
-        return;
-    for (const char *name : {"chLFEtoLR", "chOutputMode"}) {
-        if (auto *box = AdvancedSet->findChild<QCheckBox *>(QLatin1String(name)))
-            box->setChecked(on);
-    }
+    // The pages' own downmix step: the boxes and the keys that the advanced dialog takes into
+    // them at its next showing.
+    if (on)
+        DownmixStereoStep();
+    else
+        DownmixMultichannelStep();
 }
 
 void TMainForm::SetBoxesAndChannels(bool stereo, QAbstractButton *stereoRadio,
@@ -186,6 +190,22 @@ void TMainForm::RunCTFormatChange()
     RunPresetHandler("CTFrame1cbCTFormatChange", CTFrame1->cbCTFormat);
 }
 
+void TMainForm::SetCTTarget(bool stereo, int kbps, int format)
+{
+    // The channel radio's handler runs even when the radio was ticked already: a preset of
+    // another engine may have changed the channels meanwhile, which leaves the format list of
+    // the other choice (and item 1 means "HE AAC High" in one list and "LC AAC" in the other).
+    QAbstractButton *radio = stereo ? rbAACOutputCh2 : rbAACOutputCh6;
+    if (radio->isChecked())
+        RunPresetHandler(stereo ? "rbAACOutputCh2Click" : "rbAACOutputCh6Click", radio);
+    else
+        radio->setChecked(true);
+    // The format from the list now in place, then the rate: the bit-rate rule runs the format
+    // rule for both, and neither limit of the format that stood before applies.
+    SelectItem(CTFrame1->cbCTFormat, format);
+    CTFrame1->TrackBar->setValue(kbps);
+}
+
 void TMainForm::PSCTAACPresets()
 {
     static constexpr std::array<int, 5> bitRates{10, 16, 24, 32, 48};
@@ -193,18 +213,20 @@ void TMainForm::PSCTAACPresets()
     QAction *item = StartPreset(PresetsAACPSCT, static_cast<int>(bitRates.size()), &tag);
     if (!item)
         return;
-    SelectCTEngine();
-    SetAdvancedBoxes(true);
-    rbAACOutputCh2->setChecked(true);
-    OpenPresetPage(TabSheet1, item);
-    CTFrame1->TrackBar->setValue(ValueOfTag(bitRates, tag));
-    // The stereo radio's handler runs even when the radio was ticked already: it refills the
-    // format list, which the format rule then turns into parametric stereo.
-    RunPresetHandler("rbAACOutputCh2Click", rbAACOutputCh2);
-    RunAACEncEngineChange();
-    RunCTFormatChange();
-    RunOTAModeClick();
-    KDCmdl();
+    RunOtherPageHandler([this, item, tag] {
+        SelectCTEngine();
+        SetAdvancedBoxes(true);
+        OpenPresetPage(TabSheet1, item);
+        // Stereo with its format list and "HE AAC" first, the rate after them; the format rule
+        // then turns the low rate into parametric stereo.
+        SetCTTarget(true, ValueOfTag(bitRates, tag), 0);
+        EndOnNestedOtherPageFailure();
+        RunPresetHandler("rbAACOutputCh2Click", rbAACOutputCh2);
+        RunAACEncEngineChange();
+        RunCTFormatChange();
+        RunOTAModeClick();
+        KDCmdl();
+    });
 }
 
 void TMainForm::PSNDAACPresets()
@@ -214,43 +236,41 @@ void TMainForm::PSNDAACPresets()
     QAction *item = StartPreset(PresetsAACPSND, static_cast<int>(qualities.size()), &tag);
     if (!item)
         return;
-    SelectNDEngine(3);
-    SetAdvancedBoxes(true);
-    rbAACOutputCh2->setChecked(true);
-    OpenPresetPage(TabSheet1, item);
-    NDFrame1->trackBar->setValue(ValueOfTag(qualities, tag));
-    RunOTAModeClick();
-    RunAACEncEngineChange();
-    KDCmdl();
+    RunOtherPageHandler([this, item, tag] {
+        SelectNDEngine(3);
+        SetAdvancedBoxes(true);
+        rbAACOutputCh2->setChecked(true);
+        OpenPresetPage(TabSheet1, item);
+        NDFrame1->trackBar->setValue(ValueOfTag(qualities, tag));
+        EndOnNestedOtherPageFailure();
+        RunOTAModeClick();
+        RunAACEncEngineChange();
+        KDCmdl();
+    });
 }
 
 void TMainForm::CTHEPresets()
 {
     static constexpr std::array<int, 10> bitRates{64, 80, 96, 128, 160, 192, 96, 128, 160, 212};
-    // -1: the 5.1 item at 96 kbps keeps the format that stands.
-    static constexpr std::array<int, 10> formats{0, 0, 0, 1, 1, 1, -1, 0, 0, 0};
+    // Every item is HE AAC: "HE AAC" or "HE AAC High" of the stereo list, "HE AAC" of the 5.1
+    // list, whatever format stood before.
+    static constexpr std::array<int, 10> formats{0, 0, 0, 1, 1, 1, 0, 0, 0, 0};
     int tag = 0;
     QAction *item = StartPreset(PresetsAACHECT, static_cast<int>(bitRates.size()), &tag);
     if (!item)
         return;
-    SelectCTEngine();
-    OpenPresetPage(TabSheet1, item);
-    if (tag <= 5) {
-        SetAdvancedBoxes(true);
-        rbAACOutputCh2->setChecked(true);
-        CTFrame1->TrackBar->setValue(ValueOfTag(bitRates, tag));
-    } else {
-        // The bit rate comes before the 5.1 radio, whose handler refills the format list and
-        // raises the rate to at least 96.
-        SetAdvancedBoxes(false);
-        CTFrame1->TrackBar->setValue(ValueOfTag(bitRates, tag));
-        rbAACOutputCh6->setChecked(true);
-    }
-    SelectItem(CTFrame1->cbCTFormat, ValueOfTag(formats, tag));
-    RunOTAModeClick();
-    RunAACEncEngineChange();
-    RunCTFormatChange();
-    KDCmdl();
+    RunOtherPageHandler([this, item, tag] {
+        SelectCTEngine();
+        OpenPresetPage(TabSheet1, item);
+        const bool stereo = tag <= 5;
+        SetAdvancedBoxes(stereo);
+        SetCTTarget(stereo, ValueOfTag(bitRates, tag), ValueOfTag(formats, tag));
+        EndOnNestedOtherPageFailure();
+        RunOTAModeClick();
+        RunAACEncEngineChange();
+        RunCTFormatChange();
+        KDCmdl();
+    });
 }
 
 void TMainForm::NDHEPresets()
@@ -266,23 +286,21 @@ void TMainForm::CTLCAACPresets()
     QAction *item = StartPreset(PresetsAACLCCT, static_cast<int>(bitRates.size()), &tag);
     if (!item)
         return;
-    SelectCTEngine();
-    OpenPresetPage(TabSheet1, item);
-    const bool stereo = tag <= 2;
-    SetBoxesAndChannels(stereo, rbAACOutputCh2, rbAACOutputCh6);
-    if (stereo) {
-        CTFrame1->TrackBar->setValue(ValueOfTag(bitRates, tag));
-        SelectItem(CTFrame1->cbCTFormat, 2);
-    } else {
-        // "LC AAC" is chosen before the bit rate: with the 5.1 list's HE AAC still selected, the
-        // bit-rate rule would cut the preset's rate to the HE AAC limit of 213 kbps.
-        SelectItem(CTFrame1->cbCTFormat, 1);
-        CTFrame1->TrackBar->setValue(ValueOfTag(bitRates, tag));
-    }
-    RunOTAModeClick();
-    RunCTFormatChange();
-    RunAACEncEngineChange();
-    KDCmdl();
+    RunOtherPageHandler([this, item, tag] {
+        SelectCTEngine();
+        OpenPresetPage(TabSheet1, item);
+        const bool stereo = tag <= 2;
+        SetAdvancedBoxes(stereo);
+        // "LC AAC" is item 2 of the stereo list and item 1 of the 5.1 list. It is chosen before
+        // the bit rate: with the 5.1 list's HE AAC still selected, the bit-rate rule would cut
+        // the preset's rate to the HE AAC limit of 213 kbps.
+        SetCTTarget(stereo, ValueOfTag(bitRates, tag), stereo ? 2 : 1);
+        EndOnNestedOtherPageFailure();
+        RunOTAModeClick();
+        RunCTFormatChange();
+        RunAACEncEngineChange();
+        KDCmdl();
+    });
 }
 
 void TMainForm::LCPresets()
@@ -299,21 +317,24 @@ void TMainForm::NDQualityPreset(QMenu *family, int profile, std::span<const int,
     QAction *item = StartPreset(family, static_cast<int>(qualities.size()), &tag);
     if (!item)
         return;
-    SelectNDEngine(profile);
-    OpenPresetPage(TabSheet1, item);
-    const int quality = qualities[static_cast<std::size_t>(tag)];
-    if (tag <= 3) {
-        SetAdvancedBoxes(true);
-        NDFrame1->trackBar->setValue(quality);
-        rbAACOutputCh2->setChecked(true);
-    } else {
-        rbAACOutputCh6->setChecked(true);
-        SetAdvancedBoxes(false);
-        NDFrame1->trackBar->setValue(quality);
-    }
-    RunOTAModeClick();
-    RunAACEncEngineChange();
-    KDCmdl();
+    RunOtherPageHandler([this, item, tag, profile, qualities] {
+        SelectNDEngine(profile);
+        OpenPresetPage(TabSheet1, item);
+        const int quality = qualities[static_cast<std::size_t>(tag)];
+        if (tag <= 3) {
+            SetAdvancedBoxes(true);
+            NDFrame1->trackBar->setValue(quality);
+            rbAACOutputCh2->setChecked(true);
+        } else {
+            rbAACOutputCh6->setChecked(true);
+            SetAdvancedBoxes(false);
+            NDFrame1->trackBar->setValue(quality);
+        }
+        EndOnNestedOtherPageFailure();
+        RunOTAModeClick();
+        RunAACEncEngineChange();
+        KDCmdl();
+    });
 }
 
 void TMainForm::FAACPresets()
@@ -323,20 +344,23 @@ void TMainForm::FAACPresets()
     QAction *item = StartPreset(PresetsAACLCFAAC, static_cast<int>(abrValues.size()), &tag);
     if (!item)
         return;
-    SelectItem(cbAACEncEngine, 1);
-    FaacFrame1->rbFaacABRMode->setChecked(true);
-    OpenPresetPage(TabSheet1, item);
-    if (tag <= 2) {
-        rbAACOutputCh2->setChecked(true);
-        SetAdvancedBoxes(true);
-    } else {
-        rbAACOutputCh6->setChecked(true);
-        SetAdvancedBoxes(false);
-    }
-    FaacFrame1->SpEdFAACABRMode->setValue(ValueOfTag(abrValues, tag));
-    RunOTAModeClick();
-    RunAACEncEngineChange();
-    KDCmdl();
+    RunOtherPageHandler([this, item, tag] {
+        SelectItem(cbAACEncEngine, 1);
+        FaacFrame1->rbFaacABRMode->setChecked(true);
+        OpenPresetPage(TabSheet1, item);
+        if (tag <= 2) {
+            rbAACOutputCh2->setChecked(true);
+            SetAdvancedBoxes(true);
+        } else {
+            rbAACOutputCh6->setChecked(true);
+            SetAdvancedBoxes(false);
+        }
+        FaacFrame1->SpEdFAACABRMode->setValue(ValueOfTag(abrValues, tag));
+        EndOnNestedOtherPageFailure();
+        RunOTAModeClick();
+        RunAACEncEngineChange();
+        KDCmdl();
+    });
 }
 
 void TMainForm::AC3Presets()
@@ -347,13 +371,16 @@ void TMainForm::AC3Presets()
     QAction *item = StartPreset(PresetsAC3, static_cast<int>(positions.size()), &tag);
     if (!item)
         return;
-    rbAften->setChecked(true);
-    AftenFrame1->rbAftenBitrate->setChecked(true);
-    OpenPresetPage(TabSheet2, item);
-    SetBoxesAndChannels(tag <= 2, rbAC3OutputCh2, rbAC3OutputCh6);
-    AftenFrame1->AC3TrackBar->setValue(ValueOfTag(positions, tag));
-    RunOTAModeClick();
-    KDCmdl();
+    RunOtherPageHandler([this, item, tag] {
+        rbAften->setChecked(true);
+        AftenFrame1->rbAftenBitrate->setChecked(true);
+        OpenPresetPage(TabSheet2, item);
+        SetBoxesAndChannels(tag <= 2, rbAC3OutputCh2, rbAC3OutputCh6);
+        AftenFrame1->AC3TrackBar->setValue(ValueOfTag(positions, tag));
+        EndOnNestedOtherPageFailure();
+        RunOTAModeClick();
+        KDCmdl();
+    });
 }
 
 void TMainForm::MP2Presets()
@@ -365,18 +392,21 @@ void TMainForm::MP2Presets()
     QAction *item = StartPreset(PresetsMP2, static_cast<int>(positions.size()), &tag);
     if (!item)
         return;
-    SetAdvancedBoxes(true);
-    // These presets resample, so the resampling is not reset.
-    ShowPresetPage(TabSheet3);
-    item->setChecked(true);
-    chSSRC->setChecked(true);
-    SelectItem(cbSSRC, ValueOfTag(sampleRateItems, tag));
-    rbMP2TooLame->setChecked(true);
-    MP2TrackBar->setValue(ValueOfTag(positions, tag));
-    chMP2EncMode->setChecked(true);
-    SelectItem(cbMP2EncMode, 2);
-    RunOTAModeClick();
-    KDCmdl();
+    RunOtherPageHandler([this, item, tag] {
+        SetAdvancedBoxes(true);
+        // These presets resample, so the resampling is not reset.
+        ShowPresetPage(TabSheet3);
+        item->setChecked(true);
+        chSSRC->setChecked(true);
+        SelectItem(cbSSRC, ValueOfTag(sampleRateItems, tag));
+        rbMP2TooLame->setChecked(true);
+        MP2TrackBar->setValue(ValueOfTag(positions, tag));
+        chMP2EncMode->setChecked(true);
+        SelectItem(cbMP2EncMode, 2);
+        EndOnNestedOtherPageFailure();
+        RunOTAModeClick();
+        KDCmdl();
+    });
 }
 
 void TMainForm::MP3Presets()
@@ -385,18 +415,24 @@ void TMainForm::MP3Presets()
     QAction *item = StartPreset(PresetsMP3, 3, &tag);
     if (!item)
         return;
-    SetAdvancedBoxes(true);
-    OpenPresetPage(TabSheet4, item);
-    if (tag == 0) {
-        rbMP3Bitrate->setChecked(true);
-        LameFrame1->MP3TrackBar_Bitrate->setValue(128);
-    } else {
-        rbMP3Quality->setChecked(true);
-        LameFrame1->MP3TrackBar_Quality->setValue(tag == 1 ? 7 : 6);
-        SelectItem(LameFrame1->cbVBRMode, tag == 1 ? 0 : 1);
-    }
-    RunOTAModeClick();
-    KDCmdl();
+    RunOtherPageHandler([this, item, tag] {
+        SetAdvancedBoxes(true);
+        OpenPresetPage(TabSheet4, item);
+        // The presets are LAME's stereo targets: with 5.1 (the Aud-X encoder) ticked before, the
+        // LAME frame and its target would not be the ones encoding.
+        rbMP3Ch2->setChecked(true);
+        if (tag == 0) {
+            rbMP3Bitrate->setChecked(true);
+            LameFrame1->MP3TrackBar_Bitrate->setValue(128);
+        } else {
+            rbMP3Quality->setChecked(true);
+            LameFrame1->MP3TrackBar_Quality->setValue(tag == 1 ? 7 : 6);
+            SelectItem(LameFrame1->cbVBRMode, tag == 1 ? 0 : 1);
+        }
+        EndOnNestedOtherPageFailure();
+        RunOTAModeClick();
+        KDCmdl();
+    });
 }
 
 void TMainForm::OGGPresets()
@@ -406,13 +442,18 @@ void TMainForm::OGGPresets()
     QAction *item = StartPreset(PresetsVORBIS, static_cast<int>(positions.size()), &tag);
     if (!item)
         return;
-    OpenPresetPage(TabSheet5, item);
-    SetBoxesAndChannels(tag <= 4, rbVORBISOutputCh2, rbVORBISOutputCh6);
-    VORBISScrollBar->setEnabled(true);
-    VORBISScrollBar->setValue(ValueOfTag(positions, tag));
-    RunPresetHandler("rbVORBISQualityClick", rbVORBISQuality);
-    RunOTAModeClick();
-    KDCmdl();
+    RunOtherPageHandler([this, item, tag] {
+        OpenPresetPage(TabSheet5, item);
+        SetBoxesAndChannels(tag <= 4, rbVORBISOutputCh2, rbVORBISOutputCh6);
+        // The presets are quality targets: the quality mode is ticked, not only its bar enabled.
+        rbVORBISQuality->setChecked(true);
+        VORBISScrollBar->setEnabled(true);
+        VORBISScrollBar->setValue(ValueOfTag(positions, tag));
+        EndOnNestedOtherPageFailure();
+        RunPresetHandler("rbVORBISQualityClick", rbVORBISQuality);
+        RunOTAModeClick();
+        KDCmdl();
+    });
 }
 
 void TMainForm::WAVPresets()
@@ -421,25 +462,28 @@ void TMainForm::WAVPresets()
     QAction *item = StartPreset(PresetsWAV, 3, &tag);
     if (!item)
         return;
-    OpenPresetPage(TabSheet6, item);
-    switch (tag) {
-    case 0:
-        SetAdvancedBoxes(true);
-        rbWAVOutput->setChecked(true);
-        rbWAVOutput2->setChecked(true);
-        break;
-    case 1:
-        SetAdvancedBoxes(false);
-        rbWAVOutput->setChecked(true);
-        rbWAVOutput1->setChecked(true);
-        gbWAVOutputCh->setVisible(true);
-        break;
-    default:
-        SetAdvancedBoxes(false);
-        rbDDWAVOutput->setChecked(true);
-        gbWAVOutputCh->setVisible(false);
-        break;
-    }
-    RunOTAModeClick();
-    KDCmdl();
+    RunOtherPageHandler([this, item, tag] {
+        OpenPresetPage(TabSheet6, item);
+        switch (tag) {
+        case 0:
+            SetAdvancedBoxes(true);
+            rbWAVOutput->setChecked(true);
+            rbWAVOutput2->setChecked(true);
+            break;
+        case 1:
+            SetAdvancedBoxes(false);
+            rbWAVOutput->setChecked(true);
+            rbWAVOutput1->setChecked(true);
+            gbWAVOutputCh->setVisible(true);
+            break;
+        default:
+            SetAdvancedBoxes(false);
+            rbDDWAVOutput->setChecked(true);
+            gbWAVOutputCh->setVisible(false);
+            break;
+        }
+        EndOnNestedOtherPageFailure();
+        RunOTAModeClick();
+        KDCmdl();
+    });
 }

@@ -86,6 +86,7 @@ class TestPresets : public QObject
 private slots:
     void initTestCase()
     {
+        QDir(ProgramFolder() + QStringLiteral("Zolvane.ini")).removeRecursively();
         QFile::remove(ProgramFolder() + QStringLiteral("Zolvane.ini"));
         InitZolvaneProcess();
         CreateZolvaneWindows();
@@ -314,10 +315,9 @@ private slots:
             << QStringList{"rbAACOutputCh6=1", "CTFrame1/cbCTFormat=1", "CTFrame1/TrackBar=256"};
         QTest::newRow("LC CT 5.1 256 from 5.1 HE AAC") << "CTHEAAC8" << "CTLCAAC6"
             << QStringList{"rbAACOutputCh6=1", "CTFrame1/cbCTFormat=1", "CTFrame1/TrackBar=256"};
-        // The 96 kbps HE 5.1 preset sets no format: after an LC 5.1 preset it keeps "LC AAC" ...
+        // The 96 kbps HE 5.1 preset ends in "HE AAC" after an LC 5.1 preset as from stereo.
         QTest::newRow("HE CT 5.1 96 after LC 5.1") << "CTLCAAC4" << "CTHEAAC7"
-            << QStringList{"rbAACOutputCh6=1", "CTFrame1/cbCTFormat=1", "CTFrame1/TrackBar=96"};
-        // ... and from stereo the 5.1 radio leaves "HE AAC".
+            << QStringList{"rbAACOutputCh6=1", "CTFrame1/cbCTFormat=0", "CTFrame1/TrackBar=96"};
         QTest::newRow("HE CT 5.1 96 from stereo") << "CTHEAAC1" << "CTHEAAC7"
             << QStringList{"rbAACOutputCh6=1", "CTFrame1/cbCTFormat=0", "CTFrame1/TrackBar=96"};
         // The HE 5.1 top rate stays within the HE AAC limit.
@@ -330,8 +330,7 @@ private slots:
         QFETCH(QString, before);
         QFETCH(QString, preset);
         QFETCH(QStringList, states);
-        if (!AACHandlersBound())
-            QFAIL("the AAC page's channel and format handlers are not bound");
+        QVERIFY2(AACHandlersBound(), "the AAC page's channel and format handlers are bound");
         item(before)->trigger();
         item(preset)->trigger();
         for (const QString &state : states) {
@@ -340,6 +339,159 @@ private slots:
         }
         QVERIFY(MainForm->InputListView->currentItem()->text(jcCmd).contains(
             QStringLiteral("-cbr %1").arg(MainForm->CTFrame1->TrackBar->value())));
+    }
+
+    // Presets after the earlier presets that left the Winamp plug-in's lists of the other channel
+    // choice or a rate over a format's limit: each ends at its own rate, channels and format, and
+    // the job's command line says so.
+    void ctPresetsAfterEarlierPresets_data()
+    {
+        QTest::addColumn<QStringList>("sequence");
+        QTest::addColumn<QStringList>("states");
+        QTest::addColumn<QString>("commandPart");
+        const QStringList ps{"rbAACOutputCh2=1", "CTFrame1/cbCTFormat=0", "CTFrame1/cbAACMode=2"};
+        QTest::newRow("PS 10 after HE 5.1 160") << QStringList{"CTHEAAC9", "PSCTAAC1"}
+            << (ps + QStringList{"CTFrame1/TrackBar=10"}) << "-cbr 10 -mode 4 )";
+        QTest::newRow("PS 48 after LC 5.1 256") << QStringList{"CTLCAAC6", "PSCTAAC5"}
+            << (ps + QStringList{"CTFrame1/TrackBar=48"}) << "-cbr 48 -mode 4 )";
+        QTest::newRow("PS 24 after HE High 2.0 128") << QStringList{"CTHEAAC4", "PSCTAAC3"}
+            << (ps + QStringList{"CTFrame1/TrackBar=24"}) << "-cbr 24 -mode 4 )";
+        QTest::newRow("PS 16 after HE High 2.0 192") << QStringList{"CTHEAAC6", "PSCTAAC2"}
+            << (ps + QStringList{"CTFrame1/TrackBar=16"}) << "-cbr 16 -mode 4 )";
+        // A stereo preset of another engine leaves the 5.1 format list behind.
+        QTest::newRow("LC 2.0 128 after CT 5.1, ND 2.0") << QStringList{"CTHEAAC8", "NDHEAAC11", "CTLCAAC2"}
+            << QStringList{"rbAACOutputCh2=1", "CTFrame1/cbCTFormat=2", "CTFrame1/TrackBar=128"}
+            << "-cbr 128 -mode 2 -lc )";
+        QTest::newRow("HE High 2.0 160 after CT 5.1, FAAC 2.0") << QStringList{"CTLCAAC5", "FLCAAC1", "CTHEAAC5"}
+            << QStringList{"rbAACOutputCh2=1", "CTFrame1/cbCTFormat=1", "CTFrame1/TrackBar=160"}
+            << "-cbr 160 -mode 2 -high )";
+        // ... and a 5.1 preset of another engine the stereo list.
+        QTest::newRow("LC 5.1 160 after CT 2.0, ND 5.1") << QStringList{"CTLCAAC1", "LCVBR13", "CTLCAAC4"}
+            << QStringList{"rbAACOutputCh6=1", "CTFrame1/cbCTFormat=1", "CTFrame1/TrackBar=160"}
+            << "-cbr 160 -lc -6chnew )";
+        QTest::newRow("HE 5.1 128 after CT 2.0 High, FAAC 5.1") << QStringList{"CTHEAAC6", "FLCAAC4", "CTHEAAC8"}
+            << QStringList{"rbAACOutputCh6=1", "CTFrame1/cbCTFormat=0", "CTFrame1/TrackBar=128"}
+            << "-cbr 128 -6chnew )";
+    }
+
+    void ctPresetsAfterEarlierPresets()
+    {
+        QFETCH(QStringList, sequence);
+        QFETCH(QStringList, states);
+        QFETCH(QString, commandPart);
+        for (const QString &name : sequence)
+            item(name)->trigger();
+        for (const QString &state : states) {
+            const QString path = state.section(QLatin1Char('='), 0, 0);
+            QCOMPARE(path + QLatin1Char('=') + stateOf(path), state);
+        }
+        const int format = MainForm->CTFrame1->cbCTFormat->currentIndex();
+        const QString formatText = MainForm->CTFrame1->cbCTFormat->currentText();
+        QCOMPARE(formatText, MainForm->rbAACOutputCh2->isChecked()
+                                 ? QStringList({"HE AAC", "HE AAC High", "LC AAC"}).value(format)
+                                 : QStringList({"HE AAC", "LC AAC"}).value(format));
+        const QString cmd = MainForm->InputListView->currentItem()->text(jcCmd);
+        QVERIFY2(cmd.contains(commandPart), qPrintable(cmd));
+    }
+
+    // The VORBIS quality presets tick the quality target, whichever target stood before.
+    void vorbisQualityPresetFromBitrateMode()
+    {
+        MainForm->PageControl1->setCurrentWidget(MainForm->TabSheet5);
+        MainForm->rbVORBISBitrate->click();
+        QVERIFY(!MainForm->VORBISScrollBar->isEnabled());
+        item("OGG1")->trigger();
+        QVERIFY(MainForm->rbVORBISQuality->isChecked());
+        QVERIFY(MainForm->VORBISScrollBar->isEnabled());
+        QVERIFY(!MainForm->SpEdtVORBISnom->isEnabled());
+        const QString cmd = MainForm->InputListView->currentItem()->text(jcCmd);
+        QVERIFY2(cmd.contains(QLatin1String(" -ogg( -q 0.200 )")), qPrintable(cmd));
+    }
+
+    // The MP3 presets are LAME targets: after a 5.1 choice (the Aud-X encoder) they bring back
+    // the stereo encoder whose controls they set.
+    void mp3PresetAfterFiveOneMp3()
+    {
+        QTemporaryDir audx;
+        QVERIFY(audx.isValid());
+        QFile encoder(audx.filePath(QStringLiteral("audx.exe")));
+        QVERIFY(encoder.open(QIODevice::WriteOnly));
+        encoder.close();
+        const QByteArray folder = std::exchange(AudXFolder, audx.path().toLocal8Bit());
+        const auto restore = qScopeGuard([folder] { AudXFolder = folder; });
+
+        MainForm->PageControl1->setCurrentWidget(MainForm->TabSheet4);
+        MainForm->rbMP3Ch6->click();
+        QVERIFY(MainForm->rbMP3Ch6->isChecked());
+        for (const char *name : {"Music1", "Movie1"}) {
+            item(QLatin1String(name))->trigger();
+            QVERIFY(MainForm->rbMP3Ch2->isChecked());
+            QVERIFY(!MainForm->LameFrame1->isHidden());
+            QVERIFY(MainForm->gbMP3Target->isEnabled());
+            MainForm->rbMP3Ch6->click();
+        }
+        MainForm->rbMP3Ch6->click();
+        item("DAP1")->trigger();
+        const QString cmd = MainForm->InputListView->currentItem()->text(jcCmd);
+        QVERIFY2(cmd.contains(QLatin1String(" -lame( -v --vbr-new -V 3")), qPrintable(cmd));
+        MainForm->rbMP3Ch2->click();
+    }
+
+    // A preset's downmix boxes outlast the next showing of the advanced dialog, which takes its
+    // boxes from the settings file.
+    void downmixBoxesOutlastTheAdvancedDialog_data()
+    {
+        QTest::addColumn<QStringList>("sequence");
+        QTest::addColumn<bool>("downmix");
+        QTest::newRow("AC3 5.1, then WAV 2.0") << QStringList{"AC3_4", "N20WAV1"} << true;
+        QTest::newRow("VORBIS 5.1, then MP3") << QStringList{"OGG6", "Music1"} << true;
+        QTest::newRow("VORBIS 5.1, then MP2") << QStringList{"OGG7", "SVCD"} << true;
+        QTest::newRow("AAC 5.1, then PS ND") << QStringList{"LCVBR14", "PSNDAAC6"} << true;
+        QTest::newRow("WAV 2.0, then DD-WAV") << QStringList{"N20WAV1", "DDWAV1"} << false;
+        QTest::newRow("AC3 2.0, then HE CT 5.1") << QStringList{"AC3_2", "CTHEAAC7"} << false;
+    }
+
+    void downmixBoxesOutlastTheAdvancedDialog()
+    {
+        QFETCH(QStringList, sequence);
+        QFETCH(bool, downmix);
+        for (const QString &name : sequence)
+            item(name)->trigger();
+        // Open and close Advanced Settings from the main window.
+        QTimer::singleShot(0, [] {
+            QTest::mouseClick(AdvancedSet->findChild<QPushButton *>(QStringLiteral("btOk")), Qt::LeftButton);
+        });
+        MainForm->btnAdvSettings->click();
+        QVERIFY(!AdvancedSet->isVisible());
+        QCOMPARE(stateOf("AdvancedSet/chLFEtoLR"), QLatin1String(downmix ? "1" : "0"));
+        QCOMPARE(stateOf("AdvancedSet/chOutputMode"), QLatin1String(downmix ? "1" : "0"));
+        const QString cmd = MainForm->InputListView->currentItem()->text(jcCmd);
+        QVERIFY2(cmd.contains(QLatin1String(" -s stereo")) == downmix, qPrintable(cmd));
+        QVERIFY2(cmd.contains(QLatin1String(" -L -3db")) == downmix, qPrintable(cmd));
+    }
+
+    // A settings file that cannot be written ends the preset with one error message.
+    void failedKeyWriteShowsOneMessage()
+    {
+        item("AC3_1")->trigger();
+        QStringList errors;
+        TMainForm::MessageHook = [&errors](QWidget *, const QString &text, bool error) {
+            if (error)
+                errors << text;
+        };
+        const QString settings = ProgramFolder() + QStringLiteral("Zolvane.ini");
+        QFile::remove(settings);
+        QVERIFY(QDir().mkdir(settings)); // a folder where the file should be
+        const auto restore = qScopeGuard([settings] {
+            QDir().rmdir(settings);
+            TMainForm::MessageHook = nullptr;
+        });
+        for (const char *name : {"AC3_4", "N20WAV1", "OGG7", "CTHEAAC8"}) {
+            errors.clear();
+            item(QLatin1String(name))->trigger();
+            QVERIFY2(errors.size() == 1, qPrintable(QStringLiteral("%1: %2").arg(name, errors.join(" | "))));
+            QVERIFY2(errors.first().startsWith(QLatin1String("Unable to write to")), qPrintable(errors.first()));
+        }
     }
 
     // With the gain mode ticked, every family leaves the gain mode at its list's first entry.
@@ -355,15 +507,8 @@ private slots:
     {
         QFETCH(QString, preset);
         MainForm->chOTAMode->setChecked(true);
-        if (MainForm->cbOTAMode->count() < 2)
-            QFAIL("the gain-mode list is not filled by the page handlers");
+        QVERIFY2(MainForm->cbOTAMode->count() >= 2, "the gain-mode list is filled by the page handlers");
         MainForm->cbOTAMode->setCurrentIndex(1);
-        MainForm->chOTAMode->setChecked(false);
-        MainForm->chOTAMode->setChecked(true);
-        const bool handlerResets = MainForm->cbOTAMode->currentIndex() == 0;
-        MainForm->cbOTAMode->setCurrentIndex(1);
-        if (!handlerResets)
-            QFAIL("the gain-mode handler does not reset the list");
         item(preset)->trigger();
         QCOMPARE(MainForm->cbOTAMode->currentIndex(), 0);
     }
