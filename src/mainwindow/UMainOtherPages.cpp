@@ -269,7 +269,9 @@ void TMainForm::rbDDWAVOutputClick()
         InOutFileNameOfSelectedRow();
         // The channel radios keep their states while hidden.
         gbWAVOutputCh->setVisible(false);
-        SetDownmixBoxes(false);
+        // DD-WAV keeps every channel: the boxes are unticked and the keys written to match, or
+        // the next showing of the advanced dialog would tick them again from an earlier choice.
+        DownmixMultichannelStep();
         KDCmdl();
     });
 }

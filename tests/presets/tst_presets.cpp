@@ -7,6 +7,7 @@
 #include "UMainGlobals.h"
 #include "ZolvaneApp.h"
 
+#include <QRadioButton>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -449,14 +450,25 @@ private slots:
         QTest::newRow("AAC 5.1, then PS ND") << QStringList{"LCVBR14", "PSNDAAC6"} << true;
         QTest::newRow("WAV 2.0, then DD-WAV") << QStringList{"N20WAV1", "DDWAV1"} << false;
         QTest::newRow("AC3 2.0, then HE CT 5.1") << QStringList{"AC3_2", "CTHEAAC7"} << false;
+        // The same hand-off when the user clicks the format radio instead of a preset.
+        QTest::newRow("WAV 2.0, then a click on DD-WAV") << QStringList{"N20WAV1", "click:rbDDWAVOutput"} << false;
+        QTest::newRow("DD-WAV, then a click on WAV") << QStringList{"DDWAV1", "click:rbWAVOutput"} << true;
     }
 
     void downmixBoxesOutlastTheAdvancedDialog()
     {
         QFETCH(QStringList, sequence);
         QFETCH(bool, downmix);
-        for (const QString &name : sequence)
-            item(name)->trigger();
+        for (const QString &name : sequence) {
+            if (name.startsWith(QLatin1String("click:"))) {
+                auto *radio = MainForm->findChild<QRadioButton *>(name.mid(6));
+                QVERIFY2(radio && radio->isVisibleTo(MainForm) && radio->isEnabled(), qPrintable(name));
+                radio->click(); // as a click of the user's
+                QVERIFY2(radio->isChecked(), qPrintable(name));
+            } else {
+                item(name)->trigger();
+            }
+        }
         // Open and close Advanced Settings from the main window.
         QTimer::singleShot(0, [] {
             QTest::mouseClick(AdvancedSet->findChild<QPushButton *>(QStringLiteral("btOk")), Qt::LeftButton);
