@@ -992,6 +992,53 @@ private slots:
         QVERIFY(ReadWithOwnReader(Reader::MPEG, outputOf(0)).valid);
     }
 
+    // On the AAC page the container follows the engine: FAAC writes raw AAC unless its MP4 box is
+    // ticked, the other engines follow the name. A name typed in the save dialog that does not
+    // fit what the engine writes keeps its folder and base name and takes the engine's extension.
+    void theAacNameFollowsTheContainerWritten_data()
+    {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("mp4Box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("format");
+        QTest::newRow("raw FAAC, .m4a typed") << 1 << false << "take.m4a" << "take.aac" << "aac";
+        QTest::newRow("raw FAAC, .mp4 typed") << 1 << false << "take.mp4" << "take.aac" << "aac";
+        QTest::newRow("FAAC in MP4, .aac typed") << 1 << true << "take.aac" << "take.m4a" << "mov,mp4";
+        QTest::newRow("FAAC in MP4, .mp4 typed") << 1 << true << "take.mp4" << "take.mp4" << "mov,mp4";
+        QTest::newRow("Nero, .aac typed") << 2 << false << "take.aac" << "take.aac" << "aac";
+        QTest::newRow("Nero, .mp4 typed") << 2 << false << "take.mp4" << "take.mp4" << "mov,mp4";
+    }
+
+    void theAacNameFollowsTheContainerWritten()
+    {
+        QFETCH(int, engine);
+        QFETCH(bool, mp4Box);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QFETCH(QString, format);
+        form()->PageControl1->setCurrentWidget(form()->TabSheet1);
+        form()->rbAACOutputCh2->setChecked(true);
+        form()->cbAACEncEngine->setCurrentIndex(engine);
+        emit form()->cbAACEncEngine->activated(engine);
+        Tick(form()->FaacFrame1, "chAACtoMP4", mp4Box);
+        addFiles({freshInput(QStringLiteral("e2e/tone3s_stereo.ogg"))});
+        const QString answer = m_jobs->filePath(typed);
+        TMainForm::SaveDialog1Hook = [answer](QWidget *, const QStringList &, const QString &, const QString &) {
+            return answer;
+        };
+        list()->setCurrentItem(row(0));
+        row(0)->setSelected(true);
+        form()->Save1Click();
+        runBatch();
+        verifyDoneReport();
+        QCOMPARE(outputOf(0), m_jobs->filePath(written));
+        const Probe p = FFprobe(outputOf(0));
+        QVERIFY2(p.ok && p.format.startsWith(format) && p.codec == QLatin1String("aac"),
+                 qPrintable(outputOf(0) + " " + p.format + " " + p.error));
+        QVERIFY(!QFileInfo::exists(answer) || answer == outputOf(0));
+    }
+
     // Each preset family, applied while the VORBIS page is active, names the ticked rows (the
     // selected one and the others) for its page and engine; the AC-3 and WAV presets then run.
     void presetsNameTheOutputsForTheirPage_data()
