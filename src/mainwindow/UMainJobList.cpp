@@ -68,6 +68,9 @@ constexpr int OverwriteConfirmedRole = Qt::UserRole + 2;
 // outputs count on (name_2, name_3, ...) rather than pile up suffixes (name_1_1).
 constexpr int RunnerWantedRole = Qt::UserRole + 3;
 constexpr int RunnerGivenRole = Qt::UserRole + 4;
+// Item data role of the OutputFilename column: the file name the user chose for this row in the
+// save dialog. The row keeps it (with the extension of the page and engine) when it is renamed.
+constexpr int ChosenNameRole = Qt::UserRole + 6;
 
 // The longest dropped file name the window takes (8-bit characters): the system's own limit of a
 // path, so every name that can be opened at all is taken whole.
@@ -748,11 +751,19 @@ void TMainForm::InOutFileName(const QByteArray &Path)
         JobOutputFolder = JobInputFolder;
 
         // The name is tested where the file will be written: the row's output folder. A name
-        // that exists there, or that an earlier job of this pass takes, is never proposed.
-        const OutputName wanted = OutputNameFor(choice, row->text(jcFilename), visited);
+        // that exists there, or that an earlier job of this pass takes, is never proposed; only
+        // the file whose overwrite the user confirmed in the save dialog may stay.
+        // A name chosen in the save dialog keeps its base name and takes the page's extension.
+        const QString chosen = row->data(jcOutputFilename, ChosenNameRole).toString();
+        const OutputName wanted = chosen.isEmpty() ? OutputNameFor(choice, row->text(jcFilename), visited)
+                                                   : OutputName{OutputNameFittingPage(choice, chosen), true};
         const QString folder = row->text(jcOutputPath);
+        const QString confirmed = row->data(jcOutputFilename, OverwriteConfirmedRole).toString();
         const QString path = UniquePath(folder + wanted.Name, [&](const QString &candidate) {
-            return !FileIsMissing(candidate) || named.contains(QFileInfo(candidate).absoluteFilePath());
+            const QString absolute = QFileInfo(candidate).absoluteFilePath();
+            if (named.contains(absolute))
+                return true;
+            return !FileIsMissing(candidate) && absolute != confirmed;
         });
         named.insert(QFileInfo(path).absoluteFilePath());
         const QString outputName = path.mid(folder.size());
@@ -886,6 +897,7 @@ void TMainForm::Save1Click()
         SaveDialog1FileName = chosen;
         row->setText(jcOutputPath, FolderPart(chosen));
         row->setText(jcOutputFilename, FileNamePart(chosen));
+        row->setData(jcOutputFilename, ChosenNameRole, FileNamePart(chosen));
         if (!FileIsMissing(chosen))
             row->setData(jcOutputFilename, OverwriteConfirmedRole, QFileInfo(chosen).absoluteFilePath());
     }

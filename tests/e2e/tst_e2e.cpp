@@ -1039,6 +1039,46 @@ private slots:
         QVERIFY(!QFileInfo::exists(answer) || answer == outputOf(0));
     }
 
+    // A name chosen in the save dialog stays the row's when the page changes: the tab, a preset
+    // or the engine give it their extension, keep its folder and base name, and the batch writes
+    // there. A row that was not saved takes its input's name in its own folder.
+    void aSavedNameSurvivesThePageSwitch()
+    {
+        Mp3Cbr(form(), 128);
+        const QString first = freshInput(QStringLiteral("e2e/tone3s_stereo.ogg"), {QStringLiteral("tools/stereo8k.wav")});
+        addFiles({first, m_jobs->filePath(QStringLiteral("stereo8k.wav"))});
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        QTemporaryDir elsewhere;
+        const QString chosen = elsewhere.filePath(QStringLiteral("my take.mp3"));
+        TMainForm::SaveDialog1Hook = [chosen](QWidget *, const QStringList &, const QString &, const QString &) {
+            return chosen;
+        };
+        list()->clearSelection();
+        list()->setCurrentItem(row(0));
+        row(0)->setSelected(true);
+        form()->Save1Click();
+        TMainForm::SaveDialog1Hook = nullptr;
+        QCOMPARE(outputOf(0), chosen);
+
+        QTabBar *tabs = form()->PageControl1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(form()->PageControl1->indexOf(form()->TabSheet5)).center());
+        QCOMPARE(form()->PageControl1->currentWidget(), form()->TabSheet5);
+        QCOMPARE(outputOf(0), elsewhere.filePath(QStringLiteral("my take.ogg")));
+        QCOMPARE(outputOf(1), m_jobs->filePath(QStringLiteral("stereo8k.ogg")));
+        form()->rbVORBISOutputCh2->setChecked(true);
+        form()->rbVORBISQuality->setChecked(true);
+
+        runBatch();
+        verifyDoneReport();
+        QVERIFY2(ReadWithOwnReader(Reader::Vorbis, elsewhere.filePath(QStringLiteral("my take.ogg"))).valid,
+                 qPrintable(QDir(elsewhere.path()).entryList(QDir::Files).join(' ')));
+        QVERIFY(ReadWithOwnReader(Reader::Vorbis, m_jobs->filePath(QStringLiteral("stereo8k.ogg"))).valid);
+        QVERIFY(!QFileInfo::exists(chosen));
+        // After Quit the saved row keeps its name too, counted on past the file just written.
+        frame()->SpeedButtonQuit->click();
+        QCOMPARE(outputOf(0), elsewhere.filePath(QStringLiteral("my take_1.ogg")));
+    }
+
     // Each preset family, applied while the VORBIS page is active, names the ticked rows (the
     // selected one and the others) for its page and engine; the AC-3 and WAV presets then run.
     void presetsNameTheOutputsForTheirPage_data()
