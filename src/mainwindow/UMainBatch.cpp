@@ -396,9 +396,14 @@ void TMainForm::LaunchNextFile()
     KDCmdl();
 
     const BatchEncoderChoice choice = CurrentBatchChoice(this);
-    // A command edited by hand writes the output it names itself.
+    // A command edited by hand writes the output it names itself; it too writes no file over an
+    // existing one (an earlier run's output, say): a taken name is counted on for this run.
     QString written = row->text(jcOutputFilename);
     if (JobRowHasHandEdit(row)) {
+        const QByteArray edited = row->text(jcCmd).toLocal8Bit();
+        const QByteArray free = CommandWritingFreeOutputs(edited, [](const QString &f) { return !FileIsMissing(f); });
+        if (free != edited)
+            row->setText(jcCmd, QString::fromLocal8Bit(free));
         const QStringList outputs = OutputFilesOfCommand(row->text(jcCmd).toLocal8Bit());
         if (!outputs.isEmpty())
             written = FileNamePart(outputs.first());

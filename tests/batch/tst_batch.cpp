@@ -591,6 +591,22 @@ private slots:
         QVERIFY(batchLogTexts().contains(QStringLiteral("b.wav --> ") + QFileInfo(outputOf(1)).fileName()));
         quit();
 
+        // Start again: the edited command runs once more, and writes a new file beside the first
+        // run's output, not over it; the log names the file written.
+        QFile firstRun(byHand);
+        QVERIFY(firstRun.open(QIODevice::ReadOnly));
+        const QByteArray firstBytes = firstRun.readAll();
+        firstRun.close();
+        const QString again = m_jobs->filePath(QStringLiteral("by hand_1.mp3"));
+        runBatch();
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        QCOMPARE(qRound(secondsOf(again)), 2);
+        QVERIFY(firstRun.open(QIODevice::ReadOnly));
+        QCOMPARE(firstRun.readAll(), firstBytes);
+        firstRun.close();
+        QVERIFY2(batchLogTexts().contains(QStringLiteral("a.wav --> by hand_1.mp3")), qPrintable(batchLogTexts().join('|')));
+        quit();
+
         // Clearing the list drops the edit: the same file added again is built from the options.
         clearList();
         addFiles({a});

@@ -1,7 +1,11 @@
 #include "JobOutputs.h"
 
 #include "CommandLineSplit.h"
+#include "JobListRules.h"
 #include "Paths.h"
+
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -51,4 +55,67 @@ QStringList PartFilesOfCommand(const QByteArray &commandLine)
             parts << output + QStringLiteral(".part");
     }
     return parts;
+}
+
+QByteArray CommandWritingFreeOutputs(const QByteArray &commandLine, const std::function<bool(const QString &)> &isTaken)
+{
+    const QList<QByteArray> args = SplitCommandLine(commandLine);
+    const bool sixMono = args.contains("-6ch") || args.contains("-6chfloat");
+    // Each output and where its text is looked for: after its "-output", or, for the 5.1 MP3
+    // encoder, its last argument.
+    struct Named {
+        QByteArray path;
+        bool afterSwitch;
+    };
+    QList<Named> named;
+    for (qsizetype i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "-output")
+            named << Named{args[i + 1], true};
+    }
+    if (args.size() >= 4 && !args[3].startsWith('-')
+        && FileNamePart(QString::fromLocal8Bit(args[0])).compare(QLatin1String("audx.exe"), Qt::CaseInsensitive) == 0)
+        named << Named{args[3], false};
+
+    const auto taken = [&](const QString &output) {
+        const QStringList files = FilesWrittenFor(output, sixMono);
+        return std::any_of(files.cbegin(), files.cend(), isTaken);
+    };
+    QByteArray result = commandLine;
+    qsizetype from = 0;
+    for (const Named &n : named) {
+        const QString output = QString::fromLocal8Bit(n.path);
+        // A name with quotes or a trailing backslash is written escaped; it is left as it stands.
+        if (output.isEmpty() || n.path.contains('"') || n.path.endsWith('\\'))
+            continue;
+        qsizetype at = -1;
+        if (n.afterSwitch) {
+            const qsizetype sw = result.indexOf("-output", from);
+            if (sw < 0)
+                break;
+            from = sw + 7;
+        }
+        if (!taken(output))
+            continue;
+        const QString ext = ExtractFileExt(output);
+        const QString stem = output.left(output.size() - ext.size()) + QLatin1Char('_');
+        QString free;
+        for (int k = 1; k < std::numeric_limits<int>::max(); ++k) {
+            free = stem + QString::number(k) + ext;
+            if (!taken(free))
+                break;
+        }
+        const QByteArray quotedOld = '"' + n.path + '"';
+        QByteArray old = quotedOld;
+        at = n.afterSwitch ? result.indexOf(quotedOld, from) : result.lastIndexOf(quotedOld);
+        if (at < 0) {
+            old = n.path;
+            at = n.afterSwitch ? result.indexOf(old, from) : result.lastIndexOf(old);
+        }
+        if (at < 0)
+            continue;
+        const QByteArray replacement = old.startsWith('"') ? '"' + free.toLocal8Bit() + '"' : free.toLocal8Bit();
+        result.replace(at, old.size(), replacement);
+        from = at + replacement.size();
+    }
+    return result;
 }
