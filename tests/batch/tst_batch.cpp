@@ -537,6 +537,34 @@ private slots:
         quit();
     }
 
+    // Stop in the middle of a batch, Quit and Start again at once: the new batch runs every ticked
+    // row to a complete output, the stopped job's leftovers take nothing from it, and no ".part"
+    // stays, also where the transcoder has to write one.
+    void startAgainRightAfterStop()
+    {
+        qputenv("KANDRUM_NO_TMPFILE", "1");
+        const auto restore = qScopeGuard([] { qunsetenv("KANDRUM_NO_TMPFILE"); });
+        const QStringList inputs = freshInputs({m_longWav, "tools/stereo8k.wav"});
+        addFiles(inputs);
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        const QString first = outputOf(0);
+        form()->bbStartProcessClick();
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(first + QStringLiteral(".part")), 20000);
+        frame()->SpeedButtonStop->click();
+        quit();
+        runBatch(120000);
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        QCOMPARE(outputOf(0), first);
+        for (int i = 0; i < 2; ++i) {
+            TMPEGaudio mp3;
+            QVERIFY2(mp3.ReadFromFile(outputOf(i).toLocal8Bit().toStdString()) && mp3.Valid(), qPrintable(outputOf(i)));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(ChildrenNamed("Kandrum.exe").isEmpty(), 10000);
+        const QStringList parts = QDir(m_jobs->path()).entryList({QStringLiteral("*.part*")}, QDir::Files);
+        QVERIFY2(parts.isEmpty(), qPrintable(parts.join(' ')));
+        quit();
+    }
+
     // A command line edited by hand belongs to the row it was edited on: the other rows run their
     // own inputs, and clearing the list drops the edit.
     void aHandEditBelongsToItsRow()

@@ -400,6 +400,42 @@ const QList<PageCase> &PageCases()
     return cases;
 }
 
+// Output modes that the page table above does not run.
+const QList<PageCase> &OtherOutputCases()
+{
+    static const QList<PageCase> cases = {
+        {"DD-WAV from 5.1 AC-3", "tools/six.ac3",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet6);
+             m->rbDDWAVOutput->setChecked(true);
+         },
+         ".wav", "wav", "ac3", 6, 48000, 1.024, Reader::None, 0, 0, 0.0},
+        {"AAC through the 3GPP reference encoder", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet1);
+             m->rbAACOutputCh2->setChecked(true);
+             m->cbAACEncEngine->setCurrentIndex(0);
+             emit m->cbAACEncEngine->activated(0);
+         },
+         ".m4a", "mov,mp4", "aac", 2, 44100, 3.0, Reader::None, 0, 0, 0.0},
+        {"AAC through the Winamp plug-in", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet1);
+             m->rbAACOutputCh2->setChecked(true);
+             m->cbAACEncEngine->setCurrentIndex(3);
+             emit m->cbAACEncEngine->activated(3);
+         },
+         ".aac", "aac", "aac", 2, 44100, 3.0, Reader::None, 0, 0, 0.0},
+        {"MP3 5.1 through Aud-X", "tools/six.ac3",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet4);
+             m->rbMP3Ch6->setChecked(true);
+         },
+         ".mp3", "mp3", "mp3", 6, 48000, 1.024, Reader::None, 0, 0, 0.0},
+    };
+    return cases;
+}
+
 } // namespace
 
 class TestEndToEnd : public QObject
@@ -589,6 +625,55 @@ private slots:
         if (c.readerTolerance > 0)
             QVERIFY2(qAbs(r.duration - c.seconds) <= c.readerTolerance,
                      qPrintable(QStringLiteral("reader %1 s, asked %2 s").arg(r.duration).arg(c.seconds)));
+    }
+
+    // Every page, engine and output mode, started twice: the second batch writes a new file
+    // (name_1), in the format of its name like the first, and leaves the first run's file as it
+    // was.
+    void aSecondStartOnEveryPageWritesANewFile_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < PageCases().size(); ++i)
+            QTest::newRow(PageCases()[i].name) << i;
+        for (int i = 0; i < OtherOutputCases().size(); ++i)
+            QTest::newRow(OtherOutputCases()[i].name) << PageCases().size() + i;
+    }
+
+    void aSecondStartOnEveryPageWritesANewFile()
+    {
+        QFETCH(int, index);
+        const PageCase &c = index < PageCases().size() ? PageCases()[index] : OtherOutputCases()[index - PageCases().size()];
+        const QString input = freshInput(QLatin1String(c.input));
+        c.setOptions(form(), AdvancedSet);
+        addFiles({input});
+        QCOMPARE(list()->topLevelItemCount(), 1);
+        runBatch();
+        verifyDoneReport();
+        const QString first = outputOf(0);
+        QVERIFY2(first.endsWith(QLatin1String(c.extension)), qPrintable(first));
+        QFile f(first);
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(first + " | " + folderEntries().join(' ')));
+        const QByteArray firstBytes = f.readAll();
+        f.close();
+        frame()->SpeedButtonQuit->click();
+
+        runBatch();
+        verifyDoneReport();
+        // The first run took the input's name (numbered for AC-3 from AC-3), or name_1 where
+        // the input has the output's extension; the second counts on.
+        const QString ext = QLatin1String(c.extension);
+        const int firstCount = QFileInfo(input).suffix() == ext.mid(1) && !first.endsWith(QLatin1String(" 1.ac3")) ? 1 : 0;
+        const QString stem = first.chopped(ext.size() + (firstCount ? 2 : 0));
+        QVERIFY2(QFileInfo(stem).fileName().startsWith(QFileInfo(input).completeBaseName()), qPrintable(first));
+        const QString second = outputOf(0);
+        QCOMPARE(second, stem + QLatin1Char('_') + QString::number(firstCount + 1) + ext);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), firstBytes);
+        for (const QString &file : {first, second}) {
+            const Probe p = FFprobe(file);
+            QVERIFY2(p.ok && p.format.startsWith(QLatin1String(c.format)) && p.codec == QLatin1String(c.codec),
+                     qPrintable(file + " " + p.format + " " + p.codec + " " + p.error));
+        }
     }
 
     // A 5.1 MP3 job goes through the Aud-X encoder, from a six-channel AC-3 stream or from a mux
