@@ -330,6 +330,9 @@ TEST(JobOutputs, HandEditedCommandWritesFreeNames)
         // One taken mono file of the six takes the whole set to a new name.
         {R"("/k/Kandrum.exe" -core( -input "/in/x.ac3" -output "/out/x.wav" -6ch ))",
          R"("/k/Kandrum.exe" -core( -input "/in/x.ac3" -output "/out/x_1.wav" -6ch ))"},
+        // "-6ch" of another encoder asks for 5.1 in the one file, which is taken.
+        {R"("/k/Kandrum.exe" -core( -input "/in/x.ac3" -output "/out/six.mp3" ) -ogg( -q 5 -6ch 1 ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/x.ac3" -output "/out/six_1.mp3" ) -ogg( -q 5 -6ch 1 ))"},
         {R"("/p/Aud-X/audx.exe" HGHQ "/out/six.mp3" "/out/six.mp3")",
          R"("/p/Aud-X/audx.exe" HGHQ "/out/six.mp3" "/out/six_1.mp3")"},
         {"", ""},

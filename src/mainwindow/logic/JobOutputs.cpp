@@ -76,8 +76,12 @@ QByteArray CommandWritingFreeOutputs(const QByteArray &commandLine, const std::f
         && FileNamePart(QString::fromLocal8Bit(args[0])).compare(QLatin1String("audx.exe"), Qt::CaseInsensitive) == 0)
         named << Named{args[3], false};
 
+    // The output itself, and for a WAV output in a six-file mode its six mono files (other
+    // encoders' "-6ch" asks for 5.1 in the one file).
     const auto taken = [&](const QString &output) {
-        const QStringList files = FilesWrittenFor(output, sixMono);
+        QStringList files{output};
+        if (sixMono && ExtractFileExt(output).compare(QLatin1String(".wav"), Qt::CaseInsensitive) == 0)
+            files << FilesWrittenFor(output, true);
         return std::any_of(files.cbegin(), files.cend(), isTaken);
     };
     QByteArray result = commandLine;
