@@ -462,6 +462,12 @@ private:
     // delay from its file name, and the end of the batch puts the option back.
     bool m_delayTickedAtStart = false;
     QString m_delayTextAtStart;
+    // True while the Delay box is unticked only because the last name read carried no delay
+    // (adding files reads the first row's name): that is not the user's choice, so the jobs
+    // still read their delays from their names. Any other change of the box clears it.
+    bool m_delayUntickedByName = false;
+    bool m_readingDelayFromName = false;
+    bool m_delayBoxTickedAtStart = false;
     // True while the delay shown was typed by the user rather than read from a file name; a
     // typed delay at Start is kept for the jobs whose names carry none.
     bool m_delayTypedByHand = false;

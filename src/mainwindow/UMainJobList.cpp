@@ -39,6 +39,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QSet>
 #include <QTreeWidget>
 #include <QUrl>
@@ -909,7 +910,9 @@ void TMainForm::DetectDelay(const QByteArray &FileName, QLineEdit *DelayEdit)
     if (!DelayEdit)
         return;
     m_delayTypedByHand = false;
+    const QScopedValueRollback<bool> reading(m_readingDelayFromName, true);
     const std::optional<int> delay = DelayFromFileName(QString::fromLocal8Bit(FileName));
+    m_delayUntickedByName = !delay;
     if (delay) {
         DelayEdit->setEnabled(true);
         lbOTADelay->setEnabled(true);

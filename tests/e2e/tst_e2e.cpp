@@ -1327,6 +1327,53 @@ private slots:
         QCOMPARE(form()->edOTADelay->text(), QStringLiteral("250"));
     }
 
+    // The first name carries no delay, so adding the files leaves the Delay box unticked; the
+    // later jobs still take the delays of their own names ("+" and an upper-case extension
+    // included), and a name that only holds a number before its last word gives none. A box
+    // the user unticks turns the delays off.
+    void delaysOfLaterNamesHoldWhenTheFirstCarriesNone()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->setChecked(true);
+        form()->rbWAVOutput2->setChecked(true);
+        m_jobs.reset(new QTemporaryDir);
+        const QStringList names = {QStringLiteral("b.wav"), QStringLiteral("a DELAY 250ms.wav"),
+                                   QStringLiteral("c DELAY +500ms.WAV"), QStringLiteral("Album 1999 A.wav")};
+        QStringList inputs;
+        for (const QString &name : names) {
+            inputs << m_jobs->filePath(name);
+            QVERIFY(WriteToneWav(inputs.last(), 2));
+        }
+        addFiles(inputs);
+        QCOMPARE(list()->topLevelItemCount(), 4);
+        QVERIFY(!form()->chOTADelay->isChecked());
+
+        runBatch();
+        verifyDoneReport();
+        const double asked[] = {2.0, 2.25, 2.5, 2.0};
+        for (int i = 0; i < 4; ++i) {
+            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
+            QVERIFY2(r.valid && qAbs(r.duration - asked[i]) <= 0.0005,
+                     qPrintable(QStringLiteral("job %1: %2 s, asked %3 s").arg(i).arg(r.duration).arg(asked[i])));
+        }
+        // The option is as it was at Start.
+        QVERIFY(!form()->chOTADelay->isChecked());
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("0"));
+        frame()->SpeedButtonQuit->click();
+
+        // The user ticks the box and unticks it again: no job takes a delay.
+        QTest::mouseClick(form()->chOTADelay, Qt::LeftButton, {}, QPoint(4, form()->chOTADelay->height() / 2));
+        QTest::mouseClick(form()->chOTADelay, Qt::LeftButton, {}, QPoint(4, form()->chOTADelay->height() / 2));
+        QVERIFY(!form()->chOTADelay->isChecked());
+        runBatch();
+        verifyDoneReport();
+        for (int i = 0; i < 4; ++i) {
+            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
+            QVERIFY2(r.valid && qAbs(r.duration - 2.0) <= 0.0005,
+                     qPrintable(QStringLiteral("job %1: %2 s").arg(i).arg(r.duration)));
+        }
+    }
+
     // A delay the user typed holds for the jobs whose names carry none; a name's own delay
     // still holds for its job.
     void aTypedDelayHoldsForNamesWithoutOne()
