@@ -462,10 +462,11 @@ private:
     // delay from its file name, and the end of the batch puts the option back.
     bool m_delayTickedAtStart = false;
     QString m_delayTextAtStart;
-    // True while the Delay box is unticked only because the last name read carried no delay
-    // (adding files reads the first row's name): that is not the user's choice, so the jobs
-    // still read their delays from their names. Any other change of the box clears it.
-    bool m_delayUntickedByName = false;
+    // True while the Delay box is unticked by no choice of the user's: as the program starts,
+    // after Clear List, or because the last name read carried no delay (adding files reads the
+    // first row's name). The jobs then still read their delays from their names. Any other
+    // change of the box clears it.
+    bool m_delayUntickedByName = true;
     bool m_readingDelayFromName = false;
     bool m_delayBoxTickedAtStart = false;
     // True while the delay shown was typed by the user rather than read from a file name; a

@@ -677,7 +677,12 @@ void TMainForm::ClearList2Click()
     edOTADelay->setEnabled(false);
     lbOTADelay->setEnabled(false);
     edOTADelay->setText(QStringLiteral("0"));
-    Untick(chOTADelay);
+    {
+        // A reset, not the user's choice: the names of the next rows give their delays.
+        const QScopedValueRollback<bool> reading(m_readingDelayFromName, true);
+        Untick(chOTADelay);
+    }
+    m_delayUntickedByName = true;
     Untick(chOTAViewKDCL);
     ListDuration = 0.0;
     TotalDuration = 0.0;

@@ -1374,6 +1374,34 @@ private slots:
         }
     }
 
+    // After Clear List nobody has chosen to turn the delays off: a folder added with Add
+    // Directory, which reads no name into the Delay box, runs each job with its own name's delay.
+    void aFolderRunsWithTheDelaysOfItsNames()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->setChecked(true);
+        form()->rbWAVOutput2->setChecked(true);
+        form()->chOTADelay->setChecked(true);
+        form()->ClearList2Click();
+        QVERIFY(!form()->chOTADelay->isChecked());
+        m_jobs.reset(new QTemporaryDir);
+        QVERIFY(WriteToneWav(m_jobs->filePath(QStringLiteral("a DELAY 250ms.wav")), 2));
+        QVERIFY(WriteToneWav(m_jobs->filePath(QStringLiteral("b.wav")), 2));
+        const QString folder = m_jobs->path();
+        TMainForm::OpenDirDialogHook = [folder](QWidget *) { return folder; };
+        form()->AddDir->trigger();
+        TMainForm::OpenDirDialogHook = nullptr;
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        runBatch();
+        verifyDoneReport();
+        const double asked[] = {2.25, 2.0};
+        for (int i = 0; i < 2; ++i) {
+            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
+            QVERIFY2(r.valid && qAbs(r.duration - asked[i]) <= 0.0005,
+                     qPrintable(QStringLiteral("%1: %2 s, asked %3 s").arg(outputOf(i)).arg(r.duration).arg(asked[i])));
+        }
+    }
+
     // A delay the user typed holds for the jobs whose names carry none; a name's own delay
     // still holds for its job.
     void aTypedDelayHoldsForNamesWithoutOne()
