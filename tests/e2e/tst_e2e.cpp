@@ -1028,6 +1028,59 @@ private slots:
         form()->rbWAVOutput2->setChecked(true);
     }
 
+    // The WAV page's modes, switched between runs of one row: each run writes its own files in
+    // its mode's format, and none over a file of an earlier run.
+    void wavModesSwitchedBetweenRunsOverwriteNothing()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->click();
+        addFiles({freshInput(QStringLiteral("tools/six.ac3"))});
+        QCOMPARE(list()->topLevelItemCount(), 1);
+        struct Run {
+            QAbstractButton *format;
+            QAbstractButton *channels; // null: the format's own default
+            QStringList files;         // what the run writes
+            const char *format0;       // ffprobe's container of the first file
+            const char *codec;
+        };
+        const Run runs[] = {
+            {form()->rbAIFFOutput, nullptr, {"six.aif"}, "aiff", "pcm_s16be"},
+            {form()->rbWAVOutput, form()->rbWAVOutput3,
+             {"six_FL.wav", "six_FR.wav", "six_C.wav", "six_LFE.wav", "six_SL.wav", "six_SR.wav"}, "wav", "pcm_s16le"},
+            {form()->rbDDWAVOutput, nullptr, {"six.wav"}, "wav", "ac3"},
+            {form()->rbWAVOutput, form()->rbWAVOutput4,
+             {"six_1_FL.wav", "six_1_FR.wav", "six_1_C.wav", "six_1_LFE.wav", "six_1_SL.wav", "six_1_SR.wav"}, "wav",
+             "pcm_f32le"},
+            {form()->rbWAVOutput, form()->rbWAVOutput1, {"six_1.wav"}, "wav", "pcm_s16le"},
+        };
+        QHash<QString, QByteArray> written;
+        for (const Run &run : runs) {
+            run.format->click();
+            if (run.channels)
+                run.channels->click();
+            runBatch();
+            verifyDoneReport();
+            frame()->SpeedButtonQuit->click();
+            for (const QString &name : run.files) {
+                QVERIFY2(!written.contains(name), qPrintable(name + " written twice"));
+                QFile f(m_jobs->filePath(name));
+                QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(name + " | " + folderEntries().join(' ')));
+                written[name] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+            }
+            const Probe p = FFprobe(m_jobs->filePath(run.files.first()));
+            QVERIFY2(p.ok && p.format.startsWith(QLatin1String(run.format0)) && p.codec == QLatin1String(run.codec),
+                     qPrintable(run.files.first() + " " + p.format + " " + p.codec + " " + p.error));
+        }
+        // Every earlier file is as its run left it.
+        for (auto it = written.cbegin(); it != written.cend(); ++it) {
+            QFile f(m_jobs->filePath(it.key()));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256), it.value());
+        }
+        form()->rbWAVOutput->click();
+        form()->rbWAVOutput2->click();
+    }
+
     // A name chosen in the save dialog that the active page does not write keeps its folder and
     // base name and takes the page's extension; an existing file chosen there (the dialog had
     // its overwrite confirmed) is written over by the next batch only.
