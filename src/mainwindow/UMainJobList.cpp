@@ -5,6 +5,7 @@
 #include "UMain.h"
 
 #include "JobListRules.h"
+#include "JobOutputs.h"
 #include "JobRow.h"
 #include "KDCmdlGather.h"
 #include "KDCmdlGrammar.h"
@@ -904,6 +905,9 @@ void TMainForm::Save1Click()
         row->setText(jcOutputPath, FolderPart(chosen));
         row->setText(jcOutputFilename, FileNamePart(chosen));
         row->setData(jcOutputFilename, ChosenNameRole, FileNamePart(chosen));
+        // A command edited by hand writes the chosen file too; the rest of the edit stands.
+        if (JobRowHasHandEdit(row))
+            SetJobRowHandEdit(row, QString::fromLocal8Bit(CommandWritingOutput(JobRowHandEdit(row).toLocal8Bit(), chosen)));
         if (!FileIsMissing(chosen))
             row->setData(jcOutputFilename, OverwriteConfirmedRole, QFileInfo(chosen).absoluteFilePath());
     }

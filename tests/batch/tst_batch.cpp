@@ -643,6 +643,45 @@ private slots:
         QVERIFY(row(0)->text(jcCmd).contains(QStringLiteral("-input \"") + a + QLatin1Char('"')));
     }
 
+    // A file chosen with File > Save... for a row whose command was edited by hand is the one its
+    // job writes; the rest of the edit stands.
+    void theSaveDialogNamesTheOutputOfAnEditedCommand()
+    {
+        m_jobs.reset(new QTemporaryDir);
+        const QString a = m_jobs->filePath(QStringLiteral("a.wav"));
+        QVERIFY(WriteToneWav(a, 2));
+        addFiles({a});
+        form()->chOTAViewKDCL->setChecked(true);
+        auto *editor = KDCL->findChild<QTextEdit *>(QStringLiteral("RichEdit1"));
+        QVERIFY(editor);
+        const QString byHand = m_jobs->filePath(QStringLiteral("by hand.mp3"));
+        const QString edited = row(0)->text(jcCmd).replace(outputOf(0), byHand) + QStringLiteral(" ");
+        QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+        QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+        QApplication::sendEvent(editor, &in);
+        editor->setPlainText(edited);
+        QApplication::sendEvent(editor, &out);
+        QCOMPARE(row(0)->text(jcCmd), edited);
+
+        const QString saved = m_jobs->filePath(QStringLiteral("saved name.mp3"));
+        TMainForm::SaveDialog1Hook = [saved](QWidget *, const QStringList &, const QString &, const QString &) {
+            return saved;
+        };
+        const auto noHook = qScopeGuard([] { TMainForm::SaveDialog1Hook = nullptr; });
+        list()->setCurrentItem(row(0));
+        row(0)->setSelected(true);
+        form()->Save1Click();
+        QCOMPARE(row(0)->text(jcCmd), QString(edited).replace(byHand, saved));
+
+        runBatch();
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        TMPEGaudio mp3;
+        QVERIFY2(mp3.ReadFromFile(saved.toLocal8Bit().toStdString()) && mp3.Valid(), qPrintable(saved));
+        QVERIFY(!QFileInfo::exists(byHand));
+        QVERIFY(batchLogTexts().contains(QStringLiteral("a.wav --> saved name.mp3")));
+        quit();
+    }
+
     // While a batch runs the list keeps its rows: the pop-up menu's Clear List and Remove
     // Unchecked, drops and the side dialogs' loads are refused, so that every ticked row runs
     // exactly once.

@@ -343,6 +343,30 @@ TEST(JobOutputs, HandEditedCommandWritesFreeNames)
     }
 }
 
+// A name chosen in the save dialog goes into a command edited by hand, where its output stood.
+TEST(JobOutputs, ChosenNameInAnEditedCommand)
+{
+    struct Case {
+        const char *command;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/x.mp3" -logfile "/out/x.log" ) -lame( -b 64 ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/new/my take.mp3" -logfile "/out/x.log" ) -lame( -b 64 ))"},
+        // A bare output is quoted when the chosen name has a blank.
+        {R"(Kandrum.exe -core( -input /in/a.wav -output /out/x.mp3 ))",
+         R"(Kandrum.exe -core( -input /in/a.wav -output "/new/my take.mp3" ))"},
+        {R"("/p/Aud-X/audx.exe" HGHQ "/in/six.ac3" "/out/six.mp3")",
+         R"("/p/Aud-X/audx.exe" HGHQ "/in/six.ac3" "/new/my take.mp3")"},
+        // Without an output there is nothing to replace.
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" ))", R"("/k/Kandrum.exe" -core( -input "/in/a.wav" ))"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(CommandWritingOutput(QByteArray(c.command), QStringLiteral("/new/my take.mp3")), QByteArray(c.expected));
+    }
+}
+
 TEST(OutputParse, OutcomeOfARun)
 {
     EXPECT_TRUE(JobSucceeded(8, 0));

@@ -57,10 +57,14 @@ QStringList PartFilesOfCommand(const QByteArray &commandLine)
     return parts;
 }
 
-QByteArray CommandWritingFreeOutputs(const QByteArray &commandLine, const std::function<bool(const QString &)> &isTaken)
+namespace {
+
+// The command line with each output it names (after "-output", and the 5.1 MP3 encoder's own)
+// replaced, where it stands in the text, by what `rename` gives for it; an empty answer keeps
+// it. A name written escaped (with quotes or a trailing backslash) is left as it stands.
+QByteArray RewriteOutputs(const QByteArray &commandLine, const std::function<QString(const QString &)> &rename)
 {
     const QList<QByteArray> args = SplitCommandLine(commandLine);
-    const bool sixMono = args.contains("-6ch") || args.contains("-6chfloat");
     // Each output and where its text is looked for: after its "-output", or, for the 5.1 MP3
     // encoder, its last argument.
     struct Named {
@@ -76,6 +80,46 @@ QByteArray CommandWritingFreeOutputs(const QByteArray &commandLine, const std::f
         && FileNamePart(QString::fromLocal8Bit(args[0])).compare(QLatin1String("audx.exe"), Qt::CaseInsensitive) == 0)
         named << Named{args[3], false};
 
+    QByteArray result = commandLine;
+    qsizetype from = 0;
+    for (const Named &n : named) {
+        const QString output = QString::fromLocal8Bit(n.path);
+        if (n.afterSwitch) {
+            const qsizetype sw = result.indexOf("-output", from);
+            if (sw < 0)
+                break;
+            from = sw + 7;
+        }
+        if (output.isEmpty() || n.path.contains('"') || n.path.endsWith('\\'))
+            continue;
+        const QString renamed = rename(output);
+        const QByteArray renamed8 = renamed.toLocal8Bit();
+        if (renamed.isEmpty() || renamed == output || renamed8.contains('"') || renamed8.endsWith('\\'))
+            continue;
+        const QByteArray quotedOld = '"' + n.path + '"';
+        QByteArray old = quotedOld;
+        qsizetype at = n.afterSwitch ? result.indexOf(quotedOld, from) : result.lastIndexOf(quotedOld);
+        if (at < 0) {
+            old = n.path;
+            at = n.afterSwitch ? result.indexOf(old, from) : result.lastIndexOf(old);
+        }
+        if (at < 0)
+            continue;
+        // A bare name with a blank would split: the new name is quoted then.
+        const QByteArray replacement =
+            old.startsWith('"') || renamed8.contains(' ') || renamed8.contains('\t') ? '"' + renamed8 + '"' : renamed8;
+        result.replace(at, old.size(), replacement);
+        from = at + replacement.size();
+    }
+    return result;
+}
+
+} // namespace
+
+QByteArray CommandWritingFreeOutputs(const QByteArray &commandLine, const std::function<bool(const QString &)> &isTaken)
+{
+    const QList<QByteArray> args = SplitCommandLine(commandLine);
+    const bool sixMono = args.contains("-6ch") || args.contains("-6chfloat");
     // The output itself, and for a WAV output in a six-file mode its six mono files (other
     // encoders' "-6ch" asks for 5.1 in the one file).
     const auto taken = [&](const QString &output) {
@@ -84,22 +128,9 @@ QByteArray CommandWritingFreeOutputs(const QByteArray &commandLine, const std::f
             files << FilesWrittenFor(output, true);
         return std::any_of(files.cbegin(), files.cend(), isTaken);
     };
-    QByteArray result = commandLine;
-    qsizetype from = 0;
-    for (const Named &n : named) {
-        const QString output = QString::fromLocal8Bit(n.path);
-        // A name with quotes or a trailing backslash is written escaped; it is left as it stands.
-        if (output.isEmpty() || n.path.contains('"') || n.path.endsWith('\\'))
-            continue;
-        qsizetype at = -1;
-        if (n.afterSwitch) {
-            const qsizetype sw = result.indexOf("-output", from);
-            if (sw < 0)
-                break;
-            from = sw + 7;
-        }
+    return RewriteOutputs(commandLine, [&](const QString &output) {
         if (!taken(output))
-            continue;
+            return QString();
         const QString ext = ExtractFileExt(output);
         const QString stem = output.left(output.size() - ext.size()) + QLatin1Char('_');
         QString free;
@@ -108,18 +139,16 @@ QByteArray CommandWritingFreeOutputs(const QByteArray &commandLine, const std::f
             if (!taken(free))
                 break;
         }
-        const QByteArray quotedOld = '"' + n.path + '"';
-        QByteArray old = quotedOld;
-        at = n.afterSwitch ? result.indexOf(quotedOld, from) : result.lastIndexOf(quotedOld);
-        if (at < 0) {
-            old = n.path;
-            at = n.afterSwitch ? result.indexOf(old, from) : result.lastIndexOf(old);
-        }
-        if (at < 0)
-            continue;
-        const QByteArray replacement = old.startsWith('"') ? '"' + free.toLocal8Bit() + '"' : free.toLocal8Bit();
-        result.replace(at, old.size(), replacement);
-        from = at + replacement.size();
-    }
-    return result;
+        return free;
+    });
+}
+
+QByteArray CommandWritingOutput(const QByteArray &commandLine, const QString &output)
+{
+    bool first = true;
+    return RewriteOutputs(commandLine, [&](const QString &) {
+        const bool replace = first;
+        first = false;
+        return replace ? output : QString();
+    });
 }

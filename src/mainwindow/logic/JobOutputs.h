@@ -19,3 +19,6 @@ QStringList PartFilesOfCommand(const QByteArray &commandLine);
 // count for their output. The rest of the text stays as it stands. Used for commands edited by
 // hand, which the runner does not build itself.
 QByteArray CommandWritingFreeOutputs(const QByteArray &commandLine, const std::function<bool(const QString &)> &isTaken);
+// The command line with its (first) output replaced by `output`, the rest of the text as it
+// stands: a name chosen in the save dialog for a row whose command was edited by hand.
+QByteArray CommandWritingOutput(const QByteArray &commandLine, const QString &output);
