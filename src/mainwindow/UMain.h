@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -453,6 +454,9 @@ private:
 
     bool m_batchRunning = false;
     bool m_batchHadFailure = false;
+    // The outputs the jobs of the running batch were given (absolute paths): a later job of the
+    // batch never writes over one, not even a file whose overwrite the save dialog confirmed.
+    QSet<QString> m_batchOutputs;
     bool m_readingJobFile = false; // the runner reads the current job's list or mux file
     // The "<output>.part" files of the current job, as they stood when it started.
     QList<PartFile> m_currentPartFiles;

@@ -330,6 +330,7 @@ void TMainForm::LaunchProcess()
 
     m_batchRunning = true;
     m_batchHadFailure = false;
+    m_batchOutputs.clear();
     // The jobs read their delays from their names while the box is ticked, and while it is
     // unticked only because the first name carried none.
     m_delayBoxTickedAtStart = chOTADelay->isChecked();
@@ -414,6 +415,8 @@ void TMainForm::LaunchNextFile()
         const QStringList outputs = OutputFilesOfCommand(row->text(jcCmd).toLocal8Bit());
         if (!outputs.isEmpty())
             written = FileNamePart(outputs.first());
+        for (const QString &output : outputs)
+            m_batchOutputs.insert(QFileInfo(output).absoluteFilePath());
     }
     const QString jobText = filename + QStringLiteral(" --> ") + written;
     AddBatchLogRow(0, jobText,

@@ -827,7 +827,9 @@ void TMainForm::PrepareJobOutput(QTreeWidgetItem *row)
     const QString confirmed = row->data(jcOutputFilename, OverwriteConfirmedRole).toString();
     row->setData(jcOutputFilename, OverwriteConfirmedRole, QVariant());
     const QString wanted = folder + name;
-    const bool keep = !confirmed.isEmpty() && QFileInfo(confirmed).absoluteFilePath() == QFileInfo(wanted).absoluteFilePath();
+    const QString wantedAbsolute = QFileInfo(wanted).absoluteFilePath();
+    const bool keep = !confirmed.isEmpty() && QFileInfo(confirmed).absoluteFilePath() == wantedAbsolute
+                      && !m_batchOutputs.contains(wantedAbsolute);
     if (!keep) {
         // The WAV page's six mono files are named after the output: none of them may exist.
         const bool sixMono = choice.Page == KDPage::WAV && rbWAVOutput->isChecked()
@@ -840,6 +842,7 @@ void TMainForm::PrepareJobOutput(QTreeWidgetItem *row)
     }
     row->setData(jcOutputFilename, RunnerWantedRole, wanted.mid(folder.size()));
     row->setData(jcOutputFilename, RunnerGivenRole, folder + name);
+    m_batchOutputs.insert(QFileInfo(folder + name).absoluteFilePath());
     if (name != row->text(jcOutputFilename))
         row->setText(jcOutputFilename, name);
 }

@@ -1130,6 +1130,47 @@ private slots:
         QVERIFY(ReadWithOwnReader(Reader::MPEG, outputOf(0)).valid);
     }
 
+    // Two rows saved over the same existing file, each overwrite confirmed: the first job writes
+    // over that file, the second writes a new one rather than over the first job's output.
+    void twoRowsSavedOverOneFileKeepBothOutputs()
+    {
+        Mp3Cbr(form(), 128);
+        m_jobs.reset(new QTemporaryDir);
+        const QString a = m_jobs->filePath(QStringLiteral("a.wav"));
+        const QString b = m_jobs->filePath(QStringLiteral("b.wav"));
+        QVERIFY(WriteToneWav(a, 2));
+        QVERIFY(WriteToneWav(b, 3));
+        addFiles({a, b});
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        const QString older = m_jobs->filePath(QStringLiteral("older.mp3"));
+        {
+            QFile f(older);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("older file");
+        }
+        TMainForm::SaveDialog1Hook = [older](QWidget *, const QStringList &, const QString &, const QString &) {
+            return older;
+        };
+        for (int i = 0; i < 2; ++i) {
+            list()->clearSelection();
+            list()->setCurrentItem(row(i));
+            row(i)->setSelected(true);
+            form()->Save1Click();
+            QCOMPARE(outputOf(i), older);
+        }
+        TMainForm::SaveDialog1Hook = nullptr;
+        runBatch();
+        verifyDoneReport();
+        QCOMPARE(outputOf(0), older);
+        QCOMPARE(outputOf(1), m_jobs->filePath(QStringLiteral("older_1.mp3")));
+        const double seconds[] = {2.0, 3.0};
+        for (int i = 0; i < 2; ++i) {
+            const Reading r = ReadWithOwnReader(Reader::MPEG, outputOf(i));
+            QVERIFY2(r.valid && qAbs(r.duration - seconds[i]) <= 0.1,
+                     qPrintable(QStringLiteral("%1: %2 s").arg(outputOf(i)).arg(r.duration)));
+        }
+    }
+
     // On the AAC page the container follows the engine: FAAC writes raw AAC unless its MP4 box is
     // ticked, the other engines follow the name. A name typed in the save dialog that does not
     // fit what the engine writes keeps its folder and base name and takes the engine's extension.
