@@ -181,6 +181,8 @@ TEST(DelayInFileName, ReadsTheNumberBeforeMs)
         {"Live 2001 B-side.ogg", std::nullopt},
         {"a DELAY 250ms.wav", 250},
         {"a DELAY 250ms.flac", std::nullopt}, // four-character extension
+        {"Movie DELAY -66ms.AC3", -66},        // the extension's case does not matter
+        {"Movie_DELAY_66ms.ac3", std::nullopt}, // no blank: "Movie_DELAY_66" is no number
         {"a DELAY 250ms.ac3.bak", std::nullopt},
         {"a DELAY 250 ms.ac3", std::nullopt},
         // The folder never gives a delay, and does not hide the file's own.
