@@ -462,8 +462,9 @@ private:
     QList<PartFile> m_currentPartFiles;
     // Removes what a job whose process has ended left of its "<output>.part" files.
     void RemoveLeftPartFiles(quint64 job, const QList<PartFile> &parts);
-    // The delay option as the user left it at Start: while it was ticked, each job reads its own
-    // delay from its file name, and the end of the batch puts the option back.
+    // The delay option as the user left it at Start: while it was ticked (or unticked by no
+    // choice of the user's, below), each job reads its own delay from its file name, and the end
+    // of the batch puts the option back.
     bool m_delayTickedAtStart = false;
     QString m_delayTextAtStart;
     // True while the Delay box is unticked by no choice of the user's: as the program starts,
