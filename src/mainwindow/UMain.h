@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -459,15 +460,26 @@ private:
 
     bool m_batchRunning = false;
     bool m_batchHadFailure = false;
+    // The outputs the jobs of the running batch were given (absolute paths): a later job of the
+    // batch never writes over one, not even a file whose overwrite the save dialog confirmed.
+    QSet<QString> m_batchOutputs;
     bool m_readingJobFile = false; // the runner reads the current job's list or mux file
     // The "<output>.part" files of the current job, as they stood when it started.
     QList<PartFile> m_currentPartFiles;
     // Removes what a job whose process has ended left of its "<output>.part" files.
     void RemoveLeftPartFiles(quint64 job, const QList<PartFile> &parts);
-    // The delay option as the user left it at Start: while it was ticked, each job reads its own
-    // delay from its file name, and the end of the batch puts the option back.
+    // The delay option as the user left it at Start: while it was ticked (or unticked by no
+    // choice of the user's, below), each job reads its own delay from its file name, and the end
+    // of the batch puts the option back.
     bool m_delayTickedAtStart = false;
     QString m_delayTextAtStart;
+    // True while the Delay box is unticked by no choice of the user's: as the program starts,
+    // after Clear List, or because the last name read carried no delay (adding files reads the
+    // first row's name). The jobs then still read their delays from their names. Any other
+    // change of the box clears it.
+    bool m_delayUntickedByName = true;
+    bool m_readingDelayFromName = false;
+    bool m_delayBoxTickedAtStart = false;
     // True while the delay shown was typed by the user rather than read from a file name; a
     // typed delay at Start is kept for the jobs whose names carry none.
     bool m_delayTypedByHand = false;

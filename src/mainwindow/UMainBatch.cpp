@@ -146,6 +146,10 @@ void TMainForm::ConnectBatch()
     connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
     connect(edOTADelay, &QLineEdit::textEdited, this, [this] { m_delayTypedByHand = true; });
+    connect(chOTADelay, &QAbstractButton::toggled, this, [this] {
+        if (!m_readingDelayFromName)
+            m_delayUntickedByName = false;
+    });
 
     if (ProgressFrame1->SpeedButtonStop->icon().isNull())
         ProgressFrame1->SpeedButtonStop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
@@ -326,9 +330,13 @@ void TMainForm::LaunchProcess()
 
     m_batchRunning = true;
     m_batchHadFailure = false;
-    m_delayTickedAtStart = chOTADelay->isChecked();
+    m_batchOutputs.clear();
+    // The jobs read their delays from their names while the box is ticked, and while it is
+    // unticked only because the first name carried none.
+    m_delayBoxTickedAtStart = chOTADelay->isChecked();
+    m_delayTickedAtStart = m_delayBoxTickedAtStart || m_delayUntickedByName;
     m_delayTextAtStart = edOTADelay->text();
-    m_delayTypedAtStart = m_delayTypedByHand;
+    m_delayTypedAtStart = m_delayBoxTickedAtStart && m_delayTypedByHand;
     AddBatchLogRow(0, LanguageStrings.TranscodingStarted);
     LaunchNextFile();
 }
@@ -396,12 +404,19 @@ void TMainForm::LaunchNextFile()
     KDCmdl();
 
     const BatchEncoderChoice choice = CurrentBatchChoice(this);
-    // A command edited by hand writes the output it names itself.
+    // A command edited by hand writes the output it names itself; it too writes no file over an
+    // existing one (an earlier run's output, say): a taken name is counted on for this run.
     QString written = row->text(jcOutputFilename);
     if (JobRowHasHandEdit(row)) {
+        const QByteArray edited = row->text(jcCmd).toLocal8Bit();
+        const QByteArray free = CommandWritingFreeOutputs(edited, [](const QString &f) { return !FileIsMissing(f); });
+        if (free != edited)
+            row->setText(jcCmd, QString::fromLocal8Bit(free));
         const QStringList outputs = OutputFilesOfCommand(row->text(jcCmd).toLocal8Bit());
         if (!outputs.isEmpty())
             written = FileNamePart(outputs.first());
+        for (const QString &output : outputs)
+            m_batchOutputs.insert(QFileInfo(output).absoluteFilePath());
     }
     const QString jobText = filename + QStringLiteral(" --> ") + written;
     AddBatchLogRow(0, jobText,
@@ -508,6 +523,21 @@ void TMainForm::RestoreDelayChoice()
     if (!m_delayTickedAtStart)
         return;
     m_delayTickedAtStart = false;
+    if (!m_delayBoxTickedAtStart) {
+        // The box stays as the first name left it: unticked, and the delays still follow the
+        // names.
+        {
+            const QScopedValueRollback<bool> reading(m_readingDelayFromName, true);
+            if (chOTADelay->isChecked())
+                chOTADelay->setChecked(false);
+        }
+        edOTADelay->setText(m_delayTextAtStart);
+        edOTADelay->setEnabled(false);
+        lbOTADelay->setEnabled(false);
+        m_delayTypedByHand = false;
+        m_delayUntickedByName = true;
+        return;
+    }
     if (!chOTADelay->isChecked())
         chOTADelay->setChecked(true);
     edOTADelay->setEnabled(true);

@@ -5,6 +5,7 @@
 #include "UMain.h"
 
 #include "JobListRules.h"
+#include "JobOutputs.h"
 #include "JobRow.h"
 #include "KDCmdlGather.h"
 #include "KDCmdlGrammar.h"
@@ -40,6 +41,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QSet>
 #include <QTreeWidget>
 #include <QUrl>
@@ -70,6 +72,9 @@ constexpr int OverwriteConfirmedRole = Qt::UserRole + 2;
 // outputs count on (name_2, name_3, ...) rather than pile up suffixes (name_1_1).
 constexpr int RunnerWantedRole = Qt::UserRole + 3;
 constexpr int RunnerGivenRole = Qt::UserRole + 4;
+// Item data role of the OutputFilename column: the file name the user chose for this row in the
+// save dialog. The row keeps it (with the extension of the page and engine) when it is renamed.
+constexpr int ChosenNameRole = Qt::UserRole + 6;
 
 // The longest dropped file name the window takes (8-bit characters): the system's own limit of a
 // path, so every name that can be opened at all is taken whole.
@@ -694,7 +699,12 @@ void TMainForm::ClearList2Click()
     edOTADelay->setEnabled(false);
     lbOTADelay->setEnabled(false);
     edOTADelay->setText(QStringLiteral("0"));
-    Untick(chOTADelay);
+    {
+        // A reset, not the user's choice: the names of the next rows give their delays.
+        const QScopedValueRollback<bool> reading(m_readingDelayFromName, true);
+        Untick(chOTADelay);
+    }
+    m_delayUntickedByName = true;
     Untick(chOTAViewKDCL);
     ListDuration = 0.0;
     TotalDuration = 0.0;
@@ -769,11 +779,19 @@ void TMainForm::InOutFileName(const QByteArray &Path)
         JobOutputFolder = JobInputFolder;
 
         // The name is tested where the file will be written: the row's output folder. A name
-        // that exists there, or that an earlier job of this pass takes, is never proposed.
-        const OutputName wanted = OutputNameFor(choice, row->text(jcFilename), visited);
+        // that exists there, or that an earlier job of this pass takes, is never proposed; only
+        // the file whose overwrite the user confirmed in the save dialog may stay.
+        // A name chosen in the save dialog keeps its base name and takes the page's extension.
+        const QString chosen = row->data(jcOutputFilename, ChosenNameRole).toString();
+        const OutputName wanted = chosen.isEmpty() ? OutputNameFor(choice, row->text(jcFilename), visited)
+                                                   : OutputName{OutputNameFittingPage(choice, chosen), true};
         const QString folder = row->text(jcOutputPath);
+        const QString confirmed = row->data(jcOutputFilename, OverwriteConfirmedRole).toString();
         const QString path = UniquePath(folder + wanted.Name, [&](const QString &candidate) {
-            return !FileIsMissing(candidate) || named.contains(QFileInfo(candidate).absoluteFilePath());
+            const QString absolute = QFileInfo(candidate).absoluteFilePath();
+            if (named.contains(absolute))
+                return true;
+            return !FileIsMissing(candidate) && absolute != confirmed;
         });
         named.insert(QFileInfo(path).absoluteFilePath());
         const QString outputName = path.mid(folder.size());
@@ -830,7 +848,9 @@ void TMainForm::PrepareJobOutput(QTreeWidgetItem *row)
     const QString confirmed = row->data(jcOutputFilename, OverwriteConfirmedRole).toString();
     row->setData(jcOutputFilename, OverwriteConfirmedRole, QVariant());
     const QString wanted = folder + name;
-    const bool keep = !confirmed.isEmpty() && QFileInfo(confirmed).absoluteFilePath() == QFileInfo(wanted).absoluteFilePath();
+    const QString wantedAbsolute = QFileInfo(wanted).absoluteFilePath();
+    const bool keep = !confirmed.isEmpty() && QFileInfo(confirmed).absoluteFilePath() == wantedAbsolute
+                      && !m_batchOutputs.contains(wantedAbsolute);
     if (!keep) {
         // The WAV page's six mono files are named after the output: none of them may exist.
         const bool sixMono = choice.Page == KDPage::WAV && rbWAVOutput->isChecked()
@@ -843,6 +863,7 @@ void TMainForm::PrepareJobOutput(QTreeWidgetItem *row)
     }
     row->setData(jcOutputFilename, RunnerWantedRole, wanted.mid(folder.size()));
     row->setData(jcOutputFilename, RunnerGivenRole, folder + name);
+    m_batchOutputs.insert(QFileInfo(folder + name).absoluteFilePath());
     if (name != row->text(jcOutputFilename))
         row->setText(jcOutputFilename, name);
 }
@@ -907,6 +928,10 @@ void TMainForm::Save1Click()
         SaveDialog1FileName = chosen;
         row->setText(jcOutputPath, FolderPart(chosen));
         row->setText(jcOutputFilename, FileNamePart(chosen));
+        row->setData(jcOutputFilename, ChosenNameRole, FileNamePart(chosen));
+        // A command edited by hand writes the chosen file too; the rest of the edit stands.
+        if (JobRowHasHandEdit(row))
+            SetJobRowHandEdit(row, QString::fromLocal8Bit(CommandWritingOutput(JobRowHandEdit(row).toLocal8Bit(), chosen)));
         if (!FileIsMissing(chosen))
             row->setData(jcOutputFilename, OverwriteConfirmedRole, QFileInfo(chosen).absoluteFilePath());
     }
@@ -918,7 +943,9 @@ void TMainForm::DetectDelay(const QByteArray &FileName, QLineEdit *DelayEdit)
     if (!DelayEdit)
         return;
     m_delayTypedByHand = false;
+    const QScopedValueRollback<bool> reading(m_readingDelayFromName, true);
     const std::optional<int> delay = DelayFromFileName(QString::fromLocal8Bit(FileName));
+    m_delayUntickedByName = !delay;
     if (delay) {
         DelayEdit->setEnabled(true);
         lbOTADelay->setEnabled(true);

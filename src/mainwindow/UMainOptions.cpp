@@ -455,9 +455,10 @@ void TMainForm::cbAACEncEngineChange()
         // The 3GPP reference encoder makes stereo only; the radio keeps its tick.
         rbAACOutputCh6->setEnabled(engine != 0);
     }
-    // The engine decides the output extension.
-    for (int i = 0; i < InputListView->topLevelItemCount(); ++i)
-        InOutFileName(InputListView->topLevelItem(i)->text(jcInputPath).toLocal8Bit());
+    // The engine decides the output extension. One naming pass renames every ticked or selected
+    // row; it leaves the job names at the last row, as a pass per row would.
+    if (const int rows = InputListView->topLevelItemCount(); rows > 0)
+        InOutFileName(InputListView->topLevelItem(rows - 1)->text(jcInputPath).toLocal8Bit());
     KDCmdl();
 }
 

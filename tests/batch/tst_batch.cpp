@@ -537,6 +537,34 @@ private slots:
         quit();
     }
 
+    // Stop in the middle of a batch, Quit and Start again at once: the new batch runs every ticked
+    // row to a complete output, the stopped job's leftovers take nothing from it, and no ".part"
+    // stays, also where the transcoder has to write one.
+    void startAgainRightAfterStop()
+    {
+        qputenv("KANDRUM_NO_TMPFILE", "1");
+        const auto restore = qScopeGuard([] { qunsetenv("KANDRUM_NO_TMPFILE"); });
+        const QStringList inputs = freshInputs({m_longWav, "tools/stereo8k.wav"});
+        addFiles(inputs);
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        const QString first = outputOf(0);
+        form()->bbStartProcessClick();
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(first + QStringLiteral(".part")), 20000);
+        frame()->SpeedButtonStop->click();
+        quit();
+        runBatch(120000);
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        QCOMPARE(outputOf(0), first);
+        for (int i = 0; i < 2; ++i) {
+            TMPEGaudio mp3;
+            QVERIFY2(mp3.ReadFromFile(outputOf(i).toLocal8Bit().toStdString()) && mp3.Valid(), qPrintable(outputOf(i)));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(ChildrenNamed("Kandrum.exe").isEmpty(), 10000);
+        const QStringList parts = QDir(m_jobs->path()).entryList({QStringLiteral("*.part*")}, QDir::Files);
+        QVERIFY2(parts.isEmpty(), qPrintable(parts.join(' ')));
+        quit();
+    }
+
     // A command line edited by hand belongs to the row it was edited on: the other rows run their
     // own inputs, and clearing the list drops the edit.
     void aHandEditBelongsToItsRow()
@@ -591,12 +619,67 @@ private slots:
         QVERIFY(batchLogTexts().contains(QStringLiteral("b.wav --> ") + QFileInfo(outputOf(1)).fileName()));
         quit();
 
+        // Start again: the edited command runs once more, and writes a new file beside the first
+        // run's output, not over it; the log names the file written.
+        QFile firstRun(byHand);
+        QVERIFY(firstRun.open(QIODevice::ReadOnly));
+        const QByteArray firstBytes = firstRun.readAll();
+        firstRun.close();
+        const QString again = m_jobs->filePath(QStringLiteral("by hand_1.mp3"));
+        runBatch();
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        QCOMPARE(qRound(secondsOf(again)), 2);
+        QVERIFY(firstRun.open(QIODevice::ReadOnly));
+        QCOMPARE(firstRun.readAll(), firstBytes);
+        firstRun.close();
+        QVERIFY2(batchLogTexts().contains(QStringLiteral("a.wav --> by hand_1.mp3")), qPrintable(batchLogTexts().join('|')));
+        quit();
+
         // Clearing the list drops the edit: the same file added again is built from the options.
         clearList();
         addFiles({a});
         form()->KDCmdl();
         QVERIFY(!row(0)->text(jcCmd).contains(byHand));
         QVERIFY(row(0)->text(jcCmd).contains(QStringLiteral("-input \"") + a + QLatin1Char('"')));
+    }
+
+    // A file chosen with File > Save... for a row whose command was edited by hand is the one its
+    // job writes; the rest of the edit stands.
+    void theSaveDialogNamesTheOutputOfAnEditedCommand()
+    {
+        m_jobs.reset(new QTemporaryDir);
+        const QString a = m_jobs->filePath(QStringLiteral("a.wav"));
+        QVERIFY(WriteToneWav(a, 2));
+        addFiles({a});
+        form()->chOTAViewKDCL->setChecked(true);
+        auto *editor = KDCL->findChild<QTextEdit *>(QStringLiteral("RichEdit1"));
+        QVERIFY(editor);
+        const QString byHand = m_jobs->filePath(QStringLiteral("by hand.mp3"));
+        const QString edited = row(0)->text(jcCmd).replace(outputOf(0), byHand) + QStringLiteral(" ");
+        QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+        QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+        QApplication::sendEvent(editor, &in);
+        editor->setPlainText(edited);
+        QApplication::sendEvent(editor, &out);
+        QCOMPARE(row(0)->text(jcCmd), edited);
+
+        const QString saved = m_jobs->filePath(QStringLiteral("saved name.mp3"));
+        TMainForm::SaveDialog1Hook = [saved](QWidget *, const QStringList &, const QString &, const QString &) {
+            return saved;
+        };
+        const auto noHook = qScopeGuard([] { TMainForm::SaveDialog1Hook = nullptr; });
+        list()->setCurrentItem(row(0));
+        row(0)->setSelected(true);
+        form()->Save1Click();
+        QCOMPARE(row(0)->text(jcCmd), QString(edited).replace(byHand, saved));
+
+        runBatch();
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        TMPEGaudio mp3;
+        QVERIFY2(mp3.ReadFromFile(saved.toLocal8Bit().toStdString()) && mp3.Valid(), qPrintable(saved));
+        QVERIFY(!QFileInfo::exists(byHand));
+        QVERIFY(batchLogTexts().contains(QStringLiteral("a.wav --> saved name.mp3")));
+        quit();
     }
 
     // While a batch runs the list keeps its rows: the pop-up menu's Clear List and Remove

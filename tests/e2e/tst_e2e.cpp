@@ -400,6 +400,42 @@ const QList<PageCase> &PageCases()
     return cases;
 }
 
+// Output modes that the page table above does not run.
+const QList<PageCase> &OtherOutputCases()
+{
+    static const QList<PageCase> cases = {
+        {"DD-WAV from 5.1 AC-3", "tools/six.ac3",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet6);
+             m->rbDDWAVOutput->setChecked(true);
+         },
+         ".wav", "wav", "ac3", 6, 48000, 1.024, Reader::None, 0, 0, 0.0},
+        {"AAC through the 3GPP reference encoder", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet1);
+             m->rbAACOutputCh2->setChecked(true);
+             m->cbAACEncEngine->setCurrentIndex(0);
+             emit m->cbAACEncEngine->activated(0);
+         },
+         ".m4a", "mov,mp4", "aac", 2, 44100, 3.0, Reader::None, 0, 0, 0.0},
+        {"AAC through the Winamp plug-in", "e2e/tone3s_stereo.ogg",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet1);
+             m->rbAACOutputCh2->setChecked(true);
+             m->cbAACEncEngine->setCurrentIndex(3);
+             emit m->cbAACEncEngine->activated(3);
+         },
+         ".aac", "aac", "aac", 2, 44100, 3.0, Reader::None, 0, 0, 0.0},
+        {"MP3 5.1 through Aud-X", "tools/six.ac3",
+         [](TMainForm *m, TAdvancedSet *) {
+             m->PageControl1->setCurrentWidget(m->TabSheet4);
+             m->rbMP3Ch6->setChecked(true);
+         },
+         ".mp3", "mp3", "mp3", 6, 48000, 1.024, Reader::None, 0, 0, 0.0},
+    };
+    return cases;
+}
+
 } // namespace
 
 class TestEndToEnd : public QObject
@@ -589,6 +625,55 @@ private slots:
         if (c.readerTolerance > 0)
             QVERIFY2(qAbs(r.duration - c.seconds) <= c.readerTolerance,
                      qPrintable(QStringLiteral("reader %1 s, asked %2 s").arg(r.duration).arg(c.seconds)));
+    }
+
+    // Every page, engine and output mode, started twice: the second batch writes a new file
+    // (name_1), in the format of its name like the first, and leaves the first run's file as it
+    // was.
+    void aSecondStartOnEveryPageWritesANewFile_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < PageCases().size(); ++i)
+            QTest::newRow(PageCases()[i].name) << i;
+        for (int i = 0; i < OtherOutputCases().size(); ++i)
+            QTest::newRow(OtherOutputCases()[i].name) << PageCases().size() + i;
+    }
+
+    void aSecondStartOnEveryPageWritesANewFile()
+    {
+        QFETCH(int, index);
+        const PageCase &c = index < PageCases().size() ? PageCases()[index] : OtherOutputCases()[index - PageCases().size()];
+        const QString input = freshInput(QLatin1String(c.input));
+        c.setOptions(form(), AdvancedSet);
+        addFiles({input});
+        QCOMPARE(list()->topLevelItemCount(), 1);
+        runBatch();
+        verifyDoneReport();
+        const QString first = outputOf(0);
+        QVERIFY2(first.endsWith(QLatin1String(c.extension)), qPrintable(first));
+        QFile f(first);
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(first + " | " + folderEntries().join(' ')));
+        const QByteArray firstBytes = f.readAll();
+        f.close();
+        frame()->SpeedButtonQuit->click();
+
+        runBatch();
+        verifyDoneReport();
+        // The first run took the input's name (numbered for AC-3 from AC-3), or name_1 where
+        // the input has the output's extension; the second counts on.
+        const QString ext = QLatin1String(c.extension);
+        const int firstCount = QFileInfo(input).suffix() == ext.mid(1) && !first.endsWith(QLatin1String(" 1.ac3")) ? 1 : 0;
+        const QString stem = first.chopped(ext.size() + (firstCount ? 2 : 0));
+        QVERIFY2(QFileInfo(stem).fileName().startsWith(QFileInfo(input).completeBaseName()), qPrintable(first));
+        const QString second = outputOf(0);
+        QCOMPARE(second, stem + QLatin1Char('_') + QString::number(firstCount + 1) + ext);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), firstBytes);
+        for (const QString &file : {first, second}) {
+            const Probe p = FFprobe(file);
+            QVERIFY2(p.ok && p.format.startsWith(QLatin1String(c.format)) && p.codec == QLatin1String(c.codec),
+                     qPrintable(file + " " + p.format + " " + p.codec + " " + p.error));
+        }
     }
 
     // A 5.1 MP3 job goes through the Aud-X encoder, from a six-channel AC-3 stream or from a mux
@@ -943,6 +1028,59 @@ private slots:
         form()->rbWAVOutput2->setChecked(true);
     }
 
+    // The WAV page's modes, switched between runs of one row: each run writes its own files in
+    // its mode's format, and none over a file of an earlier run.
+    void wavModesSwitchedBetweenRunsOverwriteNothing()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->click();
+        addFiles({freshInput(QStringLiteral("tools/six.ac3"))});
+        QCOMPARE(list()->topLevelItemCount(), 1);
+        struct Run {
+            QAbstractButton *format;
+            QAbstractButton *channels; // null: the format's own default
+            QStringList files;         // what the run writes
+            const char *format0;       // ffprobe's container of the first file
+            const char *codec;
+        };
+        const Run runs[] = {
+            {form()->rbAIFFOutput, nullptr, {"six.aif"}, "aiff", "pcm_s16be"},
+            {form()->rbWAVOutput, form()->rbWAVOutput3,
+             {"six_FL.wav", "six_FR.wav", "six_C.wav", "six_LFE.wav", "six_SL.wav", "six_SR.wav"}, "wav", "pcm_s16le"},
+            {form()->rbDDWAVOutput, nullptr, {"six.wav"}, "wav", "ac3"},
+            {form()->rbWAVOutput, form()->rbWAVOutput4,
+             {"six_1_FL.wav", "six_1_FR.wav", "six_1_C.wav", "six_1_LFE.wav", "six_1_SL.wav", "six_1_SR.wav"}, "wav",
+             "pcm_f32le"},
+            {form()->rbWAVOutput, form()->rbWAVOutput1, {"six_1.wav"}, "wav", "pcm_s16le"},
+        };
+        QHash<QString, QByteArray> written;
+        for (const Run &run : runs) {
+            run.format->click();
+            if (run.channels)
+                run.channels->click();
+            runBatch();
+            verifyDoneReport();
+            frame()->SpeedButtonQuit->click();
+            for (const QString &name : run.files) {
+                QVERIFY2(!written.contains(name), qPrintable(name + " written twice"));
+                QFile f(m_jobs->filePath(name));
+                QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(name + " | " + folderEntries().join(' ')));
+                written[name] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+            }
+            const Probe p = FFprobe(m_jobs->filePath(run.files.first()));
+            QVERIFY2(p.ok && p.format.startsWith(QLatin1String(run.format0)) && p.codec == QLatin1String(run.codec),
+                     qPrintable(run.files.first() + " " + p.format + " " + p.codec + " " + p.error));
+        }
+        // Every earlier file is as its run left it.
+        for (auto it = written.cbegin(); it != written.cend(); ++it) {
+            QFile f(m_jobs->filePath(it.key()));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256), it.value());
+        }
+        form()->rbWAVOutput->click();
+        form()->rbWAVOutput2->click();
+    }
+
     // A name chosen in the save dialog that the active page does not write keeps its folder and
     // base name and takes the page's extension; an existing file chosen there (the dialog had
     // its overwrite confirmed) is written over by the next batch only.
@@ -990,6 +1128,134 @@ private slots:
         QCOMPARE(outputOf(0), elsewhere.filePath(QStringLiteral("older_1.mp3")));
         QCOMPARE(QFileInfo(older).size(), overwritten);
         QVERIFY(ReadWithOwnReader(Reader::MPEG, outputOf(0)).valid);
+    }
+
+    // Two rows saved over the same existing file, each overwrite confirmed: the first job writes
+    // over that file, the second writes a new one rather than over the first job's output.
+    void twoRowsSavedOverOneFileKeepBothOutputs()
+    {
+        Mp3Cbr(form(), 128);
+        m_jobs.reset(new QTemporaryDir);
+        const QString a = m_jobs->filePath(QStringLiteral("a.wav"));
+        const QString b = m_jobs->filePath(QStringLiteral("b.wav"));
+        QVERIFY(WriteToneWav(a, 2));
+        QVERIFY(WriteToneWav(b, 3));
+        addFiles({a, b});
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        const QString older = m_jobs->filePath(QStringLiteral("older.mp3"));
+        {
+            QFile f(older);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("older file");
+        }
+        TMainForm::SaveDialog1Hook = [older](QWidget *, const QStringList &, const QString &, const QString &) {
+            return older;
+        };
+        for (int i = 0; i < 2; ++i) {
+            list()->clearSelection();
+            list()->setCurrentItem(row(i));
+            row(i)->setSelected(true);
+            form()->Save1Click();
+            QCOMPARE(outputOf(i), older);
+        }
+        TMainForm::SaveDialog1Hook = nullptr;
+        runBatch();
+        verifyDoneReport();
+        QCOMPARE(outputOf(0), older);
+        QCOMPARE(outputOf(1), m_jobs->filePath(QStringLiteral("older_1.mp3")));
+        const double seconds[] = {2.0, 3.0};
+        for (int i = 0; i < 2; ++i) {
+            const Reading r = ReadWithOwnReader(Reader::MPEG, outputOf(i));
+            QVERIFY2(r.valid && qAbs(r.duration - seconds[i]) <= 0.1,
+                     qPrintable(QStringLiteral("%1: %2 s").arg(outputOf(i)).arg(r.duration)));
+        }
+    }
+
+    // On the AAC page the container follows the engine: FAAC writes raw AAC unless its MP4 box is
+    // ticked, the other engines follow the name. A name typed in the save dialog that does not
+    // fit what the engine writes keeps its folder and base name and takes the engine's extension.
+    void theAacNameFollowsTheContainerWritten_data()
+    {
+        QTest::addColumn<int>("engine");
+        QTest::addColumn<bool>("mp4Box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("format");
+        QTest::newRow("raw FAAC, .m4a typed") << 1 << false << "take.m4a" << "take.aac" << "aac";
+        QTest::newRow("raw FAAC, .mp4 typed") << 1 << false << "take.mp4" << "take.aac" << "aac";
+        QTest::newRow("FAAC in MP4, .aac typed") << 1 << true << "take.aac" << "take.m4a" << "mov,mp4";
+        QTest::newRow("FAAC in MP4, .mp4 typed") << 1 << true << "take.mp4" << "take.mp4" << "mov,mp4";
+        QTest::newRow("Nero, .aac typed") << 2 << false << "take.aac" << "take.aac" << "aac";
+        QTest::newRow("Nero, .mp4 typed") << 2 << false << "take.mp4" << "take.mp4" << "mov,mp4";
+    }
+
+    void theAacNameFollowsTheContainerWritten()
+    {
+        QFETCH(int, engine);
+        QFETCH(bool, mp4Box);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QFETCH(QString, format);
+        form()->PageControl1->setCurrentWidget(form()->TabSheet1);
+        form()->rbAACOutputCh2->setChecked(true);
+        form()->cbAACEncEngine->setCurrentIndex(engine);
+        emit form()->cbAACEncEngine->activated(engine);
+        Tick(form()->FaacFrame1, "chAACtoMP4", mp4Box);
+        addFiles({freshInput(QStringLiteral("e2e/tone3s_stereo.ogg"))});
+        const QString answer = m_jobs->filePath(typed);
+        TMainForm::SaveDialog1Hook = [answer](QWidget *, const QStringList &, const QString &, const QString &) {
+            return answer;
+        };
+        list()->setCurrentItem(row(0));
+        row(0)->setSelected(true);
+        form()->Save1Click();
+        runBatch();
+        verifyDoneReport();
+        QCOMPARE(outputOf(0), m_jobs->filePath(written));
+        const Probe p = FFprobe(outputOf(0));
+        QVERIFY2(p.ok && p.format.startsWith(format) && p.codec == QLatin1String("aac"),
+                 qPrintable(outputOf(0) + " " + p.format + " " + p.error));
+        QVERIFY(!QFileInfo::exists(answer) || answer == outputOf(0));
+    }
+
+    // A name chosen in the save dialog stays the row's when the page changes: the tab, a preset
+    // or the engine give it their extension, keep its folder and base name, and the batch writes
+    // there. A row that was not saved takes its input's name in its own folder.
+    void aSavedNameSurvivesThePageSwitch()
+    {
+        Mp3Cbr(form(), 128);
+        const QString first = freshInput(QStringLiteral("e2e/tone3s_stereo.ogg"), {QStringLiteral("tools/stereo8k.wav")});
+        addFiles({first, m_jobs->filePath(QStringLiteral("stereo8k.wav"))});
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        QTemporaryDir elsewhere;
+        const QString chosen = elsewhere.filePath(QStringLiteral("my take.mp3"));
+        TMainForm::SaveDialog1Hook = [chosen](QWidget *, const QStringList &, const QString &, const QString &) {
+            return chosen;
+        };
+        list()->clearSelection();
+        list()->setCurrentItem(row(0));
+        row(0)->setSelected(true);
+        form()->Save1Click();
+        TMainForm::SaveDialog1Hook = nullptr;
+        QCOMPARE(outputOf(0), chosen);
+
+        QTabBar *tabs = form()->PageControl1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(form()->PageControl1->indexOf(form()->TabSheet5)).center());
+        QCOMPARE(form()->PageControl1->currentWidget(), form()->TabSheet5);
+        QCOMPARE(outputOf(0), elsewhere.filePath(QStringLiteral("my take.ogg")));
+        QCOMPARE(outputOf(1), m_jobs->filePath(QStringLiteral("stereo8k.ogg")));
+        form()->rbVORBISOutputCh2->setChecked(true);
+        form()->rbVORBISQuality->setChecked(true);
+
+        runBatch();
+        verifyDoneReport();
+        QVERIFY2(ReadWithOwnReader(Reader::Vorbis, elsewhere.filePath(QStringLiteral("my take.ogg"))).valid,
+                 qPrintable(QDir(elsewhere.path()).entryList(QDir::Files).join(' ')));
+        QVERIFY(ReadWithOwnReader(Reader::Vorbis, m_jobs->filePath(QStringLiteral("stereo8k.ogg"))).valid);
+        QVERIFY(!QFileInfo::exists(chosen));
+        // After Quit the saved row keeps its name too, counted on past the file just written.
+        frame()->SpeedButtonQuit->click();
+        QCOMPARE(outputOf(0), elsewhere.filePath(QStringLiteral("my take_1.ogg")));
     }
 
     // Each preset family, applied while the VORBIS page is active, names the ticked rows (the
@@ -1153,6 +1419,81 @@ private slots:
         // The option is as the user left it at Start.
         QVERIFY(form()->chOTADelay->isChecked());
         QCOMPARE(form()->edOTADelay->text(), QStringLiteral("250"));
+    }
+
+    // The first name carries no delay, so adding the files leaves the Delay box unticked; the
+    // later jobs still take the delays of their own names ("+" and an upper-case extension
+    // included), and a name that only holds a number before its last word gives none. A box
+    // the user unticks turns the delays off.
+    void delaysOfLaterNamesHoldWhenTheFirstCarriesNone()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->setChecked(true);
+        form()->rbWAVOutput2->setChecked(true);
+        m_jobs.reset(new QTemporaryDir);
+        const QStringList names = {QStringLiteral("b.wav"), QStringLiteral("a DELAY 250ms.wav"),
+                                   QStringLiteral("c DELAY +500ms.WAV"), QStringLiteral("Album 1999 A.wav")};
+        QStringList inputs;
+        for (const QString &name : names) {
+            inputs << m_jobs->filePath(name);
+            QVERIFY(WriteToneWav(inputs.last(), 2));
+        }
+        addFiles(inputs);
+        QCOMPARE(list()->topLevelItemCount(), 4);
+        QVERIFY(!form()->chOTADelay->isChecked());
+
+        runBatch();
+        verifyDoneReport();
+        const double asked[] = {2.0, 2.25, 2.5, 2.0};
+        for (int i = 0; i < 4; ++i) {
+            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
+            QVERIFY2(r.valid && qAbs(r.duration - asked[i]) <= 0.0005,
+                     qPrintable(QStringLiteral("job %1: %2 s, asked %3 s").arg(i).arg(r.duration).arg(asked[i])));
+        }
+        // The option is as it was at Start.
+        QVERIFY(!form()->chOTADelay->isChecked());
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("0"));
+        frame()->SpeedButtonQuit->click();
+
+        // The user ticks the box and unticks it again: no job takes a delay.
+        QTest::mouseClick(form()->chOTADelay, Qt::LeftButton, {}, QPoint(4, form()->chOTADelay->height() / 2));
+        QTest::mouseClick(form()->chOTADelay, Qt::LeftButton, {}, QPoint(4, form()->chOTADelay->height() / 2));
+        QVERIFY(!form()->chOTADelay->isChecked());
+        runBatch();
+        verifyDoneReport();
+        for (int i = 0; i < 4; ++i) {
+            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
+            QVERIFY2(r.valid && qAbs(r.duration - 2.0) <= 0.0005,
+                     qPrintable(QStringLiteral("job %1: %2 s").arg(i).arg(r.duration)));
+        }
+    }
+
+    // After Clear List nobody has chosen to turn the delays off: a folder added with Add
+    // Directory, which reads no name into the Delay box, runs each job with its own name's delay.
+    void aFolderRunsWithTheDelaysOfItsNames()
+    {
+        form()->PageControl1->setCurrentWidget(form()->TabSheet6);
+        form()->rbWAVOutput->setChecked(true);
+        form()->rbWAVOutput2->setChecked(true);
+        form()->chOTADelay->setChecked(true);
+        form()->ClearList2Click();
+        QVERIFY(!form()->chOTADelay->isChecked());
+        m_jobs.reset(new QTemporaryDir);
+        QVERIFY(WriteToneWav(m_jobs->filePath(QStringLiteral("a DELAY 250ms.wav")), 2));
+        QVERIFY(WriteToneWav(m_jobs->filePath(QStringLiteral("b.wav")), 2));
+        const QString folder = m_jobs->path();
+        TMainForm::OpenDirDialogHook = [folder](QWidget *) { return folder; };
+        form()->AddDir->trigger();
+        TMainForm::OpenDirDialogHook = nullptr;
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        runBatch();
+        verifyDoneReport();
+        const double asked[] = {2.25, 2.0};
+        for (int i = 0; i < 2; ++i) {
+            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
+            QVERIFY2(r.valid && qAbs(r.duration - asked[i]) <= 0.0005,
+                     qPrintable(QStringLiteral("%1: %2 s, asked %3 s").arg(outputOf(i)).arg(r.duration).arg(asked[i])));
+        }
     }
 
     // A delay the user typed holds for the jobs whose names carry none; a name's own delay

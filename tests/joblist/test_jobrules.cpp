@@ -130,7 +130,10 @@ TEST(OutputNames, ExtensionFitsTheActivePageAndEngine)
         {"no extension gets one", Page(KDPage::Vorbis), "/out/take", "/out/take.ogg"},
         {"dot in the folder only", Page(KDPage::Vorbis), "/out.d/take", "/out.d/take.ogg"},
         {"AAC page takes .aac for the 3GPP engine", Page(KDPage::AAC, 0), "a.aac", "a.aac"},
-        {"AAC page takes .mp4 for raw FAAC", Page(KDPage::AAC, 1, false), "a.mp4", "a.mp4"},
+        {"raw FAAC writes no MP4 box", Page(KDPage::AAC, 1, false), "a.mp4", "a.aac"},
+        {"raw FAAC keeps .aac", Page(KDPage::AAC, 1, false), "a.AAC", "a.AAC"},
+        {"FAAC with its MP4 box writes no raw AAC", Page(KDPage::AAC, 1, true), "a.aac", "a.m4a"},
+        {"FAAC with its MP4 box takes .mp4", Page(KDPage::AAC, 1, true), "a.mp4", "a.mp4"},
         {"AAC page takes .m4a for Winamp", Page(KDPage::AAC, 3), "a.m4a", "a.m4a"},
         {"Nero renames to its own .m4a", Page(KDPage::AAC, 2), "a.mp3", "a.m4a"},
         {"Winamp renames to its own .aac", Page(KDPage::AAC, 3), "a.ogg", "a.aac"},
@@ -178,6 +181,8 @@ TEST(DelayInFileName, ReadsTheNumberBeforeMs)
         {"Live 2001 B-side.ogg", std::nullopt},
         {"a DELAY 250ms.wav", 250},
         {"a DELAY 250ms.flac", std::nullopt}, // four-character extension
+        {"Movie DELAY -66ms.AC3", -66},        // the extension's case does not matter
+        {"Movie_DELAY_66ms.ac3", std::nullopt}, // no blank: "Movie_DELAY_66" is no number
         {"a DELAY 250ms.ac3.bak", std::nullopt},
         {"a DELAY 250 ms.ac3", std::nullopt},
         // The folder never gives a delay, and does not hide the file's own.

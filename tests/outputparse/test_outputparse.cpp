@@ -1,4 +1,6 @@
 #include "JobOutputs.h"
+
+#include <QSet>
 #include "OutputParse.h"
 
 #include "ChildProcess.h"
@@ -301,6 +303,67 @@ TEST(JobOutputs, PartFilesOfACommand)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.command);
         EXPECT_EQ(PartFilesOfCommand(QByteArray(c.command)), c.parts);
+    }
+}
+
+// A command edited by hand writes no file over an existing one: each taken output it names is
+// counted on, where it stands in the text, and nothing else of the text changes.
+TEST(JobOutputs, HandEditedCommandWritesFreeNames)
+{
+    const QSet<QString> existing = {"/out/a b.mp3", "/out/a b_1.mp3", "/in/same.wav", "/out/x_C.wav",
+                                    "/out/six.mp3"};
+    const auto taken = [&existing](const QString &f) { return existing.contains(f); };
+    struct Case {
+        const char *command;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a b.mp3" -logfile "/out/a b.log" ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a b_2.mp3" -logfile "/out/a b.log" ))"},
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/new.mp3" ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/new.mp3" ))"},
+        // Written over its own input: the input stays as it is named.
+        {R"("/k/Kandrum.exe" -core( -input "/in/same.wav" -output "/in/same.wav" ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/same.wav" -output "/in/same_1.wav" ))"},
+        {R"(/k/Kandrum.exe -core( -input /in/a.wav -output /out/six.mp3 ))",
+         R"(/k/Kandrum.exe -core( -input /in/a.wav -output /out/six_1.mp3 ))"},
+        // One taken mono file of the six takes the whole set to a new name.
+        {R"("/k/Kandrum.exe" -core( -input "/in/x.ac3" -output "/out/x.wav" -6ch ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/x.ac3" -output "/out/x_1.wav" -6ch ))"},
+        // "-6ch" of another encoder asks for 5.1 in the one file, which is taken.
+        {R"("/k/Kandrum.exe" -core( -input "/in/x.ac3" -output "/out/six.mp3" ) -ogg( -q 5 -6ch 1 ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/x.ac3" -output "/out/six_1.mp3" ) -ogg( -q 5 -6ch 1 ))"},
+        {R"("/p/Aud-X/audx.exe" HGHQ "/out/six.mp3" "/out/six.mp3")",
+         R"("/p/Aud-X/audx.exe" HGHQ "/out/six.mp3" "/out/six_1.mp3")"},
+        {"", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(CommandWritingFreeOutputs(QByteArray(c.command), taken), QByteArray(c.expected));
+    }
+}
+
+// A name chosen in the save dialog goes into a command edited by hand, where its output stood.
+TEST(JobOutputs, ChosenNameInAnEditedCommand)
+{
+    struct Case {
+        const char *command;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/x.mp3" -logfile "/out/x.log" ) -lame( -b 64 ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/new/my take.mp3" -logfile "/out/x.log" ) -lame( -b 64 ))"},
+        // A bare output is quoted when the chosen name has a blank.
+        {R"(Kandrum.exe -core( -input /in/a.wav -output /out/x.mp3 ))",
+         R"(Kandrum.exe -core( -input /in/a.wav -output "/new/my take.mp3" ))"},
+        {R"("/p/Aud-X/audx.exe" HGHQ "/in/six.ac3" "/out/six.mp3")",
+         R"("/p/Aud-X/audx.exe" HGHQ "/in/six.ac3" "/new/my take.mp3")"},
+        // Without an output there is nothing to replace.
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" ))", R"("/k/Kandrum.exe" -core( -input "/in/a.wav" ))"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(CommandWritingOutput(QByteArray(c.command), QStringLiteral("/new/my take.mp3")), QByteArray(c.expected));
     }
 }
 

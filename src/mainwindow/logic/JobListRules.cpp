@@ -251,7 +251,14 @@ QStringList OutputExtensionsFor(const NamingChoice &choice)
 {
     switch (choice.Page) {
     case KDPage::AAC: {
-        // The naming's extension first, then the others that the save dialog offers.
+        // FAAC's container follows its MP4 box, whatever the name: raw AAC or MP4 only.
+        if (choice.AACEngine == 1) {
+            if (choice.FAACToMP4)
+                return {QStringLiteral(".m4a"), QStringLiteral(".mp4")};
+            return {QStringLiteral(".aac")};
+        }
+        // The other engines write the container the name asks for: the naming's extension first,
+        // then the others.
         const QString own = ExtractFileExt(OutputNameFor(choice, QStringLiteral("a"), 1).Name);
         QStringList all{own};
         for (const char *ext : {".aac", ".m4a", ".mp4"}) {

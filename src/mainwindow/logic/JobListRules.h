@@ -105,8 +105,9 @@ struct SaveFilter {
 SaveFilter SaveFilterFor(const NamingChoice &choice);
 
 // The extensions that an output of the active page and engine may carry: those the naming gives
-// and those the save dialog offers, the naming's own first. On the AAC page every engine takes
-// ".aac", ".m4a" and ".mp4". Empty with no page.
+// and those the save dialog offers, the naming's own first. On the AAC page the engines that
+// write the container the name asks for take ".aac", ".m4a" and ".mp4"; FAAC, whose container
+// follows its MP4 box, takes ".aac" without it and ".m4a" or ".mp4" with it. Empty with no page.
 QStringList OutputExtensionsFor(const NamingChoice &choice);
 // `outputName` (bare or with its folder) with an extension that the active page and engine
 // write: kept when its extension is one of them (compared without regard to case), else the
