@@ -10,6 +10,7 @@
 
 #include "ULanguage.h"
 
+#include "DialogSupport.h"
 #include "IniFile.h"
 #include "Paths.h"
 
@@ -104,9 +105,10 @@ public:
     {
         bar->setValue(Integer(key, bar->value()));
     }
+    // An edit with a key filter takes only a text that could have been typed into it.
     void TextOf(const char *key, QLineEdit *edit) const
     {
-        edit->setText(Text(key, edit->text()));
+        SetStoredText(edit, Text(key, edit->text()));
     }
     // A spin edit takes a stored whole number (within its own limits); any other text leaves it
     // as it is.

@@ -139,6 +139,28 @@ QStringList Items(const QComboBox *combo)
     return items;
 }
 
+// One turn of the mouse wheel over a control, `notches` steps up (negative: down).
+void Wheel(QWidget *control, int notches)
+{
+    const QPoint at = control->rect().center();
+    QWheelEvent turn(at, control->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(control, &turn);
+}
+
+// The option controls of an area that the user can reach now: shown and enabled, and no push
+// button (those open windows).
+template <typename Control>
+QList<Control *> Reachable(QWidget *area)
+{
+    QList<Control *> found;
+    for (Control *c : area->findChildren<Control *>()) {
+        if (c->isVisible() && c->isEnabled())
+            found << c;
+    }
+    return found;
+}
+
 const QStringList kSampleRates = {"8000",  "11025", "12000", "16000", "22050",
                                   "24000", "32000", "44100", "48000"};
 
@@ -225,6 +247,216 @@ private slots:
         QCOMPARE(MainForm->cbSSRC->currentText(), kSampleRates.at(index));
         QVERIFY2(Cmd().contains(QStringLiteral(" -ssrc( --rate %1 )").arg(kSampleRates.at(index))), qPrintable(Cmd()));
         QVERIFY(!MainForm->cbOTAMode->currentText().isEmpty());
+    }
+
+
+    // Every option control of the left panel, of each page with each of its engines, of the
+    // advanced dialog and of the extra LAME options: whatever the user does to it (a click, the
+    // arrow keys, the wheel, typing), the selected job's command line is at once what a fresh
+    // build from the controls gives.
+    void everyUserChangeRebuildsTheCommandLineAtOnce()
+    {
+        WriteSettings();
+        StartSession();
+        TAdvancedSet::MessageHook = [](QWidget *, const QString &, bool) {};
+        TAdvancedSet::OpenDialogHook = [](QWidget *, const QString &, const QString &, const QString &) {
+            return QString();
+        };
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        TMainForm *f = MainForm;
+        QStringList stale;
+        QString where;
+        auto follows = [&](QWidget *control, const char *input) {
+            const QString shown = Cmd();
+            f->KDCmdl();
+            if (Cmd() != shown)
+                stale << QStringLiteral("%1 %2 (%3):\n   shown %4\n   built %5")
+                             .arg(where, control->objectName(), QLatin1String(input), shown, Cmd());
+        };
+        auto probe = [&](QWidget *area) {
+            for (QCheckBox *box : Reachable<QCheckBox>(area)) {
+                if (!box->isVisible() || !box->isEnabled() || box == f->chOTAViewKDCL)
+                    continue;
+                Click(box);
+                follows(box, "click");
+            }
+            for (QAbstractSlider *bar : Reachable<QAbstractSlider>(area)) {
+                // The scroll bars of lists and edits are no option controls.
+                if (!bar->isVisible() || !bar->isEnabled() || (qobject_cast<QScrollBar *>(bar) && bar->objectName().isEmpty()))
+                    continue;
+                QTest::keyClick(bar, Qt::Key_Right);
+                follows(bar, "right arrow");
+                QTest::keyClick(bar, Qt::Key_PageDown);
+                follows(bar, "page down");
+                Wheel(bar, 1);
+                follows(bar, "wheel");
+            }
+            for (QSpinBox *spin : Reachable<QSpinBox>(area)) {
+                if (!spin->isVisible() || !spin->isEnabled())
+                    continue;
+                QTest::keyClick(spin, Qt::Key_Up);
+                follows(spin, "up arrow");
+                Wheel(spin, -1);
+                follows(spin, "wheel");
+                QLineEdit *text = spin->findChild<QLineEdit *>();
+                TypeOver(text, QString::number(spin->minimum() + 1));
+                follows(spin, "typed");
+            }
+            for (QComboBox *combo : Reachable<QComboBox>(area)) {
+                if (!combo->isVisible() || !combo->isEnabled())
+                    continue;
+                if (combo->isEditable()) {
+                    const QString first = combo->itemText(combo->count() - 1);
+                    TypeOver(combo->lineEdit(), first.left(1));
+                    follows(combo, "typed first letter of an item");
+                    QTest::keyClick(combo->lineEdit(), Qt::Key_Enter);
+                    follows(combo, "Enter");
+                    TypeOver(combo->lineEdit(), first);
+                    QTest::keyClick(combo->lineEdit(), Qt::Key_Enter);
+                    follows(combo, "typed item and Enter");
+                    continue;
+                }
+                combo->setFocus();
+                QTest::keyClick(combo, combo->currentIndex() + 1 < combo->count() ? Qt::Key_Down : Qt::Key_Up);
+                follows(combo, "arrow key");
+                Wheel(combo, combo->currentIndex() > 0 ? 1 : -1);
+                follows(combo, "wheel");
+            }
+            for (QLineEdit *edit : Reachable<QLineEdit>(area)) {
+                if (qobject_cast<QComboBox *>(edit->parent()) || qobject_cast<QAbstractSpinBox *>(edit->parent())
+                    || !edit->isVisible() || !edit->isEnabled() || edit->isReadOnly())
+                    continue;
+                TypeOver(edit, QStringLiteral("12"));
+                follows(edit, "typed");
+                QTest::keyClick(edit, Qt::Key_Backspace);
+                follows(edit, "backspace");
+            }
+            // A radio may bring others into view (a format shows its channel radios).
+            for (QRadioButton *radio : area->findChildren<QRadioButton *>()) {
+                if (!radio->isVisible() || !radio->isEnabled() || radio->isChecked() || radio == f->rbMP3Ch6)
+                    continue;
+                Click(radio);
+                follows(radio, "click");
+            }
+        };
+
+        const QList<QWidget *> pages = {f->TabSheet1, f->TabSheet2, f->TabSheet3, f->TabSheet4, f->TabSheet7,
+                                        f->TabSheet5, f->TabSheet6, f->LosslessTab};
+        for (QWidget *page : pages) {
+            // Some pages' tabs are hidden from a fresh start (the View menu shows them).
+            f->PageControl1->setTabVisible(f->PageControl1->indexOf(page), true);
+            ClickTab(page);
+            where = page->objectName();
+            for (QWidget *panel : {static_cast<QWidget *>(f->gbAzidDC), static_cast<QWidget *>(f->gbSSRC),
+                                   static_cast<QWidget *>(f->gbBoost), static_cast<QWidget *>(f->gbOTA)}) {
+                probe(panel);
+                probe(panel);
+            }
+            if (page == f->TabSheet1) {
+                for (int engine = 0; engine < f->cbAACEncEngine->count(); ++engine) {
+                    ChooseInPopup(f->cbAACEncEngine, f->cbAACEncEngine->itemText(engine));
+                    follows(f->cbAACEncEngine, "chosen");
+                    where = page->objectName() + QStringLiteral(" engine ") + QString::number(engine);
+                    probe(page);
+                    probe(page);
+                }
+            } else {
+                probe(page);
+                probe(page);
+            }
+        }
+        for (QDialog *dialog : {static_cast<QDialog *>(AdvancedSet), static_cast<QDialog *>(OthersLame)}) {
+            ClickTab(dialog == OthersLame ? f->TabSheet4 : f->TabSheet2);
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            where = dialog->objectName();
+            probe(dialog);
+            probe(dialog);
+            dialog->close();
+        }
+        TAdvancedSet::MessageHook = nullptr;
+        TAdvancedSet::OpenDialogHook = nullptr;
+        QVERIFY2(stale.isEmpty(), qPrintable(stale.join(QLatin1Char('\n'))));
+    }
+
+
+
+    // A settings file edited by hand (or written where the decimal sign is a comma) may hold
+    // values that the filtered edits would never let the user type. Such a value leaves the edit
+    // as it was; a value the filter takes is used as stored.
+    void storedValuesOfFilteredEditsFollowTheTypingRule_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("taken");
+        struct Row { const char *window, *edit, *section, *key, *box; };
+        const Row rows[] = {
+            {"MainForm", "edOTADelay", "Zolvane", "delay", "delay_check"},
+            {"OthersLame", "edFilterLowpass", "MP3", "tab=1\r\nlowpass", "lowpass_check"},
+            {"AdvancedSet", "edAppendSilence", "Zolvane", "silence_append", "silence_check"},
+            {"AdvancedSet", "edPartialEncStart", "Zolvane", "partial_start", "check_start"},
+            {"AdvancedSet", "edPartialEncEnd", "Zolvane", "partial_end", "check_end"},
+            {"AdvancedSet", "edManGain", "Zolvane", "man_gain", "man_gain_check"},
+            {"AdvancedSet", "ed1SoundTouchFRC", "Zolvane", "in_convfr", "check_convfr"},
+        };
+        for (const Row &row : rows) {
+            for (const auto &[stored, taken] : {std::pair{QStringLiteral("abc"), false}, std::pair{QStringLiteral("1,5"), false},
+                                                std::pair{QStringLiteral("\u0661\u0662"), false},
+                                                std::pair{QStringLiteral("2.5"), true}}) {
+                QByteArray settings = QByteArray(row.box) + "=1\r\n" + row.key + '=' + stored.toUtf8() + "\r\n";
+                if (row.section != QByteArray("Zolvane"))
+                    settings = QByteArray("[") + row.section + "]\r\n" + settings;
+                QTest::addRow("%s %s", row.edit, stored.toUtf8().constData())
+                    << settings << QString::fromLatin1(row.window) << QString::fromLatin1(row.edit) << stored << taken;
+            }
+        }
+    }
+    void storedValuesOfFilteredEditsFollowTheTypingRule()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, window);
+        QFETCH(QString, edit);
+        QFETCH(QString, stored);
+        QFETCH(bool, taken);
+        WriteSettings(settings);
+        StartSession();
+        TAdvancedSet::MessageHook = [](QWidget *, const QString &, bool) {};
+        // An added input sets the delay from its name: the stored delay is seen before.
+        const QString delayAtStart = MainForm->edOTADelay->text();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        QWidget *owner = window == "AdvancedSet" ? static_cast<QWidget *>(AdvancedSet)
+                         : window == "OthersLame" ? static_cast<QWidget *>(OthersLame)
+                                                  : static_cast<QWidget *>(MainForm);
+        if (owner == AdvancedSet) {
+            // The advanced dialog takes its stored values when it is shown.
+            AdvancedSet->show();
+            QVERIFY(QTest::qWaitForWindowExposed(AdvancedSet));
+        }
+        auto *field = owner->findChild<QLineEdit *>(edit);
+        QVERIFY(field);
+        if (field == MainForm->edOTADelay) {
+            QCOMPARE(delayAtStart == stored, taken);
+            QVERIFY2(taken || delayAtStart == QLatin1String("0"), qPrintable(delayAtStart));
+            return;
+        }
+        const QString cmd = Cmd();
+        if (taken) {
+            QVERIFY2(field->text().startsWith(stored), qPrintable(field->text()));
+            QVERIFY2(cmd.contains(QLatin1Char(' ') + stored), qPrintable(cmd));
+        } else {
+            QVERIFY2(field->text() != stored, qPrintable(field->text()));
+            for (const QChar c : field->text())
+                QVERIFY2(c.unicode() < 0x80 && c != QLatin1Char(',') && !c.isLetter() || c == QLatin1Char('d') || c == QLatin1Char('b'),
+                         qPrintable(field->text()));
+            QVERIFY2(!cmd.contains(stored), qPrintable(cmd));
+        }
+        for (const QChar c : cmd)
+            QVERIFY2(c.unicode() < 0x80, qPrintable(cmd));
+        if (owner == AdvancedSet)
+            AdvancedSet->close();
+        TAdvancedSet::MessageHook = nullptr;
     }
 
     // A stored rate index that is no item of the list leaves the list on its own item.
