@@ -29,6 +29,11 @@ void KDCmdlRunOn(const KDCmdlWindows &windows);
 // "Window.name" or "Window.Frame.name". Empty when every control was found.
 QStringList KDCmdlMissingControls();
 
+// The gain mode the gain list stands for: the mode its text names, or, while the text names none
+// (typing under way, or text that is no mode), its chosen item.
+class QComboBox;
+QString ChosenGainMode(const QComboBox *gainList);
+
 // The selected row of the job list (the first selected one), or none.
 QTreeWidgetItem *SelectedJobRow(QTreeWidget *list);
 

@@ -160,6 +160,20 @@ void TMainForm::ConnectProcessingOptions()
         }
     });
 
+    // The gain list holds modes only: a typed name of one of its modes, in any case, chooses that
+    // item; any other text goes back to the chosen item when the typing ends.
+    connect(cbOTAMode->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        const QString typed = cbOTAMode->currentText();
+        const int named = cbOTAMode->findText(typed.trimmed(), Qt::MatchFixedString);
+        if (named >= 0)
+            cbOTAMode->setCurrentIndex(named);
+        const int item = cbOTAMode->currentIndex();
+        if (item >= 0 && typed != cbOTAMode->itemText(item)) {
+            cbOTAMode->setEditText(cbOTAMode->itemText(item));
+            cbOTAModeChange();
+        }
+    });
+
     // Left panel. cbAzidDC has no handler of its own and stays with the plain rebuild.
     box(chAzidDC, &TMainForm::chAzidDCClick);
     box(chSSRC, &TMainForm::chSSRCClick);

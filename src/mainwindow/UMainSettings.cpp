@@ -10,7 +10,9 @@
 
 #include "ULanguage.h"
 
+#include "AACOptionRules.h"
 #include "DialogSupport.h"
+#include "KDCmdlGather.h"
 #include "IniFile.h"
 #include "Paths.h"
 
@@ -196,7 +198,7 @@ void TMainForm::SaveGeneralSettings(TIniFile &ini)
     w.Box("boost_check", chBoost->isChecked());
     w.Integer("boost", cbBoost->currentIndex());
     w.Box("gain_check", chOTAMode->isChecked());
-    w.Text("gain", cbOTAMode->currentText());
+    w.Text("gain", ChosenGainMode(cbOTAMode));
     w.Box("delay_check", chOTADelay->isChecked());
     w.Text("delay", edOTADelay->text());
 
@@ -398,7 +400,12 @@ void TMainForm::LoadSettings(const TIniFile &settings)
     r.Box("boost_check", 0, chBoost);
     r.Index("boost", cbBoost);
     r.Box("gain_check", 0, chOTAMode);
-    r.TextOf("gain", cbOTAMode);
+    // A stored text that names no gain mode leaves the list on its item.
+    if (const QString mode = GainModeName(r.Text("gain", QString())); !mode.isEmpty()) {
+        if (const int item = cbOTAMode->findText(mode); item >= 0)
+            cbOTAMode->setCurrentIndex(item);
+        cbOTAMode->setEditText(mode);
+    }
     r.Box("delay_check", 0, chOTADelay);
     r.TextOf("delay", edOTADelay);
 

@@ -459,6 +459,95 @@ private slots:
         TAdvancedSet::MessageHook = nullptr;
     }
 
+
+    // The gain list names three modes. A typed mode name, in any case, is that mode; any other
+    // typed or pasted text is no mode: when the typing ends the box shows its chosen mode again,
+    // and the command line never runs a mode the box does not show. A stored text that names no
+    // mode leaves the box on a mode at the next start.
+    void typedOrStoredGainTextIsAlwaysAMode()
+    {
+        WriteSettings();
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        TMainForm *f = MainForm;
+        ClickTab(f->TabSheet2);
+        Click(f->chOTAMode);
+        QVERIFY(f->cbOTAMode->isEnabled());
+        QLineEdit *gain = f->cbOTAMode->lineEdit();
+        const QStringList modes = Items(f->cbOTAMode);
+        QCOMPARE(modes, QStringList({"HybridGain", "PreGain", "PostGain"}));
+        const QMap<QString, QString> switches = {{"HybridGain", " -hybridgain"}, {"PreGain", " -g max"}, {"PostGain", " -G 1"}};
+        auto agrees = [&](const QString &mode) {
+            QCOMPARE(f->cbOTAMode->currentText(), mode);
+            QVERIFY2(Cmd().contains(QStringLiteral(" -ota(") + switches.value(mode) + QLatin1Char(' ')), qPrintable(Cmd()));
+        };
+
+        TypeOver(gain, QStringLiteral("pregain"));
+        QTest::keyClick(gain, Qt::Key_Enter);
+        agrees(QStringLiteral("PreGain"));
+        QCOMPARE(Items(f->cbOTAMode), modes);
+
+        TypeOver(gain, QStringLiteral("Loud"));
+        QVERIFY2(!Cmd().contains(QLatin1String(" -G 1")), qPrintable(Cmd()));
+        QTest::keyClick(gain, Qt::Key_Enter);
+        agrees(QStringLiteral("PreGain"));
+
+        PasteOver(gain, QStringLiteral("POSTGAIN"));
+        QTest::keyClick(gain, Qt::Key_Enter);
+        agrees(QStringLiteral("PostGain"));
+
+        // Leaving the box ends the typing as Enter does.
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        gain->setFocus();
+        QTRY_VERIFY(gain->hasFocus());
+        PasteOver(gain, QStringLiteral("-G 1 -x"));
+        f->InputListView->setFocus();
+        QTRY_VERIFY(!gain->hasFocus());
+        agrees(QStringLiteral("PostGain"));
+
+        // The AAC encoders take no hybrid gain: its name typed there is no mode of the list.
+        ClickTab(f->TabSheet1);
+        QCOMPARE(Items(f->cbOTAMode), QStringList({"PreGain", "PostGain"}));
+        TypeOver(gain, QStringLiteral("HybridGain"));
+        QTest::keyClick(gain, Qt::Key_Enter);
+        QCOMPARE(f->cbOTAMode->currentText(), QStringLiteral("PreGain"));
+        QVERIFY2(!Cmd().contains(QLatin1String("hybridgain")), qPrintable(Cmd()));
+
+        TypeOver(gain, QStringLiteral("Loud"));
+        EndSession();
+        const TIniFile stored(SettingsPath());
+        QCOMPARE(stored.ReadString(QStringLiteral("Zolvane"), QStringLiteral("gain"), QString()), QStringLiteral("PreGain"));
+    }
+
+    void storedGainTextNamingNoModeLeavesAMode_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("mode");
+        // Empty: the list's own first mode.
+        QTest::newRow("no mode") << QByteArray("Loud") << QString();
+        QTest::newRow("empty") << QByteArray("") << QString();
+        QTest::newRow("switches") << QByteArray("-G 1 -x") << QString();
+        QTest::newRow("another case") << QByteArray("postgain") << QStringLiteral("PostGain");
+        QTest::newRow("a mode") << QByteArray("PostGain") << QStringLiteral("PostGain");
+    }
+    void storedGainTextNamingNoModeLeavesAMode()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, mode);
+        WriteSettings("gain_check=1\r\ngain=" + stored + "\r\n");
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        QVERIFY(MainForm->chOTAMode->isChecked());
+        if (mode.isEmpty())
+            mode = MainForm->cbOTAMode->itemText(0);
+        QCOMPARE(MainForm->cbOTAMode->currentText(), mode);
+        const QString expected = mode == QLatin1String("PreGain")      ? QStringLiteral(" -g max")
+                                 : mode == QLatin1String("HybridGain") ? QStringLiteral(" -hybridgain")
+                                                                       : QStringLiteral(" -G 1");
+        QVERIFY2(Cmd().contains(QStringLiteral(" -ota(") + expected + QLatin1Char(' ')), qPrintable(Cmd()));
+    }
+
     // A stored rate index that is no item of the list leaves the list on its own item.
     void storedRateIndexOutsideTheListKeepsARealRate_data()
     {
