@@ -548,6 +548,106 @@ private slots:
         QVERIFY2(Cmd().contains(QStringLiteral(" -ota(") + expected + QLatin1Char(' ')), qPrintable(Cmd()));
     }
 
+
+    // Under locales with other digits, another minus sign or the decimal comma, every number the
+    // user sets with the keys and the wheel (spin edits, track bars, lists) reaches the command
+    // line and the settings file in ASCII digits with the point and the plain minus sign.
+    void numbersAreWrittenTheSameInEveryLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        for (const char *name : {"sv_SE", "fa_IR", "de_DE", "ar_EG"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void numbersAreWrittenTheSameInEveryLocale()
+    {
+        QFETCH(QString, locale);
+        WriteSettings();
+        StartSession();
+        TAdvancedSet::MessageHook = [](QWidget *, const QString &, bool) {};
+        AddInputs(m_inputs, {"audio/wav_sox_8k_stereo_s16.wav"});
+        TMainForm *f = MainForm;
+        // The program starts in the C notation; here every window shows the user's notation.
+        const QLocale user(locale);
+        QLocale::setDefault(user);
+        for (QWidget *window : {static_cast<QWidget *>(f), static_cast<QWidget *>(AdvancedSet),
+                                static_cast<QWidget *>(OthersLame)})
+            window->setLocale(user);
+        QCOMPARE(f->SpEdtMP2VBR->locale(), user);
+        QStringList foreign;
+        auto ascii = [&](const QString &where) {
+            const QString cmd = Cmd();
+            for (const QChar c : cmd) {
+                if (c.unicode() >= 0x80 || c == QLatin1Char(',')) {
+                    foreign << where + QStringLiteral(": ") + cmd;
+                    break;
+                }
+            }
+        };
+        auto turn = [&](QWidget *area, const QString &where) {
+            for (QCheckBox *box : Reachable<QCheckBox>(area)) {
+                if (!box->isChecked() && box != f->chOTAViewKDCL && box->isVisible() && box->isEnabled())
+                    Click(box);
+            }
+            for (QSpinBox *spin : Reachable<QSpinBox>(area)) {
+                if (!spin->isEnabled())
+                    continue;
+                // Down from the start, where the range allows below zero.
+                for (int i = 0; i < 3; ++i)
+                    QTest::keyClick(spin, Qt::Key_Down);
+                ascii(where + QLatin1Char(' ') + spin->objectName());
+                Wheel(spin, 7);
+                ascii(where + QLatin1Char(' ') + spin->objectName());
+            }
+            for (QAbstractSlider *bar : Reachable<QAbstractSlider>(area)) {
+                if (!bar->isEnabled() || bar->objectName().isEmpty())
+                    continue;
+                QTest::keyClick(bar, Qt::Key_PageUp);
+                QTest::keyClick(bar, Qt::Key_Left);
+                ascii(where + QLatin1Char(' ') + bar->objectName());
+            }
+            for (QComboBox *combo : Reachable<QComboBox>(area)) {
+                if (!combo->isEnabled() || combo->isEditable())
+                    continue;
+                QTest::keyClick(combo, Qt::Key_End);
+                ascii(where + QLatin1Char(' ') + combo->objectName());
+            }
+        };
+        Click(f->chSSRC);
+        ChooseInPopup(f->cbSSRC, QStringLiteral("22050"));
+        const QList<QWidget *> pages = {f->TabSheet1, f->TabSheet2, f->TabSheet3, f->TabSheet4, f->TabSheet7,
+                                        f->TabSheet5, f->TabSheet6, f->LosslessTab};
+        for (QWidget *page : pages) {
+            f->PageControl1->setTabVisible(f->PageControl1->indexOf(page), true);
+            ClickTab(page);
+            if (page == f->TabSheet1) {
+                for (int engine = 0; engine < f->cbAACEncEngine->count(); ++engine) {
+                    ChooseInPopup(f->cbAACEncEngine, f->cbAACEncEngine->itemText(engine));
+                    turn(page, page->objectName() + QString::number(engine));
+                }
+            } else {
+                turn(page, page->objectName());
+            }
+            turn(f->gbOTA, page->objectName());
+        }
+        for (QDialog *dialog : {static_cast<QDialog *>(AdvancedSet), static_cast<QDialog *>(OthersLame)}) {
+            ClickTab(dialog == OthersLame ? f->TabSheet4 : f->TabSheet6);
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            turn(dialog, dialog->objectName());
+            dialog->close();
+        }
+        QVERIFY2(foreign.isEmpty(), qPrintable(foreign.join(QLatin1Char('\n'))));
+        EndSession();
+        TAdvancedSet::MessageHook = nullptr;
+
+        QFile stored(SettingsPath());
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        for (const QByteArray &line : stored.readAll().split('\n')) {
+            for (const char c : line)
+                QVERIFY2(static_cast<unsigned char>(c) < 0x80 && c != ',', line.constData());
+        }
+    }
+
     // A stored rate index that is no item of the list leaves the list on its own item.
     void storedRateIndexOutsideTheListKeepsARealRate_data()
     {
