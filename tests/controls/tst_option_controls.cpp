@@ -648,6 +648,38 @@ private slots:
         }
     }
 
+
+    // Hiding the tab of the page in use (View > Tabs) brings another page into use: the job is
+    // named and built for that page exactly as after a click on its tab.
+    void hidingTheTabInUseSwitchesThePageAsAClickDoes()
+    {
+        WriteSettings("[AC3]\r\ntab=1\r\n");
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3", "audio/mp3_cbr128_stereo.mp3"});
+        TMainForm *f = MainForm;
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet2);
+        // The AC3 page's own switch-in step (its channel choice) first, as before the hiding.
+        ClickTab(f->TabSheet3);
+        ClickTab(f->TabSheet2);
+        ClickTab(f->TabSheet3);
+        const QString byClick = Cmd();
+        const QString nameByClick = Row(0)->text(jcOutputFilename);
+        QVERIFY2(nameByClick.endsWith(QLatin1String(".mp2")), qPrintable(nameByClick));
+        ClickTab(f->TabSheet2);
+        QVERIFY(Row(0)->text(jcOutputFilename).endsWith(QLatin1String(".ac3")));
+
+        f->AC32->trigger();
+        QVERIFY(!f->AC32->isChecked());
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet3);
+        QCOMPARE(Row(0)->text(jcOutputFilename), nameByClick);
+        QCOMPARE(Cmd(), byClick);
+
+        // Hiding a tab that is not in use changes nothing of the job.
+        f->AAC2->trigger();
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet3);
+        QCOMPARE(Cmd(), byClick);
+    }
+
     // A stored rate index that is no item of the list leaves the list on its own item.
     void storedRateIndexOutsideTheListKeepsARealRate_data()
     {
