@@ -680,6 +680,44 @@ private slots:
         QCOMPARE(Cmd(), byClick);
     }
 
+
+    // The arrow keys and the wheel on the tabs walk over the tabs shown only: the SPEEX page,
+    // hidden from a fresh start, is never brought into use behind the user's back.
+    void keysAndWheelOnTheTabsSkipHiddenPages()
+    {
+        WriteSettings("[MP3]\r\ntab=1\r\n");
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        TMainForm *f = MainForm;
+        QTabBar *tabs = f->PageControl1->tabBar();
+        QVERIFY(!f->PageControl1->isTabVisible(f->PageControl1->indexOf(f->TabSheet7)));
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet4);
+
+        QTest::keyClick(tabs, Qt::Key_Right);
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet5);
+        QVERIFY2(Row(0)->text(jcOutputFilename).endsWith(QLatin1String(".ogg")), qPrintable(Row(0)->text(jcOutputFilename)));
+        QTest::keyClick(tabs, Qt::Key_Left);
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet4);
+        QVERIFY2(Row(0)->text(jcOutputFilename).endsWith(QLatin1String(".mp3")), qPrintable(Row(0)->text(jcOutputFilename)));
+
+        // One notch down the wheel is the next tab.
+        Wheel(tabs, -1);
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet5);
+        QVERIFY2(Cmd().contains(QLatin1String(".ogg\"")), qPrintable(Cmd()));
+        Wheel(tabs, 1);
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet4);
+        QVERIFY2(Cmd().contains(QLatin1String(".mp3\"")), qPrintable(Cmd()));
+
+        // Past the last shown tab the page in use stays.
+        f->Lossless1->trigger();
+        QVERIFY(!f->PageControl1->isTabVisible(f->PageControl1->indexOf(f->LosslessTab)));
+        ClickTab(f->TabSheet6);
+        const QString wav = Cmd();
+        QTest::keyClick(tabs, Qt::Key_Right);
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet6);
+        QCOMPARE(Cmd(), wav);
+    }
+
     // A stored rate index that is no item of the list leaves the list on its own item.
     void storedRateIndexOutsideTheListKeepsARealRate_data()
     {
