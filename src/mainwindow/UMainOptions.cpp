@@ -149,8 +149,16 @@ void TMainForm::ConnectProcessingOptions()
     };
     auto combo = [this](QComboBox *control, Slot handler) {
         connect(control, &QComboBox::activated, this, handler);
-        if (control->isEditable())
-            connect(control->lineEdit(), &QLineEdit::textEdited, this, handler);
+        if (control->isEditable()) {
+            QLineEdit *text = control->lineEdit();
+            connect(text, &QLineEdit::textEdited, this, handler);
+            // While the user types, the box completes the text from its items without an edit
+            // signal; the completed text is the one shown, and the one used.
+            connect(text, &QLineEdit::textChanged, this, [this, text, handler] {
+                if (text->hasFocus())
+                    (this->*handler)();
+            });
+        }
         MarkOwnHandler(control);
     };
 

@@ -718,6 +718,44 @@ private slots:
         QCOMPARE(Cmd(), wav);
     }
 
+
+    // Typing into an editable list that has the keyboard completes the text from its items as the
+    // user types; the command line follows the completed text the box shows, at once.
+    void completedTextOfTheEditableListsIsUsedAtOnce()
+    {
+        WriteSettings();
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        TMainForm *f = MainForm;
+        ClickTab(f->TabSheet2);
+        Click(f->chSSRC);
+        Click(f->chOTAMode);
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+
+        QLineEdit *rate = f->cbSSRC->lineEdit();
+        rate->setFocus();
+        QTRY_VERIFY(rate->hasFocus());
+        TypeOver(rate, QStringLiteral("2"));
+        QCOMPARE(rate->text(), QStringLiteral("22050"));
+        QVERIFY2(Cmd().contains(QLatin1String(" -ssrc( --rate 22050 )")), qPrintable(Cmd()));
+        QTest::keyClicks(rate, QStringLiteral("4"));
+        QCOMPARE(rate->text(), QStringLiteral("24000"));
+        QVERIFY2(Cmd().contains(QLatin1String(" -ssrc( --rate 24000 )")), qPrintable(Cmd()));
+
+        QLineEdit *gain = f->cbOTAMode->lineEdit();
+        gain->setFocus();
+        QTRY_VERIFY(gain->hasFocus());
+        TypeOver(gain, QStringLiteral("po"));
+        QCOMPARE(gain->text().toLower(), QStringLiteral("postgain"));
+        QVERIFY2(Cmd().contains(QLatin1String(" -ota( -G 1 )")), qPrintable(Cmd()));
+        f->InputListView->setFocus();
+        QTRY_VERIFY(!gain->hasFocus());
+        QCOMPARE(gain->text(), QStringLiteral("PostGain"));
+        QVERIFY2(Cmd().contains(QLatin1String(" -ota( -G 1 )")), qPrintable(Cmd()));
+        QVERIFY2(Cmd().contains(QLatin1String(" -ssrc( --rate 24000 )")), qPrintable(Cmd()));
+    }
+
     // A stored rate index that is no item of the list leaves the list on its own item.
     void storedRateIndexOutsideTheListKeepsARealRate_data()
     {
