@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+class QComboBox;
 class QObject;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -31,7 +32,6 @@ QStringList KDCmdlMissingControls();
 
 // The gain mode the gain list stands for: the mode its text names, or, while the text names none
 // (typing under way, or text that is no mode), its chosen item.
-class QComboBox;
 QString ChosenGainMode(const QComboBox *gainList);
 
 // The selected row of the job list (the first selected one), or none.
