@@ -175,6 +175,20 @@ private:
         m_edit->setCursorPosition(int(start.size() + kept.size()));
     }
 
+public:
+    // Whether typing the whole of `text` into an empty edit would keep every character.
+    bool Takes(const QString &text) const
+    {
+        QString typed;
+        for (const QChar c : text) {
+            if (!m_accepted(c, typed))
+                return false;
+            typed += c;
+        }
+        return true;
+    }
+
+private:
     QLineEdit *m_edit;
     std::function<bool(QChar, const QString &)> m_accepted;
     QString m_before;
@@ -186,4 +200,15 @@ void FilterInsertedText(QLineEdit *edit, std::function<bool(QChar typed, const Q
 {
     if (edit)
         new InsertedTextFilter(edit, std::move(accepted));
+}
+
+void SetStoredText(QLineEdit *edit, const QString &text)
+{
+    if (!edit)
+        return;
+    for (QObject *child : edit->children()) {
+        if (const auto *filter = dynamic_cast<const InsertedTextFilter *>(child); filter && !filter->Takes(text))
+            return;
+    }
+    edit->setText(text);
 }

@@ -48,3 +48,8 @@ void CentreOnMainForm(QWidget *window);
 // when `accepted` takes it against the edit's text as it stands at that point. Text set by the
 // program is left as it is.
 void FilterInsertedText(QLineEdit *edit, std::function<bool(QChar typed, const QString &currentText)> accepted);
+
+// Gives an edit a text read from the settings file. An edit with a key filter (FilterInsertedText)
+// takes it only when each of its characters, typed in turn, passes that filter; any other text
+// leaves the edit as it is, so a stored value never brings in what the user could not type.
+void SetStoredText(QLineEdit *edit, const QString &text);

@@ -599,7 +599,7 @@ void TAdvancedSet::FormShow()
                 if (value == 0 || value == 1)
                     SetBox(box, value == 1);
             } else if (auto *edit = qobject_cast<QLineEdit *>(k.control)) {
-                edit->setText(settings.ReadString(kSection, key, edit->text()));
+                SetStoredText(edit, settings.ReadString(kSection, key, edit->text()));
             } else if (auto *spin = qobject_cast<QSpinBox *>(k.control)) {
                 // A text that is no whole number leaves the value; one outside the range is
                 // taken to the nearest limit.

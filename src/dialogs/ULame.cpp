@@ -148,7 +148,7 @@ void TOthersLame::FormShow()
     if (index >= 0 && index < ui->cbFilterSampleFreq->count())
         ui->cbFilterSampleFreq->setCurrentIndex(index);
     ReadBox(ini, QStringLiteral("lowpass_check"), ui->chFilterLowpass);
-    ui->edFilterLowpass->setText(ini.ReadString(Section, QStringLiteral("lowpass"), ui->edFilterLowpass->text()));
+    SetStoredText(ui->edFilterLowpass, ini.ReadString(Section, QStringLiteral("lowpass"), ui->edFilterLowpass->text()));
     ReadBox(ini, QStringLiteral("forcebyte"), ui->chStreamsForceByte);
     ReadBox(ini, QStringLiteral("errorprotec"), ui->chStreamsErrorProtec);
     ReadBox(ini, QStringLiteral("turndown"), ui->chATHturndown);

@@ -1,5 +1,6 @@
 #include "KDCmdlGather.h"
 
+#include "AACOptionRules.h"
 #include "JobRow.h"
 #include "KDCmdlGrammar.h"
 #include "UAdvanced.h"
@@ -169,7 +170,7 @@ KDCmdlSnapshot gather(const KDCmdlWindows &w, QTreeWidget *&list, QTreeWidgetIte
     s.chOTADelay = m.checked("chOTADelay");
     s.edOTADelay = m.text("edOTADelay");
     s.chOTAMode = m.checked("chOTAMode");
-    s.cbOTAMode = m.text("cbOTAMode");
+    s.cbOTAMode = ChosenGainMode(qobject_cast<QComboBox *>(m.find("cbOTAMode")));
     s.chSSRC = m.checked("chSSRC");
     s.cbSSRC = m.text("cbSSRC");
     // While the rate box is emptied the rate of its chosen item stands: the resampler never gets
@@ -386,6 +387,16 @@ void KDCmdlRunOn(const KDCmdlWindows &w)
     } else if (viewerWindow) {
         viewerWindow->setVisible(false);
     }
+}
+
+QString ChosenGainMode(const QComboBox *gainList)
+{
+    if (!gainList)
+        return {};
+    const QString mode = GainModeName(gainList->currentText());
+    if (!mode.isEmpty() || gainList->currentIndex() < 0)
+        return mode;
+    return gainList->itemText(gainList->currentIndex());
 }
 
 QStringList KDCmdlMissingControls()

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+class QComboBox;
 class QObject;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -28,6 +29,10 @@ void KDCmdlRunOn(const KDCmdlWindows &windows);
 // Names of the controls the last KDCmdlRun() looked for and did not find, each as
 // "Window.name" or "Window.Frame.name". Empty when every control was found.
 QStringList KDCmdlMissingControls();
+
+// The gain mode the gain list stands for: the mode its text names, or, while the text names none
+// (typing under way, or text that is no mode), its chosen item.
+QString ChosenGainMode(const QComboBox *gainList);
 
 // The selected row of the job list (the first selected one), or none.
 QTreeWidgetItem *SelectedJobRow(QTreeWidget *list);

@@ -591,9 +591,16 @@ void TMainForm::Log1Click()
 
 void TMainForm::ViewTab()
 {
+    QWidget *inUse = PageControl1->currentWidget();
     if (auto *item = qobject_cast<QAction *>(sender())) {
         if (QWidget *page = TabPageOfTag(item->property("tag").toInt()))
             PageControl1->setTabVisible(PageControl1->indexOf(page), item->isChecked());
+    }
+    // Hiding the tab of the page in use brings another page into use: it takes over the jobs as
+    // a click on its tab does (names, options, rebuild).
+    if (PageControl1->currentWidget() != inUse) {
+        PageControl1Change();
+        return;
     }
     KDCmdl();
 }

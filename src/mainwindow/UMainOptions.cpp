@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QMetaObject>
 #include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 #include <QTabBar>
 
 #include <functional>
@@ -51,11 +52,13 @@ private:
 class TUserInputScope : public QObject
 {
 public:
-    explicit TUserInputScope(QObject *parent)
-        : QObject(parent)
+    TUserInputScope(QObject *parent, QTabWidget *pages)
+        : QObject(parent), m_pages(pages)
     {
     }
     bool Active() const { return m_depth > 0; }
+    // The page in use when the user's input began.
+    int StartIndex() const { return m_startIndex; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -74,6 +77,8 @@ protected:
             return false;
         // Deliver the event now, inside the scope, and stop its first delivery.
         m_redelivering = true;
+        if (m_depth == 0)
+            m_startIndex = m_pages->currentIndex();
         ++m_depth;
         QCoreApplication::sendEvent(watched, event);
         --m_depth;
@@ -82,7 +87,9 @@ protected:
     }
 
 private:
+    QTabWidget *m_pages;
     int m_depth = 0;
+    int m_startIndex = -1;
     bool m_redelivering = false;
 };
 
@@ -142,8 +149,16 @@ void TMainForm::ConnectProcessingOptions()
     };
     auto combo = [this](QComboBox *control, Slot handler) {
         connect(control, &QComboBox::activated, this, handler);
-        if (control->isEditable())
-            connect(control->lineEdit(), &QLineEdit::textEdited, this, handler);
+        if (control->isEditable()) {
+            QLineEdit *text = control->lineEdit();
+            connect(text, &QLineEdit::textEdited, this, handler);
+            // While the user types, the box completes the text from its items without an edit
+            // signal; the completed text is the one shown, and the one used.
+            connect(text, &QLineEdit::textChanged, this, [this, text, handler] {
+                if (text->hasFocus())
+                    (this->*handler)();
+            });
+        }
         MarkOwnHandler(control);
     };
 
@@ -157,6 +172,20 @@ void TMainForm::ConnectProcessingOptions()
         if (cbSSRC->currentText().trimmed().isEmpty() && cbSSRC->currentIndex() >= 0) {
             cbSSRC->setEditText(cbSSRC->itemText(cbSSRC->currentIndex()));
             cbSSRCChange();
+        }
+    });
+
+    // The gain list holds modes only: a typed name of one of its modes, in any case, chooses that
+    // item; any other text goes back to the chosen item when the typing ends.
+    connect(cbOTAMode->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        const QString typed = cbOTAMode->currentText();
+        const int named = cbOTAMode->findText(typed.trimmed(), Qt::MatchFixedString);
+        if (named >= 0)
+            cbOTAMode->setCurrentIndex(named);
+        const int item = cbOTAMode->currentIndex();
+        if (item >= 0 && typed != cbOTAMode->itemText(item)) {
+            cbOTAMode->setEditText(cbOTAMode->itemText(item));
+            cbOTAModeChange();
         }
     });
 
@@ -210,12 +239,29 @@ void TMainForm::ConnectProcessingOptions()
     }));
 
     // The page switch.
-    auto *userInput = new TUserInputScope(this);
+    auto *userInput = new TUserInputScope(this, PageControl1);
     PageControl1->installEventFilter(userInput);
     PageControl1->tabBar()->installEventFilter(userInput);
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this, userInput](int) {
-        if (userInput->Active())
-            PageControl1Change();
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this, userInput](int index) {
+        if (!userInput->Active())
+            return;
+        // The tab bar's arrow keys and wheel may stop on a hidden tab: the step goes on to the
+        // next shown tab the same way, or, where there is none, back to the page in use.
+        if (index >= 0 && !PageControl1->isTabVisible(index)) {
+            const int from = userInput->StartIndex();
+            const int step = index > from ? 1 : -1;
+            int next = index + step;
+            while (next >= 0 && next < PageControl1->count() && !PageControl1->isTabVisible(next))
+                next += step;
+            if (next < 0 || next >= PageControl1->count() || next == from) {
+                const QSignalBlocker still(PageControl1);
+                PageControl1->setCurrentIndex(from);
+                return;
+            }
+            PageControl1->setCurrentIndex(next); // comes back here for the shown page
+            return;
+        }
+        PageControl1Change();
     });
 
     // AAC page.

@@ -10,6 +10,9 @@
 
 #include "ULanguage.h"
 
+#include "AACOptionRules.h"
+#include "DialogSupport.h"
+#include "KDCmdlGather.h"
 #include "IniFile.h"
 #include "Paths.h"
 
@@ -106,9 +109,10 @@ public:
     {
         bar->setValue(Integer(key, bar->value()));
     }
+    // An edit with a key filter takes only a text that could have been typed into it.
     void TextOf(const char *key, QLineEdit *edit) const
     {
-        edit->setText(Text(key, edit->text()));
+        SetStoredText(edit, Text(key, edit->text()));
     }
     // A spin edit takes a stored whole number (within its own limits); any other text leaves it
     // as it is.
@@ -196,7 +200,7 @@ void TMainForm::SaveGeneralSettings(TIniFile &ini)
     w.Box("boost_check", chBoost->isChecked());
     w.Integer("boost", cbBoost->currentIndex());
     w.Box("gain_check", chOTAMode->isChecked());
-    w.Text("gain", cbOTAMode->currentText());
+    w.Text("gain", ChosenGainMode(cbOTAMode));
     w.Box("delay_check", chOTADelay->isChecked());
     w.Text("delay", edOTADelay->text());
 
@@ -398,7 +402,12 @@ void TMainForm::LoadSettings(const TIniFile &settings)
     r.Box("boost_check", 0, chBoost);
     r.Index("boost", cbBoost);
     r.Box("gain_check", 0, chOTAMode);
-    r.TextOf("gain", cbOTAMode);
+    // A stored text that names no gain mode leaves the list on its item.
+    if (const QString mode = GainModeName(r.Text("gain", QString())); !mode.isEmpty()) {
+        if (const int item = cbOTAMode->findText(mode); item >= 0)
+            cbOTAMode->setCurrentIndex(item);
+        cbOTAMode->setEditText(mode);
+    }
     r.Box("delay_check", 0, chOTADelay);
     r.TextOf("delay", edOTADelay);
 

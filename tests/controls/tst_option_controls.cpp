@@ -139,6 +139,28 @@ QStringList Items(const QComboBox *combo)
     return items;
 }
 
+// One turn of the mouse wheel over a control, `notches` steps up (negative: down).
+void Wheel(QWidget *control, int notches)
+{
+    const QPoint at = control->rect().center();
+    QWheelEvent turn(at, control->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(control, &turn);
+}
+
+// The option controls of an area that the user can reach now: shown and enabled, and no push
+// button (those open windows).
+template <typename Control>
+QList<Control *> Reachable(QWidget *area)
+{
+    QList<Control *> found;
+    for (Control *c : area->findChildren<Control *>()) {
+        if (c->isVisible() && c->isEnabled())
+            found << c;
+    }
+    return found;
+}
+
 const QStringList kSampleRates = {"8000",  "11025", "12000", "16000", "22050",
                                   "24000", "32000", "44100", "48000"};
 
@@ -225,6 +247,513 @@ private slots:
         QCOMPARE(MainForm->cbSSRC->currentText(), kSampleRates.at(index));
         QVERIFY2(Cmd().contains(QStringLiteral(" -ssrc( --rate %1 )").arg(kSampleRates.at(index))), qPrintable(Cmd()));
         QVERIFY(!MainForm->cbOTAMode->currentText().isEmpty());
+    }
+
+
+    // Every option control of the left panel, of each page with each of its engines, of the
+    // advanced dialog and of the extra LAME options: whatever the user does to it (a click, the
+    // arrow keys, the wheel, typing), the selected job's command line is at once what a fresh
+    // build from the controls gives.
+    void everyUserChangeRebuildsTheCommandLineAtOnce()
+    {
+        WriteSettings();
+        StartSession();
+        TAdvancedSet::MessageHook = [](QWidget *, const QString &, bool) {};
+        TAdvancedSet::OpenDialogHook = [](QWidget *, const QString &, const QString &, const QString &) {
+            return QString();
+        };
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        TMainForm *f = MainForm;
+        QStringList stale;
+        QString where;
+        auto follows = [&](QWidget *control, const char *input) {
+            const QString shown = Cmd();
+            f->KDCmdl();
+            if (Cmd() != shown)
+                stale << QStringLiteral("%1 %2 (%3):\n   shown %4\n   built %5")
+                             .arg(where, control->objectName(), QLatin1String(input), shown, Cmd());
+        };
+        auto probe = [&](QWidget *area) {
+            for (QCheckBox *box : Reachable<QCheckBox>(area)) {
+                if (!box->isVisible() || !box->isEnabled() || box == f->chOTAViewKDCL)
+                    continue;
+                Click(box);
+                follows(box, "click");
+            }
+            for (QAbstractSlider *bar : Reachable<QAbstractSlider>(area)) {
+                // The scroll bars of lists and edits are no option controls.
+                if (!bar->isVisible() || !bar->isEnabled() || (qobject_cast<QScrollBar *>(bar) && bar->objectName().isEmpty()))
+                    continue;
+                QTest::keyClick(bar, Qt::Key_Right);
+                follows(bar, "right arrow");
+                QTest::keyClick(bar, Qt::Key_PageDown);
+                follows(bar, "page down");
+                Wheel(bar, 1);
+                follows(bar, "wheel");
+            }
+            for (QSpinBox *spin : Reachable<QSpinBox>(area)) {
+                if (!spin->isVisible() || !spin->isEnabled())
+                    continue;
+                QTest::keyClick(spin, Qt::Key_Up);
+                follows(spin, "up arrow");
+                Wheel(spin, -1);
+                follows(spin, "wheel");
+                QLineEdit *text = spin->findChild<QLineEdit *>();
+                TypeOver(text, QString::number(spin->minimum() + 1));
+                follows(spin, "typed");
+            }
+            for (QComboBox *combo : Reachable<QComboBox>(area)) {
+                if (!combo->isVisible() || !combo->isEnabled())
+                    continue;
+                if (combo->isEditable()) {
+                    const QString first = combo->itemText(combo->count() - 1);
+                    TypeOver(combo->lineEdit(), first.left(1));
+                    follows(combo, "typed first letter of an item");
+                    QTest::keyClick(combo->lineEdit(), Qt::Key_Enter);
+                    follows(combo, "Enter");
+                    TypeOver(combo->lineEdit(), first);
+                    QTest::keyClick(combo->lineEdit(), Qt::Key_Enter);
+                    follows(combo, "typed item and Enter");
+                    continue;
+                }
+                combo->setFocus();
+                QTest::keyClick(combo, combo->currentIndex() + 1 < combo->count() ? Qt::Key_Down : Qt::Key_Up);
+                follows(combo, "arrow key");
+                Wheel(combo, combo->currentIndex() > 0 ? 1 : -1);
+                follows(combo, "wheel");
+            }
+            for (QLineEdit *edit : Reachable<QLineEdit>(area)) {
+                if (qobject_cast<QComboBox *>(edit->parent()) || qobject_cast<QAbstractSpinBox *>(edit->parent())
+                    || !edit->isVisible() || !edit->isEnabled() || edit->isReadOnly())
+                    continue;
+                TypeOver(edit, QStringLiteral("12"));
+                follows(edit, "typed");
+                QTest::keyClick(edit, Qt::Key_Backspace);
+                follows(edit, "backspace");
+            }
+            // A radio may bring others into view (a format shows its channel radios).
+            for (QRadioButton *radio : area->findChildren<QRadioButton *>()) {
+                if (!radio->isVisible() || !radio->isEnabled() || radio->isChecked() || radio == f->rbMP3Ch6)
+                    continue;
+                Click(radio);
+                follows(radio, "click");
+            }
+        };
+
+        const QList<QWidget *> pages = {f->TabSheet1, f->TabSheet2, f->TabSheet3, f->TabSheet4, f->TabSheet7,
+                                        f->TabSheet5, f->TabSheet6, f->LosslessTab};
+        for (QWidget *page : pages) {
+            // Some pages' tabs are hidden from a fresh start (the View menu shows them).
+            f->PageControl1->setTabVisible(f->PageControl1->indexOf(page), true);
+            ClickTab(page);
+            where = page->objectName();
+            for (QWidget *panel : {static_cast<QWidget *>(f->gbAzidDC), static_cast<QWidget *>(f->gbSSRC),
+                                   static_cast<QWidget *>(f->gbBoost), static_cast<QWidget *>(f->gbOTA)}) {
+                probe(panel);
+                probe(panel);
+            }
+            if (page == f->TabSheet1) {
+                for (int engine = 0; engine < f->cbAACEncEngine->count(); ++engine) {
+                    ChooseInPopup(f->cbAACEncEngine, f->cbAACEncEngine->itemText(engine));
+                    follows(f->cbAACEncEngine, "chosen");
+                    where = page->objectName() + QStringLiteral(" engine ") + QString::number(engine);
+                    probe(page);
+                    probe(page);
+                }
+            } else {
+                probe(page);
+                probe(page);
+            }
+        }
+        for (QDialog *dialog : {static_cast<QDialog *>(AdvancedSet), static_cast<QDialog *>(OthersLame)}) {
+            ClickTab(dialog == OthersLame ? f->TabSheet4 : f->TabSheet2);
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            where = dialog->objectName();
+            probe(dialog);
+            probe(dialog);
+            dialog->close();
+        }
+        TAdvancedSet::MessageHook = nullptr;
+        TAdvancedSet::OpenDialogHook = nullptr;
+        QVERIFY2(stale.isEmpty(), qPrintable(stale.join(QLatin1Char('\n'))));
+    }
+
+
+
+    // A settings file edited by hand (or written where the decimal sign is a comma) may hold
+    // values that the filtered edits would never let the user type. Such a value leaves the edit
+    // as it was; a value the filter takes is used as stored.
+    void storedValuesOfFilteredEditsFollowTheTypingRule_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("taken");
+        struct Row { const char *window, *edit, *section, *key, *box; };
+        const Row rows[] = {
+            {"MainForm", "edOTADelay", "Zolvane", "delay", "delay_check"},
+            {"OthersLame", "edFilterLowpass", "MP3", "tab=1\r\nlowpass", "lowpass_check"},
+            {"AdvancedSet", "edAppendSilence", "Zolvane", "silence_append", "silence_check"},
+            {"AdvancedSet", "edPartialEncStart", "Zolvane", "partial_start", "check_start"},
+            {"AdvancedSet", "edPartialEncEnd", "Zolvane", "partial_end", "check_end"},
+            {"AdvancedSet", "edManGain", "Zolvane", "man_gain", "man_gain_check"},
+            {"AdvancedSet", "ed1SoundTouchFRC", "Zolvane", "in_convfr", "check_convfr"},
+        };
+        for (const Row &row : rows) {
+            for (const auto &[stored, taken] : {std::pair{QStringLiteral("abc"), false}, std::pair{QStringLiteral("1,5"), false},
+                                                std::pair{QStringLiteral("\u0661\u0662"), false},
+                                                std::pair{QStringLiteral("2.5"), true}}) {
+                QByteArray settings = QByteArray(row.box) + "=1\r\n" + row.key + '=' + stored.toUtf8() + "\r\n";
+                if (row.section != QByteArray("Zolvane"))
+                    settings = QByteArray("[") + row.section + "]\r\n" + settings;
+                QTest::addRow("%s %s", row.edit, stored.toUtf8().constData())
+                    << settings << QString::fromLatin1(row.window) << QString::fromLatin1(row.edit) << stored << taken;
+            }
+        }
+    }
+    void storedValuesOfFilteredEditsFollowTheTypingRule()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, window);
+        QFETCH(QString, edit);
+        QFETCH(QString, stored);
+        QFETCH(bool, taken);
+        WriteSettings(settings);
+        StartSession();
+        TAdvancedSet::MessageHook = [](QWidget *, const QString &, bool) {};
+        // An added input sets the delay from its name: the stored delay is seen before.
+        const QString delayAtStart = MainForm->edOTADelay->text();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        QWidget *owner = window == "AdvancedSet" ? static_cast<QWidget *>(AdvancedSet)
+                         : window == "OthersLame" ? static_cast<QWidget *>(OthersLame)
+                                                  : static_cast<QWidget *>(MainForm);
+        if (owner == AdvancedSet) {
+            // The advanced dialog takes its stored values when it is shown.
+            AdvancedSet->show();
+            QVERIFY(QTest::qWaitForWindowExposed(AdvancedSet));
+        }
+        auto *field = owner->findChild<QLineEdit *>(edit);
+        QVERIFY(field);
+        if (field == MainForm->edOTADelay) {
+            QCOMPARE(delayAtStart == stored, taken);
+            QVERIFY2(taken || delayAtStart == QLatin1String("0"), qPrintable(delayAtStart));
+            return;
+        }
+        const QString cmd = Cmd();
+        if (taken) {
+            QVERIFY2(field->text().startsWith(stored), qPrintable(field->text()));
+            QVERIFY2(cmd.contains(QLatin1Char(' ') + stored), qPrintable(cmd));
+        } else {
+            QVERIFY2(field->text() != stored, qPrintable(field->text()));
+            for (const QChar c : field->text())
+                QVERIFY2(c.unicode() < 0x80 && c != QLatin1Char(',') && !c.isLetter() || c == QLatin1Char('d') || c == QLatin1Char('b'),
+                         qPrintable(field->text()));
+            QVERIFY2(!cmd.contains(stored), qPrintable(cmd));
+        }
+        for (const QChar c : cmd)
+            QVERIFY2(c.unicode() < 0x80, qPrintable(cmd));
+        if (owner == AdvancedSet)
+            AdvancedSet->close();
+        TAdvancedSet::MessageHook = nullptr;
+    }
+
+
+    // The gain list names three modes. A typed mode name, in any case, is that mode; any other
+    // typed or pasted text is no mode: when the typing ends the box shows its chosen mode again,
+    // and the command line never runs a mode the box does not show. A stored text that names no
+    // mode leaves the box on a mode at the next start.
+    void typedOrStoredGainTextIsAlwaysAMode()
+    {
+        WriteSettings();
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        TMainForm *f = MainForm;
+        ClickTab(f->TabSheet2);
+        Click(f->chOTAMode);
+        QVERIFY(f->cbOTAMode->isEnabled());
+        QLineEdit *gain = f->cbOTAMode->lineEdit();
+        const QStringList modes = Items(f->cbOTAMode);
+        QCOMPARE(modes, QStringList({"HybridGain", "PreGain", "PostGain"}));
+        const QMap<QString, QString> switches = {{"HybridGain", " -hybridgain"}, {"PreGain", " -g max"}, {"PostGain", " -G 1"}};
+        auto agrees = [&](const QString &mode) {
+            QCOMPARE(f->cbOTAMode->currentText(), mode);
+            QVERIFY2(Cmd().contains(QStringLiteral(" -ota(") + switches.value(mode) + QLatin1Char(' ')), qPrintable(Cmd()));
+        };
+
+        TypeOver(gain, QStringLiteral("pregain"));
+        QTest::keyClick(gain, Qt::Key_Enter);
+        agrees(QStringLiteral("PreGain"));
+        QCOMPARE(Items(f->cbOTAMode), modes);
+
+        TypeOver(gain, QStringLiteral("Loud"));
+        QVERIFY2(!Cmd().contains(QLatin1String(" -G 1")), qPrintable(Cmd()));
+        QTest::keyClick(gain, Qt::Key_Enter);
+        agrees(QStringLiteral("PreGain"));
+
+        PasteOver(gain, QStringLiteral("POSTGAIN"));
+        QTest::keyClick(gain, Qt::Key_Enter);
+        agrees(QStringLiteral("PostGain"));
+
+        // Leaving the box ends the typing as Enter does.
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        gain->setFocus();
+        QTRY_VERIFY(gain->hasFocus());
+        PasteOver(gain, QStringLiteral("-G 1 -x"));
+        f->InputListView->setFocus();
+        QTRY_VERIFY(!gain->hasFocus());
+        agrees(QStringLiteral("PostGain"));
+
+        // The AAC encoders take no hybrid gain: its name typed there is no mode of the list.
+        ClickTab(f->TabSheet1);
+        QCOMPARE(Items(f->cbOTAMode), QStringList({"PreGain", "PostGain"}));
+        TypeOver(gain, QStringLiteral("HybridGain"));
+        QTest::keyClick(gain, Qt::Key_Enter);
+        QCOMPARE(f->cbOTAMode->currentText(), QStringLiteral("PreGain"));
+        QVERIFY2(!Cmd().contains(QLatin1String("hybridgain")), qPrintable(Cmd()));
+
+        TypeOver(gain, QStringLiteral("Loud"));
+        EndSession();
+        const TIniFile stored(SettingsPath());
+        QCOMPARE(stored.ReadString(QStringLiteral("Zolvane"), QStringLiteral("gain"), QString()), QStringLiteral("PreGain"));
+    }
+
+    void storedGainTextNamingNoModeLeavesAMode_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("mode");
+        // Empty: the list's own first mode.
+        QTest::newRow("no mode") << QByteArray("Loud") << QString();
+        QTest::newRow("empty") << QByteArray("") << QString();
+        QTest::newRow("switches") << QByteArray("-G 1 -x") << QString();
+        QTest::newRow("another case") << QByteArray("postgain") << QStringLiteral("PostGain");
+        QTest::newRow("a mode") << QByteArray("PostGain") << QStringLiteral("PostGain");
+    }
+    void storedGainTextNamingNoModeLeavesAMode()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, mode);
+        WriteSettings("gain_check=1\r\ngain=" + stored + "\r\n");
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        QVERIFY(MainForm->chOTAMode->isChecked());
+        if (mode.isEmpty())
+            mode = MainForm->cbOTAMode->itemText(0);
+        QCOMPARE(MainForm->cbOTAMode->currentText(), mode);
+        const QString expected = mode == QLatin1String("PreGain")      ? QStringLiteral(" -g max")
+                                 : mode == QLatin1String("HybridGain") ? QStringLiteral(" -hybridgain")
+                                                                       : QStringLiteral(" -G 1");
+        QVERIFY2(Cmd().contains(QStringLiteral(" -ota(") + expected + QLatin1Char(' ')), qPrintable(Cmd()));
+    }
+
+
+    // Under locales with other digits, another minus sign or the decimal comma, every number the
+    // user sets with the keys and the wheel (spin edits, track bars, lists) reaches the command
+    // line and the settings file in ASCII digits with the point and the plain minus sign.
+    void numbersAreWrittenTheSameInEveryLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        for (const char *name : {"sv_SE", "fa_IR", "de_DE", "ar_EG"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void numbersAreWrittenTheSameInEveryLocale()
+    {
+        QFETCH(QString, locale);
+        WriteSettings();
+        StartSession();
+        TAdvancedSet::MessageHook = [](QWidget *, const QString &, bool) {};
+        AddInputs(m_inputs, {"audio/wav_sox_8k_stereo_s16.wav"});
+        TMainForm *f = MainForm;
+        // The program starts in the C notation; here every window shows the user's notation.
+        const QLocale user(locale);
+        QLocale::setDefault(user);
+        for (QWidget *window : {static_cast<QWidget *>(f), static_cast<QWidget *>(AdvancedSet),
+                                static_cast<QWidget *>(OthersLame)})
+            window->setLocale(user);
+        QCOMPARE(f->SpEdtMP2VBR->locale(), user);
+        QStringList foreign;
+        auto ascii = [&](const QString &where) {
+            const QString cmd = Cmd();
+            for (const QChar c : cmd) {
+                if (c.unicode() >= 0x80 || c == QLatin1Char(',')) {
+                    foreign << where + QStringLiteral(": ") + cmd;
+                    break;
+                }
+            }
+        };
+        auto turn = [&](QWidget *area, const QString &where) {
+            for (QCheckBox *box : Reachable<QCheckBox>(area)) {
+                if (!box->isChecked() && box != f->chOTAViewKDCL && box->isVisible() && box->isEnabled())
+                    Click(box);
+            }
+            for (QSpinBox *spin : Reachable<QSpinBox>(area)) {
+                if (!spin->isEnabled())
+                    continue;
+                // Down from the start, where the range allows below zero.
+                for (int i = 0; i < 3; ++i)
+                    QTest::keyClick(spin, Qt::Key_Down);
+                ascii(where + QLatin1Char(' ') + spin->objectName());
+                Wheel(spin, 7);
+                ascii(where + QLatin1Char(' ') + spin->objectName());
+            }
+            for (QAbstractSlider *bar : Reachable<QAbstractSlider>(area)) {
+                if (!bar->isEnabled() || bar->objectName().isEmpty())
+                    continue;
+                QTest::keyClick(bar, Qt::Key_PageUp);
+                QTest::keyClick(bar, Qt::Key_Left);
+                ascii(where + QLatin1Char(' ') + bar->objectName());
+            }
+            for (QComboBox *combo : Reachable<QComboBox>(area)) {
+                if (!combo->isEnabled() || combo->isEditable())
+                    continue;
+                QTest::keyClick(combo, Qt::Key_End);
+                ascii(where + QLatin1Char(' ') + combo->objectName());
+            }
+        };
+        Click(f->chSSRC);
+        ChooseInPopup(f->cbSSRC, QStringLiteral("22050"));
+        const QList<QWidget *> pages = {f->TabSheet1, f->TabSheet2, f->TabSheet3, f->TabSheet4, f->TabSheet7,
+                                        f->TabSheet5, f->TabSheet6, f->LosslessTab};
+        for (QWidget *page : pages) {
+            f->PageControl1->setTabVisible(f->PageControl1->indexOf(page), true);
+            ClickTab(page);
+            if (page == f->TabSheet1) {
+                for (int engine = 0; engine < f->cbAACEncEngine->count(); ++engine) {
+                    ChooseInPopup(f->cbAACEncEngine, f->cbAACEncEngine->itemText(engine));
+                    turn(page, page->objectName() + QString::number(engine));
+                }
+            } else {
+                turn(page, page->objectName());
+            }
+            turn(f->gbOTA, page->objectName());
+        }
+        for (QDialog *dialog : {static_cast<QDialog *>(AdvancedSet), static_cast<QDialog *>(OthersLame)}) {
+            ClickTab(dialog == OthersLame ? f->TabSheet4 : f->TabSheet6);
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            turn(dialog, dialog->objectName());
+            dialog->close();
+        }
+        QVERIFY2(foreign.isEmpty(), qPrintable(foreign.join(QLatin1Char('\n'))));
+        EndSession();
+        TAdvancedSet::MessageHook = nullptr;
+
+        QFile stored(SettingsPath());
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        for (const QByteArray &line : stored.readAll().split('\n')) {
+            for (const char c : line)
+                QVERIFY2(static_cast<unsigned char>(c) < 0x80 && c != ',', line.constData());
+        }
+    }
+
+
+    // Hiding the tab of the page in use (View > Tabs) brings another page into use: the job is
+    // named and built for that page exactly as after a click on its tab.
+    void hidingTheTabInUseSwitchesThePageAsAClickDoes()
+    {
+        WriteSettings("[AC3]\r\ntab=1\r\n");
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3", "audio/mp3_cbr128_stereo.mp3"});
+        TMainForm *f = MainForm;
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet2);
+        // The AC3 page's own switch-in step (its channel choice) first, as before the hiding.
+        ClickTab(f->TabSheet3);
+        ClickTab(f->TabSheet2);
+        ClickTab(f->TabSheet3);
+        const QString byClick = Cmd();
+        const QString nameByClick = Row(0)->text(jcOutputFilename);
+        QVERIFY2(nameByClick.endsWith(QLatin1String(".mp2")), qPrintable(nameByClick));
+        ClickTab(f->TabSheet2);
+        QVERIFY(Row(0)->text(jcOutputFilename).endsWith(QLatin1String(".ac3")));
+
+        f->AC32->trigger();
+        QVERIFY(!f->AC32->isChecked());
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet3);
+        QCOMPARE(Row(0)->text(jcOutputFilename), nameByClick);
+        QCOMPARE(Cmd(), byClick);
+
+        // Hiding a tab that is not in use changes nothing of the job.
+        f->AAC2->trigger();
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet3);
+        QCOMPARE(Cmd(), byClick);
+    }
+
+
+    // The arrow keys and the wheel on the tabs walk over the tabs shown only: the SPEEX page,
+    // hidden from a fresh start, is never brought into use behind the user's back.
+    void keysAndWheelOnTheTabsSkipHiddenPages()
+    {
+        WriteSettings("[MP3]\r\ntab=1\r\n");
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        TMainForm *f = MainForm;
+        QTabBar *tabs = f->PageControl1->tabBar();
+        QVERIFY(!f->PageControl1->isTabVisible(f->PageControl1->indexOf(f->TabSheet7)));
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet4);
+
+        QTest::keyClick(tabs, Qt::Key_Right);
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet5);
+        QVERIFY2(Row(0)->text(jcOutputFilename).endsWith(QLatin1String(".ogg")), qPrintable(Row(0)->text(jcOutputFilename)));
+        QTest::keyClick(tabs, Qt::Key_Left);
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet4);
+        QVERIFY2(Row(0)->text(jcOutputFilename).endsWith(QLatin1String(".mp3")), qPrintable(Row(0)->text(jcOutputFilename)));
+
+        // One notch down the wheel is the next tab.
+        Wheel(tabs, -1);
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet5);
+        QVERIFY2(Cmd().contains(QLatin1String(".ogg\"")), qPrintable(Cmd()));
+        Wheel(tabs, 1);
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet4);
+        QVERIFY2(Cmd().contains(QLatin1String(".mp3\"")), qPrintable(Cmd()));
+
+        // Past the last shown tab the page in use stays.
+        f->Lossless1->trigger();
+        QVERIFY(!f->PageControl1->isTabVisible(f->PageControl1->indexOf(f->LosslessTab)));
+        ClickTab(f->TabSheet6);
+        const QString wav = Cmd();
+        QTest::keyClick(tabs, Qt::Key_Right);
+        QCOMPARE(f->PageControl1->currentWidget(), f->TabSheet6);
+        QCOMPARE(Cmd(), wav);
+    }
+
+
+    // Typing into an editable list that has the keyboard completes the text from its items as the
+    // user types; the command line follows the completed text the box shows, at once.
+    void completedTextOfTheEditableListsIsUsedAtOnce()
+    {
+        WriteSettings();
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        TMainForm *f = MainForm;
+        ClickTab(f->TabSheet2);
+        Click(f->chSSRC);
+        Click(f->chOTAMode);
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+
+        QLineEdit *rate = f->cbSSRC->lineEdit();
+        rate->setFocus();
+        QTRY_VERIFY(rate->hasFocus());
+        TypeOver(rate, QStringLiteral("2"));
+        QCOMPARE(rate->text(), QStringLiteral("22050"));
+        QVERIFY2(Cmd().contains(QLatin1String(" -ssrc( --rate 22050 )")), qPrintable(Cmd()));
+        QTest::keyClicks(rate, QStringLiteral("4"));
+        QCOMPARE(rate->text(), QStringLiteral("24000"));
+        QVERIFY2(Cmd().contains(QLatin1String(" -ssrc( --rate 24000 )")), qPrintable(Cmd()));
+
+        QLineEdit *gain = f->cbOTAMode->lineEdit();
+        gain->setFocus();
+        QTRY_VERIFY(gain->hasFocus());
+        TypeOver(gain, QStringLiteral("po"));
+        QCOMPARE(gain->text().toLower(), QStringLiteral("postgain"));
+        QVERIFY2(Cmd().contains(QLatin1String(" -ota( -G 1 )")), qPrintable(Cmd()));
+        f->InputListView->setFocus();
+        QTRY_VERIFY(!gain->hasFocus());
+        QCOMPARE(gain->text(), QStringLiteral("PostGain"));
+        QVERIFY2(Cmd().contains(QLatin1String(" -ota( -G 1 )")), qPrintable(Cmd()));
+        QVERIFY2(Cmd().contains(QLatin1String(" -ssrc( --rate 24000 )")), qPrintable(Cmd()));
     }
 
     // A stored rate index that is no item of the list leaves the list on its own item.

@@ -97,7 +97,16 @@ struct Aspect {
 QObject *Find(const QString &path)
 {
     QObject *scope = MainForm;
-    for (const QString &part : path.split(QLatin1Char('/'))) {
+    QStringList parts = path.split(QLatin1Char('/'));
+    // A path may start at another window of the program.
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (parts.size() > 1 && window->objectName() == parts.constFirst()) {
+            scope = window;
+            parts.removeFirst();
+            break;
+        }
+    }
+    for (const QString &part : parts) {
         scope = scope ? scope->findChild<QObject *>(part) : nullptr;
     }
     return scope;
@@ -575,8 +584,11 @@ private slots:
         QTest::newRow("AIFF output choice") << QByteArray("[WAV]\r\nformat=2\r\noutput_aiff=3\r\n") << "rbWAVOutput3" << "checked" << QVariant(true);
         QTest::newRow("no WAV output choice with DD-WAV")
             << QByteArray("[WAV]\r\nformat=3\r\noutput_wav=4\r\n") << "rbWAVOutput4" << "checked" << QVariant();
-        QTest::newRow("text cut at 2047") << QByteArray("[Zolvane]\r\ngain=" + QByteArray(3000, 'x') + "\r\n")
-                                          << "cbOTAMode" << "text" << QVariant(QString(2047, QLatin1Char('x')));
+        // The gain list takes mode names only; the plug-in function name takes any text.
+        QTest::newRow("text cut at 2047") << QByteArray("[Zolvane]\r\ndllfunc=" + QByteArray(3000, 'x') + "\r\n")
+                                          << "AdvancedSet/edExternalPlugFunc" << "text" << QVariant(QString(2047, QLatin1Char('x')));
+        QTest::newRow("gain naming no mode") << QByteArray("[Zolvane]\r\ngain=" + QByteArray(3000, 'x') + "\r\n")
+                                             << "cbOTAMode" << "text" << QVariant();
     }
     void readingRules()
     {

@@ -8,6 +8,15 @@ bool DelayKeyAccepted(QChar key, const QString &currentText)
     return key == QChar(8) || key == QLatin1Char('-') || (key >= QLatin1Char('0') && key <= QLatin1Char('9'));
 }
 
+QString GainModeName(const QString &text)
+{
+    for (const QString mode : {QStringLiteral("HybridGain"), QStringLiteral("PreGain"), QStringLiteral("PostGain")}) {
+        if (text.trimmed().compare(mode, Qt::CaseInsensitive) == 0)
+            return mode;
+    }
+    return {};
+}
+
 QString KbpsText(int kbps)
 {
     return QString::number(kbps) + QStringLiteral(" kbps");

@@ -13,6 +13,10 @@
 // signs are taken in any number and place.
 bool DelayKeyAccepted(QChar key, const QString &currentText);
 
+// The gain mode a text of the gain list names: "HybridGain", "PreGain" or "PostGain" for that
+// name in any case, an empty string for any other text.
+QString GainModeName(const QString &text);
+
 // "<n> kbps", the hint of the bit-rate track bars.
 QString KbpsText(int kbps);
 
