@@ -168,6 +168,41 @@ private:
     QString m_section;
 };
 
+// The "ssrc" key holds the index of the chosen rate. A rate typed into the box that is none of
+// its items is stored as the rate itself, so that it comes back at the next start: an index is
+// always far below the least rate kept this way (an index past the list, as an earlier version
+// could store, is no rate).
+constexpr int LeastStoredTypedRate = 1000;
+
+int StoredSampleRateChoice(const QComboBox *rates)
+{
+    const QString text = rates->currentText().trimmed();
+    const int index = rates->currentIndex();
+    bool isNumber = false;
+    const int typed = text.toInt(&isNumber, 10);
+    if (isNumber && typed >= LeastStoredTypedRate && (index < 0 || text != rates->itemText(index))
+        && rates->findText(text, Qt::MatchFixedString) < 0)
+        return typed;
+    return index;
+}
+
+void RestoreSampleRateChoice(QComboBox *rates, int stored)
+{
+    if (stored >= 0 && stored < rates->count()) {
+        rates->setCurrentIndex(stored);
+        return;
+    }
+    // A typed rate; any other value (a negative one, or more digits than the box takes) leaves
+    // the choice as it is.
+    const QString text = QString::number(stored);
+    if (stored < LeastStoredTypedRate || text.size() > 6)
+        return;
+    if (const int item = rates->findText(text, Qt::MatchFixedString); item >= 0)
+        rates->setCurrentIndex(item);
+    else
+        rates->setEditText(text);
+}
+
 } // namespace
 
 // ---- Saving at exit -----------------------------------------------------------------------------
@@ -196,7 +231,7 @@ void TMainForm::SaveGeneralSettings(TIniFile &ini)
     w.Box("dynComp_check", chAzidDC->isChecked());
     w.Integer("dynComp", cbAzidDC->currentIndex());
     w.Box("ssrc_check", chSSRC->isChecked());
-    w.Integer("ssrc", cbSSRC->currentIndex());
+    w.Integer("ssrc", StoredSampleRateChoice(cbSSRC));
     w.Box("boost_check", chBoost->isChecked());
     w.Integer("boost", cbBoost->currentIndex());
     w.Box("gain_check", chOTAMode->isChecked());
@@ -398,7 +433,7 @@ void TMainForm::LoadSettings(const TIniFile &settings)
     r.Box("dynComp_check", 0, chAzidDC);
     r.Index("dynComp", cbAzidDC);
     r.Box("ssrc_check", 0, chSSRC);
-    r.Index("ssrc", cbSSRC);
+    RestoreSampleRateChoice(cbSSRC, r.Integer("ssrc", cbSSRC->currentIndex()));
     r.Box("boost_check", 0, chBoost);
     r.Index("boost", cbBoost);
     r.Box("gain_check", 0, chOTAMode);

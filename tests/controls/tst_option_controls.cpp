@@ -236,17 +236,26 @@ private slots:
         QCOMPARE(Items(f->cbOTAMode), gainItems);
         EndSession();
 
-        const TIniFile stored(SettingsPath());
-        const int index = stored.ReadInteger(QStringLiteral("Zolvane"), QStringLiteral("ssrc"), -2);
-        QVERIFY2(index >= 0 && index < kSampleRates.size(), qPrintable(QString::number(index)));
-
+        // The typed rate survives the restart, and the list is the same nine items.
         StartSession();
         AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
         QVERIFY(MainForm->chSSRC->isChecked());
         QCOMPARE(Items(MainForm->cbSSRC), kSampleRates);
-        QCOMPARE(MainForm->cbSSRC->currentText(), kSampleRates.at(index));
-        QVERIFY2(Cmd().contains(QStringLiteral(" -ssrc( --rate %1 )").arg(kSampleRates.at(index))), qPrintable(Cmd()));
+        QCOMPARE(MainForm->cbSSRC->currentText(), QStringLiteral("32100"));
+        QVERIFY2(Cmd().contains(QLatin1String(" -ssrc( --rate 32100 )")), qPrintable(Cmd()));
         QVERIFY(!MainForm->cbOTAMode->currentText().isEmpty());
+
+        // A listed rate comes back as its item.
+        TypeOver(MainForm->cbSSRC->lineEdit(), QStringLiteral("22050"));
+        QTest::keyClick(MainForm->cbSSRC->lineEdit(), Qt::Key_Enter);
+        EndSession();
+        const TIniFile stored(SettingsPath());
+        QCOMPARE(stored.ReadInteger(QStringLiteral("Zolvane"), QStringLiteral("ssrc"), -2), 4);
+        StartSession();
+        AddInputs(m_inputs, {"audio/ac3_44k_stereo_96k.ac3"});
+        QCOMPARE(MainForm->cbSSRC->currentIndex(), 4);
+        QCOMPARE(MainForm->cbSSRC->currentText(), QStringLiteral("22050"));
+        QVERIFY2(Cmd().contains(QLatin1String(" -ssrc( --rate 22050 )")), qPrintable(Cmd()));
     }
 
 
@@ -767,6 +776,9 @@ private slots:
         QTest::newRow("no number") << QByteArray("abc") << QStringLiteral("44100");
         QTest::newRow("the last item") << QByteArray("8") << QStringLiteral("48000");
         QTest::newRow("the first item") << QByteArray("0") << QStringLiteral("8000");
+        QTest::newRow("a typed rate") << QByteArray("96000") << QStringLiteral("96000");
+        QTest::newRow("a typed rate that is an item") << QByteArray("32000") << QStringLiteral("32000");
+        QTest::newRow("more digits than the box takes") << QByteArray("1234567") << QStringLiteral("44100");
     }
     void storedRateIndexOutsideTheListKeepsARealRate()
     {
