@@ -591,11 +591,17 @@ void TMainForm::Log1Click()
 
 void TMainForm::ViewTab()
 {
+    QWidget *before = PageControl1->currentWidget();
     if (auto *item = qobject_cast<QAction *>(sender())) {
         if (QWidget *page = TabPageOfTag(item->property("tag").toInt()))
             PageControl1->setTabVisible(PageControl1->indexOf(page), item->isChecked());
     }
-    KDCmdl();
+    // Hiding the active page's tab brings another page to the front: the user switched pages, and
+    // the rows take that page's names and options as a click on its tab gives them.
+    if (PageControl1->currentWidget() != before)
+        PageControl1Change();
+    else
+        KDCmdl();
 }
 
 void TMainForm::ChooseLanguage(QAction *item)
