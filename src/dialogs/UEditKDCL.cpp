@@ -44,14 +44,18 @@ TKDCL::TKDCL(QWidget *parent)
 
 TKDCL::~TKDCL()
 {
-    try {
-        TIniSavePass pass(SettingsFilePath());
-        TIniFile ini(SettingsFilePath());
-        ini.WriteInteger(ZolvaneSection, QStringLiteral("kdcmdl_left"), pos().x());
-        ini.WriteInteger(ZolvaneSection, QStringLiteral("kdcmdl_top"), pos().y());
-        pass.Commit();
-    } catch (const EIniFileException &error) {
-        qWarning("%s", error.what());
+    // A run in which the editor was never shown has no position of its own to store: the one an
+    // earlier run stored stays.
+    if (m_placed) {
+        try {
+            TIniSavePass pass(SettingsFilePath());
+            TIniFile ini(SettingsFilePath());
+            ini.WriteInteger(ZolvaneSection, QStringLiteral("kdcmdl_left"), pos().x());
+            ini.WriteInteger(ZolvaneSection, QStringLiteral("kdcmdl_top"), pos().y());
+            pass.Commit();
+        } catch (const EIniFileException &error) {
+            qWarning("%s", error.what());
+        }
     }
     ui->RichEdit1->clear();
 }

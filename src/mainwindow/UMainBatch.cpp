@@ -282,7 +282,9 @@ void TMainForm::bbStartProcessClick()
         ListDuration = *seconds;
     }
 
-    if (FileNamePart(TranscoderPath()) != QLatin1String("Kandrum.exe")) {
+    // A path that names no file gets the same answer as a wrong name: the helper-file check that
+    // follows would otherwise blame a helper beside a transcoder that is not there.
+    if (FileNamePart(TranscoderPath()) != QLatin1String("Kandrum.exe") || !QFileInfo(TranscoderPath()).isFile()) {
         noBatch();
         ShowMessage(LanguageStrings.NoKandrum, false);
         return;

@@ -405,7 +405,13 @@ private slots:
     void aTranscoderThatCannotStartFailsEveryJob()
     {
         addFiles(freshInputs({"tools/stereo8k.wav", "tools/mono4.wav"}));
-        edKandrum()->setText(m_jobs->filePath(QStringLiteral("no such folder/Kandrum.exe")));
+        // A file of that name that is no program.
+        QFile notAProgram(m_jobs->filePath(QStringLiteral("Kandrum.exe")));
+        QVERIFY(notAProgram.open(QIODevice::WriteOnly));
+        notAProgram.write("not a program\n");
+        notAProgram.close();
+        QVERIFY(notAProgram.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        edKandrum()->setText(notAProgram.fileName());
         runBatch();
         // The runner tells for each job that the program is not there; the batch ends as failed.
         // Each message follows its job's end notice, so the last one may come after the batch ends.
@@ -882,6 +888,41 @@ private slots:
         QVERIFY(menusEnabled());
         QVERIFY(!form()->Timer1->isActive());
         QVERIFY(!form()->DosCommand1->IsRunning());
+    }
+
+    // A transcoder path that names no file is told as such, on a page that needs helper files as
+    // on one that needs none: no helper is blamed and no batch starts.
+    void aMissingTranscoderIsToldBeforeAnyHelperFile_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::newRow("AC3 through Aften") << QStringLiteral("TabSheet2");
+        QTest::newRow("VORBIS") << QStringLiteral("TabSheet5");
+    }
+
+    void aMissingTranscoderIsToldBeforeAnyHelperFile()
+    {
+        QFETCH(QString, page);
+        addFiles(freshInputs({"tools/stereo8k.wav"}));
+        TMainForm *f = form();
+        QTabBar *tabs = f->PageControl1->tabBar();
+        QWidget *sheet = f->findChild<QWidget *>(page);
+        QVERIFY(sheet);
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(f->PageControl1->indexOf(sheet)).center());
+        QCOMPARE(f->PageControl1->currentWidget(), sheet);
+        f->rbAften->setChecked(true);
+        edKandrum()->setText(m_jobs->filePath(QStringLiteral("no such folder/Kandrum.exe")));
+        m_messages.clear();
+        m_runnerMessages.clear();
+        f->bbStartProcessClick();
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages[0].text, QStringLiteral("NoKandrum"));
+        QVERIFY(!f->BatchRunning());
+        QVERIFY(frame()->isHidden());
+        QVERIFY(menusEnabled());
+        QVERIFY(!f->Timer1->isActive());
+        QVERIFY(m_runnerMessages.isEmpty());
+        QVERIFY(!QFileInfo::exists(m_jobs->filePath(QStringLiteral("stereo8k.log"))));
+        f->rbAC3Enc->setChecked(true);
     }
 
     void missingEncoderFilesRefuseTheBatch()

@@ -882,6 +882,30 @@ private slots:
         KDCL->hide();
     }
 
+    // A run in which the editor is never opened keeps the position stored by an earlier run.
+    void editorPositionSurvivesARunThatNeverOpensIt()
+    {
+        KDCL->show();
+        KDCL->move(31, 57);
+        const QPoint stored = KDCL->pos();
+        KDCL->hide();
+        DestroyZolvaneWindows();
+
+        CreateZolvaneWindows(); // a run without the editor
+        DestroyZolvaneWindows();
+        const TIniFile ini(SettingsFilePath());
+        QCOMPARE(ini.ReadInteger(QStringLiteral("Zolvane"), QStringLiteral("kdcmdl_left"), -1), stored.x());
+        QCOMPARE(ini.ReadInteger(QStringLiteral("Zolvane"), QStringLiteral("kdcmdl_top"), -1), stored.y());
+
+        CreateZolvaneWindows();
+        auto *view = MainControl<QCheckBox>("chOTAViewKDCL");
+        view->setChecked(true);
+        QTRY_VERIFY(KDCL->isVisible());
+        QCOMPARE(KDCL->pos(), stored);
+        view->setChecked(false);
+        KDCL->hide();
+    }
+
     // A stored position that lies off the screen opens the editor on it, whatever the numbers.
     void editorStoredOffTheScreenOpensOnIt_data()
     {

@@ -574,6 +574,8 @@ private slots:
             frame()->SpeedButtonQuit->click();
         form()->ClearList2Click();
         resetAdvanced();
+        if (QAction *mp3Tab = form()->findChild<QAction *>(QStringLiteral("MP32")); mp3Tab && !mp3Tab->isChecked())
+            mp3Tab->trigger();
         SaveDialog1FileName.clear();
         TMainForm::SaveDialog1Hook = nullptr;
     }
@@ -1256,6 +1258,49 @@ private slots:
         // After Quit the saved row keeps its name too, counted on past the file just written.
         frame()->SpeedButtonQuit->click();
         QCOMPARE(outputOf(0), elsewhere.filePath(QStringLiteral("my take_1.ogg")));
+    }
+
+    // Unticking the active page's item under View > Tabs brings the next page to the front; the
+    // rows then take that page's names as a click on its tab gives them, not the last run's names
+    // with the new extension.
+    void hidingTheActiveTabNamesTheRowsForTheNextPage()
+    {
+        Mp3Cbr(form(), 128);
+        form()->rbVORBISOutputCh2->setChecked(true);
+        form()->rbVORBISQuality->setChecked(true);
+        m_jobs.reset(new QTemporaryDir);
+        const QString movie = m_jobs->filePath(QStringLiteral("movie.wav"));
+        const QString other = m_jobs->filePath(QStringLiteral("other.wav"));
+        QVERIFY(WriteToneWav(movie, 1));
+        QVERIFY(WriteToneWav(other, 1));
+        addFiles({movie, other});
+        QCOMPARE(list()->topLevelItemCount(), 2);
+        runBatch();
+        verifyDoneReport();
+        frame()->SpeedButtonQuit->click();
+        QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("movie_1.mp3"));
+
+        QAction *mp3Tab = form()->findChild<QAction *>(QStringLiteral("MP32"));
+        QVERIFY(mp3Tab && mp3Tab->isChecked());
+        mp3Tab->trigger();
+        QVERIFY(!form()->PageControl1->isTabVisible(form()->PageControl1->indexOf(form()->TabSheet4)));
+        QCOMPARE(form()->PageControl1->currentWidget(), form()->TabSheet5);
+        QCOMPARE(outputOf(0), m_jobs->filePath(QStringLiteral("movie.ogg")));
+        QCOMPARE(outputOf(1), m_jobs->filePath(QStringLiteral("other.ogg")));
+        // The selected row's command line follows at once (each job's is rebuilt as it starts).
+        const QList<QTreeWidgetItem *> selected = list()->selectedItems();
+        QCOMPARE(selected.size(), 1);
+        QVERIFY2(selected.first()->text(jcCmd).contains(selected.first()->text(jcOutputFilename) + QLatin1Char('"'))
+                     && selected.first()->text(jcCmd).contains(QStringLiteral(".ogg\"")),
+                 qPrintable(selected.first()->text(jcCmd)));
+
+        runBatch();
+        verifyDoneReport();
+        mp3Tab->trigger();
+        for (const char *name : {"movie.ogg", "other.ogg"})
+            QVERIFY2(ReadWithOwnReader(Reader::Vorbis, m_jobs->filePath(QLatin1String(name))).valid,
+                     qPrintable(folderEntries().join(' ')));
+        QVERIFY2(!folderEntries().contains(QStringLiteral("movie_1.ogg")), qPrintable(folderEntries().join(' ')));
     }
 
     // Each preset family, applied while the VORBIS page is active, names the ticked rows (the
