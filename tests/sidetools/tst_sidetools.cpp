@@ -822,6 +822,17 @@ private slots:
                                                                          + "front \"\"left\"\".wav\"\r\n"));
         QCOMPARE(rows(), 1);
         QVERIFY(TMainForm::RowSeconds(MainForm->InputListView->topLevelItem(0)) > 0);
+
+        // The transcoder reads the same names from the mux file: the job is done.
+        QProcess transcoder;
+        transcoder.setProcessChannelMode(QProcess::MergedChannels);
+        transcoder.start(QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kandrum.exe"),
+                         {QStringLiteral("-core("), QStringLiteral("-input"), folder + QStringLiteral("quoted.mux"),
+                          QStringLiteral("-output"), folder + QStringLiteral("quoted.wav"), QStringLiteral(")")});
+        QVERIFY(transcoder.waitForFinished(30000));
+        const QByteArray said = transcoder.readAll();
+        QVERIFY2(transcoder.exitStatus() == QProcess::NormalExit && transcoder.exitCode() == 0, said.constData());
+        QVERIFY(QFileInfo(folder + QStringLiteral("quoted.wav")).size() > 44);
     }
 
     void muxWizardNamesTheChannelFileThatIsMissing_data()
