@@ -342,6 +342,50 @@ private slots:
         In<QCheckBox>(FileListWriter, "chkLst")->setChecked(false);
     }
 
+    // Ok with a list not yet saved: a cancelled name or a write that fails leaves the writer open
+    // with its list, so nothing composed is lost; a good name then saves and loads it.
+    void listOkKeepsTheListWhenNothingWasSaved_data()
+    {
+        QTest::addColumn<QString>("how"); // "cancel" or "fail"
+        QTest::newRow("name cancelled") << "cancel";
+        QTest::newRow("write fails") << "fail";
+    }
+    void listOkKeepsTheListWhenNothingWasSaved()
+    {
+        QFETCH(QString, how);
+        clearRows();
+        const QString folder = freshFolder(QStringLiteral("ok_") + how);
+        const QString a = copy(QStringLiteral("audio/ogg_22k_mono.ogg"), QStringLiteral("kept.ogg"));
+        auto *list = In<QListWidget>(FileListWriter, "FileList");
+        list->clear();
+        FileListWriter->show();
+        m_answers << QStringList{a};
+        In<QPushButton>(FileListWriter, "btLstAdd")->click();
+        QCOMPARE(list->count(), 1);
+
+        // A file is in the way of the folder, so nothing can be written below it.
+        const QString blocked = folder + QStringLiteral("file");
+        QVERIFY(QFile(blocked).open(QIODevice::WriteOnly));
+        m_answers << (how == QLatin1String("cancel") ? QStringList() : QStringList{blocked + QStringLiteral("/x.lst")});
+        In<QPushButton>(FileListWriter, "btOk")->click();
+        QVERIFY(FileListWriter->isVisible());
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(rows(), 0);
+        if (how == QLatin1String("fail")) {
+            QCOMPARE(m_messages.size(), 1);
+            QCOMPARE(m_messages.first().first, LanguageStrings.LSTSavingWarning);
+        } else {
+            QVERIFY(m_messages.isEmpty());
+        }
+
+        const QString target = folder + QStringLiteral("good.lst");
+        m_answers << QStringList{target};
+        In<QPushButton>(FileListWriter, "btOk")->click();
+        QVERIFY(!FileListWriter->isVisible());
+        QCOMPARE(ReadAll(target), '"' + a.toLocal8Bit() + "\"\r\n\r\n");
+        QCOMPARE(rows(), 1);
+    }
+
     void listOkSavesTheListOfItsOwnShowing()
     {
         clearRows();
