@@ -917,6 +917,69 @@ private slots:
         QCOMPARE(TIniFile(SettingsPath()).ReadString("Zolvane", "Kandrum_path", {}), QString::fromLatin1(kTranscoderPath));
         QVERIFY(!TIniFile(SettingsPath()).SectionExists(QStringLiteral("folder/Kandrum.exe")));
     }
+
+    // Every key of a full settings file holding a hostile value: the start-up takes what it can,
+    // every list, spin box and bar ends on a valid entry, and the exit writes a file that the next
+    // start reads back unchanged.
+    void hostileValueInEveryKey_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("minus one") << QByteArray("-1");
+        QTest::newRow("largest") << QByteArray("2147483647");
+        QTest::newRow("smallest") << QByteArray("-2147483648");
+        QTest::newRow("beyond 32 bits") << QByteArray("99999999999");
+        QTest::newRow("hexadecimal") << QByteArray("$FFFFFFFF");
+        QTest::newRow("text") << QByteArray("abc");
+        QTest::newRow("empty") << QByteArray("");
+        QTest::newRow("fraction") << QByteArray("1.5e308");
+    }
+    void hostileValueInEveryKey()
+    {
+        QFETCH(QByteArray, value);
+        // A full file, as an exit writes it.
+        WriteSettings(WithTranscoderPath(""));
+        StartSession();
+        MainForm->Quit1->trigger();
+        EndSession();
+        QFile full(SettingsPath());
+        QVERIFY(full.open(QIODevice::ReadOnly));
+        QByteArray hostile;
+        for (QByteArray line : full.readAll().split('\n')) {
+            line = line.trimmed();
+            const int equals = line.indexOf('=');
+            if (equals > 0 && !line.startsWith("Kandrum_path="))
+                line = line.left(equals + 1) + value;
+            hostile += line + "\r\n";
+        }
+        full.close();
+        WriteSettings(hostile);
+        StartSession();
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            for (QComboBox *combo : window->findChildren<QComboBox *>())
+                QVERIFY2(combo->count() == 0 || (combo->currentIndex() >= 0 && combo->currentIndex() < combo->count()),
+                         qPrintable(combo->objectName()));
+            for (QSpinBox *spin : window->findChildren<QSpinBox *>())
+                QVERIFY2(spin->value() >= spin->minimum() && spin->value() <= spin->maximum(),
+                         qPrintable(spin->objectName()));
+            for (QAbstractSlider *bar : window->findChildren<QAbstractSlider *>())
+                QVERIFY2(bar->value() >= bar->minimum() && bar->value() <= bar->maximum(), qPrintable(bar->objectName()));
+        }
+        QVERIFY(MainForm->PageControl1->currentWidget());
+        const QRect area = MainForm->screen()->availableGeometry();
+        QVERIFY(area.contains(MainForm->frameGeometry()));
+        MainForm->Quit1->trigger();
+        EndSession();
+        QFile first(SettingsPath());
+        QVERIFY(first.open(QIODevice::ReadOnly));
+        const QByteArray written = first.readAll();
+        first.close();
+        StartSession();
+        MainForm->Quit1->trigger();
+        EndSession();
+        QFile second(SettingsPath());
+        QVERIFY(second.open(QIODevice::ReadOnly));
+        QCOMPARE(second.readAll(), written);
+    }
 };
 
 QTEST_MAIN(TestSettings)
