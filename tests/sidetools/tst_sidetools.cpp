@@ -826,6 +826,49 @@ private slots:
         QVERIFY(!w->isVisible());
     }
 
+    // A mux file name that is one of its own channel files (typed, or through another spelling of
+    // the path) is refused before any question: the channel file stays as it was.
+    void muxOkNeverWritesOverAChannelFile_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("spelling"); // "same" or "dotted"
+        QTest::newRow("front left as typed") << "edLF" << "same";
+        QTest::newRow("LFE through ./") << "edLFE" << "dotted";
+    }
+    void muxOkNeverWritesOverAChannelFile()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, spelling);
+        const QString folder = freshFolder(QStringLiteral("self_") + edit);
+        auto *w = KDMuxFileWizard;
+        w->hide();
+        w->show();
+        fillChannels(folder);
+        const QString channel = In<QLineEdit>(w, edit.toLatin1().constData())->text();
+        const QByteArray original = ReadAll(channel);
+        QString target = channel;
+        if (spelling == QLatin1String("dotted"))
+            target.insert(target.lastIndexOf(QLatin1Char('/')) + 1, QStringLiteral("./"));
+        auto *save = In<QLineEdit>(w, "edSave");
+        save->clear();
+        QTest::keyClicks(save, target);
+        clearRows();
+        // A question, if one came, would be answered Yes.
+        std::unique_ptr<ModalAnswer> yes(new ModalAnswer([](QWidget *m) {
+            if (auto *box = qobject_cast<QMessageBox *>(m))
+                box->button(QMessageBox::Yes)->click();
+        }));
+        In<QPushButton>(w, "btnOk")->click();
+        QCOMPARE(yes->Seen, 0);
+        QCOMPARE(ReadAll(channel), original);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages.first().second);
+        QVERIFY2(m_messages.first().first.contains(target), qPrintable(m_messages.first().first));
+        QVERIFY(w->isVisible());
+        QCOMPARE(rows(), 0);
+        w->hide();
+    }
+
     // A file whose name holds a double quote: written by the list writer and the mux wizard,
     // loaded back as a job row.
     void quotedNamesSurviveWriterAndLoader()
