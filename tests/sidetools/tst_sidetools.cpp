@@ -1012,6 +1012,45 @@ private slots:
         f->hide();
     }
 
+    // Names holding a double quote or ending in a backslash reach the splitter as they are: the
+    // input is split and the pieces carry the prefix as typed.
+    void splitterTakesNamesWithQuotesAndBackslashes_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("prefix"); // empty: the one proposed
+        QTest::newRow("quote in the input") << "say \"hi\".mp3" << "";
+        QTest::newRow("quote and blank in the prefix") << "song.mp3" << "a \" b_";
+        QTest::newRow("prefix ending in a backslash") << "song.mp3" << "back\\";
+        QTest::newRow("backslash before a quote") << "x\\\"y.mp3" << "";
+    }
+    void splitterTakesNamesWithQuotesAndBackslashes()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, prefix);
+        useRealSplitter();
+        const QString folder = freshFolder(QStringLiteral("names_") + QString::number(qHash(input + prefix)));
+        const QString path = folder + input;
+        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/short.mp3")), path));
+        auto *f = KapartoForm;
+        f->show();
+        m_answers << QStringList{path};
+        In<QPushButton>(f, "btInput")->click();
+        if (!prefix.isEmpty())
+            In<QLineEdit>(f, "edOutput")->setText(folder + prefix);
+        const QString pieces = In<QLineEdit>(f, "edOutput")->text();
+        setBreakPoints(QStringLiteral("0"), QStringLiteral("0.2"));
+        In<QPushButton>(f, "btSplit")->click();
+        auto *memo = In<QPlainTextEdit>(f, "Memo2");
+        QTRY_VERIFY_WITH_TIMEOUT(memo->toPlainText().contains(QLatin1String("Done:"))
+                                     || memo->toPlainText().contains(QLatin1String("failed")),
+                                 20000);
+        QVERIFY2(memo->toPlainText().contains(QLatin1String("Done: 2 files written.")), qPrintable(memo->toPlainText()));
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(QFileInfo(pieces + QStringLiteral("01.mp3")).size() > 0);
+        QVERIFY(QFileInfo(pieces + QStringLiteral("02.mp3")).size() > 0);
+        f->hide();
+    }
+
     void splitterRefusesBreakPointsItCannotCut_data()
     {
         QTest::addColumn<QString>("first");
