@@ -298,6 +298,22 @@ private slots:
         QFile::remove(settings());
     }
 
+    // Closing the dialog when its options cannot be stored says so with the file's path.
+    void lameOptionsThatCannotBeStoredAreTold()
+    {
+        QFile::remove(settings());
+        // A folder in the file's place: there is a settings file, and it cannot be replaced.
+        QVERIFY(QDir().mkdir(settings()));
+        In<QCheckBox>(OthersLame, "chStreamsForceByte")->setChecked(true);
+        OthersLame->done(QDialog::Accepted);
+        In<QCheckBox>(OthersLame, "chStreamsForceByte")->setChecked(false);
+        QVERIFY(QDir().rmdir(settings()));
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages.first().second);
+        QVERIFY2(m_messages.first().first.startsWith(QStringLiteral("Unable to write to ") + settings()),
+                 qPrintable(m_messages.first().first));
+    }
+
     // ---- List-file writer -------------------------------------------------------------------
 
     void listFileIsWrittenByteForByteAndLoaded()
