@@ -836,6 +836,52 @@ private slots:
                  expectedTick == "de" ? QStringLiteral("Deutsch") : QStringLiteral("English"));
     }
 
+    // Files saved by an editor that puts a UTF-8 byte-order mark first: the settings keep every
+    // key of their first section (no tool-path question, the stored language) and the mark, and a
+    // language file with the mark loads.
+    void filesWithAByteOrderMarkAreRead()
+    {
+        QTemporaryDir folder;
+        QFile english(QStringLiteral(ZOLVANE_BIN_DIR "/lang/English.ini"));
+        QVERIFY(english.open(QIODevice::ReadOnly));
+        const QByteArray englishBytes = english.readAll();
+        english.close();
+        QFile deutsch(QStringLiteral(ZOLVANE_BIN_DIR "/lang/Deutsch.ini"));
+        QVERIFY(deutsch.open(QIODevice::ReadOnly));
+        const QByteArray deutschBytes = deutsch.readAll();
+        deutsch.close();
+        QVERIFY(deutschBytes.startsWith("[MAIN]"));
+        for (const auto &[name, bytes] : {std::pair{"English.ini", englishBytes}, std::pair{"Deutsch.ini", deutschBytes}}) {
+            QFile file(folder.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("\xEF\xBB\xBF" + bytes);
+        }
+        WriteSettings("\xEF\xBB\xBF" + WithTranscoderPath("[Zolvane]\r\nlang=Deutsch\r\n"));
+        QStringList messages;
+        TMainForm::MessageHook = [&messages](QWidget *, const QString &text, bool) { messages << text; };
+        InitZolvaneProcess();
+        CreateZolvaneWindows();
+        MainForm->LanguageFolder = (folder.path() + QStringLiteral("/")).toLocal8Bit();
+        ModalCloser closer;
+        MainForm->show();
+        QCoreApplication::processEvents();
+        const QString file = MainForm->File1->title();
+        const QString kandrum = ExeBrowse->findChild<QLineEdit *>("edKandrum")->text();
+        MainForm->Quit1->trigger();
+        EndSession();
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join(QLatin1Char('\n'))));
+        QVERIFY2(closer.seen.isEmpty(), qPrintable(closer.seen.join(QLatin1Char(' '))));
+        QCOMPARE(kandrum, QString::fromLatin1(kTranscoderPath));
+        QCOMPARE(file, TIniFile(folder.filePath(QStringLiteral("Deutsch.ini"))).ReadString("MAIN", "MenuFile1", {}));
+        QVERIFY(!file.isEmpty());
+        QFile written(SettingsPath());
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF[Zolvane]\r\n"));
+        QCOMPARE(bytes.count("[Zolvane]"), 1);
+        QCOMPARE(TIniFile(SettingsPath()).ReadString("Zolvane", "lang", {}), QStringLiteral("Deutsch"));
+    }
+
     // Keys and lines of other programs in the settings file survive the start-up and the exit,
     // in their places and byte for byte.
     void foreignLinesKeptAcrossASession()
