@@ -20,7 +20,7 @@ public:
 // locale's encoding with CR LF line ends. Every read sees the file as it is on disk now; every
 // write replaces the file atomically (temporary file in the same folder, then rename), unless a
 // save pass is open for the file (see TIniSavePass). A value, key or section name that holds a
-// line break is refused and changes nothing.
+// line break, and a value longer than a read gives back, are refused and change nothing.
 class TIniFile
 {
 public:

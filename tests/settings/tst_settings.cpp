@@ -933,10 +933,22 @@ private slots:
         QVERIFY(replaces.take() <= 1);
     }
 
-    // A tool path that holds a line break never reaches the settings file: OK tells why, and the
-    // file stays as it was.
-    void toolPathWithALineBreakIsRefused()
+    // A tool path that the settings file cannot give back whole (one with a line break, one
+    // longer than a value that is read back) never reaches it: OK tells why, and the file stays as
+    // it was.
+    void toolPathThatCannotBeStoredIsRefused_data()
     {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("line break") << QStringLiteral("/tmp/new\nfolder/Kandrum.exe") << QStringLiteral("line break");
+        QTest::newRow("longer than 2047 characters")
+            << QStringLiteral("/tmp/") + QString(2100, QLatin1Char('d')) + QStringLiteral("/Kandrum.exe")
+            << QStringLiteral("2047 characters");
+    }
+    void toolPathThatCannotBeStoredIsRefused()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, told);
         WriteSettings(WithTranscoderPath(""));
         StartSession();
         QFile before(SettingsPath());
@@ -947,7 +959,7 @@ private slots:
         MessageBoxWatcher boxes;
         auto *edKandrum = ExeBrowse->findChild<QLineEdit *>("edKandrum");
         QVERIFY(edKandrum);
-        edKandrum->setText(QStringLiteral("/tmp/new\nfolder/Kandrum.exe"));
+        edKandrum->setText(path);
         QVERIFY(QMetaObject::invokeMethod(ExeBrowse, "btOkClick"));
         const QStringList shown = boxes.texts;
         QFile after(SettingsPath());
@@ -958,7 +970,7 @@ private slots:
         EndSession();
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown.first().startsWith(QStringLiteral("Unable to write to ") + SettingsPath()), qPrintable(shown.first()));
-        QVERIFY2(shown.first().contains(QStringLiteral("line break")), qPrintable(shown.first()));
+        QVERIFY2(shown.first().contains(told), qPrintable(shown.first()));
         QCOMPARE(written, stored);
         QCOMPARE(TIniFile(SettingsPath()).ReadString("Zolvane", "Kandrum_path", {}), QString::fromLatin1(kTranscoderPath));
         QVERIFY(!TIniFile(SettingsPath()).SectionExists(QStringLiteral("folder/Kandrum.exe")));
