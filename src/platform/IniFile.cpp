@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kMaxValueLength = 2047;
+constexpr int kMaxValueLength = TIniFile::MaxValueLength;
 
 // "[name]" gives name; anything else is not a section header.
 bool sectionName(const QString &line, QString &name)
@@ -360,19 +360,6 @@ void refuseLineBreaks(const QString &fileName, const QString &section, const QSt
                                          QString(section).replace(u'\r', u' ').replace(u'\n', u' ')));
 }
 
-// A value longer than a read gives back would come back cut: it is refused instead.
-void refuseLongValues(const QString &fileName, const QString &section, const QString &key, const QString &value)
-{
-    QString read = value.trimmed();
-    if (read.size() >= 2 && (read.front() == u'"' || read.front() == u'\'') && read.back() == read.front())
-        read = read.mid(1, read.size() - 2);
-    if (read.size() > kMaxValueLength)
-        throw EIniFileException(
-            QStringLiteral("Unable to write to %1: the value of \"%2\" in [%3] is longer than %4 characters")
-                .arg(fileName, key, section)
-                .arg(kMaxValueLength));
-}
-
 } // namespace
 
 EIniFileException::EIniFileException(const QString &message)
@@ -529,7 +516,6 @@ bool TIniFile::ReadBool(const QString &section, const QString &key, bool default
 void TIniFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
     refuseLineBreaks(m_fileName, section, key, value);
-    refuseLongValues(m_fileName, section, key, value);
     const QString line = key.trimmed() + u'=' + value;
     modify(m_fileName, [&](IniLines &ini) {
         const qsizetype header = ini.findSection(section);

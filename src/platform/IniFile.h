@@ -20,11 +20,14 @@ public:
 // locale's encoding with CR LF line ends. Every read sees the file as it is on disk now; every
 // write replaces the file atomically (temporary file in the same folder, then rename), unless a
 // save pass is open for the file (see TIniSavePass). A value, key or section name that holds a
-// line break, and a value longer than a read gives back, are refused and change nothing.
+// line break is refused and changes nothing.
 class TIniFile
 {
 public:
     explicit TIniFile(const QString &fileName);
+
+    // The longest value a read gives back; a longer one is cut.
+    static constexpr int MaxValueLength = 2047;
 
     const QString &FileName() const { return m_fileName; }
 
