@@ -119,7 +119,17 @@ void TExeBrowse::btSoXClick()
 void TExeBrowse::btOkClick()
 {
     try {
-        // The three paths are stored together or not at all.
+        // The three paths are stored together or not at all, and only when each comes back whole
+        // from the file: a longer path would be read back cut.
+        const std::pair<const char *, QLineEdit *> paths[] = {
+            {"Kandrum_path", ui->edKandrum}, {"Kaparto_path", ui->edKaparto}, {"SoX_path", ui->edSoX}};
+        for (const auto &[key, edit] : paths) {
+            if (edit->text().trimmed().size() > TIniFile::MaxValueLength)
+                throw EIniFileException(
+                    QStringLiteral("Unable to write to %1: the value of \"%2\" in [Zolvane] is longer than %3 characters")
+                        .arg(SettingsFilePath(), QString::fromLatin1(key))
+                        .arg(TIniFile::MaxValueLength));
+        }
         TIniSavePass pass(SettingsFilePath());
         TIniFile ini(SettingsFilePath());
         ini.WriteString(QStringLiteral("Zolvane"), QStringLiteral("Kandrum_path"), ui->edKandrum->text());

@@ -161,8 +161,12 @@ void TFileListWriter::btLstSaveClick()
 
 void TFileListWriter::btOkClick()
 {
-    if (!m_savedThisShowing)
+    if (!m_savedThisShowing && ui->FileList->count() > 0) {
         btLstSaveClick();
+        // A list whose name was cancelled or whose write failed stays on screen, not lost.
+        if (!m_savedThisShowing)
+            return;
+    }
     // A list that Save has just loaded is not added a second time; with nothing saved there is
     // nothing to load.
     if (m_savedThisShowing && m_loadedThisShowing != ui->Edit1->text())

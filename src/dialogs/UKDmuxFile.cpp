@@ -147,6 +147,19 @@ void TKDMuxFileWizard::btnOkClick()
         ShowMessage(this, missing, true);
         return;
     }
+    // The mux file never takes the place of one of its own channel files, whatever the spelling
+    // of the path.
+    if (!target.isEmpty() && QFileInfo::exists(target)) {
+        const QString written = QFileInfo(target).canonicalFilePath();
+        for (const QString &path : paths) {
+            if (!path.isEmpty() && QFileInfo(path).canonicalFilePath() == written) {
+                ShowMessage(this,
+                            QStringLiteral("The mux file cannot be written over one of its channel files:\n%1").arg(target),
+                            true);
+                return;
+            }
+        }
+    }
     // A name typed into the edit has not been asked about: an existing file is replaced only
     // when the user says so.
     if (!target.isEmpty() && target != m_confirmedSave

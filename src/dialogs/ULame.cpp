@@ -3,6 +3,7 @@
 
 #include "DialogSupport.h"
 #include "IniFile.h"
+#include "SideToolSupport.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -187,7 +188,9 @@ void TOthersLame::FormClose()
     box("athtype_check", ui->chATHtype);
     ini.WriteString(Section, QStringLiteral("athtype"), QLocale::c().toString(ui->SpEdtATHtype->value()));
     pass.Commit();
-    } catch (const EIniFileException &) {
-        // A settings file that cannot be written keeps its former options; the dialog still closes.
+    } catch (const EIniFileException &error) {
+        // A settings file that cannot be written keeps its former options; the dialog still
+        // closes, and the options stay in use for the run.
+        SideTools::ShowMessage(this, error.Message(), true);
     }
 }

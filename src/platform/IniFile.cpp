@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr int kMaxValueLength = 2047;
+constexpr int kMaxValueLength = TIniFile::MaxValueLength;
 
 // "[name]" gives name; anything else is not a section header.
 bool sectionName(const QString &line, QString &name)

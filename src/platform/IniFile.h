@@ -26,6 +26,9 @@ class TIniFile
 public:
     explicit TIniFile(const QString &fileName);
 
+    // The longest value a read gives back; a longer one is cut.
+    static constexpr int MaxValueLength = 2047;
+
     const QString &FileName() const { return m_fileName; }
 
     QString ReadString(const QString &section, const QString &key, const QString &defaultValue) const;

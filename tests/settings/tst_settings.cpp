@@ -848,6 +848,52 @@ private slots:
                  expectedTick == "de" ? QStringLiteral("Deutsch") : QStringLiteral("English"));
     }
 
+    // Files saved by an editor that puts a UTF-8 byte-order mark first: the settings keep every
+    // key of their first section (no tool-path question, the stored language) and the mark, and a
+    // language file with the mark loads.
+    void filesWithAByteOrderMarkAreRead()
+    {
+        QTemporaryDir folder;
+        QFile english(QStringLiteral(ZOLVANE_BIN_DIR "/lang/English.ini"));
+        QVERIFY(english.open(QIODevice::ReadOnly));
+        const QByteArray englishBytes = english.readAll();
+        english.close();
+        QFile deutsch(QStringLiteral(ZOLVANE_BIN_DIR "/lang/Deutsch.ini"));
+        QVERIFY(deutsch.open(QIODevice::ReadOnly));
+        const QByteArray deutschBytes = deutsch.readAll();
+        deutsch.close();
+        QVERIFY(deutschBytes.startsWith("[MAIN]"));
+        for (const auto &[name, bytes] : {std::pair{"English.ini", englishBytes}, std::pair{"Deutsch.ini", deutschBytes}}) {
+            QFile file(folder.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("\xEF\xBB\xBF" + bytes);
+        }
+        WriteSettings("\xEF\xBB\xBF" + WithTranscoderPath("[Zolvane]\r\nlang=Deutsch\r\n"));
+        QStringList messages;
+        TMainForm::MessageHook = [&messages](QWidget *, const QString &text, bool) { messages << text; };
+        InitZolvaneProcess();
+        CreateZolvaneWindows();
+        MainForm->LanguageFolder = (folder.path() + QStringLiteral("/")).toLocal8Bit();
+        ModalCloser closer;
+        MainForm->show();
+        QCoreApplication::processEvents();
+        const QString file = MainForm->File1->title();
+        const QString kandrum = ExeBrowse->findChild<QLineEdit *>("edKandrum")->text();
+        MainForm->Quit1->trigger();
+        EndSession();
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join(QLatin1Char('\n'))));
+        QVERIFY2(closer.seen.isEmpty(), qPrintable(closer.seen.join(QLatin1Char(' '))));
+        QCOMPARE(kandrum, QString::fromLatin1(kTranscoderPath));
+        QCOMPARE(file, TIniFile(folder.filePath(QStringLiteral("Deutsch.ini"))).ReadString("MAIN", "MenuFile1", {}));
+        QVERIFY(!file.isEmpty());
+        QFile written(SettingsPath());
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF[Zolvane]\r\n"));
+        QCOMPARE(bytes.count("[Zolvane]"), 1);
+        QCOMPARE(TIniFile(SettingsPath()).ReadString("Zolvane", "lang", {}), QStringLiteral("Deutsch"));
+    }
+
     // Keys and lines of other programs in the settings file survive the start-up and the exit,
     // in their places and byte for byte.
     void foreignLinesKeptAcrossASession()
@@ -899,10 +945,22 @@ private slots:
         QVERIFY(replaces.take() <= 1);
     }
 
-    // A tool path that holds a line break never reaches the settings file: OK tells why, and the
-    // file stays as it was.
-    void toolPathWithALineBreakIsRefused()
+    // A tool path that the settings file cannot give back whole (one with a line break, one
+    // longer than a value that is read back) never reaches it: OK tells why, and the file stays as
+    // it was.
+    void toolPathThatCannotBeStoredIsRefused_data()
     {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("line break") << QStringLiteral("/tmp/new\nfolder/Kandrum.exe") << QStringLiteral("line break");
+        QTest::newRow("longer than 2047 characters")
+            << QStringLiteral("/tmp/") + QString(2100, QLatin1Char('d')) + QStringLiteral("/Kandrum.exe")
+            << QStringLiteral("2047 characters");
+    }
+    void toolPathThatCannotBeStoredIsRefused()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, told);
         WriteSettings(WithTranscoderPath(""));
         StartSession();
         QFile before(SettingsPath());
@@ -913,7 +971,7 @@ private slots:
         MessageBoxWatcher boxes;
         auto *edKandrum = ExeBrowse->findChild<QLineEdit *>("edKandrum");
         QVERIFY(edKandrum);
-        edKandrum->setText(QStringLiteral("/tmp/new\nfolder/Kandrum.exe"));
+        edKandrum->setText(path);
         QVERIFY(QMetaObject::invokeMethod(ExeBrowse, "btOkClick"));
         const QStringList shown = boxes.texts;
         QFile after(SettingsPath());
@@ -924,10 +982,73 @@ private slots:
         EndSession();
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown.first().startsWith(QStringLiteral("Unable to write to ") + SettingsPath()), qPrintable(shown.first()));
-        QVERIFY2(shown.first().contains(QStringLiteral("line break")), qPrintable(shown.first()));
+        QVERIFY2(shown.first().contains(told), qPrintable(shown.first()));
         QCOMPARE(written, stored);
         QCOMPARE(TIniFile(SettingsPath()).ReadString("Zolvane", "Kandrum_path", {}), QString::fromLatin1(kTranscoderPath));
         QVERIFY(!TIniFile(SettingsPath()).SectionExists(QStringLiteral("folder/Kandrum.exe")));
+    }
+
+    // Every key of a full settings file holding a hostile value: the start-up takes what it can,
+    // every list, spin box and bar ends on a valid entry, and the exit writes a file that the next
+    // start reads back unchanged.
+    void hostileValueInEveryKey_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("minus one") << QByteArray("-1");
+        QTest::newRow("largest") << QByteArray("2147483647");
+        QTest::newRow("smallest") << QByteArray("-2147483648");
+        QTest::newRow("beyond 32 bits") << QByteArray("99999999999");
+        QTest::newRow("hexadecimal") << QByteArray("$FFFFFFFF");
+        QTest::newRow("text") << QByteArray("abc");
+        QTest::newRow("empty") << QByteArray("");
+        QTest::newRow("fraction") << QByteArray("1.5e308");
+    }
+    void hostileValueInEveryKey()
+    {
+        QFETCH(QByteArray, value);
+        // A full file, as an exit writes it.
+        WriteSettings(WithTranscoderPath(""));
+        StartSession();
+        MainForm->Quit1->trigger();
+        EndSession();
+        QFile full(SettingsPath());
+        QVERIFY(full.open(QIODevice::ReadOnly));
+        QByteArray hostile;
+        for (QByteArray line : full.readAll().split('\n')) {
+            line = line.trimmed();
+            const int equals = line.indexOf('=');
+            if (equals > 0 && !line.startsWith("Kandrum_path="))
+                line = line.left(equals + 1) + value;
+            hostile += line + "\r\n";
+        }
+        full.close();
+        WriteSettings(hostile);
+        StartSession();
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            for (QComboBox *combo : window->findChildren<QComboBox *>())
+                QVERIFY2(combo->count() == 0 || (combo->currentIndex() >= 0 && combo->currentIndex() < combo->count()),
+                         qPrintable(combo->objectName()));
+            for (QSpinBox *spin : window->findChildren<QSpinBox *>())
+                QVERIFY2(spin->value() >= spin->minimum() && spin->value() <= spin->maximum(),
+                         qPrintable(spin->objectName()));
+            for (QAbstractSlider *bar : window->findChildren<QAbstractSlider *>())
+                QVERIFY2(bar->value() >= bar->minimum() && bar->value() <= bar->maximum(), qPrintable(bar->objectName()));
+        }
+        QVERIFY(MainForm->PageControl1->currentWidget());
+        const QRect area = MainForm->screen()->availableGeometry();
+        QVERIFY(area.contains(MainForm->frameGeometry()));
+        MainForm->Quit1->trigger();
+        EndSession();
+        QFile first(SettingsPath());
+        QVERIFY(first.open(QIODevice::ReadOnly));
+        const QByteArray written = first.readAll();
+        first.close();
+        StartSession();
+        MainForm->Quit1->trigger();
+        EndSession();
+        QFile second(SettingsPath());
+        QVERIFY(second.open(QIODevice::ReadOnly));
+        QCOMPARE(second.readAll(), written);
     }
 };
 

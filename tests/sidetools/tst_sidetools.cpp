@@ -298,6 +298,22 @@ private slots:
         QFile::remove(settings());
     }
 
+    // Closing the dialog when its options cannot be stored says so with the file's path.
+    void lameOptionsThatCannotBeStoredAreTold()
+    {
+        QFile::remove(settings());
+        // A folder in the file's place: there is a settings file, and it cannot be replaced.
+        QVERIFY(QDir().mkdir(settings()));
+        In<QCheckBox>(OthersLame, "chStreamsForceByte")->setChecked(true);
+        OthersLame->done(QDialog::Accepted);
+        In<QCheckBox>(OthersLame, "chStreamsForceByte")->setChecked(false);
+        QVERIFY(QDir().rmdir(settings()));
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages.first().second);
+        QVERIFY2(m_messages.first().first.startsWith(QStringLiteral("Unable to write to ") + settings()),
+                 qPrintable(m_messages.first().first));
+    }
+
     // ---- List-file writer -------------------------------------------------------------------
 
     void listFileIsWrittenByteForByteAndLoaded()
@@ -340,6 +356,50 @@ private slots:
         QVERIFY(qAbs(MainForm->TotalDuration - sum) < 1e-6);
         QVERIFY(!FileListWriter->isVisible());
         In<QCheckBox>(FileListWriter, "chkLst")->setChecked(false);
+    }
+
+    // Ok with a list not yet saved: a cancelled name or a write that fails leaves the writer open
+    // with its list, so nothing composed is lost; a good name then saves and loads it.
+    void listOkKeepsTheListWhenNothingWasSaved_data()
+    {
+        QTest::addColumn<QString>("how"); // "cancel" or "fail"
+        QTest::newRow("name cancelled") << "cancel";
+        QTest::newRow("write fails") << "fail";
+    }
+    void listOkKeepsTheListWhenNothingWasSaved()
+    {
+        QFETCH(QString, how);
+        clearRows();
+        const QString folder = freshFolder(QStringLiteral("ok_") + how);
+        const QString a = copy(QStringLiteral("audio/ogg_22k_mono.ogg"), QStringLiteral("kept.ogg"));
+        auto *list = In<QListWidget>(FileListWriter, "FileList");
+        list->clear();
+        FileListWriter->show();
+        m_answers << QStringList{a};
+        In<QPushButton>(FileListWriter, "btLstAdd")->click();
+        QCOMPARE(list->count(), 1);
+
+        // A file is in the way of the folder, so nothing can be written below it.
+        const QString blocked = folder + QStringLiteral("file");
+        QVERIFY(QFile(blocked).open(QIODevice::WriteOnly));
+        m_answers << (how == QLatin1String("cancel") ? QStringList() : QStringList{blocked + QStringLiteral("/x.lst")});
+        In<QPushButton>(FileListWriter, "btOk")->click();
+        QVERIFY(FileListWriter->isVisible());
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(rows(), 0);
+        if (how == QLatin1String("fail")) {
+            QCOMPARE(m_messages.size(), 1);
+            QCOMPARE(m_messages.first().first, LanguageStrings.LSTSavingWarning);
+        } else {
+            QVERIFY(m_messages.isEmpty());
+        }
+
+        const QString target = folder + QStringLiteral("good.lst");
+        m_answers << QStringList{target};
+        In<QPushButton>(FileListWriter, "btOk")->click();
+        QVERIFY(!FileListWriter->isVisible());
+        QCOMPARE(ReadAll(target), '"' + a.toLocal8Bit() + "\"\r\n\r\n");
+        QCOMPARE(rows(), 1);
     }
 
     void listOkSavesTheListOfItsOwnShowing()
@@ -782,6 +842,49 @@ private slots:
         QVERIFY(!w->isVisible());
     }
 
+    // A mux file name that is one of its own channel files (typed, or through another spelling of
+    // the path) is refused before any question: the channel file stays as it was.
+    void muxOkNeverWritesOverAChannelFile_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("spelling"); // "same" or "dotted"
+        QTest::newRow("front left as typed") << "edLF" << "same";
+        QTest::newRow("LFE through ./") << "edLFE" << "dotted";
+    }
+    void muxOkNeverWritesOverAChannelFile()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, spelling);
+        const QString folder = freshFolder(QStringLiteral("self_") + edit);
+        auto *w = KDMuxFileWizard;
+        w->hide();
+        w->show();
+        fillChannels(folder);
+        const QString channel = In<QLineEdit>(w, edit.toLatin1().constData())->text();
+        const QByteArray original = ReadAll(channel);
+        QString target = channel;
+        if (spelling == QLatin1String("dotted"))
+            target.insert(target.lastIndexOf(QLatin1Char('/')) + 1, QStringLiteral("./"));
+        auto *save = In<QLineEdit>(w, "edSave");
+        save->clear();
+        QTest::keyClicks(save, target);
+        clearRows();
+        // A question, if one came, would be answered Yes.
+        std::unique_ptr<ModalAnswer> yes(new ModalAnswer([](QWidget *m) {
+            if (auto *box = qobject_cast<QMessageBox *>(m))
+                box->button(QMessageBox::Yes)->click();
+        }));
+        In<QPushButton>(w, "btnOk")->click();
+        QCOMPARE(yes->Seen, 0);
+        QCOMPARE(ReadAll(channel), original);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages.first().second);
+        QVERIFY2(m_messages.first().first.contains(target), qPrintable(m_messages.first().first));
+        QVERIFY(w->isVisible());
+        QCOMPARE(rows(), 0);
+        w->hide();
+    }
+
     // A file whose name holds a double quote: written by the list writer and the mux wizard,
     // loaded back as a job row.
     void quotedNamesSurviveWriterAndLoader()
@@ -822,6 +925,17 @@ private slots:
                                                                          + "front \"\"left\"\".wav\"\r\n"));
         QCOMPARE(rows(), 1);
         QVERIFY(TMainForm::RowSeconds(MainForm->InputListView->topLevelItem(0)) > 0);
+
+        // The transcoder reads the same names from the mux file: the job is done.
+        QProcess transcoder;
+        transcoder.setProcessChannelMode(QProcess::MergedChannels);
+        transcoder.start(QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kandrum.exe"),
+                         {QStringLiteral("-core("), QStringLiteral("-input"), folder + QStringLiteral("quoted.mux"),
+                          QStringLiteral("-output"), folder + QStringLiteral("quoted.wav"), QStringLiteral(")")});
+        QVERIFY(transcoder.waitForFinished(30000));
+        const QByteArray said = transcoder.readAll();
+        QVERIFY2(transcoder.exitStatus() == QProcess::NormalExit && transcoder.exitCode() == 0, said.constData());
+        QVERIFY(QFileInfo(folder + QStringLiteral("quoted.wav")).size() > 44);
     }
 
     void muxWizardNamesTheChannelFileThatIsMissing_data()
@@ -911,6 +1025,45 @@ private slots:
         m_answers << QStringList{input};
         In<QPushButton>(f, "btInput")->click();
         QCOMPARE(In<QLineEdit>(f, "edOutput")->text(), folder + QStringLiteral("track_01_2_"));
+        f->hide();
+    }
+
+    // Names holding a double quote or ending in a backslash reach the splitter as they are: the
+    // input is split and the pieces carry the prefix as typed.
+    void splitterTakesNamesWithQuotesAndBackslashes_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("prefix"); // empty: the one proposed
+        QTest::newRow("quote in the input") << "say \"hi\".mp3" << "";
+        QTest::newRow("quote and blank in the prefix") << "song.mp3" << "a \" b_";
+        QTest::newRow("prefix ending in a backslash") << "song.mp3" << "back\\";
+        QTest::newRow("backslash before a quote") << "x\\\"y.mp3" << "";
+    }
+    void splitterTakesNamesWithQuotesAndBackslashes()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, prefix);
+        useRealSplitter();
+        const QString folder = freshFolder(QStringLiteral("names_") + QString::number(qHash(input + prefix)));
+        const QString path = folder + input;
+        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/short.mp3")), path));
+        auto *f = KapartoForm;
+        f->show();
+        m_answers << QStringList{path};
+        In<QPushButton>(f, "btInput")->click();
+        if (!prefix.isEmpty())
+            In<QLineEdit>(f, "edOutput")->setText(folder + prefix);
+        const QString pieces = In<QLineEdit>(f, "edOutput")->text();
+        setBreakPoints(QStringLiteral("0"), QStringLiteral("0.2"));
+        In<QPushButton>(f, "btSplit")->click();
+        auto *memo = In<QPlainTextEdit>(f, "Memo2");
+        QTRY_VERIFY_WITH_TIMEOUT(memo->toPlainText().contains(QLatin1String("Done:"))
+                                     || memo->toPlainText().contains(QLatin1String("failed")),
+                                 20000);
+        QVERIFY2(memo->toPlainText().contains(QLatin1String("Done: 2 files written.")), qPrintable(memo->toPlainText()));
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(QFileInfo(pieces + QStringLiteral("01.mp3")).size() > 0);
+        QVERIFY(QFileInfo(pieces + QStringLiteral("02.mp3")).size() > 0);
         f->hide();
     }
 

@@ -5,9 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <thread>
+#include <csignal>
+#include <cstdint>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace toolrun;
@@ -136,4 +142,63 @@ TEST(KapartoProgram, ABreakPointAtOrBeyondTheEndIsRefused)
         EXPECT_NE(ErrorLines(r).find("beyond the end"), std::string::npos) << r.output;
         EXPECT_FALSE(Exists(dir.path("song_01.mp3")));
     }
+}
+
+// A split that is stopped (the dialog's runner asks with SIGTERM) or that fails half-way takes
+// away the pieces it has written, so no cut-off piece is left to pass for a whole one and the
+// same prefix can be used again. The input is a pipe that stops delivering after one second, so
+// the splitter is still at work when it is stopped.
+TEST(KapartoProgram, AStoppedSplitLeavesNoPiece)
+{
+    TempDir dir;
+    const std::string input = dir.path("feed.wav");
+    ASSERT_EQ(mkfifo(input.c_str(), 0600), 0);
+    int outFd = -1;
+    const pid_t pid = Start(Splitter(), Args(input, dir.path("feed_"), "wav", {"0", "0.5"}), outFd);
+    ASSERT_GT(pid, 0);
+    const int feed = open(input.c_str(), O_RDWR);
+    ASSERT_GE(feed, 0);
+    // 8 kHz mono 16-bit: a header that promises far more than the one second sent.
+    auto le = [](uint32_t v, int bytes) {
+        std::string s;
+        for (int i = 0; i < bytes; ++i)
+            s += char((v >> (8 * i)) & 0xff);
+        return s;
+    };
+    std::string wav = "RIFF" + le(0x7ffffff0u, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4)
+                      + le(16000, 4) + le(2, 2) + le(16, 2) + "data" + le(0x7fffffc0u, 4);
+    // More than the reader looks at before it starts (some megabytes): a few minutes of sound.
+    for (int i = 0; i < 8000 * 400; ++i)
+        wav += le(uint32_t(int16_t(8000 * ((i / 20) % 2 ? 1 : -1))) & 0xffff, 2);
+    std::atomic<bool> written{false};
+    std::thread writer([&] {
+        for (size_t at = 0; at < wav.size();) {
+            const ssize_t n = write(feed, wav.data() + at, wav.size() - at);
+            if (n <= 0)
+                break;
+            at += size_t(n);
+        }
+        written = true;
+    });
+    std::string line, said;
+    bool second = false;
+    while (!second && ReadLine(outFd, line)) {
+        said += line + "\n";
+        second = line.rfind("Piece 2:", 0) == 0;
+    }
+    EXPECT_TRUE(second) << said;
+    EXPECT_TRUE(std::ifstream(dir.path("feed_01.wav")).good());
+    kill(-pid, SIGTERM);
+    EXPECT_EQ(Wait(pid), 128 + SIGTERM);
+    // The pipe has no reader left: what the writer still has to send is read away here.
+    fcntl(feed, F_SETFL, O_NONBLOCK);
+    char sink[65536];
+    while (!written)
+        if (read(feed, sink, sizeof sink) <= 0)
+            usleep(1000);
+    writer.join();
+    close(feed);
+    close(outFd);
+    EXPECT_FALSE(std::ifstream(dir.path("feed_01.wav")).good());
+    EXPECT_FALSE(std::ifstream(dir.path("feed_02.wav")).good());
 }

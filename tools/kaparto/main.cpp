@@ -2,7 +2,8 @@
 // by the prefix, copying the compressed frames (or PCM blocks) without decoding them. Without a
 // -split( block it rewrites the whole file as one piece, which repairs its length information.
 // It never writes over a file: before anything is written, every piece name is checked, and one
-// that exists already (the input itself, or a piece of an earlier run) stops the run.
+// that exists already (the input itself, or a piece of an earlier run) stops the run. A run that
+// is stopped (SIGTERM, SIGINT, SIGHUP) or fails takes away the pieces it has written.
 // Progress goes out as "[h:m:s:f] NN%" lines, failures as "Error " lines with a non-zero exit
 // code (1 command line, 2 input, 3 processing); "Done in N s." and 0 when every piece is written.
 #include "KapartoGrammar.h"
@@ -18,6 +19,7 @@
 #include <system_error>
 #include <vector>
 
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -29,6 +31,49 @@ extern "C" {
 using namespace kaparto;
 
 namespace {
+
+// The pieces this run has created, taken away again when the run is stopped (SIGTERM, SIGINT,
+// SIGHUP) or fails: no cut-off piece is left behind to pass for a whole one. The names live in
+// fixed storage, so that the signal handler can reach them.
+constexpr int kMaxPieces = 64;
+constexpr int kPathMax = 4096;
+char g_pieces[kMaxPieces][kPathMax];
+volatile sig_atomic_t g_pieceCount = 0;
+
+void RemovePieces()
+{
+    for (int i = 0; i < g_pieceCount; ++i)
+        unlink(g_pieces[i]);
+}
+
+void OnStopSignal(int sig)
+{
+    RemovePieces();
+    _exit(128 + sig);
+}
+
+void InstallStopHandlers()
+{
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+// Called once the piece is created, before anything is written into it; false when the name
+// cannot be kept (too long or too many pieces), so that the run stops before writing it.
+bool RememberPiece(const std::string &name)
+{
+    if (name.size() >= size_t(kPathMax) || g_pieceCount >= kMaxPieces)
+        return false;
+    std::memcpy(g_pieces[g_pieceCount], name.c_str(), name.size() + 1);
+    g_pieceCount = g_pieceCount + 1;
+    return true;
+}
 
 void Line(const std::string &text)
 {
@@ -94,6 +139,7 @@ int ClosePiece(Piece &piece)
 int main(int argc, char **argv)
 {
     av_log_set_level(AV_LOG_QUIET);
+    InstallStopHandlers();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const KapartoParse parsed = ParseKapartoArguments(args);
     if (!parsed.ok)
@@ -210,6 +256,13 @@ int main(int argc, char **argv)
                                  3);
                 }
                 ::close(claim);
+                if (!RememberPiece(piece.fileName)) {
+                    const std::string name = piece.fileName;
+                    ::unlink(name.c_str());
+                    avformat_free_context(piece.out);
+                    piece = Piece();
+                    return Error("too many pieces or too long a name: \"" + name + "\"", 3);
+                }
                 if (int orc = avio_open(&piece.out->pb, piece.fileName.c_str(), AVIO_FLAG_WRITE); orc < 0) {
                     const std::string name = piece.fileName;
                     avformat_free_context(piece.out);
@@ -301,8 +354,11 @@ int main(int argc, char **argv)
     if (piece.out && ClosePiece(piece) < 0 && exitCode == 0)
         exitCode = Error("writing the last piece failed", 3);
     avformat_close_input(&in);
-    if (exitCode != 0)
+    // A run that fails takes away the pieces it has written: they would not be whole.
+    if (exitCode != 0) {
+        RemovePieces();
         return exitCode;
+    }
     if (pieceNumber == 0)
         return Error("the input file \"" + cmd.input + "\" holds no audio frames", 2);
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

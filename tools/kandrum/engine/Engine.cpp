@@ -483,8 +483,26 @@ std::vector<std::string> ReadQuotedLines(const std::string &path)
         if (b == std::string::npos)
             continue;
         line = line.substr(b);
-        if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
-            line = line.substr(1, line.size() - 2);
+        // A quoted name ends at its partner quote; a doubled quote inside it is one quote. A line
+        // without a partner quote is taken as it stands.
+        if (line.front() == '"') {
+            std::string name;
+            bool closed = false;
+            for (size_t i = 1; i < line.size(); ++i) {
+                if (line[i] == '"') {
+                    if (i + 1 < line.size() && line[i + 1] == '"') {
+                        name += '"';
+                        ++i;
+                        continue;
+                    }
+                    closed = true;
+                    break;
+                }
+                name += line[i];
+            }
+            if (closed)
+                line = name;
+        }
         if (line.empty())
             continue;
         if (line[0] != '/')
