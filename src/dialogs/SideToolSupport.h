@@ -38,7 +38,8 @@ bool AskReplaceFile(QWidget *parent, const QString &title, const QString &path);
 // "Text|*.x;*.y|Other|*.z" as the toolkit's filter list ("Text (*.x *.y)" etc.).
 QStringList FilterList(const QString &filter);
 
-// Writes the bytes as they stand; false when the file cannot be written completely.
+// Writes the bytes as they stand, replacing the file only once they are all written; false when
+// the file cannot be written completely (the file that was there is then left as it was).
 bool WriteFileBytes(const QString &path, const QByteArray &bytes);
 
 // A name between double quotes, an inner double quote doubled: the way list and mux files hold

@@ -2,6 +2,7 @@
 #include "ui_TZolvaneLog.h"
 
 #include "DialogSupport.h"
+#include "SideToolSupport.h"
 #include "URessources.h"
 
 #include <QAction>
@@ -205,10 +206,18 @@ void TZolvaneLog::Saveas1Click()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("Log Files (*.log)"));
     dialog.selectFile(QStringLiteral("Zolvane.log"));
-    // Replacing an existing file asks nothing first.
+    // An existing file is replaced only when the user says so; "No" shows the dialog again.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        SaveLog(ui->ListView1, dialog.selectedFiles().constFirst());
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString chosen = dialog.selectedFiles().constFirst();
+        const QFileInfo target(chosen);
+        if ((target.exists() || target.isSymLink()) && !SideTools::AskReplaceFile(this, dialog.windowTitle(), chosen)) {
+            dialog.selectFile(chosen);
+            continue;
+        }
+        SaveLog(ui->ListView1, chosen);
+        return;
+    }
 }
 
 void TZolvaneLog::Close1Click()

@@ -444,7 +444,6 @@ private slots:
         AddRow(logList(), 1, QStringLiteral("[12:00:00] :  through the menus"));
         const QList<TLogRow> rows = TZolvaneLog::RowsOfList(logList());
         const QString path = m_dir.filePath(QStringLiteral("menu.log"));
-        WriteFile(path, "an older file that is replaced without asking");
 
         QString proposed;
         QStringList filters;
@@ -470,6 +469,51 @@ private slots:
         logAction("Open1")->trigger();
         QCOMPARE(open->Seen, 1);
         QCOMPARE(TZolvaneLog::RowsOfList(logList()), rows);
+    }
+
+    // Save as onto an existing file asks first: "No" shows the dialog again and leaves the file,
+    // "Yes" replaces it.
+    void saveAsAsksBeforeReplacingAFile()
+    {
+        AddRow(logList(), 0, QStringLiteral("[12:00:00] :  kept"));
+        const QList<TLogRow> rows = TZolvaneLog::RowsOfList(logList());
+        const QString path = m_dir.filePath(QStringLiteral("older.log"));
+        WriteFile(path, "an older file");
+
+        for (const QMessageBox::StandardButton button : {QMessageBox::No, QMessageBox::Yes}) {
+            QString question;
+            int dialogs = 0;
+            std::unique_ptr<ModalAnswer> answerQuestion, cancel;
+            std::unique_ptr<ModalAnswer> save(new ModalAnswer([&](QWidget *w) {
+                auto *dialog = qobject_cast<QFileDialog *>(w);
+                QVERIFY(dialog);
+                ++dialogs;
+                dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+                answerQuestion.reset(new ModalAnswer([&](QWidget *m) {
+                    auto *box = qobject_cast<QMessageBox *>(m);
+                    QVERIFY(box);
+                    question = box->text();
+                    // After "No" the save dialog comes again: it is cancelled.
+                    if (button == QMessageBox::No)
+                        cancel.reset(new ModalAnswer([&](QWidget *again) {
+                            QVERIFY(qobject_cast<QFileDialog *>(again));
+                            ++dialogs;
+                            static_cast<QDialog *>(again)->reject();
+                        }));
+                    box->button(button)->click();
+                }));
+                static_cast<QDialog *>(dialog)->accept();
+            }));
+            logAction("Saveas1")->trigger();
+            QVERIFY2(question.contains(QStringLiteral("older.log")), qPrintable(question));
+            if (button == QMessageBox::No) {
+                QCOMPARE(dialogs, 2);
+                QCOMPARE(ReadFile(path), QByteArray("an older file"));
+            } else {
+                QCOMPARE(dialogs, 1);
+                QCOMPARE(ReadFile(path), EncodeLogWindowFile(rows));
+            }
+        }
     }
 
     void loadingAMissingFileShowsTheIOErrorBox()
