@@ -93,6 +93,8 @@ void TMPEGaudio::ResetData()
     FFileLength = 0;
     FEncoderID.clear();
     FVBR = TVBRData();
+    FInfoFrames = 0;
+    FInfoNextBitRate = 0;
     FFrame = TFrameData(); // the "unknown" defaults of the header fields
     FAudioStart = 0;
     FAudioEnd = 0;
@@ -149,6 +151,14 @@ void TMPEGaudio::SearchFrame(const uint8_t *Block, int Count)
         else
             SideInfo = FFrame.ModeID == MPEG_CM_MONO ? 13 : 21;
         ReadVBR(Block, Position + SideInfo);
+        if (FInfoFrames > 0) {
+            // The rate of the frame after the header frame, which carries the file's audio.
+            TFrameData Second;
+            DecodeHeader(Block + Next, Second);
+            if (Second.VersionID == FFrame.VersionID && Second.LayerID == FFrame.LayerID
+                && Second.SampleRateID == FFrame.SampleRateID)
+                FInfoNextBitRate = TableBitRate(Second);
+        }
         return;
     }
 }
@@ -166,6 +176,11 @@ void TMPEGaudio::ReadVBR(const uint8_t *Block, int Offset)
         FVBR.Bytes = int32_t(GetBE32(X + 12));
         FVBR.Scale = X[119];
         FVBR.VendorID.assign(reinterpret_cast<const char *>(X + 120), 8);
+    } else if (std::memcmp(X, "Info", 4) == 0) {
+        // The flags say which fields are present: the frame count is bit 0.
+        const uint32_t Flags = GetBE32(X + 4);
+        if (Flags & 1)
+            FInfoFrames = int32_t(GetBE32(X + 8));
     } else if (std::memcmp(X, "VBRI", 4) == 0) {
         FVBR.Found = true;
         FVBR.ID = "VBRI";
@@ -272,6 +287,10 @@ uint16_t TMPEGaudio::BitRate() const
             return 0;
         return uint16_t(Value);
     }
+    // A constant-rate file whose header frame was written at another rate than its audio has
+    // the rate of its audio frames.
+    if (!FVBR.Found && FInfoFrames > 0 && FInfoNextBitRate > 0)
+        return FInfoNextBitRate;
     return TableBitRate(FFrame);
 }
 
@@ -294,6 +313,11 @@ double TMPEGaudio::Duration() const
         if (Rate == 0)
             return 0;
         return double(Coefficient(FFrame)) * FVBR.Frames * 8 / Rate;
+    }
+    if (!FVBR.Found && FInfoFrames > 0) {
+        if (Rate == 0)
+            return 0;
+        return double(Coefficient(FFrame)) * FInfoFrames * 8 / Rate;
     }
     const uint16_t TableRate = TableBitRate(FFrame);
     if (TableRate == 0)

@@ -125,6 +125,12 @@ private:
     int64_t FFileLength = 0;
     std::string FEncoderID;
     TVBRData FVBR;
+    // The "Info" header that encoders write into the first frame of a constant-rate file, in the
+    // layout of a Xing header: its frame count gives the duration without the tags and padding
+    // that the byte count holds, and where the header frame was written at another rate than the
+    // audio (as low-rate encoders do to make room for it), the audio's rate is the next frame's.
+    int32_t FInfoFrames = 0;
+    uint16_t FInfoNextBitRate = 0;
     TFrameData FFrame;
     int64_t FAudioStart = 0;
     int64_t FAudioEnd = 0;

@@ -101,7 +101,12 @@ TEST(MPEGaudio, FilesFromRealEncoders)
         int Layer;
     };
     const Case Cases[] = {
-        {"mp3_cbr128_stereo.mp3", 128, 44100, "Joint Stereo", 5850 * 8 / 128000.0, false, 0, L3},
+        // A constant-rate file with an "Info" header: its frame count gives the duration (the
+        // byte count would hold the header frame and the padding as well).
+        {"mp3_cbr128_stereo.mp3", 128, 44100, "Joint Stereo", 1152 * 13 / 44100.0, false, 0, L3},
+        // The header frame written at 56 kbit/s before 32 kbit/s audio: the rate is the audio's,
+        // and the duration the frame count's (0.575 s; the header frame's rate gave 0.35 s).
+        {"mp3_ffmpeg_22k_mono_32k_info56.mp3", 32, 22050, "Mono", 576 * 22 / 22050.0, false, 45, L3},
         {"mp3_vbr_stereo.mp3", 79, 44100, "Joint Stereo", 1152 * 21 / 44100.0, true, 0, L3},
         {"mp3_vbr_mono22.mp3", 31, 22050, "Mono", 576 * 33 / 22050.0, true, 0, L3},
         {"mp2_192_stereo.mp2", 192, 44100, "Stereo", 7523 * 8 / 192000.0, false, 0, L2},
