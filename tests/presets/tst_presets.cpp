@@ -395,6 +395,40 @@ private slots:
         QVERIFY2(cmd.contains(commandPart), qPrintable(cmd));
     }
 
+    // A preset of another engine changes the channels; the user then picks the Winamp plug-in by
+    // the keyboard. Its format list is the one of the channels now ticked, and the format shown is
+    // the one the job runs.
+    void ctChosenByHandAfterAnotherEnginesPreset_data()
+    {
+        QTest::addColumn<QStringList>("sequence");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("commandPart");
+        QTest::newRow("CT 5.1 LC, ND 2.0, then CT") << QStringList{"CTLCAAC5", "NDHEAAC11"} << "HE AAC High"
+                                                   << "-mode 2 -high )";
+        QTest::newRow("CT 2.0 LC, ND 5.1, then CT") << QStringList{"CTLCAAC1", "LCVBR13"} << "HE AAC"
+                                                   << "-cbr 96 -6chnew )";
+        QTest::newRow("CT 2.0 LC, FAAC 5.1, then CT") << QStringList{"CTLCAAC2", "FLCAAC4"} << "HE AAC"
+                                                     << "-cbr 128 -6chnew )";
+    }
+    void ctChosenByHandAfterAnotherEnginesPreset()
+    {
+        QFETCH(QStringList, sequence);
+        QFETCH(QString, format);
+        QFETCH(QString, commandPart);
+        for (const QString &name : sequence)
+            item(name)->trigger();
+        QComboBox *engine = MainForm->cbAACEncEngine;
+        QVERIFY(engine->currentIndex() != 3);
+        while (engine->currentIndex() != 3)
+            QTest::keyClick(engine, Qt::Key_Down);
+        const bool stereo = MainForm->rbAACOutputCh2->isChecked();
+        QComboBox *formats = MainForm->CTFrame1->cbCTFormat;
+        QCOMPARE(formats->count(), stereo ? 3 : 2);
+        QCOMPARE(formats->currentText(), format);
+        const QString cmd = MainForm->InputListView->currentItem()->text(jcCmd);
+        QVERIFY2(cmd.contains(commandPart), qPrintable(cmd));
+    }
+
     // The VORBIS quality presets tick the quality target, whichever target stood before.
     void vorbisQualityPresetFromBitrateMode()
     {
