@@ -429,6 +429,35 @@ private slots:
         QVERIFY2(cmd.contains(commandPart), qPrintable(cmd));
     }
 
+    // The MP2 presets resample: the VORBIS page's bit-rate estimate, which follows the sample
+    // rate chosen, shows the preset's rate and not the one chosen before.
+    void mp2PresetRateReachesTheVorbisEstimate()
+    {
+        item("OGG3")->trigger(); // stereo, quality 4
+        QLabel *estimate = MainForm->lbVORBISnomBitrateVal;
+        QComboBox *rates = MainForm->cbSSRC;
+        MainForm->chSSRC->setChecked(false);
+        rates->setCurrentIndex(1);
+        emit rates->activated(1); // 11025
+        item("SVCD")->trigger(); // 44100
+        QVERIFY(MainForm->chSSRC->isChecked());
+        QCOMPARE(rates->currentText(), QStringLiteral("44100"));
+        const QString shown = estimate->text();
+        // A click on the estimate works it out again from the controls as they stand.
+        QTest::mouseClick(estimate, Qt::LeftButton);
+        QCOMPARE(shown, estimate->text());
+        // and the rate chosen before would have shown another estimate.
+        MainForm->chSSRC->setChecked(false);
+        rates->setCurrentIndex(1);
+        emit rates->activated(1);
+        MainForm->chSSRC->setChecked(true);
+        QVERIFY2(estimate->text() != shown, qPrintable(shown));
+        item("DVD")->trigger(); // 48000 after 11025 with resampling on
+        const QString dvd = estimate->text();
+        QTest::mouseClick(estimate, Qt::LeftButton);
+        QCOMPARE(dvd, estimate->text());
+    }
+
     // The VORBIS quality presets tick the quality target, whichever target stood before.
     void vorbisQualityPresetFromBitrateMode()
     {
