@@ -643,6 +643,9 @@ void TMainForm::LoadOtherPagesSettings(const TIniFile &settings)
         r.TextOf("min_bit", SpEdtVORBISmin);
         r.TextOf("nom_bit", SpEdtVORBISnom);
         r.TextOf("max_bit", SpEdtVORBISmax);
+        // The estimate follows the sample rate, the channels and the quality: the stored rate
+        // was set without its handler, and values equal to the layout's run none.
+        lbVORBISnomBitrateValClick();
         if (r.Flag("tab", false))
             ActivateSettingsPage(TabSheet5);
     }

@@ -600,6 +600,34 @@ private slots:
         QCOMPARE(read, expected.isValid() ? expected : layout);
     }
 
+    // The VORBIS page's bit-rate estimate after a start follows the stored sample rate, the
+    // stored channels and quality, as a click on it (which works it out again) shows.
+    void storedChoicesReachTheVorbisEstimate_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::newRow("22050 Hz") << QByteArray("[Zolvane]\r\nssrc_check=1\r\nssrc=4\r\n");
+        QTest::newRow("8000 Hz, 5.1") << QByteArray("[Zolvane]\r\nssrc_check=1\r\nssrc=0\r\n[VORBIS]\r\nchannels=6\r\n");
+        QTest::newRow("rate without resampling") << QByteArray("[Zolvane]\r\nssrc_check=0\r\nssrc=2\r\n");
+        QTest::newRow("12000 Hz, quality 6")
+            << QByteArray("[Zolvane]\r\nssrc_check=1\r\nssrc=2\r\n[VORBIS]\r\nbit_mode=1\r\nqmode=600\r\n");
+    }
+    void storedChoicesReachTheVorbisEstimate()
+    {
+        QFETCH(QByteArray, settings);
+        InitZolvaneProcess();
+        CreateZolvaneWindows();
+        UseBuildLanguageFolder();
+        WriteSettings(WithTranscoderPath(settings));
+        MainForm->show();
+        QCoreApplication::processEvents();
+        QLabel *estimate = MainForm->lbVORBISnomBitrateVal;
+        const QString shown = estimate->text();
+        QTest::mouseClick(estimate, Qt::LeftButton);
+        const QString worked = estimate->text();
+        EndSession();
+        QCOMPARE(shown, worked);
+    }
+
     // The controls are set in the fixed reading order, each running its handler as it changes:
     // the general section, then [AAC] (the manual bandwidth box before the automatic one),
     // [AC3], [MP2], [MP3], [SPEEX], [VORBIS], [WAV], [Lossless].
