@@ -470,13 +470,13 @@ void TMainForm::cbAACEncEngineChange()
         for (int i = 0; i < frames.size(); ++i)
             frames[i]->setVisible(i == engine);
         NeroFrame1->setVisible(false);
+        // The channel radios fit the CT frame only while it is the engine: coming back to it, it
+        // takes the channels chosen meanwhile.
+        if (engine == 3)
+            FitCTFrameToChannels(false);
         // The 3GPP reference encoder makes stereo only; the radio keeps its tick.
         rbAACOutputCh6->setEnabled(engine != 0);
     }
-    // The channel radios fit the CT frame only while it is the engine: coming back to it, it
-    // takes the channels chosen meanwhile.
-    if (engine == 3)
-        FitCTFrameToChannels(false);
     // The engine decides the output extension.
     for (int i = 0; i < InputListView->topLevelItemCount(); ++i)
         InOutFileName(InputListView->topLevelItem(i)->text(jcInputPath).toLocal8Bit());
