@@ -387,6 +387,9 @@ private:
     // otherwise a list that is already the one of the ticked channels, with an item selected,
     // keeps the user's format. Rebuilds no command line.
     void FitCTFrameToChannels(bool always);
+    // While the gain mode is ticked, the gain list holds the modes of the page in use, keeping
+    // the chosen mode where the page offers it (the page set without the page-switch handler).
+    void FitGainListToPage();
     // One Nero Digital by-quality family: profile item `profile`, stereo Tags 0 to 3, 5.1 after.
     void NDQualityPreset(QMenu *family, int profile, std::span<const int, 6> qualities);
     // ---- Batch: start, job runner, output parsing, progress and time (UMainBatch.cpp) -------

@@ -110,6 +110,14 @@ void Refill(QComboBox *combo, const QStringList &items, const QString &selected 
     combo->setCurrentIndex(index < 0 ? 0 : index);
 }
 
+// The gain modes the page offers: the AAC encoders take no hybrid gain.
+QStringList GainModesOfPage(bool aacPage)
+{
+    if (aacPage)
+        return {QStringLiteral("PreGain"), QStringLiteral("PostGain")};
+    return {QStringLiteral("HybridGain"), QStringLiteral("PreGain"), QStringLiteral("PostGain")};
+}
+
 QWidget *AdvancedManualGain()
 {
     return AdvancedSet ? AdvancedSet->findChild<QWidget *>(QStringLiteral("chManGain")) : nullptr;
@@ -326,16 +334,26 @@ void TMainForm::chOTAModeClick()
 {
     const bool ticked = chOTAMode->isChecked();
     cbOTAMode->setEnabled(ticked);
-    if (ticked) {
-        // The AAC encoders take no hybrid gain.
-        if (PageControl1->currentWidget() == TabSheet1)
-            Refill(cbOTAMode, {QStringLiteral("PreGain"), QStringLiteral("PostGain")});
-        else
-            Refill(cbOTAMode, {QStringLiteral("HybridGain"), QStringLiteral("PreGain"), QStringLiteral("PostGain")});
-    }
+    if (ticked)
+        Refill(cbOTAMode, GainModesOfPage(PageControl1->currentWidget() == TabSheet1));
     // The manual gain of the advanced dialog is the alternative to the gain mode.
     if (QWidget *manualGain = AdvancedManualGain())
         manualGain->setEnabled(!ticked);
+    KDCmdl();
+}
+
+void TMainForm::FitGainListToPage()
+{
+    if (!chOTAMode->isChecked())
+        return;
+    const QStringList modes = GainModesOfPage(PageControl1->currentWidget() == TabSheet1);
+    QStringList items;
+    for (int i = 0; i < cbOTAMode->count(); ++i)
+        items << cbOTAMode->itemText(i);
+    if (items == modes)
+        return;
+    // The chosen mode stays where the page offers it; otherwise the page's first mode.
+    Refill(cbOTAMode, modes, cbOTAMode->currentText());
     KDCmdl();
 }
 

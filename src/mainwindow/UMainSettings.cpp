@@ -438,6 +438,8 @@ void TMainForm::LoadSettings(const TIniFile &settings)
     LoadAACSettings(settings);
     LoadMPEGSettings(settings);
     LoadOtherPagesSettings(settings);
+    // The gain list was filled for the page in use while the general section was read.
+    FitGainListToPage();
 
     // The language and the tabs loaded since can have widened the layout: the window, at its
     // new least size, is brought onto the screen once more.
