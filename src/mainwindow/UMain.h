@@ -382,6 +382,15 @@ private:
     // The CT engine's channels, format item and bit rate: the channel radio with its handler
     // (the format list of that choice), the format item from that list, then the rate.
     void SetCTTarget(bool stereo, int kbps, int format);
+    // The CT frame for the ticked AAC channels: the channel mode enabled in stereo only, the
+    // format list of the channel choice, and in stereo the format rule, in 5.1 the plug-in's
+    // bit-rate range. The channel radios run it with `always` (a fresh list with its first item);
+    // otherwise a list that is already the one of the ticked channels, with an item selected,
+    // keeps the user's format. Rebuilds no command line.
+    void FitCTFrameToChannels(bool always);
+    // While the gain mode is ticked, the gain list holds the modes of the page in use, keeping
+    // the chosen mode where the page offers it (the page set without the page-switch handler).
+    void FitGainListToPage();
     // One Nero Digital by-quality family: profile item `profile`, stereo Tags 0 to 3, 5.1 after.
     void NDQualityPreset(QMenu *family, int profile, std::span<const int, 6> qualities);
     // ---- Batch: start, job runner, output parsing, progress and time (UMainBatch.cpp) -------

@@ -117,6 +117,14 @@ void Refill(QComboBox *combo, const QStringList &items, const QString &selected 
     combo->setCurrentIndex(index < 0 ? 0 : index);
 }
 
+// The gain modes the page offers: the AAC encoders take no hybrid gain.
+QStringList GainModesOfPage(bool aacPage)
+{
+    if (aacPage)
+        return {QStringLiteral("PreGain"), QStringLiteral("PostGain")};
+    return {QStringLiteral("HybridGain"), QStringLiteral("PreGain"), QStringLiteral("PostGain")};
+}
+
 QWidget *AdvancedManualGain()
 {
     return AdvancedSet ? AdvancedSet->findChild<QWidget *>(QStringLiteral("chManGain")) : nullptr;
@@ -372,16 +380,26 @@ void TMainForm::chOTAModeClick()
 {
     const bool ticked = chOTAMode->isChecked();
     cbOTAMode->setEnabled(ticked);
-    if (ticked) {
-        // The AAC encoders take no hybrid gain.
-        if (PageControl1->currentWidget() == TabSheet1)
-            Refill(cbOTAMode, {QStringLiteral("PreGain"), QStringLiteral("PostGain")});
-        else
-            Refill(cbOTAMode, {QStringLiteral("HybridGain"), QStringLiteral("PreGain"), QStringLiteral("PostGain")});
-    }
+    if (ticked)
+        Refill(cbOTAMode, GainModesOfPage(PageControl1->currentWidget() == TabSheet1));
     // The manual gain of the advanced dialog is the alternative to the gain mode.
     if (QWidget *manualGain = AdvancedManualGain())
         manualGain->setEnabled(!ticked);
+    KDCmdl();
+}
+
+void TMainForm::FitGainListToPage()
+{
+    if (!chOTAMode->isChecked())
+        return;
+    const QStringList modes = GainModesOfPage(PageControl1->currentWidget() == TabSheet1);
+    QStringList items;
+    for (int i = 0; i < cbOTAMode->count(); ++i)
+        items << cbOTAMode->itemText(i);
+    if (items == modes)
+        return;
+    // The chosen mode stays where the page offers it; otherwise the page's first mode.
+    Refill(cbOTAMode, modes, cbOTAMode->currentText());
     KDCmdl();
 }
 
@@ -465,11 +483,8 @@ void TMainForm::rbAACOutputCh2Click()
 {
     if (!KeyOnlyStepInFrame(1))
         return;
-    if (cbAACEncEngine->currentIndex() == 3) {
-        SetEnabled({CTFrame1->cbAACMode, CTFrame1->lbAACMode}, true);
-        Refill(CTFrame1->cbCTFormat, CTFormats(true));
-        CTFrame1cbCTFormatChange();
-    }
+    if (cbAACEncEngine->currentIndex() == 3)
+        FitCTFrameToChannels(true);
     KDCmdl();
 }
 
@@ -477,17 +492,38 @@ void TMainForm::rbAACOutputCh6Click()
 {
     if (!KeyOnlyStepInFrame(0))
         return;
-    if (cbAACEncEngine->currentIndex() == 3) {
-        SetEnabled({CTFrame1->cbAACMode, CTFrame1->lbAACMode}, false);
-        Refill(CTFrame1->cbCTFormat, CTFormats(false));
-        // The plug-in's 5.1 range: HE AAC (item 0, selected now) runs from 96 to 213 kbps.
-        QSlider *bar = CTFrame1->TrackBar;
-        if (bar->value() < CTMultichannelMinKbps)
-            bar->setValue(CTMultichannelMinKbps);
-        else if (bar->value() > CTMultichannelHEMaxKbps)
-            bar->setValue(CTMultichannelHEMaxKbps);
-    }
+    if (cbAACEncEngine->currentIndex() == 3)
+        FitCTFrameToChannels(true);
     KDCmdl();
+}
+
+void TMainForm::FitCTFrameToChannels(bool always)
+{
+    TCTFrame *f = CTFrame1;
+    const bool stereo = !rbAACOutputCh6->isChecked();
+    const QStringList formats = CTFormats(stereo);
+    QStringList items;
+    for (int i = 0; i < f->cbCTFormat->count(); ++i)
+        items << f->cbCTFormat->itemText(i);
+    // The channels may have changed while another engine was chosen: the list left from the
+    // other choice would show one format while the job runs another (item 1 is "HE AAC High" in
+    // stereo and "LC AAC" in 5.1).
+    const bool refill = always || items != formats || f->cbCTFormat->currentIndex() < 0;
+    if (refill)
+        Refill(f->cbCTFormat, formats);
+    SetEnabled({f->cbAACMode, f->lbAACMode}, stereo);
+    if (stereo) {
+        // A kept list keeps the channel mode the user chose in it.
+        if (refill)
+            CTFrame1cbCTFormatChange();
+        return;
+    }
+    // The plug-in's 5.1 range: at least 96 kbps, and with HE AAC (item 0) at most 213 kbps.
+    QSlider *bar = f->TrackBar;
+    if (bar->value() < CTMultichannelMinKbps)
+        bar->setValue(CTMultichannelMinKbps);
+    else if (f->cbCTFormat->currentIndex() == 0 && bar->value() > CTMultichannelHEMaxKbps)
+        bar->setValue(CTMultichannelHEMaxKbps);
 }
 
 void TMainForm::cbAACEncEngineChange()
@@ -498,6 +534,10 @@ void TMainForm::cbAACEncEngineChange()
         for (int i = 0; i < frames.size(); ++i)
             frames[i]->setVisible(i == engine);
         NeroFrame1->setVisible(false);
+        // The channel radios fit the CT frame only while it is the engine: coming back to it, it
+        // takes the channels chosen meanwhile.
+        if (engine == 3)
+            FitCTFrameToChannels(false);
         // The 3GPP reference encoder makes stereo only; the radio keeps its tick.
         rbAACOutputCh6->setEnabled(engine != 0);
     }

@@ -399,6 +399,8 @@ void TMainForm::MP2Presets()
         item->setChecked(true);
         chSSRC->setChecked(true);
         SelectItem(cbSSRC, ValueOfTag(sampleRateItems, tag));
+        // What follows the chosen rate (the VORBIS page's estimate) takes the preset's rate.
+        RunPresetHandler("cbSSRCChange", cbSSRC);
         rbMP2TooLame->setChecked(true);
         MP2TrackBar->setValue(ValueOfTag(positions, tag));
         chMP2EncMode->setChecked(true);

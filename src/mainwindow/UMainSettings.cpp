@@ -482,6 +482,8 @@ void TMainForm::LoadSettings(const TIniFile &settings)
     LoadAACSettings(settings);
     LoadMPEGSettings(settings);
     LoadOtherPagesSettings(settings);
+    // The gain list was filled for the page in use while the general section was read.
+    FitGainListToPage();
 
     // The language and the tabs loaded since can have widened the layout: the window, at its
     // new least size, is brought onto the screen once more.
@@ -687,6 +689,9 @@ void TMainForm::LoadOtherPagesSettings(const TIniFile &settings)
         r.TextOf("min_bit", SpEdtVORBISmin);
         r.TextOf("nom_bit", SpEdtVORBISnom);
         r.TextOf("max_bit", SpEdtVORBISmax);
+        // The estimate follows the sample rate, the channels and the quality: the stored rate
+        // was set without its handler, and values equal to the layout's run none.
+        lbVORBISnomBitrateValClick();
         if (r.Flag("tab", false))
             ActivateSettingsPage(TabSheet5);
     }

@@ -589,6 +589,97 @@ private slots:
         Choose(form()->cbAACEncEngine, 3);
     }
 
+    // The plug-in's format list, the format shown and the job's command line agree whatever
+    // order the user chose the engine and the channels in: engines by the keyboard on the closed
+    // list, channels and tabs by mouse clicks. Steps: "engine N", "ch 2"/"ch 6", "format N"
+    // (a keyboard choice in the format list), "mode N" (the same in the channel-mode list),
+    // "kbps N". An empty mode is not checked.
+    void ctFrameFollowsTheChannelsInAnyOrder_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("5.1 under FAAC, then CT")
+            << QStringList{"engine 3", "ch 2", "format 2", "kbps 128", "engine 1", "ch 6", "engine 3"} << "HE AAC" << "";
+        QTest::newRow("stereo under Nero Digital, then CT")
+            << QStringList{"engine 3", "ch 6", "format 1", "kbps 256", "engine 2", "ch 2", "engine 3"}
+            << "HE AAC High" << "";
+        QTest::newRow("stereo under 3GPP, then CT")
+            << QStringList{"engine 3", "ch 6", "format 1", "kbps 160", "engine 1", "engine 0", "ch 2", "engine 3"}
+            << "HE AAC High" << "";
+        QTest::newRow("5.1 and back under FAAC keeps the format")
+            << QStringList{"engine 3", "ch 2", "format 2", "kbps 128", "engine 1", "ch 6", "ch 2", "engine 3"}
+            << "LC AAC" << "";
+        QTest::newRow("5.1 from a low stereo rate under FAAC")
+            << QStringList{"engine 3", "ch 2", "kbps 48", "engine 1", "ch 6", "engine 3"} << "HE AAC" << "";
+        QTest::newRow("a channel mode chosen by hand outlasts another engine")
+            << QStringList{"engine 3", "ch 2", "kbps 60", "mode 0", "engine 2", "engine 3"} << "HE AAC" << "Mono";
+        QTest::newRow("channels first, then CT, then the format")
+            << QStringList{"engine 2", "ch 6", "engine 3", "format 1", "kbps 300"} << "LC AAC" << "";
+    }
+    void ctFrameFollowsTheChannelsInAnyOrder()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, format);
+        QFETCH(QString, mode);
+        addInputs({"audio/ac3_48k_5ch1_384k.ac3"});
+        TCTFrame *ct = form()->CTFrame1;
+        clickTab(form()->TabSheet1);
+        auto chooseByKeys = [](QComboBox *combo, int index) {
+            QVERIFY2(combo->isVisibleTo(MainForm) && combo->isEnabled(), qPrintable(combo->objectName()));
+            QVERIFY(index >= 0 && index < combo->count());
+            while (combo->currentIndex() != index)
+                QTest::keyClick(combo, combo->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
+        };
+        auto click = [](QAbstractButton *radio) {
+            QVERIFY2(radio->isVisibleTo(MainForm) && radio->isEnabled(), qPrintable(radio->objectName()));
+            QTest::mouseClick(radio, Qt::LeftButton, Qt::NoModifier, QPoint(8, radio->height() / 2));
+            QVERIFY2(radio->isChecked(), qPrintable(radio->objectName()));
+        };
+        // Start from CT in stereo with the list the stereo radio puts in place.
+        if (form()->cbAACEncEngine->currentIndex() != 3)
+            chooseByKeys(form()->cbAACEncEngine, 3);
+        click(form()->rbAACOutputCh6);
+        click(form()->rbAACOutputCh2);
+        for (const QString &step : steps) {
+            const QStringList words = step.split(QLatin1Char(' '));
+            const int value = words.at(1).toInt();
+            if (words.at(0) == QLatin1String("engine"))
+                chooseByKeys(form()->cbAACEncEngine, value);
+            else if (words.at(0) == QLatin1String("ch"))
+                click(value == 2 ? form()->rbAACOutputCh2 : form()->rbAACOutputCh6);
+            else if (words.at(0) == QLatin1String("format"))
+                chooseByKeys(ct->cbCTFormat, value);
+            else if (words.at(0) == QLatin1String("mode"))
+                chooseByKeys(ct->cbAACMode, value);
+            else
+                ct->TrackBar->setValue(value);
+        }
+
+        const bool stereo = form()->rbAACOutputCh2->isChecked();
+        const QString shown = ct->cbCTFormat->currentText();
+        const QStringList formats = stereo ? QStringList{"HE AAC", "HE AAC High", "LC AAC"}
+                                           : QStringList{"HE AAC", "LC AAC"};
+        QCOMPARE(Items(ct->cbCTFormat), formats);
+        QCOMPARE(shown, format);
+        QCOMPARE(ct->cbAACMode->isEnabled(), stereo);
+        if (!mode.isEmpty())
+            QCOMPARE(ct->cbAACMode->currentText(), mode);
+        const QString job = cmd();
+        const int kbps = ct->TrackBar->value();
+        QVERIFY2(job.contains(QStringLiteral("-cbr %1").arg(kbps)), qPrintable(job));
+        QVERIFY2(job.contains(QStringLiteral(" -high")) == (shown == QLatin1String("HE AAC High")), qPrintable(job));
+        QVERIFY2(job.contains(QStringLiteral(" -lc")) == (shown == QLatin1String("LC AAC")), qPrintable(job));
+        QVERIFY2(job.contains(QStringLiteral(" -6chnew")) == !stereo, qPrintable(job));
+        if (stereo) {
+            QVERIFY2(job.contains(QStringLiteral(" -mode ")), qPrintable(job));
+        } else {
+            // The plug-in's 5.1 range.
+            QVERIFY2(kbps >= 96 && (shown != QLatin1String("HE AAC") || kbps <= 213), qPrintable(job));
+            QVERIFY2(!job.contains(QStringLiteral(" -mode ")), qPrintable(job));
+        }
+    }
+
     void pnsSelectsMPEG4()
     {
         addInputs({"audio/ac3_44k_stereo_96k.ac3"});

@@ -395,6 +395,69 @@ private slots:
         QVERIFY2(cmd.contains(commandPart), qPrintable(cmd));
     }
 
+    // A preset of another engine changes the channels; the user then picks the Winamp plug-in by
+    // the keyboard. Its format list is the one of the channels now ticked, and the format shown is
+    // the one the job runs.
+    void ctChosenByHandAfterAnotherEnginesPreset_data()
+    {
+        QTest::addColumn<QStringList>("sequence");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("commandPart");
+        QTest::newRow("CT 5.1 LC, ND 2.0, then CT") << QStringList{"CTLCAAC5", "NDHEAAC11"} << "HE AAC High"
+                                                   << "-mode 2 -high )";
+        QTest::newRow("CT 2.0 LC, ND 5.1, then CT") << QStringList{"CTLCAAC1", "LCVBR13"} << "HE AAC"
+                                                   << "-cbr 96 -6chnew )";
+        QTest::newRow("CT 2.0 LC, FAAC 5.1, then CT") << QStringList{"CTLCAAC2", "FLCAAC4"} << "HE AAC"
+                                                     << "-cbr 128 -6chnew )";
+    }
+    void ctChosenByHandAfterAnotherEnginesPreset()
+    {
+        QFETCH(QStringList, sequence);
+        QFETCH(QString, format);
+        QFETCH(QString, commandPart);
+        for (const QString &name : sequence)
+            item(name)->trigger();
+        QComboBox *engine = MainForm->cbAACEncEngine;
+        QVERIFY(engine->currentIndex() != 3);
+        while (engine->currentIndex() != 3)
+            QTest::keyClick(engine, Qt::Key_Down);
+        const bool stereo = MainForm->rbAACOutputCh2->isChecked();
+        QComboBox *formats = MainForm->CTFrame1->cbCTFormat;
+        QCOMPARE(formats->count(), stereo ? 3 : 2);
+        QCOMPARE(formats->currentText(), format);
+        const QString cmd = MainForm->InputListView->currentItem()->text(jcCmd);
+        QVERIFY2(cmd.contains(commandPart), qPrintable(cmd));
+    }
+
+    // The MP2 presets resample: the VORBIS page's bit-rate estimate, which follows the sample
+    // rate chosen, shows the preset's rate and not the one chosen before.
+    void mp2PresetRateReachesTheVorbisEstimate()
+    {
+        item("OGG3")->trigger(); // stereo, quality 4
+        QLabel *estimate = MainForm->lbVORBISnomBitrateVal;
+        QComboBox *rates = MainForm->cbSSRC;
+        MainForm->chSSRC->setChecked(false);
+        rates->setCurrentIndex(1);
+        emit rates->activated(1); // 11025
+        item("SVCD")->trigger(); // 44100
+        QVERIFY(MainForm->chSSRC->isChecked());
+        QCOMPARE(rates->currentText(), QStringLiteral("44100"));
+        const QString shown = estimate->text();
+        // A click on the estimate works it out again from the controls as they stand.
+        QTest::mouseClick(estimate, Qt::LeftButton);
+        QCOMPARE(shown, estimate->text());
+        // and the rate chosen before would have shown another estimate.
+        MainForm->chSSRC->setChecked(false);
+        rates->setCurrentIndex(1);
+        emit rates->activated(1);
+        MainForm->chSSRC->setChecked(true);
+        QVERIFY2(estimate->text() != shown, qPrintable(shown));
+        item("DVD")->trigger(); // 48000 after 11025 with resampling on
+        const QString dvd = estimate->text();
+        QTest::mouseClick(estimate, Qt::LeftButton);
+        QCOMPARE(dvd, estimate->text());
+    }
+
     // The VORBIS quality presets tick the quality target, whichever target stood before.
     void vorbisQualityPresetFromBitrateMode()
     {

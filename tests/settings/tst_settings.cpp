@@ -612,6 +612,72 @@ private slots:
         QCOMPARE(read, expected.isValid() ? expected : layout);
     }
 
+    // The VORBIS page's bit-rate estimate after a start follows the stored sample rate, the
+    // stored channels and quality, as a click on it (which works it out again) shows.
+    void storedChoicesReachTheVorbisEstimate_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::newRow("22050 Hz") << QByteArray("[Zolvane]\r\nssrc_check=1\r\nssrc=4\r\n");
+        QTest::newRow("8000 Hz, 5.1") << QByteArray("[Zolvane]\r\nssrc_check=1\r\nssrc=0\r\n[VORBIS]\r\nchannels=6\r\n");
+        QTest::newRow("rate without resampling") << QByteArray("[Zolvane]\r\nssrc_check=0\r\nssrc=2\r\n");
+        QTest::newRow("12000 Hz, quality 6")
+            << QByteArray("[Zolvane]\r\nssrc_check=1\r\nssrc=2\r\n[VORBIS]\r\nbit_mode=1\r\nqmode=600\r\n");
+    }
+    void storedChoicesReachTheVorbisEstimate()
+    {
+        QFETCH(QByteArray, settings);
+        InitZolvaneProcess();
+        CreateZolvaneWindows();
+        UseBuildLanguageFolder();
+        WriteSettings(WithTranscoderPath(settings));
+        MainForm->show();
+        QCoreApplication::processEvents();
+        QLabel *estimate = MainForm->lbVORBISnomBitrateVal;
+        const QString shown = estimate->text();
+        QTest::mouseClick(estimate, Qt::LeftButton);
+        const QString worked = estimate->text();
+        EndSession();
+        QCOMPARE(shown, worked);
+    }
+
+    // The gain list holds the modes of the page in use at the start: the AAC page takes no
+    // hybrid gain, whichever page was in use while the settings were read.
+    void storedGainModeFollowsTheStoredPage_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QString>("mode");
+        const QStringList aac{"PreGain", "PostGain"};
+        const QStringList others{"HybridGain", "PreGain", "PostGain"};
+        QTest::newRow("AAC page, PostGain")
+            << QByteArray("[Zolvane]\r\ngain_check=1\r\ngain=PostGain\r\n[AAC]\r\ntab=1\r\n") << aac << "PostGain";
+        QTest::newRow("AAC page, HybridGain")
+            << QByteArray("[Zolvane]\r\ngain_check=1\r\ngain=HybridGain\r\n[AAC]\r\ntab=1\r\n") << aac << "PreGain";
+        QTest::newRow("MP3 page, HybridGain")
+            << QByteArray("[Zolvane]\r\ngain_check=1\r\ngain=HybridGain\r\n[MP3]\r\ntab=1\r\n") << others
+            << "HybridGain";
+    }
+    void storedGainModeFollowsTheStoredPage()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QStringList, items);
+        QFETCH(QString, mode);
+        InitZolvaneProcess();
+        CreateZolvaneWindows();
+        UseBuildLanguageFolder();
+        WriteSettings(WithTranscoderPath(settings));
+        MainForm->show();
+        QCoreApplication::processEvents();
+        QComboBox *gain = MainForm->cbOTAMode;
+        QStringList shown;
+        for (int i = 0; i < gain->count(); ++i)
+            shown << gain->itemText(i);
+        const QString text = gain->currentText();
+        EndSession();
+        QCOMPARE(shown, items);
+        QCOMPARE(text, mode);
+    }
+
     // The controls are set in the fixed reading order, each running its handler as it changes:
     // the general section, then [AAC] (the manual bandwidth box before the automatic one),
     // [AC3], [MP2], [MP3], [SPEEX], [VORBIS], [WAV], [Lossless].
