@@ -6,6 +6,7 @@
 #include "JobRow.h"
 #include "LanguageKeys.h"
 #include "UMain.h"
+#include "WindowSetUp.h"
 #include "ZolvaneApp.h"
 
 #include <QtTest>
@@ -45,14 +46,7 @@ private slots:
     void initTestCase()
     {
         DropPlatformNotesFromTheLog();
-        // A transcoder path in the settings file keeps the first showing from asking for one.
-        QFile settings(ProgramFolder() + QStringLiteral("Zolvane.ini"));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write("[Zolvane]\r\nKandrum_path=" ZOLVANE_TRANSCODER_DIR "/Kandrum.exe\r\n");
-        settings.close();
-        InitZolvaneProcess();
-        CreateZolvaneWindows();
-        MainForm->LanguageFolder = QByteArrayLiteral(ZOLVANE_BIN_DIR "/lang/");
+        QVERIFY(WindowSetUp::CreateWindowsWithTheBuildsTranscoder());
         MainForm->show();
         QVERIFY(QTest::qWaitForWindowExposed(MainForm));
         // Every page of the main window is looked at, the ones hidden in the layout too.
@@ -68,17 +62,14 @@ private slots:
     }
     void cleanupTestCase()
     {
-        DestroyZolvaneWindows();
-        QFile::remove(ProgramFolder() + QStringLiteral("Zolvane.ini"));
+        WindowSetUp::DestroyWindowsAndSettings();
     }
 
     // Each language is applied through its own item of the Language menu; then every window,
     // every page of the main window and every frame of a page is looked at.
     void captionsFitTheirControls_data()
     {
-        QTest::addColumn<QString>("item");
-        for (const TLanguageName &name : LanguageNames())
-            QTest::newRow(name.Name) << QString::fromLatin1(name.Item);
+        WindowSetUp::AddLanguageItemRows();
     }
     void captionsFitTheirControls()
     {

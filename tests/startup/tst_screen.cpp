@@ -2,6 +2,7 @@
 // the density is recorded. The screen is the offscreen platform's, configured before the
 // application starts.
 #include "UMain.h"
+#include "WindowSetUp.h"
 #include "ZolvaneApp.h"
 
 #include <QtTest>
@@ -38,21 +39,10 @@ private slots:
 int main(int argc, char **argv)
 {
     QTemporaryDir folder;
-    const QString config = folder.filePath(QStringLiteral("screen.json"));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return 1;
-    file.write(QStringLiteral("{\"screens\": [{\"name\": \"small\", \"x\": 0, \"y\": 0, \"width\": %1, "
-                              "\"height\": %2, \"logicalDpi\": %3, \"logicalBaseDpi\": 96, \"dpr\": 1}]}")
-                   .arg(kScreenWidth)
-                   .arg(kScreenHeight)
-                   .arg(kScreenDpi)
-                   .toUtf8());
-    file.close();
     // Pixels as the screen counts them: without the toolkit's own scaling the density of 120 is
     // what the program reads.
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    qputenv("QT_QPA_PLATFORM", (QStringLiteral("offscreen:configfile=") + config).toLocal8Bit());
+    if (!WindowSetUp::UseOffscreenScreen(folder, "small", kScreenWidth, kScreenHeight, kScreenDpi))
+        return 1;
     QApplication app(argc, argv);
     TestScreen test;
     return QTest::qExec(&test, argc, argv);

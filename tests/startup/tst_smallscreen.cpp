@@ -5,6 +5,7 @@
 #include "CaptionCheck.h"
 #include "LanguageKeys.h"
 #include "UMain.h"
+#include "WindowSetUp.h"
 #include "ZolvaneApp.h"
 
 #include <QtTest>
@@ -33,19 +34,11 @@ private slots:
     {
         CaptionCheck::DropPlatformNotesFromTheLog();
         QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(kScreenWidth, kScreenHeight));
-        // A transcoder path in the settings file keeps the first showing from asking for one.
-        QFile settings(ProgramFolder() + QStringLiteral("Zolvane.ini"));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write("[Zolvane]\r\nKandrum_path=" ZOLVANE_TRANSCODER_DIR "/Kandrum.exe\r\n");
-        settings.close();
-        InitZolvaneProcess();
-        CreateZolvaneWindows();
-        MainForm->LanguageFolder = QByteArrayLiteral(ZOLVANE_BIN_DIR "/lang/");
+        QVERIFY(WindowSetUp::CreateWindowsWithTheBuildsTranscoder());
     }
     void cleanupTestCase()
     {
-        DestroyZolvaneWindows();
-        QFile::remove(ProgramFolder() + QStringLiteral("Zolvane.ini"));
+        WindowSetUp::DestroyWindowsAndSettings();
     }
 
     // The layout is 900 x 680: its height is cut to the screen's at creation, and the layout
@@ -72,9 +65,7 @@ private slots:
     // buttons stay in view, and the lower window leaves every caption its whole width.
     void startProcessingInViewInEveryLanguage_data()
     {
-        QTest::addColumn<QString>("item");
-        for (const TLanguageName &name : LanguageNames())
-            QTest::newRow(name.Name) << QString::fromLatin1(name.Item);
+        WindowSetUp::AddLanguageItemRows();
     }
     void startProcessingInViewInEveryLanguage()
     {
@@ -166,18 +157,8 @@ private slots:
 int main(int argc, char **argv)
 {
     QTemporaryDir folder;
-    const QString config = folder.filePath(QStringLiteral("screen.json"));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!WindowSetUp::UseOffscreenScreen(folder, "low", kScreenWidth, kScreenHeight))
         return 1;
-    file.write(QStringLiteral("{\"screens\": [{\"name\": \"low\", \"x\": 0, \"y\": 0, \"width\": %1, "
-                              "\"height\": %2, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}")
-                   .arg(kScreenWidth)
-                   .arg(kScreenHeight)
-                   .toUtf8());
-    file.close();
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    qputenv("QT_QPA_PLATFORM", (QStringLiteral("offscreen:configfile=") + config).toLocal8Bit());
     QApplication app(argc, argv);
     TestSmallScreen test;
     return QTest::qExec(&test, argc, argv);
