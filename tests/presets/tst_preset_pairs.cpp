@@ -2,6 +2,7 @@
 // the preset sets, the advanced dialog's downmix boxes and keys, and the selected job's command
 // line end exactly as when the same preset is chosen in a freshly started program.
 
+#include "ControlPath.h"
 #include "IniFile.h"
 #include "JobRow.h"
 #include "UAdvanced.h"
@@ -20,22 +21,6 @@ namespace {
 
 QString settingsPath() { return ProgramFolder() + QStringLiteral("Zolvane.ini"); }
 
-QObject *control(const QString &path)
-{
-    QStringList parts = path.split(QLatin1Char('/'));
-    QObject *scope = MainForm;
-    if (parts.first() == QLatin1String("AdvancedSet")) {
-        scope = AdvancedSet;
-        parts.removeFirst();
-    }
-    for (const QString &part : parts) {
-        scope = scope ? scope->findChild<QObject *>(part) : nullptr;
-        if (!scope)
-            return nullptr;
-    }
-    return scope;
-}
-
 // One control as text: ticks, values, a combo box's item, text and list length, the active
 // page, a group's visibility; with "(off)" added for a disabled widget.
 QString stateOf(const QString &path)
@@ -44,7 +29,7 @@ QString stateOf(const QString &path)
         const TIniFile settings(settingsPath());
         return QString::number(settings.ReadInteger(QStringLiteral("Zolvane"), path.mid(4), -1));
     }
-    QObject *object = control(path);
+    QObject *object = ControlAt(path);
     QString text;
     if (!object)
         return QStringLiteral("<missing>");

@@ -1,6 +1,7 @@
 // The Presets menu on the program's own windows: what each item sets, in which order, and the
 // command line of the selected job that results.
 
+#include "ControlPath.h"
 #include "JobRow.h"
 #include "UAdvanced.h"
 #include "UMain.h"
@@ -13,30 +14,11 @@
 
 namespace {
 
-// A control of the main window by "name" or "Frame/name"; "AdvancedSet/name" for the advanced
-// dialog.
-QObject *control(const QString &path)
-{
-    QStringList parts = path.split(QLatin1Char('/'));
-    QObject *scope = MainForm;
-    if (parts.first() == QLatin1String("AdvancedSet")) {
-        scope = AdvancedSet;
-        parts.removeFirst();
-    }
-    for (const QString &part : parts) {
-        QObject *next = scope ? scope->findChild<QObject *>(part) : nullptr;
-        if (!next)
-            return nullptr;
-        scope = next;
-    }
-    return scope;
-}
-
 // The state of a control as one text: ticks "1"/"0", positions and values in decimal, a combo
 // box's item index, the active page's name, "shown"/"hidden" for a group box.
 QString stateOf(const QString &path)
 {
-    QObject *object = control(path);
+    QObject *object = ControlAt(path);
     if (!object)
         return QStringLiteral("<missing %1>").arg(path);
     if (auto *pages = qobject_cast<QTabWidget *>(object))
@@ -59,7 +41,7 @@ QString stateOf(const QString &path)
 template <typename T>
 T *widget(const char *path)
 {
-    return qobject_cast<T *>(control(QString::fromLatin1(path)));
+    return qobject_cast<T *>(ControlAt(QString::fromLatin1(path)));
 }
 
 QAction *item(const QString &name)
