@@ -118,6 +118,17 @@ class TestSideTools : public QObject
         In<QLineEdit>(ExeBrowse, "edKaparto")->setText(splitter);
         In<QRadioButton>(KapartoForm, "rbSplit")->click();
     }
+    // The short MP3 copied to `input`, the splitter dialog shown, and the copy chosen as its input
+    // through the file dialog.
+    [[nodiscard]] bool chooseShortMp3InSplitter(const QString &input)
+    {
+        if (!QFile::copy(Fixture(QStringLiteral("tools/short.mp3")), input))
+            return false;
+        KapartoForm->show();
+        m_answers << QStringList{input};
+        In<QPushButton>(KapartoForm, "btInput")->click();
+        return true;
+    }
     void setBreakPoints(const QString &first, const QString &second)
     {
         auto *grid = In<QTableWidget>(KapartoForm, "StringGrid");
@@ -986,12 +997,9 @@ private slots:
         useRealSplitter();
         const QString folder = freshFolder(QStringLiteral("track"));
         const QString input = folder + QStringLiteral("track_01.mp3");
-        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/short.mp3")), input));
+        QVERIFY(chooseShortMp3InSplitter(input));
         const QByteArray original = ReadAll(input);
         auto *f = KapartoForm;
-        f->show();
-        m_answers << QStringList{input};
-        In<QPushButton>(f, "btInput")->click();
         QCOMPARE(In<QLineEdit>(f, "edOutput")->text(), folder + QStringLiteral("track_01_"));
         setBreakPoints(QStringLiteral("0"), QStringLiteral("0.2"));
 
@@ -1046,11 +1054,8 @@ private slots:
         useRealSplitter();
         const QString folder = freshFolder(QStringLiteral("names_") + QString::number(qHash(input + prefix)));
         const QString path = folder + input;
-        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/short.mp3")), path));
+        QVERIFY(chooseShortMp3InSplitter(path));
         auto *f = KapartoForm;
-        f->show();
-        m_answers << QStringList{path};
-        In<QPushButton>(f, "btInput")->click();
         if (!prefix.isEmpty())
             In<QLineEdit>(f, "edOutput")->setText(folder + prefix);
         const QString pieces = In<QLineEdit>(f, "edOutput")->text();
@@ -1089,11 +1094,8 @@ private slots:
         useRealSplitter();
         const QString folder = freshFolder(QStringLiteral("points_") + QString::number(qHash(first + second)));
         const QString input = folder + QStringLiteral("song.mp3");
-        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/short.mp3")), input));
+        QVERIFY(chooseShortMp3InSplitter(input));
         auto *f = KapartoForm;
-        f->show();
-        m_answers << QStringList{input};
-        In<QPushButton>(f, "btInput")->click();
         setBreakPoints(first, second); // as pasted: the key filter is not involved
         In<QPushButton>(f, "btSplit")->click();
         QCOMPARE(m_messages.size(), 1);
@@ -1112,11 +1114,8 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         const QString folder = freshFolder(QStringLiteral("comma"));
         const QString input = folder + QStringLiteral("song.mp3");
-        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/short.mp3")), input));
+        QVERIFY(chooseShortMp3InSplitter(input));
         auto *f = KapartoForm;
-        f->show();
-        m_answers << QStringList{input};
-        In<QPushButton>(f, "btInput")->click();
         setBreakPoints(QStringLiteral("0"), QString());
         auto *grid = In<QTableWidget>(f, "StringGrid");
         grid->setCurrentCell(2, 0);
@@ -1153,11 +1152,8 @@ private slots:
         QCOMPARE(In<QLineEdit>(ExeBrowse, "edKaparto")->text(), folder + QStringLiteral("kaparto.exe"));
 
         const QString input = folder + QStringLiteral("song.mp3");
-        QVERIFY(QFile::copy(Fixture(QStringLiteral("tools/short.mp3")), input));
+        QVERIFY(chooseShortMp3InSplitter(input));
         auto *f = KapartoForm;
-        f->show();
-        m_answers << QStringList{input};
-        In<QPushButton>(f, "btInput")->click();
         setBreakPoints(QStringLiteral("0.3"), QString());
         In<QPushButton>(f, "btSplit")->click();
         QTRY_VERIFY_WITH_TIMEOUT(In<QPlainTextEdit>(f, "Memo2")->toPlainText().contains(QLatin1String("Done:")), 20000);
