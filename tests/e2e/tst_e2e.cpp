@@ -525,6 +525,21 @@ class TestEndToEnd : public QObject
         QVERIFY2(!texts.isEmpty() && texts.last() == LanguageStrings.TranscodingFinished, qPrintable(texts.join('|')));
     }
 
+    // Each job's WAV output is a valid WAV file lasting what was asked: WAV lengths are exact to
+    // the sample, so a stray millisecond shows.
+    void verifyWavLengths(const QList<double> &asked)
+    {
+        for (int i = 0; i < asked.size(); ++i) {
+            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
+            QVERIFY2(r.valid && qAbs(r.duration - asked[i]) <= 0.0005,
+                     qPrintable(QStringLiteral("job %1 (%2): %3 s, asked %4 s")
+                                    .arg(i)
+                                    .arg(outputOf(i))
+                                    .arg(r.duration)
+                                    .arg(asked[i])));
+        }
+    }
+
     // No language file lies beside the test: each message text is its own key, so that every
     // row of the batch log shows which message it is. (Showing the window loads the language
     // and the saved settings, so a test that shows it sets these again.)
@@ -1453,14 +1468,7 @@ private slots:
         runBatch();
 
         verifyDoneReport();
-        const double asked[] = {10.25, 10.0, 10.5};
-        for (int i = 0; i < 3; ++i) {
-            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
-            QVERIFY2(r.valid, qPrintable(outputOf(i)));
-            // WAV lengths are exact to the sample: a stray millisecond shows.
-            QVERIFY2(qAbs(r.duration - asked[i]) <= 0.0005,
-                     qPrintable(QStringLiteral("job %1: %2 s, asked %3 s").arg(i).arg(r.duration).arg(asked[i])));
-        }
+        verifyWavLengths({10.25, 10.0, 10.5});
         // The option is as the user left it at Start.
         QVERIFY(form()->chOTADelay->isChecked());
         QCOMPARE(form()->edOTADelay->text(), QStringLiteral("250"));
@@ -1489,12 +1497,7 @@ private slots:
 
         runBatch();
         verifyDoneReport();
-        const double asked[] = {2.0, 2.25, 2.5, 2.0};
-        for (int i = 0; i < 4; ++i) {
-            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
-            QVERIFY2(r.valid && qAbs(r.duration - asked[i]) <= 0.0005,
-                     qPrintable(QStringLiteral("job %1: %2 s, asked %3 s").arg(i).arg(r.duration).arg(asked[i])));
-        }
+        verifyWavLengths({2.0, 2.25, 2.5, 2.0});
         // The option is as it was at Start.
         QVERIFY(!form()->chOTADelay->isChecked());
         QCOMPARE(form()->edOTADelay->text(), QStringLiteral("0"));
@@ -1506,11 +1509,7 @@ private slots:
         QVERIFY(!form()->chOTADelay->isChecked());
         runBatch();
         verifyDoneReport();
-        for (int i = 0; i < 4; ++i) {
-            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
-            QVERIFY2(r.valid && qAbs(r.duration - 2.0) <= 0.0005,
-                     qPrintable(QStringLiteral("job %1: %2 s").arg(i).arg(r.duration)));
-        }
+        verifyWavLengths({2.0, 2.0, 2.0, 2.0});
     }
 
     // After Clear List nobody has chosen to turn the delays off: a folder added with Add
@@ -1533,12 +1532,7 @@ private slots:
         QCOMPARE(list()->topLevelItemCount(), 2);
         runBatch();
         verifyDoneReport();
-        const double asked[] = {2.25, 2.0};
-        for (int i = 0; i < 2; ++i) {
-            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
-            QVERIFY2(r.valid && qAbs(r.duration - asked[i]) <= 0.0005,
-                     qPrintable(QStringLiteral("%1: %2 s, asked %3 s").arg(outputOf(i)).arg(r.duration).arg(asked[i])));
-        }
+        verifyWavLengths({2.25, 2.0});
     }
 
     // A delay the user typed holds for the jobs whose names carry none; a name's own delay
@@ -1564,12 +1558,7 @@ private slots:
         runBatch();
 
         verifyDoneReport();
-        const double asked[] = {2.25, 2.5};
-        for (int i = 0; i < 2; ++i) {
-            const Reading r = ReadWithOwnReader(Reader::WAV, outputOf(i));
-            QVERIFY2(r.valid && qAbs(r.duration - asked[i]) <= 0.0005,
-                     qPrintable(QStringLiteral("job %1: %2 s, asked %3 s").arg(i).arg(r.duration).arg(asked[i])));
-        }
+        verifyWavLengths({2.25, 2.5});
         QVERIFY(form()->chOTADelay->isChecked());
         QCOMPARE(form()->edOTADelay->text(), QStringLiteral("250"));
     }
