@@ -125,6 +125,13 @@ public:
         return it == section.keys.constEnd() ? -1 : header + *it;
     }
 
+    // Line of the first key of that name in the first section of that name, or -1.
+    qsizetype findKeyLine(const QString &section, const QString &key) const
+    {
+        const qsizetype header = findSection(section);
+        return header < 0 ? -1 : findKey(header, key);
+    }
+
     // Replaces a line; true when its bytes changed.
     bool set(qsizetype at, const QString &line)
     {
@@ -457,10 +464,7 @@ QString TIniFile::ReadString(const QString &section, const QString &key, const Q
 {
     const auto loaded = load(m_fileName);
     const IniLines &ini = *loaded;
-    const qsizetype header = ini.findSection(section);
-    if (header < 0)
-        return defaultValue;
-    const qsizetype at = ini.findKey(header, key);
+    const qsizetype at = ini.findKeyLine(section, key);
     if (at < 0)
         return defaultValue;
     QString k, v;
@@ -555,10 +559,7 @@ bool TIniFile::SectionExists(const QString &section) const
 
 bool TIniFile::ValueExists(const QString &section, const QString &key) const
 {
-    const auto loaded = load(m_fileName);
-    const IniLines &ini = *loaded;
-    const qsizetype header = ini.findSection(section);
-    return header >= 0 && ini.findKey(header, key) >= 0;
+    return load(m_fileName)->findKeyLine(section, key) >= 0;
 }
 
 QStringList TIniFile::ReadSections() const
@@ -603,10 +604,7 @@ void TIniFile::EraseSection(const QString &section)
 void TIniFile::DeleteKey(const QString &section, const QString &key)
 {
     modify(m_fileName, [&](IniLines &ini) {
-        const qsizetype header = ini.findSection(section);
-        if (header < 0)
-            return false;
-        const qsizetype at = ini.findKey(header, key);
+        const qsizetype at = ini.findKeyLine(section, key);
         if (at < 0)
             return false;
         ini.erase(at, at + 1);
