@@ -81,6 +81,18 @@ void StartSession()
     QCoreApplication::processEvents();
 }
 
+// A session whose settings file, written once the windows are made, holds the transcoder path
+// and `stored`: the main window reads it at its first showing.
+void StartSessionWithSettings(const QByteArray &stored)
+{
+    InitZolvaneProcess();
+    CreateZolvaneWindows();
+    UseBuildLanguageFolder();
+    WriteSettings(WithTranscoderPath(stored));
+    MainForm->show();
+    QCoreApplication::processEvents();
+}
+
 void EndSession()
 {
     DestroyZolvaneWindows();
@@ -626,12 +638,7 @@ private slots:
     void storedChoicesReachTheVorbisEstimate()
     {
         QFETCH(QByteArray, settings);
-        InitZolvaneProcess();
-        CreateZolvaneWindows();
-        UseBuildLanguageFolder();
-        WriteSettings(WithTranscoderPath(settings));
-        MainForm->show();
-        QCoreApplication::processEvents();
+        StartSessionWithSettings(settings);
         QLabel *estimate = MainForm->lbVORBISnomBitrateVal;
         const QString shown = estimate->text();
         QTest::mouseClick(estimate, Qt::LeftButton);
@@ -662,12 +669,7 @@ private slots:
         QFETCH(QByteArray, settings);
         QFETCH(QStringList, items);
         QFETCH(QString, mode);
-        InitZolvaneProcess();
-        CreateZolvaneWindows();
-        UseBuildLanguageFolder();
-        WriteSettings(WithTranscoderPath(settings));
-        MainForm->show();
-        QCoreApplication::processEvents();
+        StartSessionWithSettings(settings);
         QComboBox *gain = MainForm->cbOTAMode;
         QStringList shown;
         for (int i = 0; i < gain->count(); ++i)
