@@ -101,16 +101,6 @@ class TestSideTools : public QObject
             In<QLineEdit>(KDMuxFileWizard, name)->setText(path);
         }
     }
-    // Types a name into a file dialog's name field and accepts it.
-    static void typeName(QWidget *w, const QString &name)
-    {
-        auto *dialog = qobject_cast<QFileDialog *>(w);
-        QVERIFY(dialog);
-        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        QVERIFY(edit);
-        edit->setText(name);
-        static_cast<QDialog *>(dialog)->accept();
-    }
     void useRealSplitter()
     {
         const QString splitter = QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kaparto.exe");
@@ -781,7 +771,7 @@ private slots:
             if (typed++)
                 return;
             answerQuestion(QMessageBox::No, [&] { cancel.reset(CancelFileDialog()); });
-            typeName(w, folder + QStringLiteral("keep"));
+            TypeFileName(w, folder + QStringLiteral("keep"));
         }));
         save->click();
         QVERIFY2(question.contains(keep), qPrintable(question));
@@ -796,7 +786,7 @@ private slots:
             if (typed++)
                 return;
             answerQuestion(QMessageBox::Yes, nullptr);
-            typeName(w, folder + QStringLiteral("keep"));
+            TypeFileName(w, folder + QStringLiteral("keep"));
         }));
         save->click();
         FileDialogHook = hook;

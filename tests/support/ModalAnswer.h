@@ -62,17 +62,21 @@ inline ModalAnswer *CloseMessageBox()
     return new ModalAnswer([](QWidget *w) { static_cast<QDialog *>(w)->accept(); });
 }
 
+// Types `path` into the name field of the file dialog `w` and accepts it.
+inline void TypeFileName(QWidget *w, const QString &path)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(w);
+    QVERIFY(dialog);
+    auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    name->setText(path);
+    static_cast<QDialog *>(dialog)->accept();
+}
+
 // Types `path` into the file dialog's name field and accepts it.
 inline ModalAnswer *ChooseFile(const QString &path)
 {
-    return new ModalAnswer([path](QWidget *w) {
-        auto *dialog = qobject_cast<QFileDialog *>(w);
-        QVERIFY(dialog);
-        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->setText(path);
-        static_cast<QDialog *>(dialog)->accept();
-    });
+    return new ModalAnswer([path](QWidget *w) { TypeFileName(w, path); });
 }
 
 inline ModalAnswer *CancelFileDialog()
