@@ -104,6 +104,15 @@ Probe FFprobe(const QString &file)
 }
 
 
+// The SHA-256 of the file's bytes; empty when it cannot be read.
+QByteArray Sha256Of(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
 // The peak of a 16-bit PCM WAV file, 1.0 being full scale; -1 when the file is no such WAV.
 double PeakOfWav(const QString &path)
 {
@@ -487,6 +496,19 @@ class TestEndToEnd : public QObject
     {
         TMainForm::OpenDialog1Hook = [files](QWidget *, const QStringList &, int) { return files; };
         form()->Open1Click();
+    }
+
+    // Row `i` alone selected, and `name` chosen for it in the save dialog.
+    void saveRowAs(int i, const QString &name)
+    {
+        TMainForm::SaveDialog1Hook = [name](QWidget *, const QStringList &, const QString &, const QString &) {
+            return name;
+        };
+        list()->clearSelection();
+        list()->setCurrentItem(row(i));
+        row(i)->setSelected(true);
+        form()->Save1Click();
+        TMainForm::SaveDialog1Hook = nullptr;
     }
 
     void runBatch()
@@ -940,9 +962,8 @@ private slots:
         QHash<QString, QByteArray> firstDigest;
         for (int i = 0; i < 3; ++i) {
             firstRun << outputOf(i);
-            QFile f(outputOf(i));
-            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(outputOf(i)));
-            firstDigest[outputOf(i)] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+            firstDigest[outputOf(i)] = Sha256Of(outputOf(i));
+            QVERIFY2(!firstDigest[outputOf(i)].isEmpty(), qPrintable(outputOf(i)));
         }
         QVERIFY(form()->bbStartProcess->isEnabled());
 
@@ -960,11 +981,8 @@ private slots:
             const QString logged = row(i)->text(jcFilename) + QStringLiteral(" --> ") + QFileInfo(expected).fileName();
             QVERIFY2(batchLogTexts().contains(logged), qPrintable(logged + " | " + batchLogTexts().join('|')));
         }
-        for (const QString &first : firstRun) {
-            QFile f(first);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            QCOMPARE(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256), firstDigest[first]);
-        }
+        for (const QString &first : firstRun)
+            QCOMPARE(Sha256Of(first), firstDigest[first]);
         // Every file the batches wrote is MP3 data under an ".mp3" name, and there are six.
         QStringList written;
         for (const QString &name : folderEntries()) {
@@ -1080,20 +1098,16 @@ private slots:
             frame()->SpeedButtonQuit->click();
             for (const QString &name : run.files) {
                 QVERIFY2(!written.contains(name), qPrintable(name + " written twice"));
-                QFile f(m_jobs->filePath(name));
-                QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(name + " | " + folderEntries().join(' ')));
-                written[name] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+                written[name] = Sha256Of(m_jobs->filePath(name));
+                QVERIFY2(!written[name].isEmpty(), qPrintable(name + " | " + folderEntries().join(' ')));
             }
             const Probe p = FFprobe(m_jobs->filePath(run.files.first()));
             QVERIFY2(p.ok && p.format.startsWith(QLatin1String(run.format0)) && p.codec == QLatin1String(run.codec),
                      qPrintable(run.files.first() + " " + p.format + " " + p.codec + " " + p.error));
         }
         // Every earlier file is as its run left it.
-        for (auto it = written.cbegin(); it != written.cend(); ++it) {
-            QFile f(m_jobs->filePath(it.key()));
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            QCOMPARE(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256), it.value());
-        }
+        for (auto it = written.cbegin(); it != written.cend(); ++it)
+            QCOMPARE(Sha256Of(m_jobs->filePath(it.key())), it.value());
         form()->rbWAVOutput->click();
         form()->rbWAVOutput2->click();
     }
@@ -1107,13 +1121,8 @@ private slots:
         const QString input = freshInput(QStringLiteral("e2e/tone3s_stereo.ogg"));
         addFiles({input});
         QTemporaryDir elsewhere;
-        QString answer = elsewhere.filePath(QStringLiteral("my take.ogg"));
-        TMainForm::SaveDialog1Hook = [&answer](QWidget *, const QStringList &, const QString &, const QString &) {
-            return answer;
-        };
-        list()->setCurrentItem(row(0));
-        row(0)->setSelected(true);
-        form()->Save1Click();
+        const QString answer = elsewhere.filePath(QStringLiteral("my take.ogg"));
+        saveRowAs(0, answer);
         runBatch();
         verifyDoneReport();
         const QString mp3 = elsewhere.filePath(QStringLiteral("my take.mp3"));
@@ -1130,11 +1139,7 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("older file");
         }
-        answer = older;
-        list()->setCurrentItem(row(0));
-        row(0)->setSelected(true);
-        form()->Save1Click();
-        TMainForm::SaveDialog1Hook = nullptr;
+        saveRowAs(0, older);
         runBatch();
         verifyDoneReport();
         QCOMPARE(outputOf(0), older);
@@ -1165,17 +1170,10 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("older file");
         }
-        TMainForm::SaveDialog1Hook = [older](QWidget *, const QStringList &, const QString &, const QString &) {
-            return older;
-        };
         for (int i = 0; i < 2; ++i) {
-            list()->clearSelection();
-            list()->setCurrentItem(row(i));
-            row(i)->setSelected(true);
-            form()->Save1Click();
+            saveRowAs(i, older);
             QCOMPARE(outputOf(i), older);
         }
-        TMainForm::SaveDialog1Hook = nullptr;
         runBatch();
         verifyDoneReport();
         QCOMPARE(outputOf(0), older);
@@ -1220,12 +1218,7 @@ private slots:
         Tick(form()->FaacFrame1, "chAACtoMP4", mp4Box);
         addFiles({freshInput(QStringLiteral("e2e/tone3s_stereo.ogg"))});
         const QString answer = m_jobs->filePath(typed);
-        TMainForm::SaveDialog1Hook = [answer](QWidget *, const QStringList &, const QString &, const QString &) {
-            return answer;
-        };
-        list()->setCurrentItem(row(0));
-        row(0)->setSelected(true);
-        form()->Save1Click();
+        saveRowAs(0, answer);
         runBatch();
         verifyDoneReport();
         QCOMPARE(outputOf(0), m_jobs->filePath(written));
@@ -1246,14 +1239,7 @@ private slots:
         QCOMPARE(list()->topLevelItemCount(), 2);
         QTemporaryDir elsewhere;
         const QString chosen = elsewhere.filePath(QStringLiteral("my take.mp3"));
-        TMainForm::SaveDialog1Hook = [chosen](QWidget *, const QStringList &, const QString &, const QString &) {
-            return chosen;
-        };
-        list()->clearSelection();
-        list()->setCurrentItem(row(0));
-        row(0)->setSelected(true);
-        form()->Save1Click();
-        TMainForm::SaveDialog1Hook = nullptr;
+        saveRowAs(0, chosen);
         QCOMPARE(outputOf(0), chosen);
 
         QTabBar *tabs = form()->PageControl1->tabBar();
@@ -1604,13 +1590,7 @@ private slots:
         addFiles({input});
         QTemporaryDir elsewhere;
         const QString chosen = elsewhere.filePath(QStringLiteral("chosen name.mp3"));
-        TMainForm::SaveDialog1Hook = [chosen](QWidget *, const QStringList &, const QString &, const QString &) {
-            return chosen;
-        };
-        list()->setCurrentItem(row(0));
-        row(0)->setSelected(true);
-        form()->Save1Click();
-        TMainForm::SaveDialog1Hook = nullptr;
+        saveRowAs(0, chosen);
         QCOMPARE(outputOf(0), chosen);
 
         runBatch();
