@@ -2,9 +2,9 @@
 // the preset sets, the advanced dialog's downmix boxes and keys, and the selected job's command
 // line end exactly as when the same preset is chosen in a freshly started program.
 
-#include "ControlPath.h"
 #include "IniFile.h"
 #include "JobRow.h"
+#include "MainFormControls.h"
 #include "UAdvanced.h"
 #include "UMain.h"
 #include "UMainGlobals.h"
@@ -126,20 +126,6 @@ QStringList ControlsOf(const QString &preset)
     if (found == FamilyControls().end())
         return {QStringLiteral("<no family for %1>").arg(preset)};
     return controls + found->second;
-}
-
-QTreeWidgetItem *AddSelectedJob()
-{
-    MainForm->InputListView->clear();
-    auto *row = new QTreeWidgetItem(MainForm->InputListView);
-    row->setText(jcInputPath, QStringLiteral("/in/"));
-    row->setText(jcFilename, QStringLiteral("a.ac3"));
-    row->setText(jcOutputPath, QStringLiteral("/out/"));
-    row->setText(jcOutputFilename, QStringLiteral("a.x"));
-    row->setCheckState(0, Qt::Checked);
-    MainForm->InputListView->setCurrentItem(row);
-    row->setSelected(true);
-    return row;
 }
 
 // The job's command line with its output and log files standing as "<out>" and "<log>": the

@@ -1,8 +1,8 @@
 // The Presets menu on the program's own windows: what each item sets, in which order, and the
 // command line of the selected job that results.
 
-#include "ControlPath.h"
 #include "JobRow.h"
+#include "MainFormControls.h"
 #include "UAdvanced.h"
 #include "UMain.h"
 #include "UMainGlobals.h"
@@ -78,18 +78,7 @@ private slots:
     void cleanupTestCase() { DestroyZolvaneWindows(); }
 
     // One selected job, so that every rebuild writes the job's command line.
-    void init()
-    {
-        MainForm->InputListView->clear();
-        auto *row = new QTreeWidgetItem(MainForm->InputListView);
-        row->setText(jcInputPath, QStringLiteral("/in/"));
-        row->setText(jcFilename, QStringLiteral("a.ac3"));
-        row->setText(jcOutputPath, QStringLiteral("/out/"));
-        row->setText(jcOutputFilename, QStringLiteral("a.x"));
-        row->setCheckState(0, Qt::Checked);
-        MainForm->InputListView->setCurrentItem(row);
-        row->setSelected(true);
-    }
+    void init() { AddSelectedJob(); }
     void cleanup() { MainForm->InputListView->clear(); }
 
     // Every preset is a check item with its tag in menu order; the captions keep their double
