@@ -95,6 +95,7 @@ void TMPEGaudio::ResetData()
     FVBR = TVBRData();
     FInfoFrames = 0;
     FInfoNextBitRate = 0;
+    FMeanFrameBytes = 0;
     FFrame = TFrameData(); // the "unknown" defaults of the header fields
     FAudioStart = 0;
     FAudioEnd = 0;
@@ -268,12 +269,121 @@ bool TMPEGaudio::ReadFromFile(const std::string &FileName)
                 if (Ok)
                     SearchEncoder(Block.data());
             }
+            if (Ok && !FVBR.Found && FInfoFrames == 0)
+                Ok = MeasureFrames(File);
         }
     }
     File.Close();
     if (!Ok || !FFrame.Found)
         ResetData();
     return Ok;
+}
+
+// Walks the chain of frames in a window of the audio, from the first header that another
+// header follows one frame length further on; only frames of the first frame's version, layer
+// and sample rate count. Adds the frames that start in the window and the bytes they stand
+// for: the whole window while the chain holds to its end, so that long frames cut by the
+// window's edges weigh as much as short ones, else the bytes up to where the chain broke.
+bool TMPEGaudio::WalkWindow(const uint8_t *Window, int Count, int64_t &Frames, int64_t &Bytes,
+                            bool &Mixed) const
+{
+    const auto Matches = [this](const TFrameData &F) {
+        return F.VersionID == FFrame.VersionID && F.LayerID == FFrame.LayerID
+               && F.SampleRateID == FFrame.SampleRateID && TableBitRate(F) > 0;
+    };
+    for (int Start = 0; Start + 4 <= Count; ++Start) {
+        if (!IsFrameHeader(Window + Start))
+            continue;
+        TFrameData F;
+        DecodeHeader(Window + Start, F);
+        int Length = FrameLength(F);
+        if (!Matches(F) || Length < 4 || Start + Length + 4 > Count || !IsFrameHeader(Window + Start + Length))
+            continue;
+        int64_t Pos = Start;
+        for (;;) {
+            ++Frames;
+            if (F.BitRateID != FFrame.BitRateID)
+                Mixed = true;
+            Pos += Length;
+            if (Pos >= Count) {
+                Bytes += Count;
+                return true;
+            }
+            if (Pos + 4 > Count) {
+                // A header cut by the window's end: the chain is taken to hold.
+                Bytes += Count;
+                return true;
+            }
+            TFrameData Next;
+            if (IsFrameHeader(Window + Pos)) {
+                DecodeHeader(Window + Pos, Next);
+                Length = FrameLength(Next);
+            }
+            if (!IsFrameHeader(Window + Pos) || !Matches(Next) || Length < 4) {
+                Bytes += Pos - Start;
+                return true;
+            }
+            F = Next;
+        }
+    }
+    return false;
+}
+
+// A file without a Xing, VBRI or Info header frame is taken at its first frame's rate, which
+// is right for a constant rate. A variable-rate stream written where the header could not be
+// filled in afterwards (to a pipe, or with the header turned off) has frames of many rates,
+// and its first frame says nothing of the whole: the frames of a window in the middle of the
+// audio tell the two apart. For a variable rate, the mean frame length comes from the whole
+// audio when it is short, else from windows spread evenly over it (an estimate, within a
+// fraction of a percent on the encoders' files, at a few reads more for such files only).
+bool TMPEGaudio::MeasureFrames(TAudioFileStream &File)
+{
+    constexpr int WindowSize = 8192;
+    constexpr int Windows = 32;
+    const int64_t Audio = FAudioEnd - FAudioStart;
+    if (Audio <= 0)
+        return true;
+    std::vector<uint8_t> Window(WindowSize);
+    int64_t Frames = 0, Bytes = 0;
+    bool Mixed = false;
+    const auto Sample = [&](int64_t At) {
+        const int64_t Got = ReadSome(File, At, Window.data(), Window.size());
+        if (Got < 0)
+            return false;
+        WalkWindow(Window.data(), int(Got), Frames, Bytes, Mixed);
+        return true;
+    };
+    const auto WalkWhole = [&] {
+        // Audio that the windows would cover anyway is walked whole.
+        Frames = 0;
+        Bytes = 0;
+        Window.resize(std::size_t(Audio));
+        return Sample(FAudioStart);
+    };
+    if (Audio <= 2 * int64_t(WindowSize)) {
+        if (!WalkWhole())
+            return false;
+    } else {
+        if (!Sample(FAudioStart + Audio / 2 - WindowSize / 2))
+            return false;
+        if (!Mixed)
+            return true;
+        if (Audio <= int64_t(Windows) * WindowSize) {
+            if (!WalkWhole())
+                return false;
+        } else {
+            Frames = 0;
+            Bytes = 0;
+            for (int I = 0; I < Windows; ++I)
+                if (!Sample(FAudioStart + (Audio - WindowSize) * I / (Windows - 1)))
+                    return false;
+        }
+    }
+    if (!Mixed)
+        return true;
+    if (Frames > 0)
+        FMeanFrameBytes = double(Bytes) / double(Frames);
+    return true;
 }
 
 uint16_t TMPEGaudio::BitRate() const
@@ -291,6 +401,10 @@ uint16_t TMPEGaudio::BitRate() const
     // the rate of its audio frames.
     if (!FVBR.Found && FInfoFrames > 0 && FInfoNextBitRate > 0)
         return FInfoNextBitRate;
+    if (FMeanFrameBytes > 0) {
+        const double Value = RoundHalfEven(FMeanFrameBytes * TableSampleRate(FFrame) / Coefficient(FFrame) / 1000);
+        return Value >= 0 && Value <= 65535 ? uint16_t(Value) : 0;
+    }
     return TableBitRate(FFrame);
 }
 
@@ -319,6 +433,8 @@ double TMPEGaudio::Duration() const
             return 0;
         return double(Coefficient(FFrame)) * FInfoFrames * 8 / Rate;
     }
+    if (FMeanFrameBytes > 0 && Rate > 0)
+        return double(FAudioEnd - FAudioStart) / FMeanFrameBytes * Coefficient(FFrame) * 8 / Rate;
     const uint16_t TableRate = TableBitRate(FFrame);
     if (TableRate == 0)
         return 0;

@@ -121,6 +121,8 @@ private:
     void SearchFrame(const uint8_t *Block, int Count);
     void ReadVBR(const uint8_t *Block, int Offset);
     void SearchEncoder(const uint8_t *Block);
+    bool MeasureFrames(TAudioFileStream &File);
+    bool WalkWindow(const uint8_t *Window, int Count, int64_t &Frames, int64_t &Bytes, bool &Mixed) const;
 
     int64_t FFileLength = 0;
     std::string FEncoderID;
@@ -131,6 +133,7 @@ private:
     // audio (as low-rate encoders do to make room for it), the audio's rate is the next frame's.
     int32_t FInfoFrames = 0;
     uint16_t FInfoNextBitRate = 0;
+    double FMeanFrameBytes = 0; // mean frame length of a variable-rate file without a header frame
     TFrameData FFrame;
     int64_t FAudioStart = 0;
     int64_t FAudioEnd = 0;

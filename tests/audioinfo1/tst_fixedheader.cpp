@@ -289,6 +289,9 @@ TEST(WAVReader, EncoderFiles)
         {"wav_ffmpeg_8k_5ch1_extensible.wav", 40, 0xFFFE, 6, 8000, 16, 400, 102, 0.05, "Multichannel"},
         // written to a pipe: RIFF and "data" sizes left at 0xFFFFFFFF
         {"wav_ffmpeg_8k_mono_piped.wav", 16, 1, 1, 8000, 16, 2000, 7, 0.25, "Mono", 7},
+        // RF64, as written for files that may pass 4 GiB: "ds64" holds the sizes, "fmt " follows
+        // it, and the RIFF and "data" sizes are 0xFFFFFFFF
+        {"wav_ffmpeg_8k_mono_rf64.wav", 16, 1, 1, 8000, 16, 2000, 114, 0.25, "Mono"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.file);

@@ -190,6 +190,40 @@ TEST(MPEGaudio, FrameLengthsAndHeaderFields)
     }
 }
 
+// A variable-rate stream without a Xing or VBRI header frame, as ffmpeg writes one to a pipe:
+// its first frame's rate says nothing of the whole, and the frames' own lengths give the
+// duration. A short file is walked whole; a long one is measured in windows, within 1 %.
+TEST(MPEGaudio, VariableRateStreamWithoutHeaderFrame)
+{
+    {
+        // 2 s of silence at 8 kbit/s, then noise: 309 frames of 576 samples. The first frame's
+        // rate gave 33 s.
+        TMPEGaudio Reader;
+        ASSERT_TRUE(Reader.ReadFromFile(Fixture("mp3_ffmpeg_22k_mono_vbr_noheader.mp3")));
+        EXPECT_TRUE(Reader.Valid());
+        EXPECT_FALSE(Reader.VBR().Found);
+        EXPECT_EQ(Reader.SampleRate(), 22050);
+        EXPECT_EQ(Reader.AudioStart(), 45);
+        EXPECT_NEAR(Reader.Duration(), 576 * 309 / 22050.0, 1e-9);
+        EXPECT_EQ(Reader.BitRate(), 33); // (33120 - 45) bytes in 8.07 s
+    }
+    // 3,000 frames at 44.1 kHz after a 32 kbit/s first frame: one in three at 320 kbit/s, the
+    // rest at 64, behind an ID3v2 tag and before an ID3v1 tag.
+    Bytes Stream = ID3v2Tag(300);
+    Append(Stream, Frames({V1, L3, 1, 0, 0, Joint}, 1, 104));
+    for (int I = 1; I < 3000; ++I)
+        Append(Stream, I % 3 == 0 ? Frames({V1, L3, 14, 0, 0, Joint}, 1, 1044)
+                                  : Frames({V1, L3, 5, 0, 0, Joint}, 1, 208));
+    Append(Stream, ID3v1Tag());
+    TempDir Dir;
+    TMPEGaudio Reader;
+    ASSERT_TRUE(Reader.ReadFromFile(Dir.Write("long.mp3", Stream)));
+    EXPECT_TRUE(Reader.Valid());
+    const double Seconds = 3000 * 1152 / 44100.0;
+    EXPECT_NEAR(Reader.Duration(), Seconds, Seconds / 100);
+    EXPECT_NEAR(Reader.BitRate(), 149, 2); // (999 * 1044 + 2000 * 208 + 104) bytes in 78.4 s
+}
+
 // Layer I streams as an encoder lays them out: a padding slot wherever the slots fall behind
 // the bit rate. Their duration is that of the samples they hold (384 per frame), within 1 %.
 TEST(MPEGaudio, LayerIStreamsAtEverySampleRate)
