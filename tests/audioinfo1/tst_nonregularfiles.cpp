@@ -17,7 +17,7 @@
 #include "TestFiles.h"
 #include "WAVfile.h"
 
-TEST(SpecialFiles, PipesFoldersAndDevicesAreNotValidAndNeverWaitedFor)
+TEST(NonRegularFiles, PipesFoldersAndDevicesAreNotValidAndNeverWaitedFor)
 {
     TTempDir dir;
     std::vector<std::string> names;
