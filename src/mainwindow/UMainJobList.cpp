@@ -126,21 +126,6 @@ NamingChoice CurrentNamingChoice(const TMainForm *form)
     return choice;
 }
 
-// name + "_" + N + extension for the first N from 1 on that `isTaken` does not refuse; the name
-// itself when it is free.
-QString UniquePath(const QString &wantedPath, const std::function<bool(const QString &)> &isTaken)
-{
-    if (!isTaken(wantedPath))
-        return wantedPath;
-    const QString ext = ExtractFileExt(wantedPath);
-    const QString stem = wantedPath.left(wantedPath.size() - ext.size()) + QLatin1Char('_');
-    for (int n = 1;; ++n) {
-        const QString candidate = stem + QString::number(n) + ext;
-        if (!isTaken(candidate) || n == std::numeric_limits<int>::max())
-            return candidate;
-    }
-}
-
 // The selected row: the first selected one in list order, as the command-line builder takes it.
 QTreeWidgetItem *SelectedRow(const QTreeWidget *list)
 {

@@ -245,8 +245,6 @@ SaveFilter SaveFilterFor(const NamingChoice &choice)
     return SaveFilter{};
 }
 
-// ---- Delay in a file name --------------------------------------------------------------------
-
 QStringList OutputExtensionsFor(const NamingChoice &choice)
 {
     switch (choice.Page) {
@@ -293,6 +291,21 @@ QStringList FilesWrittenFor(const QString &outputPath, bool sixMonoFiles)
         files << stem + QLatin1Char('_') + QLatin1String(channel) + ext;
     return files;
 }
+
+QString UniquePath(const QString &wantedPath, const std::function<bool(const QString &)> &isTaken)
+{
+    if (!isTaken(wantedPath))
+        return wantedPath;
+    const QString ext = ExtractFileExt(wantedPath);
+    const QString stem = wantedPath.left(wantedPath.size() - ext.size()) + QLatin1Char('_');
+    for (int n = 1;; ++n) {
+        const QString candidate = stem + QString::number(n) + ext;
+        if (!isTaken(candidate) || n == std::numeric_limits<int>::max())
+            return candidate;
+    }
+}
+
+// ---- Delay in a file name --------------------------------------------------------------------
 
 std::optional<int> ReadInteger(const QString &text)
 {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class TAC3;
@@ -118,6 +119,9 @@ QString OutputNameFittingPage(const NamingChoice &choice, const QString &outputN
 // mono files, one per channel named path_FL.wav, path_FR.wav, path_C.wav, path_LFE.wav,
 // path_SL.wav and path_SR.wav (the path without its extension, then the channel).
 QStringList FilesWrittenFor(const QString &outputPath, bool sixMonoFiles);
+// name + "_" + N + extension for the first N from 1 on that `isTaken` does not refuse; the name
+// itself when it is free.
+QString UniquePath(const QString &wantedPath, const std::function<bool(const QString &)> &isTaken);
 
 // ---- Delay in a file name --------------------------------------------------------------------
 

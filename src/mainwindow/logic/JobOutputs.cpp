@@ -5,16 +5,22 @@
 #include "Paths.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 
-// A path without the extension of its file name.
-QString StemOf(const QString &path)
+// The 5.1 MP3 encoder's command: its program, a quality word, the input, and perhaps the output.
+bool IsAudXCommand(const QList<QByteArray> &args)
 {
-    const QString name = FileNamePart(path);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? path : path.left(path.size() - name.size() + dot);
+    return args.size() >= 3
+           && FileNamePart(QString::fromLocal8Bit(args[0])).compare(QLatin1String("audx.exe"), Qt::CaseInsensitive) == 0;
+}
+
+// The six-file WAV modes: the transcoder writes six mono files named after a WAV output. Another
+// encoder's "-6ch" asks for 5.1 in the one file.
+bool WritesSixMonoFiles(const QList<QByteArray> &args, const QString &output)
+{
+    return (args.contains("-6ch") || args.contains("-6chfloat"))
+           && ExtractFileExt(output).compare(QLatin1String(".wav"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -29,20 +35,15 @@ QStringList OutputFilesOfCommand(const QByteArray &commandLine)
     }
     // The 5.1 MP3 encoder: the output after the quality word and the input, else the input's
     // name with ".mp3".
-    if (args.size() >= 3
-        && FileNamePart(QString::fromLocal8Bit(args[0])).compare(QLatin1String("audx.exe"), Qt::CaseInsensitive) == 0) {
+    if (IsAudXCommand(args)) {
         if (args.size() >= 4 && !args[3].startsWith('-'))
             outputs << QString::fromLocal8Bit(args[3]);
         else
-            outputs << StemOf(QString::fromLocal8Bit(args[2])) + QStringLiteral(".mp3");
+            outputs << ChangeFileExt(QString::fromLocal8Bit(args[2]), QStringLiteral(".mp3"));
     }
-    if (args.contains("-6ch") || args.contains("-6chfloat")) {
-        for (const QString &output : QStringList(outputs)) {
-            const QString stem = StemOf(output);
-            const QString ext = stem.size() < output.size() ? output.mid(stem.size()) : QStringLiteral(".wav");
-            for (const char *channel : {"FL", "FR", "C", "LFE", "SL", "SR"})
-                outputs << stem + QLatin1Char('_') + QLatin1String(channel) + ext;
-        }
+    for (const QString &output : QStringList(outputs)) {
+        if (WritesSixMonoFiles(args, output))
+            outputs << FilesWrittenFor(output, true);
     }
     return outputs;
 }
@@ -76,8 +77,7 @@ QByteArray RewriteOutputs(const QByteArray &commandLine, const std::function<QSt
         if (args[i] == "-output")
             named << Named{args[i + 1], true};
     }
-    if (args.size() >= 4 && !args[3].startsWith('-')
-        && FileNamePart(QString::fromLocal8Bit(args[0])).compare(QLatin1String("audx.exe"), Qt::CaseInsensitive) == 0)
+    if (IsAudXCommand(args) && args.size() >= 4 && !args[3].startsWith('-'))
         named << Named{args[3], false};
 
     QByteArray result = commandLine;
@@ -119,27 +119,16 @@ QByteArray RewriteOutputs(const QByteArray &commandLine, const std::function<QSt
 QByteArray CommandWritingFreeOutputs(const QByteArray &commandLine, const std::function<bool(const QString &)> &isTaken)
 {
     const QList<QByteArray> args = SplitCommandLine(commandLine);
-    const bool sixMono = args.contains("-6ch") || args.contains("-6chfloat");
-    // The output itself, and for a WAV output in a six-file mode its six mono files (other
-    // encoders' "-6ch" asks for 5.1 in the one file).
+    // The output itself, and in a six-file WAV mode its six mono files.
     const auto taken = [&](const QString &output) {
         QStringList files{output};
-        if (sixMono && ExtractFileExt(output).compare(QLatin1String(".wav"), Qt::CaseInsensitive) == 0)
+        if (WritesSixMonoFiles(args, output))
             files << FilesWrittenFor(output, true);
         return std::any_of(files.cbegin(), files.cend(), isTaken);
     };
     return RewriteOutputs(commandLine, [&](const QString &output) {
-        if (!taken(output))
-            return QString();
-        const QString ext = ExtractFileExt(output);
-        const QString stem = output.left(output.size() - ext.size()) + QLatin1Char('_');
-        QString free;
-        for (int k = 1; k < std::numeric_limits<int>::max(); ++k) {
-            free = stem + QString::number(k) + ext;
-            if (!taken(free))
-                break;
-        }
-        return free;
+        const QString free = UniquePath(output, taken);
+        return free == output ? QString() : free;
     });
 }
 
