@@ -74,10 +74,8 @@ void TAPEtag::ResetData()
 
 bool TAPEtag::ReadFromFile(const std::string &FileName)
 {
-    ResetData();
+    // A file that cannot be opened reads as no tag, with every field reset.
     TAudioFileStream File(FileName);
-    if (!File.IsOpen())
-        return false;
     return ReadFromFile(File);
 }
 

@@ -129,10 +129,8 @@ int32_t TID3v1::TotalSize() const
 
 bool TID3v1::ReadFromFile(const std::string &FileName)
 {
-    ResetData();
+    // A file that cannot be opened reads as no tag, with every field reset.
     TAudioFileStream File(FileName);
-    if (!File.IsOpen())
-        return false;
     return ReadFromFile(File);
 }
 

@@ -99,10 +99,8 @@ void TID3v2::ResetData()
 
 bool TID3v2::ReadFromFile(const std::string &FileName)
 {
-    ResetData();
+    // A file that cannot be opened reads as no tag, with every field reset.
     TAudioFileStream File(FileName);
-    if (!File.IsOpen())
-        return false;
     return ReadFromFile(File);
 }
 

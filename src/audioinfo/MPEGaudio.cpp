@@ -305,21 +305,18 @@ bool TMPEGaudio::WalkWindow(const uint8_t *Window, int Count, int64_t &Frames, i
             if (F.BitRateID != FFrame.BitRateID)
                 Mixed = true;
             Pos += Length;
-            if (Pos >= Count) {
-                Bytes += Count;
-                return true;
-            }
             if (Pos + 4 > Count) {
-                // A header cut by the window's end: the chain is taken to hold.
+                // The chain reaches the window's end (a header cut by it included): it holds.
                 Bytes += Count;
                 return true;
             }
+            const bool Header = IsFrameHeader(Window + Pos);
             TFrameData Next;
-            if (IsFrameHeader(Window + Pos)) {
+            if (Header) {
                 DecodeHeader(Window + Pos, Next);
                 Length = FrameLength(Next);
             }
-            if (!IsFrameHeader(Window + Pos) || !Matches(Next) || Length < 4) {
+            if (!Header || !Matches(Next) || Length < 4) {
                 Bytes += Pos - Start;
                 return true;
             }
@@ -388,23 +385,20 @@ bool TMPEGaudio::MeasureFrames(TAudioFileStream &File)
 
 uint16_t TMPEGaudio::BitRate() const
 {
-    if (FVBR.Found && FVBR.Frames > 0) {
-        const int Rate = TableSampleRate(FFrame);
-        const double Value = RoundHalfEven(((double(FVBR.Bytes) / FVBR.Frames) - Padding(FFrame)) * Rate
-                                           / Coefficient(FFrame) / 1000);
-        // A rate that does not fit is no rate: it makes the file not valid.
-        if (!(Value >= 0 && Value <= 65535))
-            return 0;
-        return uint16_t(Value);
-    }
+    // The rate of frames of the given mean length; a rate that does not fit is no rate: it makes
+    // the file not valid.
+    const auto RateOfFrames = [this](double FrameBytes) {
+        const double Value = RoundHalfEven(FrameBytes * TableSampleRate(FFrame) / Coefficient(FFrame) / 1000);
+        return Value >= 0 && Value <= 65535 ? uint16_t(Value) : uint16_t(0);
+    };
+    if (FVBR.Found && FVBR.Frames > 0)
+        return RateOfFrames(double(FVBR.Bytes) / FVBR.Frames - Padding(FFrame));
     // A constant-rate file whose header frame was written at another rate than its audio has
     // the rate of its audio frames.
     if (!FVBR.Found && FInfoFrames > 0 && FInfoNextBitRate > 0)
         return FInfoNextBitRate;
-    if (FMeanFrameBytes > 0) {
-        const double Value = RoundHalfEven(FMeanFrameBytes * TableSampleRate(FFrame) / Coefficient(FFrame) / 1000);
-        return Value >= 0 && Value <= 65535 ? uint16_t(Value) : 0;
-    }
+    if (FMeanFrameBytes > 0)
+        return RateOfFrames(FMeanFrameBytes);
     return TableBitRate(FFrame);
 }
 
