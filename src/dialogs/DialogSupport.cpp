@@ -8,6 +8,9 @@
 #endif
 
 #include <QCoreApplication>
+#include <climits>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QEvent>
@@ -126,6 +129,35 @@ void CentreOnMainForm(QWidget *window)
     const QSize size = window->frameGeometry().size().isEmpty() ? window->sizeHint()
                                                                 : window->frameGeometry().size();
     window->move(main->frameGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+QRect FitOntoScreen(const QWidget *window, int left, int top, int width, int height, QSize least)
+{
+    qint64 w = width > 0 ? width : window->width();
+    qint64 h = height > 0 ? height : window->height();
+    const QPoint centre(int(qBound(qint64(INT_MIN), left + w / 2, qint64(INT_MAX))),
+                        int(qBound(qint64(INT_MIN), top + h / 2, qint64(INT_MAX))));
+    QScreen *screen = QGuiApplication::screenAt(centre);
+    if (!screen)
+        screen = QGuiApplication::screenAt(QPoint(left, top));
+    if (!screen)
+        screen = window->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return QRect(left, top, int(qMin<qint64>(w, QWIDGETSIZE_MAX)), int(qMin<qint64>(h, QWIDGETSIZE_MAX)));
+    const QRect area = screen->availableGeometry();
+    // The frame around the window, where the window system has one.
+    const QRect frame = window->frameGeometry();
+    const qint64 frameWidth = qMax(0, frame.width() - window->width());
+    const qint64 frameHeight = qMax(0, frame.height() - window->height());
+    w = qMax<qint64>(qMin<qint64>(w, area.width() - frameWidth), qMax(1, least.width()));
+    h = qMax<qint64>(qMin<qint64>(h, area.height() - frameHeight), qMax(1, least.height()));
+    qint64 x = qMin<qint64>(left, qint64(area.x()) + area.width() - w - frameWidth);
+    qint64 y = qMin<qint64>(top, qint64(area.y()) + area.height() - h - frameHeight);
+    x = qMax<qint64>(x, area.x());
+    y = qMax<qint64>(y, area.y());
+    return QRect(int(x), int(y), int(w), int(h));
 }
 
 namespace {

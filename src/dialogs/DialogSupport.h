@@ -43,6 +43,13 @@ void MakeLinkLabel(QLabel *label, std::function<void()> onClick);
 // Places a window centred on the main window (when there is one).
 void CentreOnMainForm(QWidget *window);
 
+// The place and size of a top-level window, without its frame, that lies wholly within the free
+// area of a screen: the screen that holds the centre of the wanted place (else its top-left corner,
+// else the window's own screen). The wanted size (the window's present one where it is not
+// positive) is cut to that area and kept at least `least`; the place is then moved into the area.
+// Wanted values far outside any screen, as a damaged settings file may hold, are taken safely.
+QRect FitOntoScreen(const QWidget *window, int left, int top, int width, int height, QSize least);
+
 // Holds text that reaches an edit other than by a typed key (a paste, a drop, an input method) to
 // the rule the edit's key filter applies to typed characters: each inserted character stays only
 // when `accepted` takes it against the edit's text as it stands at that point. Text set by the

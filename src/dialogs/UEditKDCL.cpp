@@ -67,26 +67,6 @@ void TKDCL::showEvent(QShowEvent *event)
         FormShow();
 }
 
-// A stored position off the screen would open the editor where it cannot be seen: the editor is
-// moved until it lies within the free area of the screen that holds it (else its own screen).
-QPoint TKDCL::OnScreen(int left, int top) const
-{
-    const QRect frame = frameGeometry();
-    const qint64 w = qMax(frame.width(), width());
-    const qint64 h = qMax(frame.height(), height());
-    const QPoint centre(int(qBound(qint64(INT_MIN), left + w / 2, qint64(INT_MAX))),
-                        int(qBound(qint64(INT_MIN), top + h / 2, qint64(INT_MAX))));
-    QScreen *screen = QGuiApplication::screenAt(centre);
-    if (!screen)
-        screen = this->screen();
-    if (!screen)
-        return QPoint(left, top);
-    const QRect area = screen->availableGeometry();
-    const qint64 x = qMax<qint64>(area.x(), qMin<qint64>(left, qint64(area.x()) + area.width() - w));
-    const qint64 y = qMax<qint64>(area.y(), qMin<qint64>(top, qint64(area.y()) + area.height() - h));
-    return QPoint(int(x), int(y));
-}
-
 void TKDCL::FormShow()
 {
     if (!m_placed) {
@@ -100,7 +80,9 @@ void TKDCL::FormShow()
     const TIniFile ini(SettingsFilePath());
     const int left = ini.ReadInteger(ZolvaneSection, QStringLiteral("kdcmdl_left"), pos().x());
     const int top = ini.ReadInteger(ZolvaneSection, QStringLiteral("kdcmdl_top"), pos().y());
-    move(OnScreen(left, top));
+    // A stored position off the screen would open the editor where it cannot be seen: it is
+    // moved into the free area of the screen that holds it, its size as it is.
+    move(FitOntoScreen(this, left, top, width(), height(), size()).topLeft());
     RebuildCommandLine();
 }
 

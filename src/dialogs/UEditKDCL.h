@@ -33,7 +33,6 @@ private:
     void FormShow();
     void FormClose();
     void untickViewBox();
-    QPoint OnScreen(int left, int top) const;
 
     std::unique_ptr<Ui::TKDCL> ui;
     QString m_builtText;     // the text the command-line builder last put into the editor

@@ -153,6 +153,8 @@ private:
     void ConnectOtherPages();        // UMainOtherPages.cpp: VORBIS, WAV/PCM, SPEEX and Lossless pages
     void ChooseLanguage(QAction *item);
     QRect FitStoredGeometry(int left, int top, int width, int height) const;
+    // Resizes and moves the window to FitStoredGeometry's answer for the place and size given.
+    void PlaceOnScreen(int left, int top, int width, int height);
     void OpenForumLink(QAction *item);
     void WriteStartupReport();
 

@@ -422,9 +422,7 @@ void TMainForm::LoadSettings(const TIniFile &settings)
     const int storedLeft = r.Integer("Left", x());
     const int storedTop = r.Integer("Top", y());
     const int storedWidth = r.Integer("Width", width());
-    const QRect placed = FitStoredGeometry(storedLeft, storedTop, storedWidth, storedHeight);
-    resize(placed.size());
-    move(placed.topLeft());
+    PlaceOnScreen(storedLeft, storedTop, storedWidth, storedHeight);
 
     // 2. The tool paths (or, without a stored transcoder path, the search and the dialog).
     LoadToolPaths(settings);
@@ -487,58 +485,31 @@ void TMainForm::LoadSettings(const TIniFile &settings)
 
     // The language and the tabs loaded since can have widened the layout: the window, at its
     // new least size, is brought onto the screen once more.
-    const QRect refitted = FitStoredGeometry(x(), y(), width(), height());
-    resize(refitted.size());
-    move(refitted.topLeft());
+    PlaceOnScreen(x(), y(), width(), height());
     // The laid-out window can still need a little more room than computed here (a scroll bar that
     // a low window shows): once it has been laid out, it is fitted again.
-    QTimer::singleShot(0, this, [this] {
-        const QRect laidOut = FitStoredGeometry(x(), y(), width(), height());
-        if (laidOut != QRect(pos(), size())) {
-            resize(laidOut.size());
-            move(laidOut.topLeft());
-        }
-    });
+    QTimer::singleShot(0, this, [this] { PlaceOnScreen(x(), y(), width(), height()); });
 }
 
 // A stored size larger than the screen's free area, or a position outside it, would open the
-// window where it cannot be seen, and the exit would store it there again. The size is cut to the
-// free area of the screen that holds the stored window (else the window's own screen), a size
-// that is not positive keeps the present one, and the window is moved until it lies within that
-// area. The window's own minimum size still applies.
+// window where it cannot be seen, and the exit would store it there again. The window is fitted
+// onto the screen at the least size its layout takes with the present captions, which can exceed
+// the minimum size set on the window.
 QRect TMainForm::FitStoredGeometry(int left, int top, int width, int height) const
 {
-    qint64 w = width > 0 ? width : this->width();
-    qint64 h = height > 0 ? height : this->height();
-    const QPoint centre(int(qBound(qint64(INT_MIN), left + w / 2, qint64(INT_MAX))),
-                        int(qBound(qint64(INT_MIN), top + h / 2, qint64(INT_MAX))));
-    QScreen *screen = QGuiApplication::screenAt(centre);
-    if (!screen)
-        screen = QGuiApplication::screenAt(QPoint(left, top));
-    if (!screen)
-        screen = this->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return QRect(left, top, int(qMin<qint64>(w, QWIDGETSIZE_MAX)), int(qMin<qint64>(h, QWIDGETSIZE_MAX)));
-    const QRect area = screen->availableGeometry();
-    // The frame around the window, where the window system has one.
-    const QRect frame = frameGeometry();
-    const qint64 frameWidth = qMax(0, frame.width() - this->width());
-    const qint64 frameHeight = qMax(0, frame.height() - this->height());
-    // The least size the layout takes with the present captions, which can exceed the minimum
-    // size set on the window.
     ensurePolished(); // the style's sizes, as the window will have them when shown
     if (QLayout *const windowLayout = layout())
         windowLayout->activate();
-    const QSize least = minimumSize().expandedTo(minimumSizeHint()).expandedTo(QSize(1, 1));
-    w = qMax<qint64>(qMin<qint64>(w, area.width() - frameWidth), least.width());
-    h = qMax<qint64>(qMin<qint64>(h, area.height() - frameHeight), least.height());
-    qint64 x = qMin<qint64>(left, qint64(area.x()) + area.width() - w - frameWidth);
-    qint64 y = qMin<qint64>(top, qint64(area.y()) + area.height() - h - frameHeight);
-    x = qMax<qint64>(x, area.x());
-    y = qMax<qint64>(y, area.y());
-    return QRect(int(x), int(y), int(w), int(h));
+    return FitOntoScreen(this, left, top, width, height, minimumSize().expandedTo(minimumSizeHint()));
+}
+
+void TMainForm::PlaceOnScreen(int left, int top, int width, int height)
+{
+    const QRect placed = FitStoredGeometry(left, top, width, height);
+    if (placed == QRect(pos(), size()))
+        return;
+    resize(placed.size());
+    move(placed.topLeft());
 }
 
 void TMainForm::ActivateSettingsPage(QWidget *page)
