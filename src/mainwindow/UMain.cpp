@@ -3,6 +3,7 @@
 #include "LanguageKeys.h"
 
 #include "Paths.h"
+#include "DialogSupport.h"
 
 #include "JobRow.h"
 #include "KDCmdlGather.h"
@@ -349,7 +350,7 @@ void TMainForm::FormShow()
 {
     // What the start-up writes (the channel choices' keys, the tool-path dialog) is one replace of
     // the settings file at the end.
-    const QString settingsPath = ProgramFolder() + QStringLiteral("Zolvane.ini");
+    const QString settingsPath = SettingsFilePath();
     TIniSavePass pass(settingsPath);
     // 1. The English texts are applied first, whatever language was saved.
     EngClick();

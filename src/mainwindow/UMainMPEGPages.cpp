@@ -7,6 +7,7 @@
 // the presets and the page switch reach the same page states.
 
 #include "UMain.h"
+#include "DialogSupport.h"
 
 #include "IniFile.h"
 #include "LanguageStrings.h"
@@ -188,8 +189,8 @@ void TMainForm::SetDownmixBoxes(bool ticked)
 void TMainForm::DownmixKeysStep(int value)
 {
     // Both keys in one replace of the settings file; a failed write raises and changes nothing.
-    TIniSavePass pass(ProgramFolder() + QStringLiteral("Zolvane.ini"));
-    TIniFile settings(ProgramFolder() + QStringLiteral("Zolvane.ini"));
+    TIniSavePass pass(SettingsFilePath());
+    TIniFile settings(SettingsFilePath());
     settings.WriteInteger(SectionZolvane, KeyCheckLFE, value);
     settings.WriteInteger(SectionZolvane, KeyOutputModeCheck, value);
     pass.Commit();

@@ -117,6 +117,15 @@ void Refill(QComboBox *combo, const QStringList &items, const QString &selected 
     combo->setCurrentIndex(index < 0 ? 0 : index);
 }
 
+// The texts of a combo box's items, in order.
+QStringList ItemsOf(const QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
 // The gain modes the page offers: the AAC encoders take no hybrid gain.
 QStringList GainModesOfPage(bool aacPage)
 {
@@ -393,10 +402,7 @@ void TMainForm::FitGainListToPage()
     if (!chOTAMode->isChecked())
         return;
     const QStringList modes = GainModesOfPage(PageControl1->currentWidget() == TabSheet1);
-    QStringList items;
-    for (int i = 0; i < cbOTAMode->count(); ++i)
-        items << cbOTAMode->itemText(i);
-    if (items == modes)
+    if (ItemsOf(cbOTAMode) == modes)
         return;
     // The chosen mode stays where the page offers it; otherwise the page's first mode.
     Refill(cbOTAMode, modes, cbOTAMode->currentText());
@@ -502,13 +508,10 @@ void TMainForm::FitCTFrameToChannels(bool always)
     TCTFrame *f = CTFrame1;
     const bool stereo = !rbAACOutputCh6->isChecked();
     const QStringList formats = CTFormats(stereo);
-    QStringList items;
-    for (int i = 0; i < f->cbCTFormat->count(); ++i)
-        items << f->cbCTFormat->itemText(i);
     // The channels may have changed while another engine was chosen: the list left from the
     // other choice would show one format while the job runs another (item 1 is "HE AAC High" in
     // stereo and "LC AAC" in 5.1).
-    const bool refill = always || items != formats || f->cbCTFormat->currentIndex() < 0;
+    const bool refill = always || ItemsOf(f->cbCTFormat) != formats || f->cbCTFormat->currentIndex() < 0;
     if (refill)
         Refill(f->cbCTFormat, formats);
     SetEnabled({f->cbAACMode, f->lbAACMode}, stereo);

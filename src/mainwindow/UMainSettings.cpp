@@ -36,11 +36,6 @@ namespace {
 
 const QString kGeneral = QStringLiteral("Zolvane");
 
-QString SettingsPath()
-{
-    return ProgramFolder() + QStringLiteral("Zolvane.ini");
-}
-
 // ---- Reading rules -----------------------------------------------------------------------------
 
 class SettingsReader
@@ -211,8 +206,8 @@ void TMainForm::FormDestroy()
 {
     try {
         // One replace of the file for the whole save; a key that fails leaves the file as it was.
-        TIniSavePass pass(SettingsPath());
-        TIniFile ini(SettingsPath());
+        TIniSavePass pass(SettingsFilePath());
+        TIniFile ini(SettingsFilePath());
         SaveGeneralSettings(ini);
         SaveINI();
         pass.Commit();
@@ -264,7 +259,7 @@ void TMainForm::SaveGeneralSettings(TIniFile &ini)
 
 void TMainForm::SaveINI()
 {
-    TIniFile ini(SettingsPath());
+    TIniFile ini(SettingsFilePath());
     QWidget *active = PageControl1->currentWidget();
 
     {

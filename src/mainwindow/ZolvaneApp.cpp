@@ -14,6 +14,7 @@
 #include "UZolvaneLog.h"
 
 #include "IniFile.h"
+#include "DialogSupport.h"
 #include "Paths.h"
 
 #include <QApplication>
@@ -100,7 +101,7 @@ void DestroyZolvaneWindows()
 {
     // Every window that writes the settings at exit writes into one pass, committed when the last
     // window is gone: a single replace of the file, however large it is.
-    TIniSavePass exitPass(ProgramFolder() + QStringLiteral("Zolvane.ini"));
+    TIniSavePass exitPass(SettingsFilePath());
     destroy(AudXForm);
     destroy(KapartoForm);
     destroy(ExeBrowse);
