@@ -3,6 +3,7 @@
 
 #include "AACfile.h"
 #include "AC3.h"
+#include "CommandLineSplit.h"
 #include "DialogSupport.h"
 #include "DosCommand.h"
 #include "LanguageStrings.h"
@@ -112,29 +113,6 @@ QString ProposedPrefix(const QString &input)
     }
 }
 
-// A path between double quotes as the runner splits the command line: a quote inside it and the
-// backslashes just before a quote or before the closing quote are escaped, so the splitter gets
-// the name as it is.
-static QByteArray QuotedPath(const QByteArray &path)
-{
-    QByteArray quoted = "\"";
-    qsizetype slashes = 0;
-    for (const char c : path) {
-        if (c == '\\') {
-            ++slashes;
-            continue;
-        }
-        if (c == '"')
-            quoted += QByteArray(slashes * 2 + 1, '\\');
-        else
-            quoted += QByteArray(slashes, '\\');
-        slashes = 0;
-        quoted += c;
-    }
-    quoted += QByteArray(slashes * 2, '\\');
-    return quoted + '"';
-}
-
 QByteArray SplitterCommandLine(const QString &splitterPath, const QString &input, const QString &prefix,
                                bool splitMode, const QStringList &breakPoints)
 {
@@ -144,8 +122,8 @@ QByteArray SplitterCommandLine(const QString &splitterPath, const QString &input
     else
         line = "\"Kaparto.exe\"";
     if (!input.isEmpty()) {
-        line += " -core( -input " + QuotedPath(To8Bit(input));
-        line += " -prefix " + QuotedPath(To8Bit(prefix));
+        line += " -core( -input " + QuotedArgument(To8Bit(input));
+        line += " -prefix " + QuotedArgument(To8Bit(prefix));
         line += " -type " + SplitterType(input).toLatin1();
         line += " )";
     } else {

@@ -66,3 +66,27 @@ QList<QByteArray> SplitCommandLine(const QByteArray &commandLine)
     }
     return result;
 }
+
+QByteArray QuotedArgument(const QByteArray &text)
+{
+    if (!text.contains('"') && !text.endsWith('\\'))
+        return '"' + text + '"';
+    QByteArray out = "\"";
+    int backslashes = 0;
+    for (char c : text) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') {
+            out += QByteArray(backslashes * 2 + 1, '\\');
+            out += '"';
+        } else {
+            out += QByteArray(backslashes, '\\');
+            out += c;
+        }
+        backslashes = 0;
+    }
+    out += QByteArray(backslashes * 2, '\\');
+    return out + '"';
+}

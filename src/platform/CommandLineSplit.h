@@ -17,3 +17,8 @@
 // The first entry is the program name (possibly empty); an empty or blank line gives one empty
 // entry.
 QList<QByteArray> SplitCommandLine(const QByteArray &commandLine);
+
+// The argument between double quotes, written so that SplitCommandLine gives it back as it
+// stands: a double quote inside it, and the backslashes before one or before the closing quote,
+// are escaped. A name without either is only put between quotes.
+QByteArray QuotedArgument(const QByteArray &text);

@@ -1,5 +1,7 @@
 #include "KDCmdlGrammar.h"
 
+#include "CommandLineSplit.h"
+
 #include <QLocale>
 
 namespace {
@@ -36,33 +38,9 @@ QString lowerExtension(const QString &name)
 // C runtime's rules, so a double quote inside a name is written as \" and backslashes that
 // come before a quote (or before the closing quote) are doubled; any other text is kept as
 // it is.
-QByteArray quotedText(const QByteArray &text)
-{
-    if (!text.contains('"') && !text.endsWith('\\'))
-        return text;
-    QByteArray out;
-    int backslashes = 0;
-    for (char c : text) {
-        if (c == '\\') {
-            ++backslashes;
-            continue;
-        }
-        if (c == '"') {
-            out += QByteArray(backslashes * 2 + 1, '\\');
-            out += '"';
-        } else {
-            out += QByteArray(backslashes, '\\');
-            out += c;
-        }
-        backslashes = 0;
-    }
-    out += QByteArray(backslashes * 2, '\\');
-    return out;
-}
-
 QByteArray quoted(const QByteArray &text)
 {
-    return '"' + quotedText(text) + '"';
+    return QuotedArgument(text);
 }
 
 bool isWav(const QString &filename)
