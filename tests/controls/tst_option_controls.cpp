@@ -14,6 +14,8 @@
 #include "UFAACFrame.h"
 #include "UNeroFrame.h"
 
+#include "MainFormControls.h"
+
 #include <QtTest>
 #include <QtWidgets>
 
@@ -74,16 +76,6 @@ void AddInputs(const QTemporaryDir &folder, const QStringList &fixtures)
     MainForm->InputListView->clearSelection();
     Row(0)->setSelected(true);
     MainForm->KDCmdl();
-}
-
-// A page switch as the user makes it: a click on the page's tab.
-void ClickTab(QWidget *page)
-{
-    QTabBar *bar = MainForm->PageControl1->tabBar();
-    const int index = MainForm->PageControl1->indexOf(page);
-    QVERIFY(index >= 0);
-    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(index).center());
-    QCOMPARE(MainForm->PageControl1->currentWidget(), page);
 }
 
 void Click(QAbstractButton *button)

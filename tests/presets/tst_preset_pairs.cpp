@@ -148,14 +148,6 @@ void ChoosePreset(const QString &name)
     item->trigger();
 }
 
-void ClickTab(QWidget *page)
-{
-    QTabBar *bar = MainForm->PageControl1->tabBar();
-    const int index = MainForm->PageControl1->indexOf(page);
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    QCOMPARE(MainForm->PageControl1->currentWidget(), page);
-}
-
 // A choice in a drop-down list as the user makes it.
 void Choose(QComboBox *combo, int index)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-// Reaching the program's controls by a path of object names, and one selected job in the main
-// window's job list, for the window tests.
+// Reaching the program's controls by a path of object names, one selected job in the main
+// window's job list, and a click on a page's tab, for the window tests.
 
 #include "JobRow.h"
 #include "UAdvanced.h"
@@ -9,6 +9,8 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTabBar>
+#include <QtTest>
 #include <QTreeWidget>
 
 // A control of the main window by "name" or "Frame/name"; "AdvancedSet/name" for the advanced
@@ -43,4 +45,14 @@ inline QTreeWidgetItem *AddSelectedJob()
     MainForm->InputListView->setCurrentItem(row);
     row->setSelected(true);
     return row;
+}
+
+// A click on the tab of `page`, as the user makes it; the page is then the one in use.
+inline void ClickTab(QWidget *page)
+{
+    QTabBar *bar = MainForm->PageControl1->tabBar();
+    const int index = MainForm->PageControl1->indexOf(page);
+    QVERIFY(index >= 0);
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(index).center());
+    QCOMPARE(MainForm->PageControl1->currentWidget(), page);
 }
