@@ -828,7 +828,7 @@ Outputs MakeOutputs(const KandrumCommand &cmd, const Chain &chain, AVDictionary 
         s.rate = st.sampleRate;
         s.bitRate = int64_t(e.bitrateKbps) * 1000;
         static const std::pair<char, const char *> modes[] = {
-            {'s', "stereo"}, {'d', "dual_channel"}, {'j', "joint_stereo"}, {'m', "mono"}};
+            {'s', "stereo"}, {'d', "dual_channel"}, {'j', "joint_stereo"}};
         if (st.channels == 1) {
             s.codecOptions.push_back({"mode", "mono"});
         } else {
