@@ -7,9 +7,12 @@
 #include "DTS.h"
 #include "MPEGaudio.h"
 #include "OggVorbis.h"
+#include "ToneWav.h"
 #include "WAVfile.h"
 
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 
 #include <optional>
 #include <string>
@@ -277,13 +280,49 @@ TEST(ProbeTexts, FromRealFiles)
     // 11025 bytes a second: 88.2 kbit/s shown as 88.
     ASSERT_TRUE(wav.ReadFromFile(Fixture("audio/wav_sox_11k_mono_u8.wav")));
     EXPECT_EQ(WAVProbeText(wav).DescriptionHead, "WAV - Mono - 88 kbps - 11025 hz - ");
-    EXPECT_EQ(MuxProbeText(wav).DescriptionHead, "WAV - 6 Ch - 88 kbps - 11025 hz - ");
 
     TOggVorbis ogg;
     ASSERT_TRUE(ogg.ReadFromFile(Fixture("joblist/silence_60s.ogg")));
     ASSERT_TRUE(ogg.Valid());
     EXPECT_EQ(VorbisProbeText(ogg).DescriptionHead, "Vorbis - Mono - 1 kbps - 8000 hz - ");
     EXPECT_NEAR(VorbisProbeText(ogg).Seconds, 60.0, 1e-9);
+}
+
+// A mux row tells the 5.1 input of six files like its first: six times one channel's rate.
+TEST(ProbeTexts, MuxRowTellsTheRateOfTheWholeInput)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    struct Case {
+        const char *fixture; // null: a 16-bit tone of `rate` Hz and `channels` made here
+        quint32 rate;
+        quint16 channels;
+        const char *head;
+    };
+    const Case cases[] = {
+        {nullptr, 48000, 1, "WAV - 6 Ch - 4608 kbps - 48000 hz - "},
+        {nullptr, 44100, 1, "WAV - 6 Ch - 4233 kbps - 44100 hz - "}, // 6 x 88200 bytes a second
+        {nullptr, 8000, 1, "WAV - 6 Ch - 768 kbps - 8000 hz - "},
+        {nullptr, 96000, 1, "WAV - 6 Ch - 9216 kbps - 96000 hz - "},
+        {"audio/wav_sox_11k_mono_u8.wav", 0, 0, "WAV - 6 Ch - 529 kbps - 11025 hz - "},
+        {"tools/mono1.wav", 0, 0, "WAV - 6 Ch - 384 kbps - 8000 hz - "},
+        // A two-channel file counts as the one channel the transcoder makes of it.
+        {"audio/wav_sox_8k_stereo_s16.wav", 0, 0, "WAV - 6 Ch - 768 kbps - 8000 hz - "},
+        {nullptr, 48000, 2, "WAV - 6 Ch - 4608 kbps - 48000 hz - "},
+    };
+    for (const Case &c : cases) {
+        const std::string what = c.fixture ? c.fixture : std::to_string(c.rate) + " Hz, " + std::to_string(c.channels) + " ch";
+        std::string path = c.fixture ? Fixture(c.fixture) : std::string();
+        if (!c.fixture) {
+            path = dir.filePath(QStringLiteral("%1_%2.wav").arg(c.rate).arg(c.channels)).toStdString();
+            ASSERT_TRUE(WriteToneWavOf(QString::fromStdString(path), 500, c.rate, c.channels));
+        }
+        TWAVfile wav;
+        ASSERT_TRUE(wav.ReadFromFile(path) && wav.Valid()) << what;
+        const ProbeText t = MuxProbeText(wav);
+        EXPECT_EQ(t.DescriptionHead.toStdString(), c.head) << what;
+        EXPECT_NEAR(t.Seconds, wav.Duration(), 1e-9) << what;
+    }
 }
 
 TEST(ProbeTexts, WholeSecondsRoundHalfToEven)

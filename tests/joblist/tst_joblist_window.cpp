@@ -545,7 +545,7 @@ private slots:
         QCOMPARE(rows(), 1);
         QCOMPARE(row(0)->text(jcFilename), QStringLiteral("five.mux"));
         QCOMPARE(row(0)->text(jcInputPath), dir.path() + QLatin1Char('/'));
-        QCOMPARE(row(0)->text(jcDescription), QStringLiteral("WAV - 6 Ch - 88 kbps - 11025 hz - 00:00:00"));
+        QCOMPARE(row(0)->text(jcDescription), QStringLiteral("WAV - 6 Ch - 529 kbps - 11025 hz - 00:00:00"));
         QCOMPARE(row(0)->text(jcOutputFilename), QStringLiteral("five.mp3"));
         const double seconds = TMainForm::RowSeconds(row(0));
         QVERIFY(seconds > 0.1);

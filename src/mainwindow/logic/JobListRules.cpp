@@ -8,6 +8,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -162,9 +163,13 @@ ProbeText WAVProbeText(const TWAVfile &reader)
 
 ProbeText MuxProbeText(const TWAVfile &firstChannel)
 {
+    // The transcoder makes one channel of each file, at the first file's rate: the input is six
+    // channels like the first file's one.
+    const unsigned long long perFile = std::max(1ull, static_cast<unsigned long long>(firstChannel.Channels()));
     ProbeText t;
     t.DescriptionHead = QStringLiteral("WAV - 6 Ch - ")
-                        + RatePieces(firstChannel.BytesPerSecond() * 8ull / 1000ull, firstChannel.SampleRate());
+                        + RatePieces(firstChannel.BytesPerSecond() * 6ull * 8ull / (1000ull * perFile),
+                                     firstChannel.SampleRate());
     t.Seconds = firstChannel.Duration();
     t.TempoEnabled = true;
     return t;

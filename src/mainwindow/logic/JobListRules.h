@@ -63,7 +63,8 @@ ProbeText DTSProbeText(const TDTS &reader);
 ProbeText MPEGProbeText(const TMPEGaudio &reader, const QString &lowerExt);
 ProbeText VorbisProbeText(const TOggVorbis &reader);
 ProbeText WAVProbeText(const TWAVfile &reader);
-// A mux file as one 5.1 input: the first channel's WAV figures, with six channels.
+// A mux file as one 5.1 input: six channels at the first channel's sample rate, the rate of
+// the six together (six times one channel of the first file), the first channel's duration.
 ProbeText MuxProbeText(const TWAVfile &firstChannel);
 
 // The codec name of an AVI's audio stream as the row shows it.

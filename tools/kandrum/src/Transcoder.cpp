@@ -1,5 +1,6 @@
 #include "Transcoder.h"
 
+#include "Layer2Stream.h"
 #include "Mp3Writer.h"
 #include "Processing.h"
 
@@ -328,6 +329,7 @@ public:
         int64_t bitRate = 0;
         int64_t minRate = 0, maxRate = 0;
         int globalQuality = -1;                    // >=0: quality mode (qscale)
+        bool qualityMode = false;                  // quality mode also for a negative quality
         int compressionLevel = -1;
         int cutoff = 0;
         int profile = FF_PROFILE_UNKNOWN;
@@ -380,7 +382,7 @@ public:
             enc_->rc_min_rate = s_.minRate;
         if (s_.maxRate > 0)
             enc_->rc_max_rate = s_.maxRate;
-        if (s_.globalQuality >= 0) {
+        if (s_.globalQuality >= 0 || s_.qualityMode) {
             enc_->flags |= AV_CODEC_FLAG_QSCALE;
             enc_->global_quality = s_.globalQuality;
         }
@@ -815,23 +817,30 @@ Outputs MakeOutputs(const KandrumCommand &cmd, const Chain &chain, AVDictionary 
     case EncoderKind::Mp2Enc: {
         s.codec = "libtwolame";
         s.muxer = "mp2";
-        // The bit rates MPEG audio layer II allows for one and for two channels.
-        if (channels == 1 && e.bitrateKbps > 192)
-            throw JobError("block \"" + e.blockName + "\" asks for " + std::to_string(e.bitrateKbps) +
-                           " kbit/s: MPEG audio layer II allows at most 192 kbit/s in mono", 1);
-        if (channels == 2 && (e.bitrateKbps == 32 || e.bitrateKbps == 48 || e.bitrateKbps == 56 || e.bitrateKbps == 80))
-            throw JobError("block \"" + e.blockName + "\" asks for " + std::to_string(e.bitrateKbps) +
-                           " kbit/s: MPEG audio layer II does not allow it for two channels", 1);
+        // The chosen rate decides the stream: a mono signal that one channel cannot carry at
+        // that rate is written as two channels, a sample rate that cannot carry it is taken to
+        // the nearest one that can.
+        Layer2Stream st = ChooseLayer2Stream(e.bitrateKbps, channels, chain.rate, e.mp2Mode == 'm');
+        if (!st.error.empty())
+            throw JobError("block \"" + e.blockName + "\" asks for " + std::to_string(e.bitrateKbps) + " kbit/s" +
+                               (e.mp2Mode == 'm' ? " with -m m" : "") + ": " + st.error, 1);
+        s.channels = st.channels;
+        s.rate = st.sampleRate;
         s.bitRate = int64_t(e.bitrateKbps) * 1000;
         static const std::pair<char, const char *> modes[] = {
-            {'s', "stereo"}, {'d', "dual_channel"}, {'j', "joint_stereo"}, {'m', "mono"}};
-        for (auto &m : modes)
-            if (e.mp2Mode == m.first)
-                s.codecOptions.push_back({"mode", m.second});
-        if (channels == 1 && e.mp2Mode != 'm')
+            {'s', "stereo"}, {'d', "dual_channel"}, {'j', "joint_stereo"}};
+        if (st.channels == 1) {
             s.codecOptions.push_back({"mode", "mono"});
-        if (e.mp2Vbr)
+        } else {
+            for (auto &m : modes)
+                if (e.mp2Mode == m.first)
+                    s.codecOptions.push_back({"mode", m.second});
+        }
+        // A VBR level of the encoder's whole range, negative levels included.
+        if (e.mp2Vbr) {
             s.globalQuality = *e.mp2Vbr * FF_QP2LAMBDA;
+            s.qualityMode = true;
+        }
         break;
     }
     case EncoderKind::Speex:
