@@ -204,6 +204,22 @@ TEST(Kandrum, EncoderSwitchesReachTheStream)
     EXPECT_EQ(Probe(tmp.path("c.mp2"))["bit_rate"], "160000");
 }
 
+// The Vorbis quality runs from its lowest step (-0.2) up: each step asks the encoder for a higher
+// nominal rate, the negative one included.
+TEST(Kandrum, VorbisQualityStepsRaiseTheNominalRate)
+{
+    TempDir tmp;
+    const std::string in = Fixture("tone_stereo.ogg");
+    long previous = 0;
+    for (const char *q : {"-0.200", "0.000", "0.500", "1.000"}) {
+        const std::string out = tmp.path(std::string("q") + q + ".ogg");
+        ASSERT_EQ(Kandrum(Core(in, out) + " -ogg( -q " + q + " )").exitCode, 0) << q;
+        const long rate = std::stol(Probe(out)["bit_rate"]);
+        EXPECT_GT(rate, previous) << q;
+        previous = rate;
+    }
+}
+
 TEST(Kandrum, WavPageOutputModes)
 {
     TempDir tmp;

@@ -785,7 +785,11 @@ Outputs MakeOutputs(const KandrumCommand &cmd, const Chain &chain, AVDictionary 
         s.codec = "libvorbis";
         s.muxer = "ogg";
         if (e.rateMode == RateMode::Vbr) {
-            s.globalQuality = int(std::lround(*e.quality * 10 * FF_QP2LAMBDA));
+            // The lowest step (-0.2) is a negative quality: the quality mode is switched on by
+            // itself, not read from the sign of the quality. The Vorbis library goes down to
+            // -0.1, which serves the steps below it.
+            s.globalQuality = int(std::lround(std::max(*e.quality, -0.1) * 10 * FF_QP2LAMBDA));
+            s.qualityMode = true;
         } else {
             s.bitRate = int64_t(e.bitrateKbps) * 1000;
             s.minRate = e.rateMode == RateMode::Cbr ? s.bitRate : int64_t(e.minKbps) * 1000;
