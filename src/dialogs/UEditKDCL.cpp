@@ -78,6 +78,17 @@ void TKDCL::showEvent(QShowEvent *event)
         FormShow();
 }
 
+void TKDCL::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    // Hidden (the batch start closes the viewer, say) while the user is in the editor: the user
+    // has left it, and what was typed goes to its row.
+    if (!event->spontaneous() && m_inEditor) {
+        m_inEditor = false;
+        RichEdit1Exit();
+    }
+}
+
 void TKDCL::FormShow()
 {
     if (!m_placed) {
