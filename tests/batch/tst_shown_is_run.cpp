@@ -365,6 +365,16 @@ private slots:
             QCOMPARE(form()->edOTADelay->text(), QStringLiteral("500"));
         const QString shownC = editor()->toPlainText();
         QCOMPARE(shownC, row(1)->text(jcCmd));
+        // A row selected with the keys shows the same.
+        list()->setFocus();
+        QTest::keyClick(list(), Qt::Key_Up);
+        QVERIFY(row(0)->isSelected());
+        QCOMPARE(form()->chOTADelay->isChecked(), bTicked);
+        QCOMPARE(editor()->toPlainText(), shownB);
+        QTest::keyClick(list(), Qt::Key_Down);
+        QVERIFY(row(1)->isSelected());
+        QCOMPARE(form()->chOTADelay->isChecked(), cTicked);
+        QCOMPARE(editor()->toPlainText(), shownC);
 
         QTest::mouseClick(form()->bbStartProcess, Qt::LeftButton);
         waitForEnd();
