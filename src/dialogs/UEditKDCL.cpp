@@ -34,10 +34,21 @@ TKDCL::TKDCL(QWidget *parent)
     connect(ui->btRunEditKDCL, &QAbstractButton::clicked, this, &TKDCL::btRunEditKDCLClick);
     connect(ui->btCancelEditKDCL, &QAbstractButton::clicked, this, &TKDCL::btCancelEditKDCLClick);
 
-    // Text that arrives while the user is not in the editor is the builder's.
+    // Text that arrives while the user is not in the editor is the builder's; a change made in
+    // it is the user's, and belongs to the row whose command the editor showed then.
     connect(ui->RichEdit1, &QTextEdit::textChanged, this, [this] {
-        if (!m_inEditor)
-            m_builtText = ui->RichEdit1->toPlainText();
+        if (m_filling)
+            return;
+        const QString text = ui->RichEdit1->toPlainText();
+        if (!m_inEditor) {
+            m_builtText = text;
+            m_changed = false;
+            return;
+        }
+        const bool changed = text != m_builtText;
+        if (changed && !m_changed)
+            m_editRow = m_shownRow;
+        m_changed = changed;
     });
     ui->RichEdit1->installEventFilter(this);
 }
@@ -65,6 +76,17 @@ void TKDCL::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (!event->spontaneous())
         FormShow();
+}
+
+void TKDCL::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    // Hidden (the batch start closes the viewer, say) while the user is in the editor: the user
+    // has left it, and what was typed goes to its row.
+    if (!event->spontaneous() && m_inEditor) {
+        m_inEditor = false;
+        RichEdit1Exit();
+    }
 }
 
 void TKDCL::FormShow()
@@ -128,17 +150,32 @@ void TKDCL::reject()
     btCancelEditKDCLClick();
 }
 
+void TKDCL::ShowCommandOf(QTreeWidgetItem *row, const QString &text)
+{
+    if (m_changed)
+        return;
+    QTreeWidget *list = row ? row->treeWidget() : nullptr;
+    m_shownRow = list ? QPersistentModelIndex(list->indexFromItem(row)) : QPersistentModelIndex();
+    m_filling = true;
+    ui->RichEdit1->setPlainText(text);
+    m_filling = false;
+    m_builtText = ui->RichEdit1->toPlainText();
+}
+
 void TKDCL::RichEdit1Exit()
 {
     // A command line left unchanged stays the builder's; a changed one replaces the command of
-    // the row it was made on, and of no other. With no row (an empty list, or the row removed
-    // meanwhile) the text has nothing to belong to and the next rebuild shows the built one.
-    if (ui->RichEdit1->toPlainText() != m_builtText) {
+    // the row whose command the editor showed when the user changed it, and of no other (a
+    // refill by the job runner or a new selection meanwhile moves nothing). With no row (the
+    // template of an empty list, or the row removed meanwhile) the text has nothing to belong
+    // to and the next rebuild shows the built one.
+    if (m_changed) {
         MarkCommandLineEdited();
         auto *list = MainFormChild<QTreeWidget>("InputListView");
         if (list && m_editRow.isValid() && m_editRow.model() == list->model())
             SetJobRowHandEdit(list->itemFromIndex(m_editRow), ui->RichEdit1->toPlainText());
     }
+    m_changed = false;
     m_editRow = QPersistentModelIndex();
     RebuildCommandLine();
 }
@@ -147,11 +184,6 @@ bool TKDCL::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ui->RichEdit1) {
         if (event->type() == QEvent::FocusIn) {
-            if (!m_inEditor) {
-                auto *list = MainFormChild<QTreeWidget>("InputListView");
-                QTreeWidgetItem *row = SelectedJobRow(list);
-                m_editRow = row ? QPersistentModelIndex(list->indexFromItem(row)) : QPersistentModelIndex();
-            }
             m_inEditor = true;
         } else if (event->type() == QEvent::FocusOut && m_inEditor) {
             // The editor's own context menu does not take the user out of it.

@@ -381,7 +381,10 @@ void KDCmdlRunOn(const KDCmdlWindows &w)
 
     auto *viewerWindow = qobject_cast<QWidget *>(w.kdcl);
     if (r.viewerVisible) {
-        setViewerText(viewer, r.viewerText);
+        if (auto *editor = qobject_cast<TKDCL *>(w.kdcl))
+            editor->ShowCommandOf(r.which == KDCmdlCase::Row ? row : nullptr, r.viewerText);
+        else
+            setViewerText(viewer, r.viewerText);
         if (viewerWindow)
             viewerWindow->setVisible(true);
     } else if (viewerWindow) {

@@ -2,6 +2,7 @@
 
 #include "ui_UMain.h"
 
+#include "DelayChoice.h"
 #include "DosCommand.h"
 
 #include <QByteArray>
@@ -286,7 +287,8 @@ public:
     // (name_1, name_2, ...), unless the user chose that very file in the save dialog and
     // confirmed its overwrite. The confirmation covers one run.
     void PrepareJobOutput(QTreeWidgetItem *row);
-    // Reads a delay such as "... DELAY -66ms.ac3" from a file name into the delay option.
+    // Sets the delay option to the delay the row of the input `FileName` runs with: the delay
+    // its name carries ("... DELAY -66ms.ac3"), or what the user chose for the delay option.
     void DetectDelay(const QByteArray &FileName, QLineEdit *DelayEdit);
 
     // The dialogs of the job list, replaceable (tests set them; null means the toolkit's own).
@@ -316,6 +318,8 @@ public slots:
     void RemoveUnchecked2Click();
     void InputListViewClick();
     void InputListViewChange();
+    // The selected row's delay into the delay option, as its job will run with it.
+    void ShowSelectedRowDelay();
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -333,6 +337,9 @@ private:
     void EnableStart();
     double ListDurationFromLabel() const;
     void ShowMessage(const QString &text, bool error);
+    // What the user chose for the delay option; each row's delay follows from it (DetectDelay).
+    DelayChoice m_delayChoice;
+    bool m_showingDelay = false; // the window sets the delay option to show a row's delay
     // ---- Presets: the Presets menu's twelve families (UMainPresets.cpp) ----------------------
 public slots:
     // One handler per family; the clicked item's "tag" property selects the row.
@@ -479,23 +486,6 @@ private:
     QList<PartFile> m_currentPartFiles;
     // Removes what a job whose process has ended left of its "<output>.part" files.
     void RemoveLeftPartFiles(quint64 job, const QList<PartFile> &parts);
-    // The delay option as the user left it at Start: while it was ticked (or unticked by no
-    // choice of the user's, below), each job reads its own delay from its file name, and the end
-    // of the batch puts the option back.
-    bool m_delayTickedAtStart = false;
-    QString m_delayTextAtStart;
-    // True while the Delay box is unticked by no choice of the user's: as the program starts,
-    // after Clear List, or because the last name read carried no delay (adding files reads the
-    // first row's name). The jobs then still read their delays from their names. Any other
-    // change of the box clears it.
-    bool m_delayUntickedByName = true;
-    bool m_readingDelayFromName = false;
-    bool m_delayBoxTickedAtStart = false;
-    // True while the delay shown was typed by the user rather than read from a file name; a
-    // typed delay at Start is kept for the jobs whose names carry none.
-    bool m_delayTypedByHand = false;
-    bool m_delayTypedAtStart = false;
-    void RestoreDelayChoice();
     // Identifies the job whose run is current; the lines and the end notice of any other run
     // (one that was stopped) are ignored.
     quint64 m_jobSerial = 0;

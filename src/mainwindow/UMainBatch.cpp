@@ -145,11 +145,6 @@ void TMainForm::ConnectBatch()
             &TMainForm::ProgressFrame1SpeedButtonQuitClick);
     connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TMainForm::Timer2Timer);
-    connect(edOTADelay, &QLineEdit::textEdited, this, [this] { m_delayTypedByHand = true; });
-    connect(chOTADelay, &QAbstractButton::toggled, this, [this] {
-        if (!m_readingDelayFromName)
-            m_delayUntickedByName = false;
-    });
 
     if (ProgressFrame1->SpeedButtonStop->icon().isNull())
         ProgressFrame1->SpeedButtonStop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
@@ -333,12 +328,6 @@ void TMainForm::LaunchProcess()
     m_batchRunning = true;
     m_batchHadFailure = false;
     m_batchOutputs.clear();
-    // The jobs read their delays from their names while the box is ticked, and while it is
-    // unticked only because the first name carried none.
-    m_delayBoxTickedAtStart = chOTADelay->isChecked();
-    m_delayTickedAtStart = m_delayBoxTickedAtStart || m_delayUntickedByName;
-    m_delayTextAtStart = edOTADelay->text();
-    m_delayTypedAtStart = m_delayBoxTickedAtStart && m_delayTypedByHand;
     AddBatchLogRow(0, LanguageStrings.TranscodingStarted);
     LaunchNextFile();
 }
@@ -390,18 +379,9 @@ void TMainForm::LaunchNextFile()
         }
     }
 
-    // Each job takes the delay of its own file name; a name without one runs without, unless
-    // the user typed the delay. Then the job gets the output name it really writes.
-    if (m_delayTickedAtStart) {
-        if (m_delayTypedAtStart && !DelayFromFileName(filename)) {
-            // No delay in this name: the delay the user typed holds.
-            if (!chOTADelay->isChecked())
-                chOTADelay->setChecked(true);
-            edOTADelay->setText(m_delayTextAtStart);
-        } else {
-            DetectDelay(filename.toLocal8Bit(), edOTADelay);
-        }
-    }
+    // Each job runs with the delay its row shows when selected: its own name's, or the user's
+    // choice. Then the job gets the output name it really writes.
+    DetectDelay(filename.toLocal8Bit(), edOTADelay);
     PrepareJobOutput(row);
     KDCmdl();
 
@@ -520,37 +500,8 @@ void TMainForm::EndOfJob(bool succeeded)
 
 // ---- End of the batch ------------------------------------------------------------------------
 
-void TMainForm::RestoreDelayChoice()
-{
-    if (!m_delayTickedAtStart)
-        return;
-    m_delayTickedAtStart = false;
-    if (!m_delayBoxTickedAtStart) {
-        // The box stays as the first name left it: unticked, and the delays still follow the
-        // names.
-        {
-            const QScopedValueRollback<bool> reading(m_readingDelayFromName, true);
-            if (chOTADelay->isChecked())
-                chOTADelay->setChecked(false);
-        }
-        edOTADelay->setText(m_delayTextAtStart);
-        edOTADelay->setEnabled(false);
-        lbOTADelay->setEnabled(false);
-        m_delayTypedByHand = false;
-        m_delayUntickedByName = true;
-        return;
-    }
-    if (!chOTADelay->isChecked())
-        chOTADelay->setChecked(true);
-    edOTADelay->setEnabled(true);
-    lbOTADelay->setEnabled(true);
-    edOTADelay->setText(m_delayTextAtStart);
-    m_delayTypedByHand = m_delayTypedAtStart;
-}
-
 void TMainForm::EndOfBatch()
 {
-    RestoreDelayChoice();
     TProgressFrame *f = ProgressFrame1;
     const QString hint = f->SpeedButtonStop->toolTip();
     if (hint == kDone) {

@@ -183,6 +183,12 @@ void TMainForm::ConnectJobList()
     connect(RemoveUnchecked2, &QAction::triggered, this, &TMainForm::RemoveUnchecked2Click);
     connect(InputListView, &QTreeWidget::itemClicked, this, &TMainForm::InputListViewClick);
     connect(InputListView, &QTreeWidget::itemChanged, this, &TMainForm::InputListViewChange);
+    // Whichever way a row becomes the selected one (a click, the keys, the job runner), the
+    // delay option and the command line show what its job runs with.
+    connect(InputListView, &QTreeWidget::itemSelectionChanged, this, [this] {
+        ShowSelectedRowDelay();
+        KDCmdl();
+    });
 }
 
 void TMainForm::ShowMessage(const QString &text, bool error)
@@ -681,15 +687,9 @@ void TMainForm::ClearList2Click()
         return;
     InputListView->clear();
     bbStartProcess->setEnabled(false);
-    edOTADelay->setEnabled(false);
-    lbOTADelay->setEnabled(false);
-    edOTADelay->setText(QStringLiteral("0"));
-    {
-        // A reset, not the user's choice: the names of the next rows give their delays.
-        const QScopedValueRollback<bool> reading(m_readingDelayFromName, true);
-        Untick(chOTADelay);
-    }
-    m_delayUntickedByName = true;
+    // The names of the next rows give their delays again.
+    m_delayChoice.Reset();
+    DetectDelay(QByteArray(), edOTADelay);
     Untick(chOTAViewKDCL);
     ListDuration = 0.0;
     TotalDuration = 0.0;
@@ -733,6 +733,7 @@ void TMainForm::RemoveUnchecked2Click()
 
 void TMainForm::InputListViewClick()
 {
+    ShowSelectedRowDelay();
     KDCmdl();
 }
 
@@ -927,20 +928,19 @@ void TMainForm::DetectDelay(const QByteArray &FileName, QLineEdit *DelayEdit)
 {
     if (!DelayEdit)
         return;
-    m_delayTypedByHand = false;
-    const QScopedValueRollback<bool> reading(m_readingDelayFromName, true);
-    const std::optional<int> delay = DelayFromFileName(QString::fromLocal8Bit(FileName));
-    m_delayUntickedByName = !delay;
-    if (delay) {
-        DelayEdit->setEnabled(true);
-        lbOTADelay->setEnabled(true);
-        if (!chOTADelay->isChecked())
-            chOTADelay->setChecked(true);
-        DelayEdit->setText(QString::number(*delay));
-    } else {
-        DelayEdit->setText(QStringLiteral("0"));
-        DelayEdit->setEnabled(false);
-        lbOTADelay->setEnabled(false);
-        Untick(chOTADelay);
-    }
+    const DelayShown shown = m_delayChoice.ForRow(QString::fromLocal8Bit(FileName));
+    // Showing a row's delay is no choice of the user's.
+    const QScopedValueRollback<bool> showing(m_showingDelay, true);
+    if (DelayEdit->text() != shown.Text)
+        DelayEdit->setText(shown.Text);
+    DelayEdit->setEnabled(shown.Ticked);
+    lbOTADelay->setEnabled(shown.Ticked);
+    if (chOTADelay->isChecked() != shown.Ticked)
+        chOTADelay->setChecked(shown.Ticked);
+}
+
+void TMainForm::ShowSelectedRowDelay()
+{
+    if (const QTreeWidgetItem *row = SelectedRow(InputListView))
+        DetectDelay(row->text(jcFilename).toLocal8Bit(), edOTADelay);
 }

@@ -216,6 +216,9 @@ void TMainForm::ConnectProcessingOptions()
     combo(cbOTAMode, &TMainForm::cbOTAModeChange);
     box(chOTADelay, &TMainForm::chOTADelayClick);
     connect(edOTADelay, &QLineEdit::textChanged, this, &TMainForm::edOTADelayChange);
+    // Once the typing is done the edit shows the selected row's delay: a row whose name carries
+    // its own keeps it.
+    connect(edOTADelay, &QLineEdit::editingFinished, this, &TMainForm::ShowSelectedRowDelay);
     MarkOwnHandler(edOTADelay);
     box(chOTAViewKDCL, &TMainForm::chOTAViewKDCLClick);
 
@@ -422,11 +425,22 @@ void TMainForm::chOTAModeMouseMove()
 void TMainForm::chOTADelayClick()
 {
     SetEnabled({edOTADelay, lbOTADelay}, chOTADelay->isChecked());
+    if (!m_showingDelay) {
+        // The user's choice, for every row from now on; the selected row shows what it gives.
+        if (chOTADelay->isChecked())
+            m_delayChoice.BoxTicked(edOTADelay->text());
+        else
+            m_delayChoice.BoxUnticked();
+        ShowSelectedRowDelay();
+    }
     KDCmdl();
 }
 
 void TMainForm::edOTADelayChange()
 {
+    // A delay typed while the box is ticked holds for the rows whose names carry none.
+    if (!m_showingDelay && chOTADelay->isChecked())
+        m_delayChoice.DelayTyped(edOTADelay->text());
     KDCmdl();
 }
 

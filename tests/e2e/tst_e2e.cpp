@@ -1455,9 +1455,9 @@ private slots:
 
         verifyDoneReport();
         verifyWavLengths({10.25, 10.0, 10.5});
-        // The option is as the user left it at Start.
+        // The option shows the delay of the selected row, the last job's, as it ran.
         QVERIFY(form()->chOTADelay->isChecked());
-        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("250"));
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("500"));
     }
 
     // The first name carries no delay, so adding the files leaves the Delay box unticked; the
@@ -1545,7 +1545,10 @@ private slots:
 
         verifyDoneReport();
         verifyWavLengths({2.25, 2.5});
+        // The selected row, the last job's, shows its name's own delay; the first the typed one.
         QVERIFY(form()->chOTADelay->isChecked());
+        QCOMPARE(form()->edOTADelay->text(), QStringLiteral("500"));
+        list()->setCurrentItem(row(0));
         QCOMPARE(form()->edOTADelay->text(), QStringLiteral("250"));
     }
 
