@@ -319,7 +319,7 @@ TEST(JobOutputs, HandEditedCommandWritesFreeNames)
     };
     const Case cases[] = {
         {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a b.mp3" -logfile "/out/a b.log" ))",
-         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a b_2.mp3" -logfile "/out/a b.log" ))"},
+         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a b_2.mp3" -logfile "/out/a b_2.log" ))"},
         {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/new.mp3" ))",
          R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/new.mp3" ))"},
         // Written over its own input: the input stays as it is named.
