@@ -320,6 +320,30 @@ private slots:
         quit();
     }
 
+    // A file chosen in File > Save... whose overwrite the user confirmed is written over; its log
+    // is not the user's choice and is added to instead.
+    void aConfirmedOverwriteAddsToTheOutputsLog()
+    {
+        QVERIFY(WriteToneWav(job(QStringLiteral("album.wav")), 2));
+        QVERIFY(WriteFile(job(QStringLiteral("album.mp3")), "an older take"));
+        const QByteArray olderLog = "the older take's log\r\n";
+        QVERIFY(WriteFile(job(QStringLiteral("album.log")), olderLog));
+        addFiles({job(QStringLiteral("album.wav"))});
+        const QString chosen = job(QStringLiteral("album.mp3"));
+        TMainForm::SaveDialog1Hook = [chosen](QWidget *, const QStringList &, const QString &, const QString &) {
+            return chosen;
+        };
+        form()->Save1Click();
+        QCOMPARE(outputOf(0), chosen);
+
+        runBatch();
+        verifyDoneReport();
+        QCOMPARE(qRound(Mp3Seconds(chosen)), 2);
+        const QByteArray log = ContentOf(job(QStringLiteral("album.log")));
+        QVERIFY2(log.startsWith(olderLog) && log.contains("Done in"), log.constData());
+        quit();
+    }
+
     // The same row run again on another page: "song.mp3" with "song.log", then the other
     // page's output beside them with a log of its own; the first run's files stay as they were.
     void aSecondRunOnAnotherPageKeepsTheFirstLog_data()
