@@ -240,6 +240,9 @@ TEST(BuilderToKandrum, TheProgramKnowsTheTranscodersPartFile)
             l << "\"" << Fixture("tone_stereo.ogg") << "\"\r\n";
     }
     setenv("KANDRUM_NO_TMPFILE", "1", 1);
+    struct Unset {
+        ~Unset() { unsetenv("KANDRUM_NO_TMPFILE"); }
+    } unset;
     for (const std::string name : {std::string("short.wav"), std::string(251, 'w') + ".wav"}) {
         SCOPED_TRACE(name.size());
         KDCmdlSnapshot s = BaseSnapshot(tmp, lst, name.c_str());
@@ -264,5 +267,4 @@ TEST(BuilderToKandrum, TheProgramKnowsTheTranscodersPartFile)
         Wait(pid);
         EXPECT_FALSE(Exists(parts.first().toStdString()));
     }
-    unsetenv("KANDRUM_NO_TMPFILE");
 }

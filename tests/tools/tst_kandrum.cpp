@@ -426,6 +426,9 @@ TEST(Kandrum, NamesAsLongAsTheFileSystemTakesAreWritten)
     accented += "x";
     for (const char *noTmpFile : {"0", "1"}) {
         setenv("KANDRUM_NO_TMPFILE", noTmpFile, 1);
+        struct Unset {
+            ~Unset() { unsetenv("KANDRUM_NO_TMPFILE"); }
+        } unset;
         for (const std::string &name : {stem + ".wav", stem + ".mp3", accented + ".mp3", std::string(255, 'n')}) {
             SCOPED_TRACE(std::string("KANDRUM_NO_TMPFILE=") + noTmpFile + " " + name);
             ASSERT_EQ(name.size(), 255u);
@@ -446,7 +449,6 @@ TEST(Kandrum, NamesAsLongAsTheFileSystemTakesAreWritten)
             }
         }
     }
-    unsetenv("KANDRUM_NO_TMPFILE");
 }
 
 TEST(TranscoderFolder, HoldsTheTranscoderAndEveryHelperFile)
