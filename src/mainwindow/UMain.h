@@ -2,6 +2,7 @@
 
 #include "ui_UMain.h"
 
+#include "BatchRun.h"
 #include "DelayChoice.h"
 #include "DosCommand.h"
 
@@ -417,14 +418,6 @@ public:
     QDateTime FileStartTime;
     QDateTime BatchStartTime;
 
-    // A file "<output>.part" that a job may leave when it is killed, and how it stood before.
-    struct PartFile {
-        QString Path;
-        bool Existed = false;
-        QDateTime Modified;
-        qint64 Size = 0;
-    };
-
     // True from the launch of a batch until its final report.
     bool BatchRunning() const { return m_batchRunning; }
     // While a batch runs the job list keeps its rows, since the runner walks them by position:
@@ -469,27 +462,26 @@ private:
     void SetWindowAndApplicationTitle(const QString &title);
     // Ends the job whose run could not be handed to the runner (an empty command line).
     void FailJobWithoutRun(quint64 job);
-    // The end of the current job: resets the file's labels, records the outcome, starts the next.
-    void EndOfJob(bool succeeded);
+    // The end of the current job: resets the file's labels, records the outcome and tells why a
+    // failed job failed, starts the next.
+    void EndOfJob(const JobOutcome &outcome);
     // The row of the running job (the row it selected when it started).
     QTreeWidgetItem *BatchJobRow() const;
     // The duration in seconds of the current job's file as the reader of its type gives it.
     double CurrentFileSeconds(int *channels = nullptr);
 
     bool m_batchRunning = false;
-    bool m_batchHadFailure = false;
-    // The outputs the jobs of the running batch were given (absolute paths): a later job of the
-    // batch never writes over one, not even a file whose overwrite the save dialog confirmed.
-    QSet<QString> m_batchOutputs;
+    // What lasts the running batch: the files its jobs were given, the current job with its
+    // serial, command, ".part" files and what its child printed, and whether a job failed.
+    BatchRun m_batch;
     bool m_readingJobFile = false; // the runner reads the current job's list or mux file
-    // The "<output>.part" files of the current job, as they stood when it started.
-    QList<PartFile> m_currentPartFiles;
     // Removes what a job whose process has ended left of its "<output>.part" files.
-    void RemoveLeftPartFiles(quint64 job, const QList<PartFile> &parts);
-    // Identifies the job whose run is current; the lines and the end notice of any other run
-    // (one that was stopped) are ignored.
-    quint64 m_jobSerial = 0;
-    quint64 m_currentJob = 0;
+    void RemoveLeftPartFiles(quint64 job, const QList<BatchPartFile> &parts);
+    // The files a built command writes for its output: the WAV page's six mono files or the one
+    // output, and the transcoder's log as the advanced dialog's boxes keep it.
+    JobFileKind CurrentJobFileKind() const;
+    // Writes the rows that tell why the job that just ended failed.
+    void AddJobFailureRows(const JobOutcome &outcome);
     // The status row of the current job in the batch log.
     QTreeWidgetItem *m_statusRow = nullptr;
     // The reader's figures of the current job's file, read once per job.

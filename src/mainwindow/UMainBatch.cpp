@@ -110,23 +110,39 @@ void ShowPlainMessage(QWidget *parent, const QString &text)
     box.exec();
 }
 
+// How a file stands now.
+BatchPartFile PartFileNow(const QString &path)
+{
+    BatchPartFile part;
+    part.Path = path;
+    const QFileInfo info(path);
+    part.Existed = info.exists();
+    if (part.Existed) {
+        part.Modified = info.lastModified();
+        part.Size = info.size();
+    }
+    return part;
+}
+
 // The ".part" files a command may write, each with how it stood before the job, so that only
 // what the job wrote is removed after it.
-QList<TMainForm::PartFile> PartFilesBeforeJob(const QByteArray &commandLine)
+QList<BatchPartFile> PartFilesBeforeJob(const QByteArray &commandLine)
 {
-    QList<TMainForm::PartFile> parts;
-    for (const QString &path : PartFilesOfCommand(commandLine)) {
-        TMainForm::PartFile part;
-        part.Path = path;
-        const QFileInfo info(path);
-        part.Existed = info.exists();
-        if (part.Existed) {
-            part.Modified = info.lastModified();
-            part.Size = info.size();
-        }
-        parts << part;
-    }
+    QList<BatchPartFile> parts;
+    for (const QString &path : PartFilesOfCommand(commandLine, FileNameLimit))
+        parts << PartFileNow(path);
     return parts;
+}
+
+// The files a complete job of the command leaves, as they stand now.
+QList<JobResultFile> ResultFilesNow(const QByteArray &commandLine)
+{
+    QList<JobResultFile> files;
+    for (const QString &path : ResultFilesOfCommand(commandLine)) {
+        const QFileInfo info(path);
+        files << JobResultFile{path, info.exists(), info.exists() ? info.size() : 0};
+    }
+    return files;
 }
 
 } // namespace
@@ -326,8 +342,7 @@ void TMainForm::LaunchProcess()
     ProgressFrame1->show();
 
     m_batchRunning = true;
-    m_batchHadFailure = false;
-    m_batchOutputs.clear();
+    BeginBatch(m_batch);
     AddBatchLogRow(0, LanguageStrings.TranscodingStarted);
     LaunchNextFile();
 }
@@ -382,24 +397,32 @@ void TMainForm::LaunchNextFile()
     // Each job runs with the delay its row shows when selected: its own name's, or the user's
     // choice. Then the job gets the output name it really writes.
     DetectDelay(filename.toLocal8Bit(), edOTADelay);
+    m_batch.RefusedOutput.clear();
     PrepareJobOutput(row);
     KDCmdl();
 
     const BatchEncoderChoice choice = CurrentBatchChoice(this);
     // A command edited by hand writes the output it names itself; it too writes no file over an
-    // existing one (an earlier run's output, say): a taken name is counted on for this run.
+    // existing one (an earlier run's output or log, say): a taken name is counted on for this run.
     QString written = row->text(jcOutputFilename);
     if (JobRowHasHandEdit(row)) {
         const QByteArray edited = row->text(jcCmd).toLocal8Bit();
-        const QByteArray free = CommandWritingFreeOutputs(edited, [](const QString &f) { return !FileIsMissing(f); });
+        const QByteArray free = CommandWritingFreeOutputs(
+            edited, [](const QString &f) { return !FileIsMissing(f); }, FileNameLimit, &m_batch.RefusedOutput);
         if (free != edited)
             row->setText(jcCmd, QString::fromLocal8Bit(free));
-        const QStringList outputs = OutputFilesOfCommand(row->text(jcCmd).toLocal8Bit());
+        const QByteArray cmd = row->text(jcCmd).toLocal8Bit();
+        const QStringList outputs = OutputFilesOfCommand(cmd);
         if (!outputs.isEmpty())
             written = FileNamePart(outputs.first());
         for (const QString &output : outputs)
-            m_batchOutputs.insert(QFileInfo(output).absoluteFilePath());
+            m_batch.Outputs.insert(QFileInfo(output).absoluteFilePath());
+    } else if (CurrentJobFileKind().Log == JobLogMode::Replace
+               && !FileIsMissing(JobLogPath(row->text(jcOutputPath) + row->text(jcOutputFilename)))) {
+        // The output is one whose overwrite the user confirmed: its log is added to, not replaced.
+        row->setText(jcCmd, QString::fromLocal8Bit(CommandAppendingToLog(row->text(jcCmd).toLocal8Bit())));
     }
+    const int firstLogRow = ProgressFrame1->ListViewInfos->topLevelItemCount();
     const QString jobText = filename + QStringLiteral(" --> ") + written;
     AddBatchLogRow(0, jobText,
                    BatchOptionsText(choice, row->text(jcCmd), QString::fromLocal8Bit(OutputModeArg)));
@@ -407,28 +430,38 @@ void TMainForm::LaunchNextFile()
 
     if (choice.Page == KDPage::MP3 && choice.MP3Surround && chOTAMode->isChecked())
         chOTAMode->setChecked(false);
-    m_statusRow = AddBatchLogRow(
-        0, TextOfKey(JobStatusKey(choice.Page, chOTAMode->isChecked(), cbOTAMode->currentText())));
+    const QString refused = m_batch.RefusedOutput;
+    if (refused.isEmpty())
+        m_statusRow = AddBatchLogRow(
+            0, TextOfKey(JobStatusKey(choice.Page, chOTAMode->isChecked(), cbOTAMode->currentText())));
     ScrollBatchLogToEnd();
 
     bbStartProcess->setEnabled(false);
-    const quint64 job = ++m_jobSerial;
-    m_currentJob = job;
     DosCommand1->CommandLine = row->text(jcCmd).toLocal8Bit();
+    const QList<BatchPartFile> parts = PartFilesBeforeJob(DosCommand1->CommandLine);
+    const quint64 job = BeginJob(m_batch, DosCommand1->CommandLine, parts);
+    m_batch.FirstLogRow = firstLogRow;
     DosCommand1->OnNewLine = [this, job](QObject *sender, const QByteArray &line, TOutputType type) {
-        if (job == m_currentJob)
+        if (job == m_batch.CurrentJob)
             DosCommand1NewLine(sender, line, type);
     };
-    const QList<PartFile> parts = PartFilesBeforeJob(DosCommand1->CommandLine);
-    m_currentPartFiles = parts;
     DosCommand1->OnTerminated = [this, job, parts](QObject *sender, quint32 exitCode) {
         // The job's process has ended (a stopped one only now, after its grace time).
         RemoveLeftPartFiles(job, parts);
-        if (job == m_currentJob)
+        if (job == m_batch.CurrentJob)
             DosCommand1Terminated(sender, exitCode);
     };
     FileStartTime = QDateTime::currentDateTime();
     PriorityCommand();
+    if (!refused.isEmpty()) {
+        // A name that no file system of the folder takes: the job is refused before any work.
+        const QString text = LanguageStrings.OutputNameTooLong.arg(refused);
+        AddBatchLogRow(1, text);
+        AddLogLine(text, LogKindError);
+        ScrollBatchLogToEnd();
+        QTimer::singleShot(0, this, [this, job] { FailJobWithoutRun(job); });
+        return;
+    }
     if (DosCommand1->CommandLine.isEmpty()) {
         // The runner starts nothing for an empty command line and raises no end notice.
         QTimer::singleShot(0, this, [this, job] { FailJobWithoutRun(job); });
@@ -446,41 +479,59 @@ QTreeWidgetItem *TMainForm::BatchJobRow() const
     return InputListView->currentItem();
 }
 
-void TMainForm::RemoveLeftPartFiles(quint64 job, const QList<PartFile> &parts)
+void TMainForm::RemoveLeftPartFiles(quint64 job, const QList<BatchPartFile> &parts)
 {
-    for (const PartFile &part : parts) {
-        // A later job that writes the same file owns it now.
-        if (job != m_jobSerial
-            && std::any_of(m_currentPartFiles.cbegin(), m_currentPartFiles.cend(),
-                           [&part](const PartFile &current) { return current.Path == part.Path; }))
-            continue;
-        const QFileInfo now(part.Path);
-        if (!now.exists())
-            continue;
-        if (part.Existed && now.lastModified() == part.Modified && now.size() == part.Size)
-            continue; // not written by the job
-        QFile::remove(part.Path);
-    }
+    QList<BatchPartFile> now;
+    for (const BatchPartFile &part : parts)
+        now << PartFileNow(part.Path);
+    for (const QString &path : PartFilesLeftByJob(parts, now, m_batch.PartFiles, job == m_batch.JobSerial))
+        QFile::remove(path);
 }
 
 void TMainForm::FailJobWithoutRun(quint64 job)
 {
-    if (job != m_currentJob)
+    if (job != m_batch.CurrentJob)
         return;
-    EndOfJob(false);
+    EndOfJob(JobOutcome{});
 }
 
 void TMainForm::DosCommand1Terminated(QObject *Sender, quint32 ExitCode)
 {
     Q_UNUSED(Sender);
     Q_UNUSED(ExitCode);
-    // The outcome follows how the run ended: the child ended by itself with exit code 0.
-    EndOfJob(JobSucceeded(DosCommand1->EndStatus(), DosCommand1->ExitCode()));
+    // The outcome follows how the run ended (the child ended by itself with exit code 0) and
+    // what it left: every file the job writes, none of them empty.
+    EndOfJob(OutcomeOfJob(m_batch.Job, DosCommand1->EndStatus(), DosCommand1->ExitCode(),
+                          ResultFilesNow(m_batch.CommandLine)));
 }
 
-void TMainForm::EndOfJob(bool succeeded)
+void TMainForm::AddJobFailureRows(const JobOutcome &outcome)
 {
-    m_currentJob = 0;
+    QStringList reasons;
+    if (!outcome.MissingOutput.isEmpty())
+        reasons << LanguageStrings.NoOutputWritten.arg(outcome.MissingOutput);
+    if (!outcome.ErrorLine.isEmpty()) {
+        // The parser may have shown the child's error line already, in the row it writes.
+        const QString row = QStringLiteral("Error ") + outcome.ErrorLine;
+        QTreeWidget *log = ProgressFrame1->ListViewInfos;
+        bool shown = false;
+        for (int i = qMax(0, m_batch.FirstLogRow); i < log->topLevelItemCount() && !shown; ++i)
+            shown = log->topLevelItem(i)->text(2) == row;
+        if (!shown)
+            AddBatchLogRow(1, row);
+        AddLogLine(row, LogKindError);
+    }
+    if (outcome.ExitCode)
+        reasons << LanguageStrings.JobExitCode.arg(*outcome.ExitCode);
+    for (const QString &reason : std::as_const(reasons)) {
+        AddBatchLogRow(1, reason);
+        AddLogLine(reason, LogKindError);
+    }
+}
+
+void TMainForm::EndOfJob(const JobOutcome &outcome)
+{
+    EndJob(m_batch, outcome);
     ProgressFrame1->lbRemainingVal->setText(kZeroTime);
     if (ProgressFrame1->lbPercentCurrentTrack->text() != QLatin1String("100 %"))
         ProgressFrame1->lbPercentCurrentTrack->setText(kZeroPercent);
@@ -490,11 +541,11 @@ void TMainForm::EndOfJob(bool succeeded)
         ListDuration = 0.0;
     ++RowIndex;
     // One failed job makes the whole batch end with the error report.
-    if (!succeeded)
-        m_batchHadFailure = true;
-    ProgressFrame1->SpeedButtonStop->setToolTip(m_batchHadFailure ? kError : kDone);
+    ProgressFrame1->SpeedButtonStop->setToolTip(m_batch.HadFailure ? kError : kDone);
     delete m_statusRow;
     m_statusRow = nullptr;
+    if (!outcome.Succeeded)
+        AddJobFailureRows(outcome);
     LaunchNextFile();
 }
 
@@ -595,7 +646,7 @@ void TMainForm::ProgressFrame1SpeedButtonStopClick()
     if (!m_batchRunning)
         return;
     // The stopped job's lines and end notice no longer belong to the batch.
-    m_currentJob = 0;
+    m_batch.CurrentJob = 0;
     if (DosCommand1->IsRunning())
         DosCommand1->Stop();
     delete m_statusRow;
@@ -639,8 +690,10 @@ void TMainForm::ProgressFrame1SpeedButtonQuitClick()
 void TMainForm::DosCommand1NewLine(QObject *Sender, const QByteArray &NewLine, TOutputType OutputType)
 {
     Q_UNUSED(Sender);
-    Q_UNUSED(OutputType);
     const QString line = QString::fromLocal8Bit(NewLine);
+    // What the job's child says of how it goes, whatever the parsers show of it.
+    if (OutputType == otEntireLine)
+        RecordJobLine(m_batch, line);
     if (PageControl1->currentWidget() == TabSheet4 && rbMP3Ch6->isChecked())
         Parse_AudX(line);
     else
@@ -649,7 +702,7 @@ void TMainForm::DosCommand1NewLine(QObject *Sender, const QByteArray &NewLine, T
 
 double TMainForm::CurrentFileSeconds(int *channels)
 {
-    const quint64 job = m_currentJob;
+    const quint64 job = m_batch.CurrentJob;
     if (job == 0 || job != m_fileFiguresJob) {
         m_fileFiguresJob = job;
         m_fileSeconds = 0.0;
@@ -732,7 +785,7 @@ void WriteFrameState(TProgressFrame *f, const ProgressFrameState &st)
 
 void TMainForm::Parse_Kandrum(const QString &line)
 {
-    const quint64 job = m_currentJob;
+    const quint64 job = m_batch.CurrentJob;
     const QTreeWidgetItem *row = BatchJobRow();
 
     KandrumJobContext context;
@@ -767,7 +820,7 @@ void TMainForm::Parse_Kandrum(const QString &line)
     if (fx.LabelsSet) {
         QCoreApplication::processEvents();
         // The batch may have been stopped meanwhile.
-        if (job != m_currentJob)
+        if (job != m_batch.CurrentJob)
             return;
     }
     if (fx.TitleSet)
@@ -776,7 +829,7 @@ void TMainForm::Parse_Kandrum(const QString &line)
 
 void TMainForm::Parse_AudX(const QString &line)
 {
-    const quint64 job = m_currentJob;
+    const quint64 job = m_batch.CurrentJob;
     const QTreeWidgetItem *row = BatchJobRow();
 
     AudXJobContext context;
@@ -798,7 +851,7 @@ void TMainForm::Parse_AudX(const QString &line)
     WriteFrameState(ProgressFrame1, state);
     if (fx.LabelsSet) {
         QCoreApplication::processEvents();
-        if (job != m_currentJob)
+        if (job != m_batch.CurrentJob)
             return;
     }
     if (fx.TitleSet)

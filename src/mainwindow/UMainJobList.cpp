@@ -752,8 +752,9 @@ void TMainForm::InOutFileName(const QByteArray &Path)
     const NamingChoice choice = CurrentNamingChoice(this);
     const QString pathFolder = FolderPart(QString::fromLocal8Bit(Path));
 
-    // Outputs named in this pass, so that two jobs never write the same file.
+    // Files named in this pass, so that two jobs never write the same file.
     QSet<QString> named;
+    const JobFileKind kind = CurrentJobFileKind();
     int visited = 0;
     for (int i = 0; i < InputListView->topLevelItemCount(); ++i) {
         QTreeWidgetItem *row = InputListView->topLevelItem(i);
@@ -771,15 +772,18 @@ void TMainForm::InOutFileName(const QByteArray &Path)
         const QString chosen = row->data(jcOutputFilename, ChosenNameRole).toString();
         const OutputName wanted = chosen.isEmpty() ? OutputNameFor(choice, row->text(jcFilename), visited)
                                                    : OutputName{OutputNameFittingPage(choice, chosen), true};
+        // The job's log and six mono files count as its output does; the confirmed file's log
+        // goes with it.
         const QString folder = row->text(jcOutputPath);
         const QString confirmed = row->data(jcOutputFilename, OverwriteConfirmedRole).toString();
-        const QString path = UniquePath(folder + wanted.Name, [&](const QString &candidate) {
-            const QString absolute = QFileInfo(candidate).absoluteFilePath();
+        const QString path = FreeJobOutput(folder + wanted.Name, kind, FileNameLimit(folder), [&](const QString &file) {
+            const QString absolute = QFileInfo(file).absoluteFilePath();
             if (named.contains(absolute))
                 return true;
-            return !FileIsMissing(candidate) && absolute != confirmed;
-        });
-        named.insert(QFileInfo(path).absoluteFilePath());
+            return !FileIsMissing(file) && (confirmed.isEmpty() || (absolute != confirmed && absolute != JobLogPath(confirmed)));
+        }).Path;
+        for (const QString &file : JobFilesFor(path, kind))
+            named.insert(QFileInfo(file).absoluteFilePath());
         const QString outputName = path.mid(folder.size());
         JobOutputName = outputName.toLocal8Bit();
         row->setText(jcOutputFilename, outputName);
@@ -817,6 +821,21 @@ void TMainForm::LoadListFile(const QByteArray &FileName)
     RefreshFirstRow();
 }
 
+JobFileKind TMainForm::CurrentJobFileKind() const
+{
+    JobFileKind kind;
+    kind.SixMono = PageControl1->currentWidget() == TabSheet6 && rbWAVOutput->isChecked()
+                   && (rbWAVOutput3->isChecked() || rbWAVOutput4->isChecked());
+    // The 5.1 MP3 encoder keeps no log.
+    if (PageControl1->currentWidget() == TabSheet4 && rbMP3Ch6->isChecked())
+        return kind;
+    const auto *log = AdvancedSet ? AdvancedSet->findChild<QCheckBox *>(QStringLiteral("chOutputLog")) : nullptr;
+    const auto *append = AdvancedSet ? AdvancedSet->findChild<QCheckBox *>(QStringLiteral("chOutputLoga")) : nullptr;
+    if (log && log->isChecked())
+        kind.Log = append && append->isChecked() ? JobLogMode::Append : JobLogMode::Replace;
+    return kind;
+}
+
 void TMainForm::PrepareJobOutput(QTreeWidgetItem *row)
 {
     // A command edited by hand names its own output: the user chose it there.
@@ -835,21 +854,23 @@ void TMainForm::PrepareJobOutput(QTreeWidgetItem *row)
     row->setData(jcOutputFilename, OverwriteConfirmedRole, QVariant());
     const QString wanted = folder + name;
     const QString wantedAbsolute = QFileInfo(wanted).absoluteFilePath();
+    const JobFileKind kind = CurrentJobFileKind();
     const bool keep = !confirmed.isEmpty() && QFileInfo(confirmed).absoluteFilePath() == wantedAbsolute
-                      && !m_batchOutputs.contains(wantedAbsolute);
+                      && !m_batch.Outputs.contains(wantedAbsolute);
     if (!keep) {
-        // The WAV page's six mono files are named after the output: none of them may exist.
-        const bool sixMono = choice.Page == KDPage::WAV && rbWAVOutput->isChecked()
-                             && (rbWAVOutput3->isChecked() || rbWAVOutput4->isChecked());
-        const QString path = UniquePath(wanted, [sixMono](const QString &candidate) {
-            const QStringList files = FilesWrittenFor(candidate, sixMono);
-            return std::any_of(files.cbegin(), files.cend(), [](const QString &f) { return !FileIsMissing(f); });
+        // Neither the output (or its six mono files) nor a log that would be replaced may exist,
+        // nor be one that this batch gave an earlier job; every name fits the folder's file system.
+        const FreeJobName free = FreeJobOutput(wanted, kind, FileNameLimit(folder), [this](const QString &f) {
+            return !FileIsMissing(f) || m_batch.Outputs.contains(QFileInfo(f).absoluteFilePath());
         });
-        name = path.mid(folder.size());
+        if (!free.Fits)
+            m_batch.RefusedOutput = wanted;
+        name = free.Path.mid(folder.size());
     }
     row->setData(jcOutputFilename, RunnerWantedRole, wanted.mid(folder.size()));
     row->setData(jcOutputFilename, RunnerGivenRole, folder + name);
-    m_batchOutputs.insert(QFileInfo(folder + name).absoluteFilePath());
+    for (const QString &file : JobFilesFor(folder + name, kind))
+        m_batch.Outputs.insert(QFileInfo(file).absoluteFilePath());
     if (name != row->text(jcOutputFilename))
         row->setText(jcOutputFilename, name);
 }

@@ -2,7 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <unistd.h>
 
 QString ProgramFolder()
 {
@@ -35,4 +38,19 @@ QString FindFileIgnoringCase(const QString &folder, const QString &name)
             return entry;
     }
     return QString();
+}
+
+int FileNameLimit(const QString &folder)
+{
+    constexpr int fallback = 255;
+    QString existing = folder.isEmpty() ? QStringLiteral(".") : folder;
+    // The nearest folder that exists answers for the file system the new folder would be made on.
+    for (int depth = 0; depth < 256 && !QFileInfo(existing).isDir(); ++depth) {
+        const QString parent = QFileInfo(existing).absolutePath();
+        if (parent == existing || parent.isEmpty())
+            return fallback;
+        existing = parent;
+    }
+    const long limit = pathconf(QFile::encodeName(existing).constData(), _PC_NAME_MAX);
+    return limit > 0 && limit < 1 << 20 ? int(limit) : fallback;
 }

@@ -17,3 +17,7 @@ QString FileNamePart(const QString &path);
 // are case-sensitive, names the program looks for are not). Returns the name as it is on disk, or
 // an empty text when there is none. An empty folder stands for the current working folder.
 QString FindFileIgnoringCase(const QString &folder, const QString &name);
+
+// The longest file name, in bytes of its 8-bit form, that the file system of `folder` takes
+// (its nearest existing folder when it does not exist yet); 255 when the system does not say.
+int FileNameLimit(const QString &folder);

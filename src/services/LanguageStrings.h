@@ -70,6 +70,9 @@
     X(MAIN, AVIAudioZ) \
     X(MAIN, AVIAudioM1) \
     X(MAIN, AVIAudioM2) \
+    X(MAIN, NoOutputWritten) \
+    X(MAIN, OutputNameTooLong) \
+    X(MAIN, JobExitCode) \
     X(ADVANCED, OutputMode_Hint_part1) \
     X(ADVANCED, OutputMode_Hint_part2) \
     X(ADVANCED, DNR_Hint_part1) \

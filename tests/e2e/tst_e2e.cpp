@@ -36,6 +36,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QSet>
@@ -1078,15 +1079,17 @@ private slots:
             const char *format0;       // ffprobe's container of the first file
             const char *codec;
         };
+        // Each run's log is one of its files: a later run replaces no log either.
         const Run runs[] = {
-            {form()->rbAIFFOutput, nullptr, {"six.aif"}, "aiff", "pcm_s16be"},
+            {form()->rbAIFFOutput, nullptr, {"six.aif", "six.log"}, "aiff", "pcm_s16be"},
             {form()->rbWAVOutput, form()->rbWAVOutput3,
-             {"six_FL.wav", "six_FR.wav", "six_C.wav", "six_LFE.wav", "six_SL.wav", "six_SR.wav"}, "wav", "pcm_s16le"},
-            {form()->rbDDWAVOutput, nullptr, {"six.wav"}, "wav", "ac3"},
+             {"six_1_FL.wav", "six_1_FR.wav", "six_1_C.wav", "six_1_LFE.wav", "six_1_SL.wav", "six_1_SR.wav", "six_1.log"},
+             "wav", "pcm_s16le"},
+            {form()->rbDDWAVOutput, nullptr, {"six_2.wav", "six_2.log"}, "wav", "ac3"},
             {form()->rbWAVOutput, form()->rbWAVOutput4,
-             {"six_1_FL.wav", "six_1_FR.wav", "six_1_C.wav", "six_1_LFE.wav", "six_1_SL.wav", "six_1_SR.wav"}, "wav",
-             "pcm_f32le"},
-            {form()->rbWAVOutput, form()->rbWAVOutput1, {"six_1.wav"}, "wav", "pcm_s16le"},
+             {"six_3_FL.wav", "six_3_FR.wav", "six_3_C.wav", "six_3_LFE.wav", "six_3_SL.wav", "six_3_SR.wav", "six_3.log"},
+             "wav", "pcm_f32le"},
+            {form()->rbWAVOutput, form()->rbWAVOutput1, {"six_4.wav", "six_4.log"}, "wav", "pcm_s16le"},
         };
         QHash<QString, QByteArray> written;
         for (const Run &run : runs) {
@@ -1266,6 +1269,11 @@ private slots:
     // with the new extension.
     void hidingTheActiveTabNamesTheRowsForTheNextPage()
     {
+        // Logs added to: the names follow the outputs alone.
+        auto *appendLog = AdvancedSet->findChild<QCheckBox *>(QStringLiteral("chOutputLoga"));
+        QVERIFY(appendLog);
+        appendLog->setChecked(true);
+        const auto replaceLog = qScopeGuard([appendLog] { appendLog->setChecked(false); });
         Mp3Cbr(form(), 128);
         form()->rbVORBISOutputCh2->setChecked(true);
         form()->rbVORBISQuality->setChecked(true);

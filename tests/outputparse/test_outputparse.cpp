@@ -1,5 +1,6 @@
 #include "JobOutputs.h"
 
+#include <QFile>
 #include <QSet>
 #include "OutputParse.h"
 
@@ -319,7 +320,7 @@ TEST(JobOutputs, HandEditedCommandWritesFreeNames)
     };
     const Case cases[] = {
         {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a b.mp3" -logfile "/out/a b.log" ))",
-         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a b_2.mp3" -logfile "/out/a b.log" ))"},
+         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a b_2.mp3" -logfile "/out/a b_2.log" ))"},
         {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/new.mp3" ))",
          R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/new.mp3" ))"},
         // Written over its own input: the input stays as it is named.
@@ -341,6 +342,108 @@ TEST(JobOutputs, HandEditedCommandWritesFreeNames)
         SCOPED_TRACE(c.command);
         EXPECT_EQ(CommandWritingFreeOutputs(QByteArray(c.command), taken), QByteArray(c.expected));
     }
+}
+
+// The log a hand-edited command names is no more written over than its output: a log named
+// after the output follows it to its free name, a log of its own gets a free name, a log added
+// to stays; names are cut to the folder's limit, and an output that cannot fit is told.
+TEST(JobOutputs, HandEditedCommandKeepsItsLogsAndFitsTheLimit)
+{
+    const QSet<QString> existing = {"/out/a.mp3", "/out/a.log", "/out/a_1.log", "/out/notes.log", "/out/x.mp3"};
+    const auto taken = [&existing](const QString &f) { return existing.contains(f); };
+    const auto limit12 = [](const QString &) { return 12; };
+    struct Case {
+        const char *command;
+        const char *expected;
+        bool small;
+        const char *refused;
+    };
+    const Case cases[] = {
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a.mp3" -logfile "/out/a.log" ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a_2.mp3" -logfile "/out/a_2.log" ))", false, ""},
+        // Only the log is taken: the pair moves on together.
+        {R"("/k/Kandrum.exe" -core( -input "/in/b.wav" -output "/out/a_1.mp3" -logfile "/out/a_1.log" ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/b.wav" -output "/out/a_1_1.mp3" -logfile "/out/a_1_1.log" ))", false, ""},
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/new.mp3" -logfile "/out/notes.log" ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/new.mp3" -logfile "/out/notes_1.log" ))", false, ""},
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/x.mp3" -logfilea "/out/a.log" ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/x_1.mp3" -logfilea "/out/a.log" ))", false, ""},
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/x.mp3" -logfilea "/out/x.log" ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/x_1.mp3" -logfilea "/out/x.log" ))", false, ""},
+        // Names cut to the limit before the number and the extension.
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a long name.mp3" -logfile "/out/a long name.log" ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a long n.mp3" -logfile "/out/a long n.log" ))", true, ""},
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/x.mp3" -logfile "/out/x.log" ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/x_1.mp3" -logfile "/out/x_1.log" ))", true, ""},
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a.long-extension" ))",
+         R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a.long-extension" ))", true, "/out/a.long-extension"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.command);
+        QString refused;
+        EXPECT_EQ(CommandWritingFreeOutputs(QByteArray(c.command), taken, c.small ? limit12 : std::function<int(const QString &)>(),
+                                            &refused),
+                  QByteArray(c.expected));
+        EXPECT_EQ(refused, Q(c.refused));
+    }
+    EXPECT_EQ(CommandAppendingToLog(R"(K -core( -input "a" -output "-logfile" -logfile "b.log" -noid3 ))"),
+              QByteArray(R"(K -core( -input "a" -output "-logfile" -logfilea "b.log" -noid3 ))"));
+    EXPECT_EQ(CommandAppendingToLog(R"(K -core( -input "a" -logfilea "b.log" ))"), QByteArray(R"(K -core( -input "a" -logfilea "b.log" ))"));
+}
+
+// The files a complete job leaves, which the batch checks when the job says it is done.
+TEST(JobOutputs, ResultFilesOfACommand)
+{
+    struct Case {
+        const char *command;
+        QStringList results;
+    };
+    const Case cases[] = {
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "/out/a.mp3" -logfile "/out/a.log" ) -lame( -b 128 ))",
+         {"/out/a.mp3"}},
+        {R"("/k/Kandrum.exe" -core( -input "/in/x.ac3" -output "/out/x.wav" -6ch -logfile "/out/x.log" ))",
+         {"/out/x_FL.wav", "/out/x_FR.wav", "/out/x_C.wav", "/out/x_LFE.wav", "/out/x_SL.wav", "/out/x_SR.wav"}},
+        {R"("/p/Aud-X/audx.exe" HGHQ "/in/six.ac3" "/out/six.mp3")", {"/out/six.mp3"}},
+        {R"("/p/Aud-X/audx.exe" STDQ "/in/six.ac3" -soundtouch( -tempo 5 ))", {"/in/six.mp3"}},
+        {R"("/k/Kandrum.exe" -core( -input "/in/a.wav" -output "" ))", {}},
+        {"", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(ResultFilesOfCommand(QByteArray(c.command)), c.results);
+    }
+}
+
+// A ".part" name that would pass the limit is cut short and marked, in the output's folder, so
+// that it fits wherever the output does; two long names that begin alike get two names.
+TEST(JobOutputs, PartFilesOfLongNames)
+{
+    const QString stem(251, QLatin1Char('s'));
+    QString accented;
+    for (int i = 0; i < 125; ++i)
+        accented += Q("é");
+    for (const QString &name : {stem + Q(".mp3"), stem + Q("x.mp"), accented + Q("x.mp3")}) {
+        SCOPED_TRACE(qPrintable(name));
+        const QString output = Q("/out/") + name;
+        const QString part = PartFileFor(output, Q(".part"), 255);
+        const QByteArray partName = QFile::encodeName(part.mid(5));
+        EXPECT_TRUE(part.startsWith(Q("/out/")));
+        EXPECT_LE(partName.size(), 255);
+        EXPECT_TRUE(partName.endsWith(".part"));
+        EXPECT_TRUE(QFile::encodeName(name).startsWith(partName.left(partName.indexOf('~'))));
+        EXPECT_EQ(QFile::decodeName(partName).toUtf8(), partName); // whole characters
+        EXPECT_EQ(PartFilesOfCommand(QByteArray("K -core( -input \"/in/a.wav\" -output \"") + output.toUtf8() + "\" )"),
+                  QStringList{part});
+    }
+    EXPECT_NE(PartFileFor(Q("/out/") + stem + Q(".mp3"), Q(".part"), 255), PartFileFor(Q("/out/") + stem + Q(".mp2"), Q(".part"), 255));
+    EXPECT_EQ(PartFileFor(Q("/out/short.mp3"), Q(".part"), 255), Q("/out/short.mp3.part"));
+    EXPECT_EQ(PartFileFor(Q("/out/short.mp3"), Q(".part12345"), 255), Q("/out/short.mp3.part12345"));
+    // Where a folder's file system takes shorter names.
+    EXPECT_EQ(PartFilesOfCommand("K -core( -input a -output /fat/abcdefgh.mp3 )", [](const QString &) { return 255; }),
+              QStringList{Q("/fat/abcdefgh.mp3.part")});
+    const QStringList onFat = PartFilesOfCommand("K -core( -input a -output /fat/abcdefgh.mp3 )", [](const QString &) { return 16; });
+    ASSERT_EQ(onFat.size(), 1);
+    EXPECT_EQ(QFile::encodeName(onFat.first().mid(5)).size(), 16);
 }
 
 // A name chosen in the save dialog goes into a command edited by hand, where its output stood.

@@ -1,5 +1,6 @@
 // What the main window's command-line builder composes, the transcoder (or, for 5.1 MP3,
 // the Aud-X encoder) runs: every page and engine, and every processing option.
+#include "JobOutputs.h"
 #include "KDCmdlGrammar.h"
 #include "KandrumGrammar.h"
 #include "ToolRun.h"
@@ -7,6 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <signal.h>
+#include <unistd.h>
 #include <functional>
 
 using namespace toolrun;
@@ -221,4 +226,45 @@ TEST(BuilderToKandrum, FiveOneMp3WithTempoRunsTheAudXEncoder)
     EXPECT_NE(r.output.find("progress: 100."), std::string::npos);
     // The audio (1.024 s) is 1.6 times as fast; the frames' padding stays the same.
     EXPECT_NEAR(Duration(tmp.path("fast.mp3")), base - 1.024 + 1.024 / 1.6, 0.05);
+}
+
+// The ".part" file that the program takes away after a killed job is the one the transcoder
+// writes, for a name of any length.
+TEST(BuilderToKandrum, TheProgramKnowsTheTranscodersPartFile)
+{
+    TempDir tmp;
+    const std::string lst = tmp.path("long.lst");
+    {
+        std::ofstream l(lst, std::ios::binary);
+        for (int i = 0; i < 400; ++i)
+            l << "\"" << Fixture("tone_stereo.ogg") << "\"\r\n";
+    }
+    setenv("KANDRUM_NO_TMPFILE", "1", 1);
+    struct Unset {
+        ~Unset() { unsetenv("KANDRUM_NO_TMPFILE"); }
+    } unset;
+    for (const std::string name : {std::string("short.wav"), std::string(251, 'w') + ".wav"}) {
+        SCOPED_TRACE(name.size());
+        KDCmdlSnapshot s = BaseSnapshot(tmp, lst, name.c_str());
+        s.activePage = KDPage::WAV;
+        s.rbWAVOutput = true;
+        s.rbWAVOutput2 = true;
+        const KDCmdlResult built = KDCmdlBuild(s);
+        const QStringList parts = PartFilesOfCommand(built.rowCmd.toLocal8Bit());
+        ASSERT_EQ(parts.size(), 1);
+        const std::vector<std::string> argv = kandrum::SplitCommandLine(built.rowCmd.toLocal8Bit().toStdString());
+        int fd = -1;
+        const pid_t pid = Start(argv.at(0), std::vector<std::string>(argv.begin() + 1, argv.end()), fd);
+        std::string line;
+        int progress = 0;
+        while (progress < 20 && ReadLine(fd, line))
+            progress += line.rfind("[", 0) == 0;
+        EXPECT_TRUE(Exists(parts.first().toStdString())) << parts.first().toStdString();
+        kill(-pid, SIGTERM);
+        while (ReadLine(fd, line)) {
+        }
+        close(fd);
+        Wait(pid);
+        EXPECT_FALSE(Exists(parts.first().toStdString()));
+    }
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cmath>
 #include <fstream>
 #include <signal.h>
@@ -411,6 +412,43 @@ TEST(Kandrum, AFailedOrStoppedJobLeavesNoOutput)
     std::getline(older, text);
     EXPECT_EQ(text, "older output");
     EXPECT_EQ(ListDir(tmp.path("")).size(), 3u);
+}
+
+// Output names as long as the file system takes (255 bytes) are written whole, through unnamed
+// files and through the temporary file beside the target alike, by both programs; the
+// temporary names fit wherever the name does, and none stays behind.
+TEST(Kandrum, NamesAsLongAsTheFileSystemTakesAreWritten)
+{
+    const std::string stem(251, 's');
+    std::string accented;
+    while (accented.size() + 2 <= 250)
+        accented += "\xc3\xa9"; // e with an acute accent, two bytes
+    accented += "x";
+    for (const char *noTmpFile : {"0", "1"}) {
+        setenv("KANDRUM_NO_TMPFILE", noTmpFile, 1);
+        struct Unset {
+            ~Unset() { unsetenv("KANDRUM_NO_TMPFILE"); }
+        } unset;
+        for (const std::string &name : {stem + ".wav", stem + ".mp3", accented + ".mp3", std::string(255, 'n')}) {
+            SCOPED_TRACE(std::string("KANDRUM_NO_TMPFILE=") + noTmpFile + " " + name);
+            ASSERT_EQ(name.size(), 255u);
+            TempDir tmp;
+            const std::string out = tmp.path(name);
+            const std::string encoder = name.size() > 4 && name.compare(name.size() - 4, 4, ".mp3") == 0 ? " -lame( -b 64 )" : "";
+            Result r = Kandrum(Core(Fixture("tone_stereo.ogg"), out) + encoder);
+            ASSERT_EQ(r.exitCode, 0) << r.output;
+            EXPECT_GT(Duration(out), 0.5);
+            EXPECT_EQ(ListDir(tmp.path("")), std::vector<std::string>{name});
+            // The 5.1 MP3 encoder writes through the same files.
+            if (!encoder.empty()) {
+                const std::string audx = tmp.path(std::string(251, 'a') + ".mp3");
+                Result a = toolrun::Run(AudX(), {"STRQ", Fixture("six.ac3"), audx});
+                ASSERT_EQ(a.exitCode, 0) << a.output;
+                EXPECT_EQ(Probe(audx)["codec_name"], "mp3");
+                EXPECT_EQ(ListDir(tmp.path("")).size(), 2u);
+            }
+        }
+    }
 }
 
 TEST(TranscoderFolder, HoldsTheTranscoderAndEveryHelperFile)

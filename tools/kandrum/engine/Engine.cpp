@@ -5,6 +5,8 @@
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -147,6 +149,32 @@ void InstallStopHandlers()
 
 // ---- output files --------------------------------------------------------------
 
+std::string TemporaryName(const std::string &fileName, const std::string &suffix, size_t nameMax)
+{
+    if (fileName.size() + suffix.size() <= nameMax)
+        return fileName + suffix;
+    std::uint32_t hash = 2166136261u;
+    for (unsigned char c : fileName) {
+        hash ^= c;
+        hash *= 16777619u;
+    }
+    char mark[16];
+    std::snprintf(mark, sizeof mark, "~%08x", unsigned(hash));
+    const size_t room = nameMax > suffix.size() + 9 ? nameMax - suffix.size() - 9 : 0;
+    size_t keep = std::min(room, fileName.size());
+    while (keep > 0 && (static_cast<unsigned char>(fileName[keep]) & 0xC0) == 0x80)
+        --keep;
+    return fileName.substr(0, keep) + mark + suffix;
+}
+
+std::string TemporaryPathBeside(const std::string &finalPath, const std::string &suffix)
+{
+    const std::string folder = FolderOf(finalPath);
+    const long limit = pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    const size_t nameMax = limit > 0 ? size_t(limit) : 255;
+    return folder + TemporaryName(finalPath.substr(folder.size()), suffix, nameMax);
+}
+
 OutputFile::OutputFile(std::string finalPath) : finalPath_(std::move(finalPath))
 {
     std::string folder = FolderOf(finalPath_);
@@ -163,7 +191,7 @@ OutputFile::OutputFile(std::string finalPath) : finalPath_(std::move(finalPath))
         return;
     }
     // No unnamed files here: write beside the target and rename at the end.
-    ioPath_ = finalPath_ + ".part";
+    ioPath_ = TemporaryPathBeside(finalPath_, ".part");
     int probe = open(ioPath_.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
     if (probe < 0)
         throw JobError("cannot write the output file \"" + finalPath_ + "\": " + std::strerror(errno));
@@ -184,7 +212,7 @@ void OutputFile::Commit()
 {
     if (fd_ >= 0) {
         // Linked under a passing name first, then renamed over any older file in one step.
-        std::string passing = finalPath_ + ".part" + std::to_string(getpid());
+        std::string passing = TemporaryPathBeside(finalPath_, ".part" + std::to_string(getpid()));
         unlink(passing.c_str());
         int slot = RegisterPending(passing);
         bool linked = linkat(AT_FDCWD, ioPath_.c_str(), AT_FDCWD, passing.c_str(), AT_SYMLINK_FOLLOW) == 0;

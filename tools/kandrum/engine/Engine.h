@@ -35,6 +35,13 @@ std::string ProgramFolder();                        // folder of the running exe
 // matches ignoring case (names written with a lower-cased extension); else the path as given.
 std::string FindIgnoringCase(const std::string &path);
 
+// The temporary file beside `finalPath` that ends in `suffix` (".part", ".part<pid>"): the file
+// name followed by the suffix. Where that would pass `nameMax` bytes, the file name is cut short
+// (never inside a UTF-8 character) and marked with "~" and eight hex digits of the FNV-1a hash of
+// the whole name, so that the temporary name fits wherever the name itself does.
+std::string TemporaryName(const std::string &fileName, const std::string &suffix, size_t nameMax);
+std::string TemporaryPathBeside(const std::string &finalPath, const std::string &suffix);
+
 // Installs the handlers that remove unfinished outputs on SIGTERM, SIGINT and SIGHUP.
 void InstallStopHandlers();
 
