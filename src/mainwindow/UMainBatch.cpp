@@ -502,7 +502,7 @@ void TMainForm::DosCommand1Terminated(QObject *Sender, quint32 ExitCode)
     // The outcome follows how the run ended (the child ended by itself with exit code 0) and
     // what it left: every file the job writes, none of them empty.
     EndOfJob(OutcomeOfJob(m_batch.Job, DosCommand1->EndStatus(), DosCommand1->ExitCode(),
-                          ResultFilesNow(m_batch.CommandLine)));
+                          ResultFilesNow(m_batch.CommandLine), DosCommand1->FailureText()));
 }
 
 void TMainForm::AddJobFailureRows(const JobOutcome &outcome)
@@ -521,6 +521,8 @@ void TMainForm::AddJobFailureRows(const JobOutcome &outcome)
             AddBatchLogRow(1, row);
         AddLogLine(row, LogKindError);
     }
+    if (!outcome.RunnerFailure.isEmpty())
+        reasons << outcome.RunnerFailure;
     if (outcome.ExitCode)
         reasons << LanguageStrings.JobExitCode.arg(*outcome.ExitCode);
     for (const QString &reason : std::as_const(reasons)) {

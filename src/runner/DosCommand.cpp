@@ -47,6 +47,7 @@ struct TDosCommandHub {
     quint64 LatestRun = 0;
     std::atomic<quint8> EndStatus{0};
     std::atomic<quint32> ExitCode{0};
+    QByteArray StartFailure; // guarded by Mutex
 };
 
 struct TDosThread::TBatch {
@@ -186,6 +187,12 @@ quint32 TDosCommand::ExitCode() const
     return m_hub->ExitCode;
 }
 
+QString TDosCommand::FailureText() const
+{
+    std::lock_guard<std::mutex> lock(m_hub->Mutex);
+    return QString::fromLocal8Bit(m_hub->StartFailure);
+}
+
 void TDosCommand::Execute()
 {
     if (CommandLine.isEmpty())
@@ -198,6 +205,7 @@ void TDosCommand::Execute()
     {
         std::lock_guard<std::mutex> lock(m_hub->Mutex);
         const quint64 runId = ++m_hub->LatestRun;
+        m_hub->StartFailure.clear();
         worker = std::make_shared<TDosThread>(this, m_hub, runId);
         m_hub->Worker = worker;
         m_hub->Live.push_back(worker.get());
@@ -292,6 +300,13 @@ void TDosThread::SetEndStatus(quint8 status)
     std::lock_guard<std::mutex> lock(m_hub->Mutex);
     if (m_hub->LatestRun == m_runId)
         m_hub->EndStatus = status;
+}
+
+void TDosThread::SetStartFailure(const QByteArray &text)
+{
+    std::lock_guard<std::mutex> lock(m_hub->Mutex);
+    if (m_hub->LatestRun == m_runId)
+        m_hub->StartFailure = text;
 }
 
 void TDosThread::SetExitCode(quint32 code)
@@ -464,6 +479,9 @@ void TDosThread::RunProcess()
             lastExitCode = quint32(errorCode); // no child was started
         setStatus(quint8(status + 1));
         SetExitCode(quint32(errorCode));
+        if (failureMessage.isEmpty() && errorCode != 0)
+            failureMessage = QByteArray(std::strerror(errorCode));
+        SetStartFailure(failureMessage);
     } else {
         SetExitCode(lastExitCode);
     }

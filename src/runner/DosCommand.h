@@ -161,6 +161,10 @@ public:
     // The child's exit code (128 + N for a child ended by signal N), or the system error code
     // (errno) after a failure.
     quint32 ExitCode() const;
+    // Why the last run started failed in its own steps (EndStatus 1, 3, 5 or 7): the text of the
+    // message the runner shows for a program that could not be started, or the system's text of
+    // the error; empty for a run that had no such failure.
+    QString FailureText() const;
     // The break kind of the last complete line.
     TReturnCode OutputReturnCode() const { return m_outputReturnCode; }
     // Every text delivered during the current run, in delivery order, partial ones included.
@@ -225,6 +229,7 @@ private:
     void SyncAddString(TDosCommand *owner, const TDosDelivery &item);
     void SetEndStatus(quint8 status);
     void SetExitCode(quint32 code);
+    void SetStartFailure(const QByteArray &text);
 
     std::shared_ptr<TDosCommandHub> m_hub;
     const quint64 m_runId;

@@ -160,7 +160,10 @@ TEST(BatchRun, OutcomeOfAJob)
         QString error;
         std::optional<quint32> exit;
         QString missing;
+        QString runner = {};
+        QString runnerFailure = {};
     };
+    const QString cannotStart = Q("/t/Kandrum.exe -i a.wav doesn't exist.");
     const Case cases[] = {
         {"done", {}, 8, 0, {whole}, true, {}, {}, {}},
         {"done without any file named", {}, 8, 0, {}, true, {}, {}, {}},
@@ -171,15 +174,19 @@ TEST(BatchRun, OutcomeOfAJob)
         {"its exit code", {}, 8, 5, {missing}, false, {}, 5u, {}},
         {"killed", {}, 8, 137, {whole}, false, {}, 137u, {}},
         {"stopped", {}, 9, 143, {whole}, false, {}, {}, {}},
-        {"not started", {}, 5, 2, {}, false, {}, {}, {}},
+        {"not started", {}, 5, 2, {}, false, {}, {}, {}, cannotStart, cannotStart},
+        {"no pipes", {}, 3, 24, {}, false, {}, {}, {}, Q("Too many open files"), Q("Too many open files")},
+        {"the runner's text of a run that ended by itself is no reason", {}, 8, 5, {}, false, {}, 5u, {}, cannotStart, {}},
+        {"nor of a success", {}, 8, 0, {whole}, true, {}, {}, {}, cannotStart, {}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        const JobOutcome o = OutcomeOfJob(JobRecord{c.errorLine}, c.status, c.exitCode, c.results);
+        const JobOutcome o = OutcomeOfJob(JobRecord{c.errorLine}, c.status, c.exitCode, c.results, c.runner);
         EXPECT_EQ(o.Succeeded, c.succeeded);
         EXPECT_EQ(o.ErrorLine, c.error);
         EXPECT_EQ(o.ExitCode, c.exit);
         EXPECT_EQ(o.MissingOutput, c.missing);
+        EXPECT_EQ(o.RunnerFailure, c.runnerFailure);
     }
 }
 

@@ -511,6 +511,26 @@ private slots:
         quit();
     }
 
+    // A transcoder that cannot be started: the runner's own message is the job's reason in the
+    // batch log, beside its message box, and the next job still runs.
+    void aTranscoderThatCannotStartSaysWhy()
+    {
+        QVERIFY(WriteToneWav(job(QStringLiteral("a.wav")), 1));
+        const QString script = fakeTranscoder("exit 0\n");
+        QVERIFY(!script.isEmpty());
+        QVERIFY(QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        edKandrum()->setText(script);
+        addFiles({job(QStringLiteral("a.wav"))});
+        runBatch();
+        QTRY_VERIFY(!m_messages.filter(QStringLiteral("doesn't exist.")).isEmpty());
+        const QString reason = m_messages.filter(QStringLiteral("doesn't exist.")).first();
+        const int at = logRow(reason);
+        QVERIFY2(at > logRow(QStringLiteral("a.wav --> a.mp3")), qPrintable(batchLogDump()));
+        QCOMPARE(logIcon(at), 1);
+        verifyFailedReport();
+        quit();
+    }
+
     // The real transcoder on a full file system: the job fails in the middle, and the batch log
     // says that there was no space left.
     void aFullFileSystemIsTheReasonGiven()

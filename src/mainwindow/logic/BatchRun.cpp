@@ -124,7 +124,7 @@ QStringList PartFilesLeftByJob(const QList<BatchPartFile> &before, const QList<B
 // ---- The outcome of a job --------------------------------------------------------------------
 
 JobOutcome OutcomeOfJob(const JobRecord &job, std::uint8_t endStatus, std::uint32_t exitCode,
-                        const QList<JobResultFile> &results)
+                        const QList<JobResultFile> &results, const QString &runnerFailure)
 {
     JobOutcome outcome;
     outcome.Succeeded = JobSucceeded(endStatus, exitCode);
@@ -141,6 +141,9 @@ JobOutcome OutcomeOfJob(const JobRecord &job, std::uint8_t endStatus, std::uint3
     if (outcome.Succeeded)
         return outcome;
     outcome.ErrorLine = job.LastErrorLine;
+    // A program that could not be started, or a run the runner lost, printed nothing to tell.
+    if (endStatus % 2 == 1)
+        outcome.RunnerFailure = runnerFailure;
     // The exit code tells why only of a child that ended by itself.
     if (outcome.ErrorLine.isEmpty() && outcome.MissingOutput.isEmpty() && endStatus == 8)
         outcome.ExitCode = exitCode;

@@ -87,12 +87,14 @@ struct JobOutcome {
     QString ErrorLine;                   // the child's last error line when the job failed
     std::optional<std::uint32_t> ExitCode; // when it failed with no error line, its exit code
     QString MissingOutput;               // a result file that is missing or empty
+    QString RunnerFailure;               // why the runner could not run the job's program
 };
 
 // The outcome of a run that ended with the runner's `endStatus` and `exitCode`: a success only
 // when the child ended by itself with exit code 0 and left every result file, none of them empty.
+// `runnerFailure` is the runner's text of a run that failed in its own steps.
 JobOutcome OutcomeOfJob(const JobRecord &job, std::uint8_t endStatus, std::uint32_t exitCode,
-                        const QList<JobResultFile> &results);
+                        const QList<JobResultFile> &results, const QString &runnerFailure = QString());
 
 // ---- The batch -------------------------------------------------------------------------------
 
