@@ -18,7 +18,6 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -206,7 +205,7 @@ void ApplyKey(const TLanguageKey &entry)
 
 // Ends the load's hold on the file also when a target raises.
 struct TOpenLanguageFile {
-    explicit TOpenLanguageFile(const QString &path) : File(path) { g_languageFile = &File; }
+    explicit TOpenLanguageFile(const TIniFile &file) : File(file) { g_languageFile = &File; }
     ~TOpenLanguageFile() { g_languageFile = nullptr; }
     TIniFile File;
 };
@@ -227,17 +226,21 @@ QString ReadLangKaparto(const QString &k, const QString &d) { return ReadSection
 QString ReadLangExecutable(const QString &k, const QString &d) { return ReadSection("Executable", k, d); }
 QString ReadLangAudX(const QString &k, const QString &d) { return ReadSection("AudX", k, d); }
 
-bool LoadLanguage(const QString &fileName)
+bool LoadLanguage(const QString &fileName, TReadOpenStatus *status)
 {
     // The path passes through 8-bit text like every path of the loader.
     const QString path = QString::fromLocal8Bit(fileName.toLocal8Bit());
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // One read of the file; every key of the pass is looked up in that copy.
+    QByteArray bytes;
+    const TReadOpenResult read = ReadRegularFile(path, bytes);
+    if (status)
+        *status = read.Status;
+    if (!read.Ok())
         return false;
-    file.close();
-    if (!TIniFile(path).SectionExists(QStringLiteral("MAIN")))
+    const TIniFile language = TIniFile::FromBytes(bytes, path);
+    if (!language.SectionExists(QStringLiteral("MAIN")))
         return false;
-    const TOpenLanguageFile open(path);
+    const TOpenLanguageFile open(language);
     for (const char *section : LanguageSections()) {
         for (const TLanguageKey &entry : LanguageKeys())
             if (qstrcmp(entry.Section, section) == 0)

@@ -2,6 +2,8 @@
 
 // Applying a language file to all twelve windows and to the message texts.
 
+#include "RegularFile.h"
+
 #include <QString>
 
 class TIniFile;
@@ -10,8 +12,10 @@ class TMainForm;
 // Applies every caption, hint and message key of the language file `fileName` (full path) to
 // its target; a section or key missing from the file sets its targets to the empty text. A file
 // that cannot be read, or that holds no "MAIN" section (an empty or foreign file), changes
-// nothing and gives false.
-bool LoadLanguage(const QString &fileName);
+// nothing and gives false. The file is read once; a named pipe or a device in its place is
+// refused without waiting for it. `status`, when given, tells how the read went (Opened also for a
+// file without a "MAIN" section).
+bool LoadLanguage(const QString &fileName, TReadOpenStatus *status = nullptr);
 
 // The section readers: the value of `key` in their section of the language file being loaded
 // (the default outside a load).

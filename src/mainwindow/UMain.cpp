@@ -1,6 +1,7 @@
 #include "UMain.h"
 #include "ULanguage.h"
 #include "LanguageKeys.h"
+#include "LanguageStrings.h"
 
 #include "Paths.h"
 #include "DialogSupport.h"
@@ -610,7 +611,8 @@ void TMainForm::ChooseLanguage(QAction *item)
 {
     const QString name = LanguageNameOfItem(item->objectName().toLatin1().constData());
     const QByteArray path = LanguageFolder + name.toLocal8Bit() + ".ini";
-    if (LoadLanguage(QString::fromLocal8Bit(path))) {
+    TReadOpenStatus status = TReadOpenStatus::Missing;
+    if (LoadLanguage(QString::fromLocal8Bit(path), &status)) {
         m_languageItem = item;
         for (QAction *other : Lang->actions())
             other->setChecked(other == item);
@@ -624,9 +626,14 @@ void TMainForm::ChooseLanguage(QAction *item)
     QAction *kept = m_languageItem ? m_languageItem : Eng;
     for (QAction *other : Lang->actions())
         other->setChecked(other == kept);
-    const QString text =
-        QStringLiteral("The language file \"%1\" is missing or cannot be read. The texts stay as they are.")
-            .arg(QString::fromLocal8Bit(path));
+    // A named pipe or a device in the file's place is refused without being waited for.
+    const QString text = status == TReadOpenStatus::NotRegular
+        ? MessageText(LanguageStrings.LanguageNotRegular,
+                      QStringLiteral("The language file \"%1\" is not a regular file and was not read. "
+                                     "The texts stay as they are."))
+              .arg(QString::fromLocal8Bit(path))
+        : QStringLiteral("The language file \"%1\" is missing or cannot be read. The texts stay as they are.")
+              .arg(QString::fromLocal8Bit(path));
     if (MessageHook) {
         MessageHook(this, text, true);
         return;

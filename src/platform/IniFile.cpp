@@ -1,5 +1,7 @@
 #include "IniFile.h"
 
+#include "RegularFile.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -16,6 +18,11 @@
 namespace {
 
 constexpr int kMaxValueLength = TIniFile::MaxValueLength;
+
+} // namespace
+
+namespace ini_detail {
+namespace {
 
 // "[name]" gives name; anything else is not a section header.
 bool sectionName(const QString &line, QString &name)
@@ -61,6 +68,8 @@ QString nameKey(const QString &name)
 // look-up does not walk a large file. `raw` holds each line's bytes as they stand in the file,
 // so that a write puts back every line it does not change byte for byte, also bytes that the
 // locale's encoding cannot decode.
+} // namespace
+
 class IniLines
 {
 public:
@@ -235,6 +244,14 @@ private:
     }
 };
 
+} // namespace ini_detail
+
+namespace {
+
+using ini_detail::IniLines;
+using ini_detail::keyLine;
+using ini_detail::sectionName;
+
 struct CacheEntry
 {
     QByteArray bytes;
@@ -249,6 +266,7 @@ struct PassState
     std::shared_ptr<IniLines> content;
     bool dirty = false;      // the copy differs from the file
     bool unreadable = false; // the file was there but could not be read: never replace it
+    TReadOpenStatus status = TReadOpenStatus::Missing; // how the read at the start of the pass went
 };
 
 std::mutex cacheMutex;
@@ -270,16 +288,20 @@ PassState *openPass(const QString &fileName)
 // Reads the file and parses it, or takes the parse from the cache when the bytes on disk are the
 // ones parsed last time. The bytes are compared, not the file's times: a rewrite within one tick
 // of the file system's clock leaves the times as they were.
-// A file that exists but cannot be read sets `unreadable` (when given) and reads as empty.
-std::shared_ptr<const IniLines> loadFromDisk(const QString &fileName, bool *unreadable = nullptr)
+// A file that exists but cannot be read sets `unreadable` (when given) and reads as empty: also a
+// named pipe or a device in the file's place, which is refused without waiting for it.
+std::shared_ptr<const IniLines> loadFromDisk(const QString &fileName, bool *unreadable = nullptr,
+                                             TReadOpenStatus *status = nullptr)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    const TReadOpenResult read = ReadRegularFile(fileName, bytes);
+    if (status)
+        *status = read.Status;
+    if (!read.Ok()) {
         if (unreadable)
-            *unreadable = file.exists();
+            *unreadable = read.Status != TReadOpenStatus::Missing;
         return std::make_shared<const IniLines>();
     }
-    const QByteArray bytes = file.readAll();
     {
         std::lock_guard<std::mutex> lock(cacheMutex);
         auto it = cache.find(fileName);
@@ -402,12 +424,14 @@ TIniSavePass::TIniSavePass(const QString &fileName)
         }
     }
     bool unreadable = false;
-    auto content = std::make_shared<IniLines>(*loadFromDisk(fileName, &unreadable));
+    TReadOpenStatus status = TReadOpenStatus::Missing;
+    auto content = std::make_shared<IniLines>(*loadFromDisk(fileName, &unreadable, &status));
     std::lock_guard<std::mutex> lock(cacheMutex);
     PassState &pass = passes[key];
     pass.depth = 1;
     pass.content = std::move(content);
     pass.unreadable = unreadable;
+    pass.status = status;
 }
 
 TIniSavePass::~TIniSavePass()
@@ -424,6 +448,13 @@ TIniSavePass::~TIniSavePass()
     }
     if (--pass.depth == 0)
         passes.erase(it);
+}
+
+TReadOpenStatus TIniSavePass::ReadStatus() const
+{
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    const PassState *pass = openPass(d->fileName);
+    return pass ? pass->status : TReadOpenStatus::Missing;
 }
 
 void TIniSavePass::Commit()
@@ -460,9 +491,27 @@ TIniFile::TIniFile(const QString &fileName)
 {
 }
 
+TIniFile TIniFile::FromBytes(const QByteArray &bytes, const QString &fileName)
+{
+    TIniFile ini(fileName);
+    ini.m_content = std::make_shared<const IniLines>(IniLines::parse(bytes));
+    return ini;
+}
+
+std::shared_ptr<const ini_detail::IniLines> TIniFile::Lines() const
+{
+    return m_content ? m_content : load(m_fileName);
+}
+
+void TIniFile::RefuseWriteToCopy() const
+{
+    if (m_content)
+        throw EIniFileException(QStringLiteral("Unable to write to %1").arg(m_fileName));
+}
+
 QString TIniFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
 {
-    const auto loaded = load(m_fileName);
+    const auto loaded = Lines();
     const IniLines &ini = *loaded;
     const qsizetype at = ini.findKeyLine(section, key);
     if (at < 0)
@@ -519,6 +568,7 @@ bool TIniFile::ReadBool(const QString &section, const QString &key, bool default
 
 void TIniFile::WriteString(const QString &section, const QString &key, const QString &value)
 {
+    RefuseWriteToCopy();
     refuseLineBreaks(m_fileName, section, key, value);
     const QString line = key.trimmed() + u'=' + value;
     modify(m_fileName, [&](IniLines &ini) {
@@ -554,17 +604,17 @@ void TIniFile::WriteBool(const QString &section, const QString &key, bool value)
 
 bool TIniFile::SectionExists(const QString &section) const
 {
-    return load(m_fileName)->findSection(section) >= 0;
+    return Lines()->findSection(section) >= 0;
 }
 
 bool TIniFile::ValueExists(const QString &section, const QString &key) const
 {
-    return load(m_fileName)->findKeyLine(section, key) >= 0;
+    return Lines()->findKeyLine(section, key) >= 0;
 }
 
 QStringList TIniFile::ReadSections() const
 {
-    const auto loaded = load(m_fileName);
+    const auto loaded = Lines();
     const IniLines &ini = *loaded;
     QStringList result;
     QString name;
@@ -576,7 +626,7 @@ QStringList TIniFile::ReadSections() const
 
 QStringList TIniFile::ReadSection(const QString &section) const
 {
-    const auto loaded = load(m_fileName);
+    const auto loaded = Lines();
     const IniLines &ini = *loaded;
     QStringList result;
     const qsizetype header = ini.findSection(section);
@@ -592,6 +642,7 @@ QStringList TIniFile::ReadSection(const QString &section) const
 
 void TIniFile::EraseSection(const QString &section)
 {
+    RefuseWriteToCopy();
     modify(m_fileName, [&](IniLines &ini) {
         const qsizetype header = ini.findSection(section);
         if (header < 0)
@@ -603,6 +654,7 @@ void TIniFile::EraseSection(const QString &section)
 
 void TIniFile::DeleteKey(const QString &section, const QString &key)
 {
+    RefuseWriteToCopy();
     modify(m_fileName, [&](IniLines &ini) {
         const qsizetype at = ini.findKeyLine(section, key);
         if (at < 0)

@@ -1,10 +1,17 @@
 #pragma once
 
+#include "RegularFile.h"
+
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
 #include <stdexcept>
+
+namespace ini_detail {
+class IniLines;
+}
 
 // Raised when the settings cannot be written: "Unable to write to <path>".
 class EIniFileException : public std::runtime_error
@@ -20,11 +27,16 @@ public:
 // locale's encoding with CR LF line ends. Every read sees the file as it is on disk now; every
 // write replaces the file atomically (temporary file in the same folder, then rename), unless a
 // save pass is open for the file (see TIniSavePass). A value, key or section name that holds a
-// line break is refused and changes nothing.
+// line break is refused and changes nothing. Only a regular file is read: a named pipe or a
+// device in the file's place reads as an empty file, without waiting for it, and is never
+// replaced by a write.
 class TIniFile
 {
 public:
     explicit TIniFile(const QString &fileName);
+    // A read-only view of INI text that was read already (so that a loader opens its file once);
+    // `fileName` only names it in messages. A write to it raises "Unable to write to".
+    static TIniFile FromBytes(const QByteArray &bytes, const QString &fileName = QString());
 
     // The longest value a read gives back; a longer one is cut.
     static constexpr int MaxValueLength = 2047;
@@ -49,7 +61,11 @@ public:
     void DeleteKey(const QString &section, const QString &key);
 
 private:
+    std::shared_ptr<const ini_detail::IniLines> Lines() const;
+    void RefuseWriteToCopy() const;
+
     QString m_fileName;
+    std::shared_ptr<const ini_detail::IniLines> m_content; // set for a view made by FromBytes
 };
 
 // One save pass over a file (the start-up, the exit, a dialog's OK): while it is open, every
@@ -69,6 +85,9 @@ public:
 
     // Raises "Unable to write to <path>" when the file cannot be replaced (outer pass only).
     void Commit();
+    // How the read of the file at the start of the outermost pass went: Opened, Missing,
+    // NotRegular (a pipe or device in its place: read as empty, never written) or Failed.
+    TReadOpenStatus ReadStatus() const;
 
 private:
     struct Private;

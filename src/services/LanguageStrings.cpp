@@ -20,6 +20,11 @@ QString JoinTextParts(const QStringList &parts)
     return parts.join(QStringLiteral("\r\n"));
 }
 
+QString MessageText(const QString &text, const QString &fallback)
+{
+    return text.isEmpty() ? fallback : text;
+}
+
 QString TLanguageStrings::OTAModeHint() const
 {
     return JoinTextParts({OTAMode_Hint_part1, OTAMode_Hint_part2, OTAMode_Hint_part3});

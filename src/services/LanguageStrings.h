@@ -73,6 +73,11 @@
     X(MAIN, NoOutputWritten) \
     X(MAIN, OutputNameTooLong) \
     X(MAIN, JobExitCode) \
+    X(MAIN, LanguageNotRegular) \
+    X(MAIN, SettingsNotRegular) \
+    X(MAIN, FilesNotAdded) \
+    X(MAIN, MoreFilesNotAdded) \
+    X(MAIN, UndecodableNames) \
     X(ADVANCED, OutputMode_Hint_part1) \
     X(ADVANCED, OutputMode_Hint_part2) \
     X(ADVANCED, DNR_Hint_part1) \
@@ -103,6 +108,7 @@
     X(ZolvaneLog, soundtouchMissing) \
     X(ZolvaneLog, VOBInputMissing) \
     X(ZolvaneLog, NeroDLLDetected) \
+    X(ZolvaneLog, LogFileNotRegular) \
     X(Kaparto, timing)
 
 // Joins the parts of a text held as several keys ("..._part1", "..._part2", ...): the parts in
@@ -110,6 +116,10 @@
 // empty line.
 QString JoinTextParts(std::initializer_list<QString> parts);
 QString JoinTextParts(const QStringList &parts);
+
+// A message text of the current language, or `fallback` when the language file left it empty, so
+// that a refusal is never told with an empty box.
+QString MessageText(const QString &text, const QString &fallback);
 
 struct TLanguageStrings {
 #define ZOLVANE_DECLARE_LANGUAGE_STRING(section, key) QString key;
