@@ -2,7 +2,7 @@
 // row), the output naming of all rows when every first-choice name already exists in the output
 // folder, the engine choice of the AAC page (which names every row for the engine chosen), and
 // clearing the list. Run with QT_QPA_PLATFORM=offscreen; the count of files is the
-// first argument (default 2000).
+// first argument (default 2000), an optional second argument a folder to fill and keep.
 #include "JobRow.h"
 #include "UMain.h"
 #include "ZolvaneApp.h"
@@ -19,10 +19,17 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const int count = argc > 1 ? QByteArray(argv[1]).toInt() : 2000;
-    QTemporaryDir dir;
+    QTemporaryDir temporary;
+    // A folder given as the second argument is filled once and kept, so that runs after the first
+    // (or a profiler) see only the window's work.
+    const QString path = argc > 2 ? QString::fromLocal8Bit(argv[2]) : temporary.path();
+    QDir().mkpath(path);
+    const QDir dir(path);
     const QString source = QStringLiteral(ZOLVANE_FIXTURES_DIR "/audio/wav_sox_8k_stereo_s16.wav");
     for (int i = 0; i < count; ++i) {
         const QString name = QStringLiteral("take%1").arg(i, 5, 10, QLatin1Char('0'));
+        if (QFile::exists(dir.filePath(name + QStringLiteral(".mp3"))))
+            continue;
         QFile::copy(source, dir.filePath(name + QStringLiteral(".wav")));
         // Earlier outputs: every job's first-choice name is taken.
         QFile(dir.filePath(name + QStringLiteral(".mp3"))).open(QIODevice::WriteOnly);

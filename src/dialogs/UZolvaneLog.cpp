@@ -2,6 +2,8 @@
 #include "ui_TZolvaneLog.h"
 
 #include "DialogSupport.h"
+#include "LanguageStrings.h"
+#include "RegularFile.h"
 #include "SideToolSupport.h"
 #include "URessources.h"
 
@@ -159,14 +161,21 @@ bool TZolvaneLog::LoadLog(QTreeWidget *list, const QString &fileName)
                     QStringLiteral("File \"%1\" does not exist!").arg(FileNamePart(fileName)));
         return false;
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage(this, QMessageBox::Critical, windowTitle(),
-                    QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
+    // One read of the file, never waiting: a named pipe or a device is refused and the list stays.
+    QByteArray bytes;
+    const TReadOpenResult read = ReadRegularFile(fileName, bytes);
+    if (read.Status == TReadOpenStatus::NotRegular) {
+        ShowMessage(list, QMessageBox::Critical, QStringLiteral("I/O Error"),
+                    MessageText(LanguageStrings.LogFileNotRegular,
+                                QStringLiteral("File \"%1\" is not a regular file and was not read."))
+                        .arg(FileNamePart(fileName)));
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
+    if (!read.Ok()) {
+        ShowMessage(this, QMessageBox::Critical, windowTitle(),
+                    QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, ReadOpenErrorText(read)));
+        return false;
+    }
 
     const TLogReadResult result = DecodeLogWindowFile(bytes);
     // Without even a row count the file is no log: the list stays as it is.

@@ -355,6 +355,14 @@ void TMainForm::FormShow()
     TIniSavePass pass(settingsPath);
     // 1. The English texts are applied first, whatever language was saved.
     EngClick();
+    // A named pipe or a device in the settings file's place is neither read nor written over.
+    if (pass.ReadStatus() == TReadOpenStatus::NotRegular)
+        ShowMessageWithoutWaiting(
+            MessageText(LanguageStrings.SettingsNotRegular,
+                        QStringLiteral("The settings file \"%1\" is not a regular file: the settings are neither "
+                                       "read nor saved."))
+                .arg(settingsPath),
+            true);
     // 2. The advanced dialog loads its settings here (without showing itself).
     if (AdvancedSet) AdvancedSet->FormShow();
     // The extra LAME options load theirs too, so that saved options reach the first command line.
@@ -634,13 +642,18 @@ void TMainForm::ChooseLanguage(QAction *item)
               .arg(QString::fromLocal8Bit(path))
         : QStringLiteral("The language file \"%1\" is missing or cannot be read. The texts stay as they are.")
               .arg(QString::fromLocal8Bit(path));
+    // Told without holding up the start-up.
+    ShowMessageWithoutWaiting(text, true);
+}
+
+void TMainForm::ShowMessageWithoutWaiting(const QString &text, bool error)
+{
     if (MessageHook) {
-        MessageHook(this, text, true);
+        MessageHook(this, text, error);
         return;
     }
-    // Told without holding up the start-up: the window is usable while the message is shown.
-    auto *box = new QMessageBox(QMessageBox::Warning, QApplication::applicationDisplayName(), text,
-                                QMessageBox::Ok, this);
+    auto *box = new QMessageBox(error ? QMessageBox::Warning : QMessageBox::Information,
+                                QApplication::applicationDisplayName(), text, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

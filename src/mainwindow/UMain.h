@@ -5,12 +5,14 @@
 #include "BatchRun.h"
 #include "DelayChoice.h"
 #include "DosCommand.h"
+#include "JobListRules.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -337,7 +339,11 @@ private:
     void RefreshFirstRow();
     void EnableStart();
     double ListDurationFromLabel() const;
+    // While an add operation runs (BeginAdd ... EndAdd), its messages are gathered and the last
+    // EndAdd tells them as one.
     void ShowMessage(const QString &text, bool error);
+    // The same without holding up the caller: the window stays usable while the box is shown.
+    void ShowMessageWithoutWaiting(const QString &text, bool error);
     // What the user chose for the delay option; each row's delay follows from it (DetectDelay).
     DelayChoice m_delayChoice;
     bool m_showingDelay = false; // the window sets the delay option to show a row's delay
@@ -425,6 +431,11 @@ public:
     // reading of a list or mux row's file is not such a change.
     bool ListLockedByBatch(bool tell);
 
+    // An add operation of several files (the open dialog's files, a drop, a folder, a list or mux
+    // file): the files that cannot be added are told in one message when the outermost add ends.
+    void BeginAdd();
+    void EndAdd();
+
     // Start checks and the set-up of the progress frame, then the first job.
     void LaunchProcess();
     // Starts the job of the current row, skipping unticked rows; past the last row, ends the
@@ -475,6 +486,9 @@ private:
     // serial, command, ".part" files and what its child printed, and whether a job failed.
     BatchRun m_batch;
     bool m_readingJobFile = false; // the runner reads the current job's list or mux file
+    int m_addDepth = 0;   // add operations in progress, one inside the other
+    AddReport m_addReport; // what they could not add so far
+    QList<QPointer<QWidget>> m_tempoControls; // the advanced dialog's eight tempo controls
     // Removes what a job whose process has ended left of its "<output>.part" files.
     void RemoveLeftPartFiles(quint64 job, const QList<BatchPartFile> &parts);
     // The files a built command writes for its output: the WAV page's six mono files or the one

@@ -20,6 +20,7 @@
 #include "AudioFileStream.h"
 
 #include "LanguageStrings.h"
+#include "RegularFile.h"
 #include "URessources.h"
 
 #include "UAdvanced.h"
@@ -36,6 +37,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -53,6 +55,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 std::function<QStringList(QWidget *, const QStringList &, int)> TMainForm::OpenDialog1Hook;
 std::function<QString(QWidget *)> TMainForm::OpenDirDialogHook;
@@ -126,6 +129,17 @@ NamingChoice CurrentNamingChoice(const TMainForm *form)
     return choice;
 }
 
+// The absolute form of a path: the path itself when it is absolute and clean already (as the
+// rows' paths are), without asking for the current folder.
+QString AbsolutePath(const QString &path)
+{
+    if (path.startsWith(u'/') && !path.contains(QLatin1String("//")) && !path.contains(QLatin1String("/./"))
+        && !path.contains(QLatin1String("/../")) && !path.endsWith(QLatin1String("/.."))
+        && !path.endsWith(QLatin1String("/.")))
+        return path;
+    return QFileInfo(path).absoluteFilePath();
+}
+
 // The selected row: the first selected one in list order, as the command-line builder takes it.
 QTreeWidgetItem *SelectedRow(const QTreeWidget *list)
 {
@@ -193,6 +207,10 @@ void TMainForm::ConnectJobList()
 
 void TMainForm::ShowMessage(const QString &text, bool error)
 {
+    if (m_addDepth > 0) {
+        m_addReport.AddMessage(text, error);
+        return;
+    }
     if (MessageHook) {
         MessageHook(this, text, error);
         return;
@@ -202,6 +220,49 @@ void TMainForm::ShowMessage(const QString &text, bool error)
     else
         QMessageBox::information(this, QApplication::applicationDisplayName(), text);
 }
+
+void TMainForm::BeginAdd()
+{
+    ++m_addDepth;
+}
+
+void TMainForm::EndAdd()
+{
+    if (m_addDepth <= 0 || --m_addDepth > 0 || m_addReport.IsEmpty())
+        return;
+    const AddReport report = std::exchange(m_addReport, AddReport());
+    const AddReportTexts texts{
+        MessageText(LanguageStrings.FilesNotAdded, QStringLiteral("%1 files could not be added:")),
+        MessageText(LanguageStrings.MoreFilesNotAdded, QStringLiteral("... and %1 more.")),
+        MessageText(LanguageStrings.UndecodableNames,
+                    QStringLiteral("%1 files in the folder \"%2\" have names that are not valid text in the "
+                                   "system's encoding and cannot be added."))};
+    ShowMessage(AddReportText(report, texts), report.AnyError || !report.UndecodableFolders.isEmpty());
+}
+
+namespace {
+
+// One add operation: its messages are told as one when the outermost ends.
+class AddScope
+{
+public:
+    explicit AddScope(TMainForm *form) : m_form(form) { m_form->BeginAdd(); }
+    ~AddScope() { m_form->EndAdd(); }
+    AddScope(const AddScope &) = delete;
+    AddScope &operator=(const AddScope &) = delete;
+
+private:
+    TMainForm *m_form;
+};
+
+// A name the open dialog gives for a file whose name on disk is not valid text: the dialog shows
+// the undecodable bytes as replacement characters, and no file has the name it gives.
+bool ChosenNameIsNotText(const QString &name)
+{
+    return name.contains(QChar::ReplacementCharacter) && FileIsMissing(name);
+}
+
+} // namespace
 
 // ---- Rows and durations ----------------------------------------------------------------------
 
@@ -258,12 +319,19 @@ double TMainForm::ListDurationFromLabel() const
 
 void TMainForm::SetTempoControlsEnabled(bool enabled)
 {
-    for (const char *name : {"chSoundTouchTempo", "SpEdtSoundTouchTempo", "chSoundTouchPitch",
-                             "SpEdtSoundTouchPitch", "chSoundTouchRate", "SpEdtSoundTouchRate",
-                             "chSoundTouchQuicker", "chSoundTouchDisAntiAlias"}) {
-        if (QWidget *control = AdvancedControl(name))
-            control->setEnabled(enabled);
+    // Looked up once: every probe that adds a row sets them.
+    if (m_tempoControls.isEmpty() || m_tempoControls.contains(nullptr)) {
+        m_tempoControls.clear();
+        for (const char *name : {"chSoundTouchTempo", "SpEdtSoundTouchTempo", "chSoundTouchPitch",
+                                 "SpEdtSoundTouchPitch", "chSoundTouchRate", "SpEdtSoundTouchRate",
+                                 "chSoundTouchQuicker", "chSoundTouchDisAntiAlias"}) {
+            if (QWidget *control = AdvancedControl(name))
+                m_tempoControls << control;
+        }
     }
+    for (const QPointer<QWidget> &control : std::as_const(m_tempoControls))
+        if (control)
+            control->setEnabled(enabled);
 }
 
 void TMainForm::EnableStart()
@@ -447,21 +515,17 @@ void TMainForm::OpenKDTFile(const QByteArray &FileName)
     if (ListLockedByBatch(true))
         return;
     const QString path = QString::fromLocal8Bit(FileName);
-    // The same non-blocking open as for an added file: a list name that turns out to be a pipe
-    // or a device is skipped instead of freezing the window.
-    TAudioFileStream listFile;
-    if (!listFile.Open(FileName.toStdString())) {
-        if (!listFile.NotRegular())
-            ShowMessage(QStringLiteral("Cannot open file \"%1\". %2").arg(path, SystemErrorText(listFile.Error())),
-                        true);
+    // One read, never waiting: a list name that turns out to be a pipe or a device is skipped
+    // instead of freezing the window.
+    QByteArray content;
+    const TReadOpenResult read = ReadRegularFile(FileName, content);
+    if (!read.Ok()) {
+        if (read.Status != TReadOpenStatus::NotRegular)
+            ShowMessage(QStringLiteral("Cannot open file \"%1\". %2").arg(path, ReadOpenErrorText(read)), true);
         return;
     }
-    QByteArray content(qsizetype(listFile.Size()), Qt::Uninitialized);
-    if (!listFile.ReadAt(0, content.data(), std::size_t(content.size()))) {
-        ShowMessage(QStringLiteral("Cannot open file \"%1\". %2").arg(path, SystemErrorText(listFile.Error())), true);
-        return;
-    }
-    listFile.Close();
+    // The lines that cannot be added are told in one message.
+    const AddScope add(this);
     const QStringList lines = SplitListFileLines(content);
 
     // The list-file writer's list serves as the line buffer: it holds the last line read.
@@ -548,8 +612,13 @@ void TMainForm::Open1Click()
     if (chosen.isEmpty() || ListLockedByBatch(true))
         return;
 
+    const AddScope add(this);
     for (const QString &name : chosen) {
         EnableStart();
+        if (ChosenNameIsNotText(name)) {
+            m_addReport.AddUndecodable(QDir(FolderPart(name)).path(), 1);
+            continue;
+        }
         if (IsListOrMuxFile(name))
             OpenKDTFile(name.toLocal8Bit());
         else
@@ -567,30 +636,22 @@ void TMainForm::AddDirClick()
     const QString folder = OpenDirDialogHook ? OpenDirDialogHook(this)
                                              : QFileDialog::getExistingDirectory(this);
     const int before = InputListView->topLevelItemCount();
+    const AddScope add(this);
     if (!folder.isEmpty()) {
         const QDir dir(folder);
-        struct Search {
-            const char *pattern;
-            ProbeKind kind;
-        };
-        static const Search searches[] = {{"*.ac3", ProbeKind::AC3}, {"*.wav", ProbeKind::WAV},
-                                          {"*.mpa", ProbeKind::MPEG}, {"*.mp2", ProbeKind::MPEG},
-                                          {"*.mp3", ProbeKind::MPEG}, {"*.ogg", ProbeKind::Vorbis}};
-        for (const Search &search : searches) {
-            // Only the folder itself; its subfolders are not searched.
-            const QStringList found = dir.entryList({QLatin1String(search.pattern)}, QDir::Files,
-                                                    QDir::Name | QDir::IgnoreCase);
-            for (const QString &entry : found) {
-                const QString path = dir.filePath(entry);
-                switch (search.kind) {
-                case ProbeKind::AC3: AddAC3(path); break;
-                case ProbeKind::WAV: AddWav(path); break;
-                case ProbeKind::MPEG: AddMp3(path); break;
-                case ProbeKind::Vorbis: AddVorbis(path); break;
-                default: break;
-                }
+        // One scan of the folder itself for every pattern; its subfolders are not searched.
+        const FolderListing listing = ListFolderForAdd(folder);
+        for (const FolderMatch &match : listing.Matches) {
+            const QString path = dir.filePath(match.Name);
+            switch (match.Kind) {
+            case ProbeKind::AC3: AddAC3(path); break;
+            case ProbeKind::WAV: AddWav(path); break;
+            case ProbeKind::MPEG: AddMp3(path); break;
+            case ProbeKind::Vorbis: AddVorbis(path); break;
+            default: break;
             }
         }
+        m_addReport.AddUndecodable(dir.path(), listing.Undecodable);
     }
     if (InputListView->topLevelItemCount() == 0)
         return;
@@ -628,8 +689,12 @@ void TMainForm::dropEvent(QDropEvent *event)
     }
     QList<QByteArray> names;
     for (const QUrl &url : event->mimeData()->urls()) {
-        if (url.isLocalFile())
-            names << url.toLocalFile().toLocal8Bit();
+        if (!url.isLocalFile())
+            continue;
+        // The name's own bytes: a name that is not valid text would lose them on the way through
+        // the text of the address.
+        const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        names << (url.host().isEmpty() && NameIsNotText(bytes) ? bytes : url.toLocalFile().toLocal8Bit());
     }
     event->acceptProposedAction();
     WMDropFiles(names);
@@ -639,11 +704,17 @@ void TMainForm::WMDropFiles(const QList<QByteArray> &names)
 {
     if (ListLockedByBatch(true))
         return;
+    const AddScope add(this);
     for (const QByteArray &name8 : names) {
         // A longer name cannot be taken whole; it is left out rather than cut to another path.
         if (name8.isEmpty() || name8.size() > MaxDroppedNameLength)
             continue;
         const QString name = QString::fromLocal8Bit(name8);
+        // No text reaches a file whose name is not valid text: it is told, not reported missing.
+        if (NameIsNotText(name8)) {
+            m_addReport.AddUndecodable(QDir(FolderPart(name)).path(), 1);
+            continue;
+        }
         if (IsListOrMuxFile(name))
             OpenKDTFile(name8);
         else
@@ -755,6 +826,24 @@ void TMainForm::InOutFileName(const QByteArray &Path)
     // Files named in this pass, so that two jobs never write the same file.
     QSet<QString> named;
     const JobFileKind kind = CurrentJobFileKind();
+    // A folder that many rows write into is listed once for the pass, and its name limit asked
+    // once: the listing answers for every name in it instead of a system call per row.
+    QHash<QString, int> rowsPerFolder;
+    int toVisit = 0;
+    for (int i = 0; i < InputListView->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = InputListView->topLevelItem(i);
+        if (row->isSelected() || row->checkState(jcCheck) == Qt::Checked) {
+            ++rowsPerFolder[row->text(jcOutputPath)];
+            ++toVisit;
+        }
+    }
+    struct FolderFacts {
+        int nameLimit;
+        std::optional<QSet<QString>> entries;
+    };
+    QHash<QString, FolderFacts> folders;
+    named.reserve(toVisit * 2);
+    constexpr int listedFrom = 16; // rows in one folder from which a listing is cheaper
     int visited = 0;
     for (int i = 0; i < InputListView->topLevelItemCount(); ++i) {
         QTreeWidgetItem *row = InputListView->topLevelItem(i);
@@ -775,15 +864,30 @@ void TMainForm::InOutFileName(const QByteArray &Path)
         // The job's log and six mono files count as its output does; the confirmed file's log
         // goes with it.
         const QString folder = row->text(jcOutputPath);
+        auto facts = folders.find(folder);
+        if (facts == folders.end()) {
+            FolderFacts made{FileNameLimit(folder), std::nullopt};
+            if (rowsPerFolder.value(folder) >= listedFrom)
+                made.entries = FolderEntryNames(folder);
+            facts = folders.insert(folder, std::move(made));
+        }
+        const std::optional<QSet<QString>> &entries = facts->entries;
+        // Something of that name is there: the folder's listing tells for a name right in it.
+        const auto exists = [&](const QString &file) {
+            if (entries && file.size() > folder.size() && file.startsWith(folder)
+                && file.indexOf(u'/', folder.size()) < 0 && !file.contains(QChar::ReplacementCharacter))
+                return entries->contains(file.mid(folder.size()));
+            return !FileIsMissing(file);
+        };
         const QString confirmed = row->data(jcOutputFilename, OverwriteConfirmedRole).toString();
-        const QString path = FreeJobOutput(folder + wanted.Name, kind, FileNameLimit(folder), [&](const QString &file) {
-            const QString absolute = QFileInfo(file).absoluteFilePath();
+        const QString path = FreeJobOutput(folder + wanted.Name, kind, facts->nameLimit, [&](const QString &file) {
+            const QString absolute = AbsolutePath(file);
             if (named.contains(absolute))
                 return true;
-            return !FileIsMissing(file) && (confirmed.isEmpty() || (absolute != confirmed && absolute != JobLogPath(confirmed)));
+            return exists(file) && (confirmed.isEmpty() || (absolute != confirmed && absolute != JobLogPath(confirmed)));
         }).Path;
         for (const QString &file : JobFilesFor(path, kind))
-            named.insert(QFileInfo(file).absoluteFilePath());
+            named.insert(AbsolutePath(file));
         const QString outputName = path.mid(folder.size());
         JobOutputName = outputName.toLocal8Bit();
         row->setText(jcOutputFilename, outputName);

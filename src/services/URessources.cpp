@@ -1,5 +1,7 @@
 #include "URessources.h"
 
+#include "RegularFile.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -58,8 +60,9 @@ bool ShellCopyFile(const QString &source, const QString &destinationFolder)
     QTemporaryFile temporary(target + QStringLiteral(".XXXXXX"));
     if (!temporary.open())
         return false;
-    QFile input(source);
-    if (!input.open(QIODevice::ReadOnly))
+    // The source is opened without waiting, and only as a regular file.
+    QFile input;
+    if (!OpenRegularFile(source, input).Ok())
         return false;
     char buffer[64 * 1024];
     for (;;) {
@@ -209,8 +212,8 @@ QString GetWindowsVersionText()
         return QString();
     QString osRelease;
     for (const char *path : {"/etc/os-release", "/usr/lib/os-release"}) {
-        QFile file(QString::fromLatin1(path));
-        if (file.open(QIODevice::ReadOnly)) {
+        QFile file;
+        if (OpenRegularFile(QByteArray(path), file).Ok()) {
             osRelease = QString::fromUtf8(file.read(64 * 1024));
             break;
         }
@@ -307,8 +310,9 @@ void TVersionInfo::LoadVersionInfo()
     m_valid = false;
     m_data.clear();
     m_hasFixedInfo = false;
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
+    // A named pipe or a device of that name is no program file and is never waited for.
+    QFile file;
+    if (!OpenRegularFile(m_fileName, file).Ok() || file.size() <= 0)
         return;
     const qint64 size = file.size();
     const uchar *mapped = file.map(0, size);

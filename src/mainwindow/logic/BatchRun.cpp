@@ -13,6 +13,10 @@ namespace {
 
 qsizetype Bytes(const QString &text)
 {
+    // Plain ASCII is one byte a character in every 8-bit encoding: no conversion needed.
+    const auto ascii = [](QChar c) { return c.unicode() < 0x80; };
+    if (std::all_of(text.cbegin(), text.cend(), ascii))
+        return text.size();
     return QFile::encodeName(text).size();
 }
 

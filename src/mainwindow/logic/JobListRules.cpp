@@ -6,9 +6,17 @@
 #include "OggVorbis.h"
 #include "WAVfile.h"
 
+#include <QFile>
 #include <QRegularExpression>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <vector>
+
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <limits>
 
@@ -429,4 +437,161 @@ QStringList DialogFilters(const QString &pairs)
                        + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters;
+}
+
+// ---- Folder search ---------------------------------------------------------------------------
+
+bool NameIsNotText(const QByteArray &name8)
+{
+    return QFile::encodeName(QFile::decodeName(name8)) != name8;
+}
+
+namespace {
+
+// The kind of a folder add's pattern that the name matches, and the pattern's place in the
+// search order; -1 for none.
+int FolderPatternOf(const QByteArray &name8, ProbeKind &kind)
+{
+    static const struct {
+        const char *suffix;
+        ProbeKind kind;
+    } patterns[] = {{".ac3", ProbeKind::AC3}, {".wav", ProbeKind::WAV},  {".mpa", ProbeKind::MPEG},
+                    {".mp2", ProbeKind::MPEG}, {".mp3", ProbeKind::MPEG}, {".ogg", ProbeKind::Vorbis}};
+    if (name8.size() < 4)
+        return -1;
+    const QByteArray suffix = name8.right(4).toLower();
+    for (int i = 0; i < int(std::size(patterns)); ++i) {
+        if (suffix == patterns[i].suffix) {
+            kind = patterns[i].kind;
+            return i;
+        }
+    }
+    return -1;
+}
+
+// A regular file, or a link to one; asks the system only where the listing does not tell.
+bool IsRegularEntry(int folderFd, const dirent *entry)
+{
+    if (entry->d_type == DT_REG)
+        return true;
+    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+        return false;
+    struct stat st {};
+    return ::fstatat(folderFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+}
+
+// Calls `take` with each entry of the folder but "." and ".."; false when it cannot be listed.
+template <typename Take>
+bool ForEachEntry(const QString &folder, Take take)
+{
+    const QByteArray folder8 = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    DIR *dir = ::opendir(folder8.constData());
+    if (!dir)
+        return false;
+    const int fd = ::dirfd(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        take(fd, entry);
+    }
+    ::closedir(dir);
+    return true;
+}
+
+} // namespace
+
+FolderListing ListFolderForAdd(const QString &folder)
+{
+    FolderListing listing;
+    struct Found {
+        QString name;
+        QString key; // lower-cased, for the order
+    };
+    std::vector<Found> byPattern[6];
+    ProbeKind kinds[6] = {};
+    listing.Listed = ForEachEntry(folder, [&](int fd, const dirent *entry) {
+        const QByteArray name8(entry->d_name);
+        // Hidden files are not listed.
+        if (name8.startsWith('.'))
+            return;
+        ProbeKind kind = ProbeKind::None;
+        const int pattern = FolderPatternOf(name8, kind);
+        if (pattern < 0 || !IsRegularEntry(fd, entry))
+            return;
+        if (NameIsNotText(name8)) {
+            ++listing.Undecodable;
+            return;
+        }
+        kinds[pattern] = kind;
+        const QString name = QFile::decodeName(name8);
+        byPattern[pattern].push_back(Found{name, name.toLower()});
+    });
+    for (int i = 0; i < 6; ++i) {
+        std::vector<Found> &found = byPattern[i];
+        std::sort(found.begin(), found.end(), [](const Found &a, const Found &b) {
+            const int byKey = a.key.compare(b.key);
+            return byKey != 0 ? byKey < 0 : a.name < b.name;
+        });
+        for (const Found &f : found)
+            listing.Matches.append(FolderMatch{f.name, kinds[i]});
+    }
+    return listing;
+}
+
+std::optional<QSet<QString>> FolderEntryNames(const QString &folder)
+{
+    QSet<QString> names;
+    const bool listed = ForEachEntry(folder, [&](int, const dirent *entry) {
+        const QByteArray name8 = QByteArray::fromRawData(entry->d_name, qsizetype(std::strlen(entry->d_name)));
+        QString name = QFile::decodeName(name8);
+        // Only a decoding that had to replace bytes can have lost some.
+        if (name.contains(QChar::ReplacementCharacter) && NameIsNotText(name8))
+            return;
+        names.insert(std::move(name));
+    });
+    if (!listed)
+        return std::nullopt;
+    return names;
+}
+
+// ---- Add reports -----------------------------------------------------------------------------
+
+void AddReport::AddMessage(const QString &text, bool error)
+{
+    Messages << text;
+    AnyError = AnyError || error;
+}
+
+void AddReport::AddUndecodable(const QString &folder, int count)
+{
+    if (count <= 0)
+        return;
+    for (auto &entry : UndecodableFolders) {
+        if (entry.first == folder) {
+            entry.second += count;
+            return;
+        }
+    }
+    UndecodableFolders.append({folder, count});
+}
+
+QString AddReportText(const AddReport &report, const AddReportTexts &texts, int shown)
+{
+    if (report.UndecodableFolders.isEmpty() && report.Messages.size() == 1)
+        return report.Messages.constFirst();
+    QStringList lines;
+    for (const auto &folder : report.UndecodableFolders)
+        lines << QString(texts.UndecodableNames).arg(folder.second).arg(folder.first);
+    if (!report.Messages.isEmpty()) {
+        if (!lines.isEmpty())
+            lines << QString();
+        lines << QString(texts.FilesNotAdded).arg(report.Messages.size());
+        const int count = std::min<int>(std::max(shown, 0), int(report.Messages.size()));
+        for (int i = 0; i < count; ++i)
+            lines << report.Messages.at(i);
+        if (report.Messages.size() > count)
+            lines << QString(texts.MoreFilesNotAdded).arg(report.Messages.size() - count);
+    }
+    return lines.join(QStringLiteral("\r\n"));
 }

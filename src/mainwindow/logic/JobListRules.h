@@ -3,6 +3,9 @@
 #include "KDCmdlGrammar.h"
 
 #include <QString>
+#include <QList>
+#include <QPair>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -151,3 +154,60 @@ QStringList SplitListFileLines(const QByteArray &content);
 // one entry per pair, the text followed by its patterns in parentheses (a parenthesised part at
 // the end of the text is replaced by the real patterns).
 QStringList DialogFilters(const QString &pairs);
+
+// ---- Folder search ---------------------------------------------------------------------------
+
+// A name on disk (bytes) that is not valid text in the system's encoding: decoding and encoding
+// it again gives other bytes, so no path made from its text reaches the file.
+bool NameIsNotText(const QByteArray &name8);
+
+// One file that a folder add probes.
+struct FolderMatch {
+    QString Name; // the bare file name
+    ProbeKind Kind;
+};
+
+// What one scan of a folder found for a folder add.
+struct FolderListing {
+    bool Listed = false;
+    // In probe order: the matches of "*.ac3", "*.wav", "*.mpa", "*.mp2", "*.mp3" and "*.ogg" (any
+    // case), one pattern after the other, each pattern's matches by name without regard to case.
+    QList<FolderMatch> Matches;
+    // Files of those kinds whose names are not valid text in the system's encoding.
+    int Undecodable = 0;
+};
+
+// One scan of `folder` (not its subfolders) for a folder add: regular files and links to regular
+// files; hidden names are left out as the toolkit's own listing leaves them out. The type comes
+// from the listing itself where the file system gives it, so a plain file costs no call of its own.
+FolderListing ListFolderForAdd(const QString &folder);
+
+// The names of every entry of `folder` (files, folders, links, dangling ones too), each decoded
+// from the system's encoding; nullopt when the folder cannot be listed. A name that is not valid
+// text is left out (no text names it anyway).
+std::optional<QSet<QString>> FolderEntryNames(const QString &folder);
+
+// ---- Add reports -----------------------------------------------------------------------------
+
+// What one add operation (the open dialog's files, a drop, a folder, a list file) could not add.
+struct AddReport {
+    QStringList Messages; // one per file, each as it would be told alone
+    bool AnyError = false;
+    QList<QPair<QString, int>> UndecodableFolders; // folder and count, in the order first met
+
+    void AddMessage(const QString &text, bool error);
+    void AddUndecodable(const QString &folder, int count);
+    bool IsEmpty() const { return Messages.isEmpty() && UndecodableFolders.isEmpty(); }
+};
+
+// The language texts of an add report.
+struct AddReportTexts {
+    QString FilesNotAdded;     // "%1 files could not be added:"
+    QString MoreFilesNotAdded; // "... and %1 more."
+    QString UndecodableNames;  // "%1 files in the folder "%2" have names that are not valid text ..."
+};
+
+// The one message of an add: a single file that failed is told as it would be alone; anything
+// more is one text: each folder's count of names that are not text, then how many files could not
+// be added with the first `shown` of their messages and the count of the rest.
+QString AddReportText(const AddReport &report, const AddReportTexts &texts, int shown = 5);
