@@ -19,6 +19,8 @@
 #include <QMessageBox>
 #include <QSaveFile>
 
+#include <cerrno>
+
 TZolvaneLog *ZolvaneLog = nullptr;
 
 namespace {
@@ -164,7 +166,7 @@ bool TZolvaneLog::LoadLog(QTreeWidget *list, const QString &fileName)
     // One read of the file, never waiting: a named pipe or a device is refused and the list stays.
     QByteArray bytes;
     const TReadOpenResult read = ReadRegularFile(fileName, bytes);
-    if (read.Status == TReadOpenStatus::NotRegular) {
+    if (read.Status == TReadOpenStatus::NotRegular && read.Error != EISDIR) {
         ShowMessage(list, QMessageBox::Critical, QStringLiteral("I/O Error"),
                     MessageText(LanguageStrings.LogFileNotRegular,
                                 QStringLiteral("File \"%1\" is not a regular file and was not read."))

@@ -141,6 +141,8 @@ QString ReadOpenErrorText(const TReadOpenResult &result)
     case TReadOpenStatus::Opened:
         return QString();
     case TReadOpenStatus::NotRegular:
+        if (result.Error == EISDIR)
+            break;
         return QStringLiteral("Not a regular file");
     case TReadOpenStatus::Missing:
     case TReadOpenStatus::Failed:

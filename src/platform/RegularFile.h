@@ -16,7 +16,7 @@ enum class TReadOpenStatus {
 struct TReadOpenResult
 {
     TReadOpenStatus Status = TReadOpenStatus::Failed;
-    int Error = 0; // errno of the failed call (Missing, Failed)
+    int Error = 0; // errno of the failed call (Missing, Failed); EISDIR for a folder
     bool Ok() const { return Status == TReadOpenStatus::Opened; }
 };
 
@@ -36,6 +36,6 @@ TReadOpenResult OpenRegularFile(const QByteArray &path8, QFile &file);
 TReadOpenResult ReadRegularFile(const QString &path, QByteArray &bytes);
 TReadOpenResult ReadRegularFile(const QByteArray &path8, QByteArray &bytes);
 
-// The system's text for the failure ("No such file or directory", "Permission denied", ...), or
-// for a refused special file "Not a regular file".
+// The system's text for the failure ("No such file or directory", "Permission denied", "Is a
+// directory", ...), or for a refused pipe or device "Not a regular file".
 QString ReadOpenErrorText(const TReadOpenResult &result);

@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 
 #include <sys/utsname.h>
+#include <time.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -274,6 +275,46 @@ QIcon LogIcon(int imageIndex)
     return QApplication::style()->standardIcon(pixmap);
 }
 
+namespace {
+
+// "[hh:nn:ss] :  " of the current local time. The clock is read for every row, but the local
+// time is worked out (and the time zone consulted) only once a second: rows that come in bursts
+// share the text made for their second.
+QString LogTimeStamp()
+{
+    static qint64 shownSecond = std::numeric_limits<qint64>::min();
+    static QString stamp;
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec != shownSecond) {
+        shownSecond = now.tv_sec;
+        const time_t seconds = now.tv_sec;
+        tm local {};
+        localtime_r(&seconds, &local);
+        stamp = QLatin1Char('[') + QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59)).toString(QStringLiteral("hh:mm:ss"))
+                + QStringLiteral("] :  ");
+    }
+    return stamp;
+}
+
+// The style's icons, made once for each style.
+QIcon CachedLogIcon(int imageIndex)
+{
+    static QPointer<QStyle> madeFor;
+    static QIcon icons[4];
+    QStyle *style = qobject_cast<QApplication *>(QCoreApplication::instance()) ? QApplication::style() : nullptr;
+    if (!style || imageIndex < 0 || imageIndex > 3)
+        return LogIcon(imageIndex);
+    if (madeFor != style) {
+        for (int i = 0; i < 4; ++i)
+            icons[i] = LogIcon(i);
+        madeFor = style;
+    }
+    return icons[imageIndex];
+}
+
+} // namespace
+
 QTreeWidgetItem *AddLogLine(const QString &message, int kind)
 {
     QTreeWidget *list = LogListView();
@@ -289,10 +330,9 @@ QTreeWidgetItem *AddLogLine(const QString &message, int kind)
     const int imageIndex = LogImageIndex(kind);
     auto *item = new QTreeWidgetItem;
     item->setText(0, QString());
-    item->setIcon(0, LogIcon(imageIndex));
+    item->setIcon(0, CachedLogIcon(imageIndex));
     item->setData(0, LogImageIndexRole, imageIndex);
-    item->setText(1, Through8Bit(QLatin1Char('[') + QTime::currentTime().toString(QStringLiteral("hh:mm:ss"))
-                                 + QStringLiteral("] :  ") + message));
+    item->setText(1, Through8Bit(LogTimeStamp() + message));
     list->addTopLevelItem(item);
     return item;
 }

@@ -1,5 +1,6 @@
 #include "DialogSupport.h"
 #include "ModalAnswer.h"
+#include "PipeGuard.h"
 #include "UAdvanced.h"
 #include "UAudX.h"
 #include "UKDmuxFile.h"
@@ -535,6 +536,31 @@ private slots:
         QVERIFY2(folder->Text.startsWith(QStringLiteral("Cannot open file \"%1\".").arg(m_dir.path())),
                  qPrintable(folder->Text));
         QCOMPARE(list->topLevelItemCount(), 1);
+    }
+
+    // A named pipe chosen as the log file is refused without being waited for; the list stays.
+    // A hang fails the test after ten seconds instead of blocking the run.
+    void loadingAPipeIsRefusedWithoutWaiting()
+    {
+        QTreeWidget *list = logList();
+        list->clear();
+        AddRow(list, 0, QStringLiteral("[10:00:00] :  stays"));
+        const QString path = m_dir.filePath(QStringLiteral("pipe.log"));
+        const std::string pipe = QFile::encodeName(path).toStdString();
+        QVERIFY(TPipeGuard::MakePipe(pipe));
+        std::unique_ptr<ModalAnswer> box(CloseMessageBox());
+        {
+            TPipeGuard guard({pipe}, std::chrono::seconds(10));
+            QVERIFY(!ZolvaneLog->LoadLog(list, path));
+            QVERIFY2(!guard.Blocked(), "the log window waited on a named pipe");
+        }
+        QCOMPARE(box->Seen, 1);
+        QCOMPARE(box->Title, QStringLiteral("I/O Error"));
+        QCOMPARE(box->Icon, QMessageBox::Critical);
+        QVERIFY2(box->Text.contains(QStringLiteral("\"pipe.log\"")) && !box->Text.contains(QStringLiteral("exist")),
+                 qPrintable(box->Text));
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QFile::remove(path);
     }
 
     void truncatedFileLoadsItsCompleteRowsAndSaysSo()

@@ -12,7 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <optional>
 #include <string>
@@ -348,4 +353,85 @@ TEST(DialogFilterText, PairsBecomeToolkitFilters)
         "AC3 Files (*.ac3)|*.ac3|MPEG (*.mpa, *.mp2, *.mp3)|*.mpa; *.mp2; *.mp3|Lists |*.lst; *.mux| (*.*)|*.ac3;*.wav");
     EXPECT_EQ(filters, (QStringList{"AC3 Files (*.ac3)", "MPEG (*.mpa *.mp2 *.mp3)", "Lists (*.lst *.mux)",
                                     "(*.ac3 *.wav)"}));
+}
+
+// ---- Add reports and the folder scan -----------------------------------------------------------
+
+TEST(AddReport, OneMessageForTheWholeAdd)
+{
+    const AddReportTexts texts{"%1 not added:", "%1 more", "%1 undecodable in %2"};
+    const auto messages = [](int n) {
+        QStringList list;
+        for (int i = 0; i < n; ++i)
+            list << QStringLiteral("m%1").arg(i);
+        return list;
+    };
+    const struct {
+        const char *name;
+        QStringList messages;
+        QList<QPair<QString, int>> folders;
+        QString text;
+    } cases[] = {
+        {"one failure as it is told alone", {"Cannot open file \"a.ac3\"."}, {}, "Cannot open file \"a.ac3\"."},
+        {"two failures", messages(2), {}, "2 not added:\r\nm0\r\nm1"},
+        {"the first five and the count of the rest", messages(1000), {},
+         "1000 not added:\r\nm0\r\nm1\r\nm2\r\nm3\r\nm4\r\n995 more"},
+        {"names that are not text alone", {}, {{"/a", 3}}, "3 undecodable in /a"},
+        {"both, folders first", messages(1), {{"/a", 1}, {"/b", 2}},
+         "1 undecodable in /a\r\n2 undecodable in /b\r\n\r\n1 not added:\r\nm0"},
+    };
+    for (const auto &c : cases) {
+        AddReport report;
+        for (const QString &m : c.messages)
+            report.AddMessage(m, true);
+        for (const auto &f : c.folders)
+            report.AddUndecodable(f.first, f.second);
+        EXPECT_EQ(AddReportText(report, texts).toStdString(), c.text.toStdString()) << c.name;
+    }
+    AddReport merged;
+    merged.AddUndecodable("/a", 1);
+    merged.AddUndecodable("/a", 2);
+    merged.AddUndecodable("/b", 0);
+    EXPECT_EQ(AddReportText(merged, texts).toStdString(), "3 undecodable in /a");
+}
+
+// One scan gives every pattern's regular files in probe order, by name without regard to case,
+// leaves out hidden names, folders, pipes and dangling links, and counts names that are not text.
+TEST(FolderScan, OneScanInProbeOrder)
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+    const auto make = [&](const QByteArray &name) {
+        const int fd = ::open((folder + name).constData(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_GE(fd, 0) << name.constData();
+        ::close(fd);
+    };
+    for (const char *name : {"b.ogg", "A.ogg", "c.MP3", "x.mp2", "y.mpa", "B.wav", "a.wav", "z.ac3", ".hidden.wav",
+                             "skip.dts", "skip.txt", "wav", "bad\xff.mp3"})
+        make(name);
+    ASSERT_EQ(::mkdir((folder + "folder.wav").constData(), 0755), 0);
+    ASSERT_EQ(::mkfifo((folder + "pipe.ac3").constData(), 0600), 0);
+    ASSERT_EQ(::symlink((folder + "a.wav").constData(), (folder + "link.wav").constData()), 0);
+    ASSERT_EQ(::symlink((folder + "none").constData(), (folder + "dangling.wav").constData()), 0);
+
+    const FolderListing listing = ListFolderForAdd(dir.path());
+    ASSERT_TRUE(listing.Listed);
+    QStringList names;
+    for (const FolderMatch &m : listing.Matches)
+        names << m.Name;
+    EXPECT_EQ(names.join(u' ').toStdString(), "z.ac3 a.wav B.wav link.wav y.mpa x.mp2 c.MP3 A.ogg b.ogg");
+    EXPECT_EQ(listing.Matches.first().Kind, ProbeKind::AC3);
+    EXPECT_EQ(listing.Matches.at(4).Kind, ProbeKind::MPEG);
+    EXPECT_EQ(listing.Matches.last().Kind, ProbeKind::Vorbis);
+    EXPECT_EQ(listing.Undecodable, 1);
+
+    const auto entries = FolderEntryNames(dir.path());
+    ASSERT_TRUE(entries.has_value());
+    EXPECT_TRUE(entries->contains("dangling.wav"));
+    EXPECT_TRUE(entries->contains("folder.wav"));
+    EXPECT_TRUE(entries->contains(".hidden.wav"));
+    EXPECT_EQ(entries->size(), 17 - 1); // every entry but the one that is not text
+
+    EXPECT_FALSE(ListFolderForAdd(dir.filePath("none")).Listed);
+    EXPECT_FALSE(FolderEntryNames(dir.filePath("none")).has_value());
 }

@@ -11,6 +11,7 @@
 #include "ZolvaneApp.h"
 
 #include "AudioFileStream.h"
+#include "ModalAnswer.h"
 #include "PipeGuard.h"
 
 #include <QCheckBox>
@@ -24,7 +25,11 @@
 #include <QtTest>
 
 #include <chrono>
+#include <utility>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -170,6 +175,9 @@ private slots:
         LanguageStrings.AVIAudioZ = QStringLiteral("holds no audio stream.");
         LanguageStrings.AVIAudioM1 = QStringLiteral("Only files with one audio stream");
         LanguageStrings.AVIAudioM2 = QStringLiteral("can be added.");
+        LanguageStrings.FilesNotAdded = QStringLiteral("%1 not added:");
+        LanguageStrings.MoreFilesNotAdded = QStringLiteral("%1 more");
+        LanguageStrings.UndecodableNames = QStringLiteral("%1 undecodable in %2");
     }
 
     void cleanupTestCase()
@@ -506,6 +514,111 @@ private slots:
         QCOMPARE(m_messages.size(), 2);
         QVERIFY(m_messages.at(1).error);
         QVERIFY(m_messages.at(1).text.contains(QStringLiteral("gone.ac3")));
+    }
+
+    // Whatever an add cannot take is told in one message box however many files it names: a list
+    // of a thousand missing AC-3 files, the open dialog's many missing names, a drop. The rows
+    // that load are added; the message tells how many failed and names the first few.
+    void oneMessageForEveryAdd()
+    {
+        QTemporaryDir dir;
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "first.wav");
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "last.wav");
+        QByteArray list = "\"" + dir.filePath("first.wav").toLocal8Bit() + "\"\r\n";
+        QStringList missing;
+        for (int i = 0; i < 1000; ++i) {
+            missing << dir.filePath(QStringLiteral("gone%1.ac3").arg(i, 4, 10, QLatin1Char('0')));
+            list += "\"" + missing.last().toLocal8Bit() + "\"\r\n";
+        }
+        list += "\"" + dir.filePath("last.wav").toLocal8Bit() + "\"\r\n";
+        writeFile(dir.filePath("missing.lst"), list);
+
+        const auto hook = std::exchange(TMainForm::MessageHook, nullptr);
+        const auto restore = qScopeGuard([&] { TMainForm::MessageHook = hook; });
+        {
+            MessageBoxCounter boxes;
+            addThroughOpenDialog({dir.filePath("missing.lst")});
+            QCOMPARE(rows(), 2);
+            QCOMPARE(row(1)->text(jcFilename), QStringLiteral("last.wav"));
+            QCOMPARE(boxes.Count, 1);
+            QVERIFY2(boxes.FirstText.startsWith(QStringLiteral("1000 not added")), qPrintable(boxes.FirstText));
+            QVERIFY(boxes.FirstText.contains(QStringLiteral("gone0000.ac3")));
+            QVERIFY(boxes.FirstText.contains(QStringLiteral("995 more")));
+            QVERIFY(!boxes.FirstText.contains(QStringLiteral("gone0999.ac3")));
+        }
+        {
+            // The open dialog's files, missing ones among real ones, and a list among them: one box.
+            MessageBoxCounter boxes;
+            addThroughOpenDialog(missing.mid(0, 50) + QStringList{dir.filePath("missing.lst"), dir.filePath("last.wav")});
+            QCOMPARE(rows(), 5);
+            QCOMPARE(boxes.Count, 1);
+            QVERIFY2(boxes.FirstText.startsWith(QStringLiteral("1050 not added")), qPrintable(boxes.FirstText));
+        }
+        {
+            MessageBoxCounter boxes;
+            drop(missing.mid(0, 20) + QStringList{dir.filePath("first.wav")});
+            QCOMPARE(rows(), 6);
+            QCOMPARE(boxes.Count, 1);
+            QVERIFY2(boxes.FirstText.startsWith(QStringLiteral("20 not added")), qPrintable(boxes.FirstText));
+        }
+        {
+            // One failure alone is told as before.
+            MessageBoxCounter boxes;
+            addThroughOpenDialog({missing.first()});
+            QCOMPARE(boxes.Count, 1);
+            QVERIFY2(boxes.FirstText.contains(QStringLiteral("gone0000.ac3")), qPrintable(boxes.FirstText));
+            QVERIFY(!boxes.FirstText.contains(QStringLiteral("not added")));
+        }
+    }
+
+    // A name on disk that is not valid text in the system's encoding cannot be reached through
+    // any text: each add tells such names by folder and count, never as a missing file, and the
+    // other files are added.
+    void namesThatAreNotTextAreTold()
+    {
+        QTemporaryDir dir;
+        copyInto(dir, "audio/wav_sox_8k_stereo_s16.wav", "good.wav");
+        const QByteArray folder8 = QFile::encodeName(dir.path());
+        const QByteArray bad8 = folder8 + "/bad\xff\xfe.wav";
+        {
+            QFile fixture(Fixture("audio/wav_sox_8k_stereo_s16.wav"));
+            QVERIFY(fixture.open(QIODevice::ReadOnly));
+            const QByteArray wav = fixture.readAll();
+            const int fd = ::open(bad8.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            QVERIFY(fd >= 0);
+            QCOMPARE(::write(fd, wav.constData(), size_t(wav.size())), ssize_t(wav.size()));
+            ::close(fd);
+        }
+        const QString told = QStringLiteral("1 undecodable in %1").arg(dir.path());
+        // The toolkit cannot remove a name it cannot spell.
+        const auto removeBad = qScopeGuard([&] { ::unlink(bad8.constData()); });
+
+        TMainForm::OpenDirDialogHook = [&](QWidget *) { return dir.path(); };
+        form()->AddDirClick();
+        QCOMPARE(rows(), 1);
+        QCOMPARE(row(0)->text(jcFilename), QStringLiteral("good.wav"));
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages.at(0).text, told);
+
+        // The open dialog shows such a name with replacement characters.
+        form()->ClearList2Click();
+        addThroughOpenDialog({QFile::decodeName(bad8), dir.filePath("good.wav")});
+        QCOMPARE(rows(), 1);
+        QCOMPARE(m_messages.size(), 2);
+        QCOMPARE(m_messages.at(1).text, told);
+
+        // A drop carries the name's bytes in its address.
+        form()->ClearList2Click();
+        QMimeData data;
+        data.setUrls({QUrl::fromEncoded("file://" + QByteArray(bad8).toPercentEncoding("/")),
+                      QUrl::fromLocalFile(dir.filePath("good.wav"))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form(), &enter);
+        QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form(), &dropped);
+        QCOMPARE(rows(), 1);
+        QCOMPARE(m_messages.size(), 3);
+        QCOMPARE(m_messages.at(2).text, told);
     }
 
     // The options' renaming reaches every ticked row whether or not a row is selected; a row

@@ -8,6 +8,8 @@
 #include "UMain.h"
 #include "ZolvaneApp.h"
 
+#include "PipeGuard.h"
+
 #include <QtTest>
 #include <QtWidgets>
 
@@ -220,6 +222,35 @@ private slots:
         QCOMPARE(LanguageStrings.TranscodingStarted, germanStart);
         QCOMPARE(tickedItems(), QStringList{"de"});
         QCOMPARE(CurrentLanguageName(MainForm), QStringLiteral("Deutsch"));
+        MainForm->EngClick();
+    }
+
+    // A named pipe in a language file's place is refused without being waited for: the texts and
+    // the tick stay, and the message says the file is no regular file. A hang fails the test after
+    // ten seconds instead of blocking the run.
+    void menuChoiceOfAPipe()
+    {
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(kLangDir + "Deutsch.ini", folder.filePath("Deutsch.ini")));
+        const std::string pipe = QFile::encodeName(folder.filePath(QString::fromUtf8("Français.ini"))).toStdString();
+        QVERIFY(TPipeGuard::MakePipe(pipe));
+        MainForm->LanguageFolder = (folder.path() + "/").toLocal8Bit();
+        QStringList messages;
+        TMainForm::MessageHook = [&messages](QWidget *, const QString &text, bool) { messages << text; };
+        item("de")->trigger();
+        const QString germanFile = MainForm->findChild<QMenu *>("File1")->title();
+        {
+            TPipeGuard guard({pipe}, std::chrono::seconds(10));
+            item("Fr")->trigger();
+            QVERIFY2(!guard.Blocked(), "the language load waited on a named pipe");
+        }
+        TMainForm::MessageHook = nullptr;
+        MainForm->LanguageFolder = kLangDir.toLocal8Bit();
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(!LanguageStrings.LanguageNotRegular.isEmpty());
+        QCOMPARE(messages.first(), LanguageStrings.LanguageNotRegular.arg(QString::fromLocal8Bit(pipe.c_str())));
+        QCOMPARE(MainForm->findChild<QMenu *>("File1")->title(), germanFile);
+        QCOMPARE(tickedItems(), QStringList{"de"});
         MainForm->EngClick();
     }
 

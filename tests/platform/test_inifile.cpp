@@ -4,7 +4,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "PipeGuard.h"
+
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -360,3 +364,75 @@ TEST_F(IniFileTest, APassThatCannotBeCommittedRaisesAndLeavesNoFile)
 }
 
 } // namespace
+
+// A named pipe in the settings file's place is never waited for: it reads as an empty file, a
+// write is refused without replacing it, and a save pass tells what it found. A hang fails the
+// test after ten seconds instead of blocking the run.
+TEST_F(IniFileTest, APipeInTheFilesPlaceIsNeitherWaitedForNorReplaced)
+{
+    const std::string pipe = QFile::encodeName(path()).toStdString();
+    ASSERT_TRUE(TPipeGuard::MakePipe(pipe));
+    {
+        TPipeGuard guard({pipe}, std::chrono::seconds(10));
+        TIniFile ini(path());
+        EXPECT_EQ(ini.ReadString("Zolvane", "lang", "English"), "English");
+        EXPECT_FALSE(ini.SectionExists("Zolvane"));
+        EXPECT_THROW(ini.WriteString("Zolvane", "lang", "Deutsch"), EIniFileException);
+        {
+            TIniSavePass pass(path());
+            EXPECT_EQ(pass.ReadStatus(), TReadOpenStatus::NotRegular);
+            ini.WriteString("Zolvane", "lang", "Deutsch");
+            EXPECT_THROW(pass.Commit(), EIniFileException);
+        }
+        EXPECT_FALSE(guard.Blocked()) << "the settings file was waited for";
+    }
+    struct stat st {};
+    ASSERT_EQ(::lstat(pipe.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// Every kind of name the program may be given to read, opened once and without waiting.
+TEST(RegularFile, OpensOnlyRegularFilesAndNeverWaits)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("a.ini"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[MAIN]\r\nx=1\r\n");
+    }
+    const QString pipe = dir.filePath(QStringLiteral("p.ini"));
+    ASSERT_TRUE(TPipeGuard::MakePipe(QFile::encodeName(pipe).toStdString()));
+    const QString link = dir.filePath(QStringLiteral("l.ini"));
+    ASSERT_TRUE(QFile::link(file, link));
+    const QString toPipe = dir.filePath(QStringLiteral("lp.ini"));
+    ASSERT_TRUE(QFile::link(pipe, toPipe));
+
+    const struct {
+        QString path;
+        TReadOpenStatus status;
+        QByteArray bytes;
+    } cases[] = {
+        {file, TReadOpenStatus::Opened, "[MAIN]\r\nx=1\r\n"},
+        {link, TReadOpenStatus::Opened, "[MAIN]\r\nx=1\r\n"},
+        {dir.filePath(QStringLiteral("none.ini")), TReadOpenStatus::Missing, {}},
+        {dir.filePath(QStringLiteral("none/a.ini")), TReadOpenStatus::Missing, {}},
+        {QString(), TReadOpenStatus::Missing, {}},
+        {dir.path(), TReadOpenStatus::NotRegular, {}},
+        {pipe, TReadOpenStatus::NotRegular, {}},
+        {toPipe, TReadOpenStatus::NotRegular, {}},
+        {QStringLiteral("/dev/null"), TReadOpenStatus::NotRegular, {}},
+    };
+    TPipeGuard guard({QFile::encodeName(pipe).toStdString()}, std::chrono::seconds(10));
+    for (const auto &c : cases) {
+        QByteArray bytes = "left over";
+        EXPECT_EQ(ReadRegularFile(c.path, bytes).Status, c.status) << c.path.toStdString();
+        EXPECT_EQ(bytes, c.bytes) << c.path.toStdString();
+        QFile opened;
+        EXPECT_EQ(OpenRegularFile(c.path, opened).Status, c.status) << c.path.toStdString();
+        EXPECT_EQ(opened.isOpen(), c.status == TReadOpenStatus::Opened) << c.path.toStdString();
+        if (opened.isOpen())
+            EXPECT_EQ(opened.readAll(), c.bytes);
+    }
+    EXPECT_FALSE(guard.Blocked()) << "a named pipe was waited for";
+}

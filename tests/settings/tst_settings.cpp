@@ -12,7 +12,12 @@
 
 #include <functional>
 
+#include "PipeGuard.h"
+
+#include <chrono>
+
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -819,6 +824,35 @@ private slots:
         QCOMPARE(messages, QStringList{QStringLiteral("error: Unable to write to ") + SettingsPath()});
         QVERIFY(QFileInfo(SettingsPath()).isDir());
         QVERIFY(QDir(SettingsPath()).isEmpty());
+    }
+
+    // A named pipe in the settings file's place is neither waited for at the start nor replaced
+    // at the exit: the start says the settings are neither read nor saved, the exit that they
+    // could not be written, and the pipe stays. A hang fails the test after ten seconds.
+    void pipeAsSettingsFileIsRefused()
+    {
+        const std::string pipe = QFile::encodeName(SettingsPath()).toStdString();
+        QVERIFY(TPipeGuard::MakePipe(pipe));
+        QStringList messages;
+        TMainForm::MessageHook = [&messages](QWidget *, const QString &text, bool error) {
+            messages << (error ? QStringLiteral("error: ") : QString()) + text;
+        };
+        {
+            TPipeGuard guard({pipe}, std::chrono::seconds(10));
+            ModalCloser closer;
+            StartSession();
+            const QString told = LanguageStrings.SettingsNotRegular.arg(SettingsPath());
+            EndSession();
+            QVERIFY2(!guard.Blocked(), "the start or the exit waited on a named pipe");
+            QVERIFY(!told.isEmpty());
+            QVERIFY2(messages.contains(QStringLiteral("error: ") + told), qPrintable(messages.join(u'|')));
+            QVERIFY2(messages.contains(QStringLiteral("error: Unable to write to ") + SettingsPath()),
+                     qPrintable(messages.join(u'|')));
+        }
+        struct stat st {};
+        QCOMPARE(::lstat(pipe.c_str(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+        QVERIFY(QFile::remove(SettingsPath()));
     }
 
     // A stored geometry that does not fit the screen is brought onto it at start-up (a huge size

@@ -83,3 +83,30 @@ inline ModalAnswer *CancelFileDialog()
 {
     return new ModalAnswer([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
 }
+
+// Closes every message box that opens while it lives, and counts them with the text of the first.
+class MessageBoxCounter : public QObject
+{
+public:
+    MessageBoxCounter()
+    {
+        m_timer.setInterval(2);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || box == m_last)
+                return;
+            m_last = box;
+            if (Count++ == 0)
+                FirstText = box->text();
+            box->accept();
+        });
+        m_timer.start();
+    }
+
+    int Count = 0;
+    QString FirstText;
+
+private:
+    QTimer m_timer;
+    QPointer<QMessageBox> m_last;
+};
