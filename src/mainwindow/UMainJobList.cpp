@@ -839,6 +839,7 @@ void TMainForm::InOutFileName(const QByteArray &Path)
     }
     struct FolderFacts {
         int nameLimit;
+        bool absolute; // the folder is absolute and clean: a name right in it needs no resolving
         std::optional<QSet<QString>> entries;
     };
     QHash<QString, FolderFacts> folders;
@@ -866,31 +867,37 @@ void TMainForm::InOutFileName(const QByteArray &Path)
         const QString folder = row->text(jcOutputPath);
         auto facts = folders.find(folder);
         if (facts == folders.end()) {
-            FolderFacts made{FileNameLimit(folder), std::nullopt};
+            FolderFacts made{FileNameLimit(folder), AbsolutePath(folder) == folder, std::nullopt};
             if (rowsPerFolder.value(folder) >= listedFrom)
                 made.entries = FolderEntryNames(folder);
             facts = folders.insert(folder, std::move(made));
         }
         const std::optional<QSet<QString>> &entries = facts->entries;
+        const bool absoluteFolder = facts->absolute;
+        const auto rightInFolder = [&](const QString &file) {
+            return file.size() > folder.size() && file.startsWith(folder) && file.indexOf(u'/', folder.size()) < 0
+                   && file.indexOf(QLatin1String("/."), folder.size() - 1) < 0;
+        };
         // Something of that name is there: the folder's listing tells for a name right in it.
-        const auto exists = [&](const QString &file) {
-            if (entries && file.size() > folder.size() && file.startsWith(folder)
-                && file.indexOf(u'/', folder.size()) < 0 && !file.contains(QChar::ReplacementCharacter))
+        const auto exists = [&](const QString &file, bool inFolder) {
+            if (entries && inFolder && !file.contains(QChar::ReplacementCharacter))
                 return entries->contains(file.mid(folder.size()));
             return !FileIsMissing(file);
         };
         const QString confirmed = row->data(jcOutputFilename, OverwriteConfirmedRole).toString();
         const QString path = FreeJobOutput(folder + wanted.Name, kind, facts->nameLimit, [&](const QString &file) {
-            const QString absolute = AbsolutePath(file);
+            const bool inFolder = rightInFolder(file);
+            const QString absolute = absoluteFolder && inFolder ? file : AbsolutePath(file);
             if (named.contains(absolute))
                 return true;
-            return exists(file) && (confirmed.isEmpty() || (absolute != confirmed && absolute != JobLogPath(confirmed)));
+            return exists(file, inFolder) && (confirmed.isEmpty() || (absolute != confirmed && absolute != JobLogPath(confirmed)));
         }).Path;
         for (const QString &file : JobFilesFor(path, kind))
             named.insert(AbsolutePath(file));
         const QString outputName = path.mid(folder.size());
         JobOutputName = outputName.toLocal8Bit();
-        row->setText(jcOutputFilename, outputName);
+        if (row->text(jcOutputFilename) != outputName)
+            row->setText(jcOutputFilename, outputName);
     }
 
     if (!SaveDialog1FileName.isEmpty()) {
