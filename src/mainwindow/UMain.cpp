@@ -1,6 +1,7 @@
 #include "UMain.h"
 #include "ULanguage.h"
 #include "LanguageKeys.h"
+#include "LanguageStrings.h"
 
 #include "Paths.h"
 #include "DialogSupport.h"
@@ -384,7 +385,7 @@ void TMainForm::FormShow()
     try {
         pass.Commit();
     } catch (const EIniFileException &error) {
-        ShowMessage(error.Message(), true);
+        ShowMessage(SettingsErrorText(error), true);
     }
 }
 
@@ -624,9 +625,8 @@ void TMainForm::ChooseLanguage(QAction *item)
     QAction *kept = m_languageItem ? m_languageItem : Eng;
     for (QAction *other : Lang->actions())
         other->setChecked(other == kept);
-    const QString text =
-        QStringLiteral("The language file \"%1\" is missing or cannot be read. The texts stay as they are.")
-            .arg(QString::fromLocal8Bit(path));
+    // Said in the language whose texts stay.
+    const QString text = LanguageStrings.LanguageFileMissing.arg(QString::fromLocal8Bit(path));
     if (MessageHook) {
         MessageHook(this, text, true);
         return;

@@ -294,7 +294,7 @@ bool TMainForm::ListLockedByBatch(bool tell)
     if (!m_batchRunning || m_readingJobFile)
         return false;
     if (tell)
-        ShowMessage(QStringLiteral("The job list cannot change while a batch is running."), false);
+        ShowMessage(LanguageStrings.JobListLocked, false);
     return true;
 }
 

@@ -73,6 +73,12 @@
     X(MAIN, NoOutputWritten) \
     X(MAIN, OutputNameTooLong) \
     X(MAIN, JobExitCode) \
+    X(MAIN, JobListLocked) \
+    X(MAIN, LanguageFileMissing) \
+    X(MAIN, ReplaceFileExists) \
+    X(MAIN, ReplaceFileQuestion) \
+    X(MAIN, SettingsValueLineBreak) \
+    X(MAIN, SettingsValueTooLong) \
     X(ADVANCED, OutputMode_Hint_part1) \
     X(ADVANCED, OutputMode_Hint_part2) \
     X(ADVANCED, DNR_Hint_part1) \
@@ -89,6 +95,13 @@
     X(ADVANCED, Rate_Hint_part2) \
     X(ADVANCED, NormalizeMaxValue) \
     X(LST, LSTSavingWarning) \
+    X(LST, LstLineBreakRefused) \
+    X(MUX, MuxNoChannelFile) \
+    X(MUX, MuxChannelLineBreak) \
+    X(MUX, MuxChannelMissing) \
+    X(MUX, MuxChannelNotWav) \
+    X(MUX, MuxOverChannelFile) \
+    X(MUX, MuxNoTarget) \
     X(ZolvaneLog, ZolvaneStarted_part1) \
     X(ZolvaneLog, ZolvaneStarted_part2) \
     X(ZolvaneLog, CheckingKDDep) \
@@ -103,7 +116,21 @@
     X(ZolvaneLog, soundtouchMissing) \
     X(ZolvaneLog, VOBInputMissing) \
     X(ZolvaneLog, NeroDLLDetected) \
-    X(Kaparto, timing)
+    X(ZolvaneLog, LogCannotWrite) \
+    X(ZolvaneLog, LogRowsLeftOut) \
+    X(ZolvaneLog, LogTextsLeftOut) \
+    X(ZolvaneLog, LogTextsCut) \
+    X(ZolvaneLog, LogNotAllSaved) \
+    X(ZolvaneLog, LogCutShort) \
+    X(Kaparto, timing) \
+    X(Kaparto, BreakPointNotTime) \
+    X(Kaparto, BreakPointsNotAscending) \
+    X(Kaparto, BreakPointBeyondEnd) \
+    X(Kaparto, SplitterNotRun) \
+    X(Kaparto, SplitterDoneOne) \
+    X(Kaparto, SplitterDoneMany) \
+    X(Kaparto, SplitterFailed) \
+    X(Kaparto, SplitterTimedOut)
 
 // Joins the parts of a text held as several keys ("..._part1", "..._part2", ...): the parts in
 // the order given, CR LF between them and none after the last. An empty part is kept as an
@@ -145,6 +172,11 @@ struct TLanguageStringKey {
 
 // All message keys in read order.
 std::span<const TLanguageStringKey> LanguageStringKeys();
+
+class EIniFileException;
+// What a settings write that failed tells the user: a refused line break in the current
+// language, any other failure as the settings file raised it ("Unable to write to <path>").
+QString SettingsErrorText(const EIniFileException &error);
 
 // The text of `strings` that the key of that section fills (section and key compared without
 // regard to case, as in a language file); nullptr for a key that is no message key.

@@ -85,18 +85,14 @@ inline void measure(QWidget *w, QList<Cut> &cuts)
                                                           -label->margin(), -label->margin());
         const int roomShown = room.width() - (label->width() - shown);
         if (label->wordWrap()) {
-            // A wrapped text may take several lines, but its longest word must fit on one, and
-            // all its lines must fit in the label's height.
-            int longestWord = 0;
-            for (const QString &word : label->text().split(QRegularExpression(QStringLiteral("\\s+"))))
-                longestWord = qMax(longestWord, textWidth(w, word));
-            check(label->text(), longestWord, roomShown);
-            const int lines = label->fontMetrics()
-                                  .boundingRect(QRect(0, 0, qMax(1, room.width()), 100000),
-                                                Qt::TextWordWrap, label->text())
-                                  .height();
-            if (lines > room.height())
-                cuts << Cut{pathOf(w) + QStringLiteral(" (height)"), label->text(), lines, room.height()};
+            // A wrapped text is broken into lines as the label breaks it (at blanks, and between
+            // the characters of scripts that write no blanks); its widest line must fit the
+            // width, and all its lines the label's height.
+            const QRect wrapped = label->fontMetrics().boundingRect(
+                QRect(0, 0, qMax(1, room.width()), 100000), Qt::TextWordWrap, label->text());
+            check(label->text(), wrapped.width(), roomShown);
+            if (wrapped.height() > room.height())
+                cuts << Cut{pathOf(w) + QStringLiteral(" (height)"), label->text(), wrapped.height(), room.height()};
         } else if (label->textFormat() == Qt::RichText
                    || (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()))) {
             QTextDocument document;
