@@ -5,6 +5,8 @@
 #include "LanguageKeys.h"
 #include "LanguageStrings.h"
 #include "UDTSFiles.h"
+#include "SideToolSupport.h"
+#include "UKDmuxFile.h"
 #include "ULanguage.h"
 #include "UMain.h"
 #include "ZolvaneApp.h"
@@ -143,10 +145,33 @@ private slots:
         MainForm->LanguageFolder = kLangDir.toLocal8Bit();
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages.first().contains(folder.filePath(QString::fromUtf8("Français.ini"))), qPrintable(messages.first()));
+        // Said in the language whose texts stay.
+        QCOMPARE(messages.first(), TIniFile(kLangDir + "Deutsch.ini")
+                                       .ReadString("MAIN", "LanguageFileMissing", {})
+                                       .arg(folder.filePath(QString::fromUtf8("Français.ini"))));
         QCOMPARE(MainForm->findChild<QMenu *>("File1")->title(), germanFile);
         QCOMPARE(LanguageStrings.TranscodingStarted, germanStart);
         QCOMPARE(tickedItems(), QStringList{"de"});
         QCOMPARE(CurrentLanguageName(MainForm), QStringLiteral("Deutsch"));
+        MainForm->EngClick();
+    }
+
+    // The side tools speak the chosen language too: the mux wizard's refusal of a missing
+    // channel file and its replace question's texts come from the language file.
+    void sideToolMessagesFollowTheLanguage()
+    {
+        item("de")->trigger();
+        const TIniFile german(kLangDir + "Deutsch.ini");
+        QStringList messages;
+        SideTools::MessageHook = [&messages](QWidget *, const QString &text, bool) { messages << text; };
+        for (QLineEdit *edit : KDMuxFileWizard->findChildren<QLineEdit *>())
+            edit->clear();
+        KDMuxFileWizard->findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+        SideTools::MessageHook = nullptr;
+        auto *left = KDMuxFileWizard->findChild<QAbstractButton *>(QStringLiteral("btnLF"));
+        const QString channel = left->toolTip().isEmpty() ? left->text() : left->toolTip();
+        QCOMPARE(messages, QStringList{german.ReadString("MUX", "MuxNoChannelFile", {}).arg(channel)});
+        QCOMPARE(LanguageStrings.ReplaceFileQuestion, german.ReadString("MAIN", "ReplaceFileQuestion", {}));
         MainForm->EngClick();
     }
 
