@@ -443,11 +443,13 @@ inline const QList<PageCase> &OtherOutputCases()
     return cases;
 }
 
-// The windows and the helpers every end-to-end test program starts from. Its slots call
-// startWindows, endWindows, resetOptions and endJob from initTestCase, cleanupTestCase, init and
-// cleanup.
-class EndToEndTest : public BatchWindowTest
+// The windows and the helpers every end-to-end test program starts from: a test class derives
+// from it and adds its test functions as private slots; the windows are made once for them all,
+// and put back after each.
+class EndToEndTest : public QObject, public BatchWindowTest
 {
+    Q_OBJECT
+
 protected:
     QStringList m_messages;
 
@@ -524,7 +526,8 @@ protected:
         Control<QLineEdit>(ExeBrowse, "edKandrum")->setText(Transcoder());
     }
 
-    void startWindows()
+private slots:
+    void initTestCase()
     {
         startInAFolderOfItsOwn();
         InitZolvaneProcess();
@@ -534,13 +537,13 @@ protected:
         useKeysAsTextsAndTheBuildsTranscoder();
     }
 
-    void endWindows()
+    void cleanupTestCase()
     {
         TMainForm::MessageHook = nullptr;
         DestroyZolvaneWindows();
     }
 
-    void resetOptions()
+    void init()
     {
         m_messages.clear();
         resetAdvanced();
@@ -551,7 +554,7 @@ protected:
         frame()->chShutdown->setChecked(false);
     }
 
-    void endJob()
+    void cleanup()
     {
         endTheBatch();
         form()->ClearList2Click();

@@ -3,16 +3,11 @@
 
 #include "EndToEnd.h"
 
-class TestEndToEndDelays : public QObject, public EndToEndTest
+class TestEndToEndDelays : public EndToEndTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { startWindows(); }
-    void cleanupTestCase() { endWindows(); }
-    void init() { resetOptions(); }
-    void cleanup() { endJob(); }
-
     // Each job takes the delay written in its own input name: a cut start and a delayed start.
     void eachJobTakesTheDelayOfItsName()
     {

@@ -3,16 +3,11 @@
 
 #include "EndToEnd.h"
 
-class TestEndToEndNames : public QObject, public EndToEndTest
+class TestEndToEndNames : public EndToEndTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { startWindows(); }
-    void cleanupTestCase() { endWindows(); }
-    void init() { resetOptions(); }
-    void cleanup() { endJob(); }
-
     // A name chosen in the save dialog that the active page does not write keeps its folder and
     // base name and takes the page's extension; an existing file chosen there (the dialog had
     // its overwrite confirmed) is written over by the next batch only.

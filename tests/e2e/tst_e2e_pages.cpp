@@ -3,16 +3,11 @@
 
 #include "EndToEnd.h"
 
-class TestEndToEndPages : public QObject, public EndToEndTest
+class TestEndToEndPages : public EndToEndTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { startWindows(); }
-    void cleanupTestCase() { endWindows(); }
-    void init() { resetOptions(); }
-    void cleanup() { endJob(); }
-
     void eachPageWritesWhatItsOptionsAsk_data()
     {
         QTest::addColumn<int>("index");

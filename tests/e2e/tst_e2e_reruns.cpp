@@ -3,16 +3,11 @@
 
 #include "EndToEnd.h"
 
-class TestEndToEndReruns : public QObject, public EndToEndTest
+class TestEndToEndReruns : public EndToEndTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { startWindows(); }
-    void cleanupTestCase() { endWindows(); }
-    void init() { resetOptions(); }
-    void cleanup() { endJob(); }
-
     // Inputs that would give the same output name, or whose output would be another input, each
     // get a file of their own, and no input is overwritten.
     void clashingOutputNamesOverwriteNothing()

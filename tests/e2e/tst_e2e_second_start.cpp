@@ -3,16 +3,11 @@
 
 #include "EndToEnd.h"
 
-class TestEndToEndSecondStart : public QObject, public EndToEndTest
+class TestEndToEndSecondStart : public EndToEndTest
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { startWindows(); }
-    void cleanupTestCase() { endWindows(); }
-    void init() { resetOptions(); }
-    void cleanup() { endJob(); }
-
     // Every page, engine and output mode, started twice: the second batch writes a new file
     // (name_1), in the format of its name like the first, and leaves the first run's file as it
     // was.

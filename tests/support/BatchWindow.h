@@ -92,7 +92,7 @@ protected:
     void addFiles(const QStringList &files)
     {
         TMainForm::OpenDialog1Hook = [files](QWidget *, const QStringList &, int) { return files; };
-        form()->Open1Click();
+        form()->Open1->trigger();
         TMainForm::OpenDialog1Hook = nullptr;
     }
 
