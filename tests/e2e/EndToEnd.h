@@ -459,6 +459,18 @@ protected:
         return freshInputs(QStringList{fixture} + companions).first();
     }
 
+    // A fresh job folder with "movie.wav" and "other.wav", a second of tone each, added as two rows.
+    void addMovieAndOther()
+    {
+        m_jobs.reset(new QTemporaryDir);
+        const QString movie = m_jobs->filePath(QStringLiteral("movie.wav"));
+        const QString other = m_jobs->filePath(QStringLiteral("other.wav"));
+        QVERIFY(WriteToneWav(movie, 1));
+        QVERIFY(WriteToneWav(other, 1));
+        addFiles({movie, other});
+        QCOMPARE(list()->topLevelItemCount(), 2);
+    }
+
     // Row `i` alone selected, and `name` chosen for it in the save dialog.
     void saveRowAs(int i, const QString &name)
     {

@@ -170,13 +170,7 @@ private slots:
         Mp3Cbr(form(), 128);
         form()->rbVORBISOutputCh2->setChecked(true);
         form()->rbVORBISQuality->setChecked(true);
-        m_jobs.reset(new QTemporaryDir);
-        const QString movie = m_jobs->filePath(QStringLiteral("movie.wav"));
-        const QString other = m_jobs->filePath(QStringLiteral("other.wav"));
-        QVERIFY(WriteToneWav(movie, 1));
-        QVERIFY(WriteToneWav(other, 1));
-        addFiles({movie, other});
-        QCOMPARE(list()->topLevelItemCount(), 2);
+        addMovieAndOther();
         runBatch();
         verifyDoneReport();
         frame()->SpeedButtonQuit->click();

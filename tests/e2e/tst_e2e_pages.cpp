@@ -229,13 +229,7 @@ private slots:
         QFETCH(int, reader);
         form()->PageControl1->setCurrentWidget(form()->TabSheet5);
         form()->rbVORBISOutputCh2->setChecked(true);
-        m_jobs.reset(new QTemporaryDir);
-        const QString movie = m_jobs->filePath(QStringLiteral("movie.wav"));
-        const QString other = m_jobs->filePath(QStringLiteral("other.wav"));
-        QVERIFY(WriteToneWav(movie, 1));
-        QVERIFY(WriteToneWav(other, 1));
-        addFiles({movie, other});
-        QCOMPARE(list()->topLevelItemCount(), 2);
+        addMovieAndOther();
         QVERIFY(row(0)->isSelected() && !row(1)->isSelected());
         QCOMPARE(row(1)->text(jcOutputFilename), QStringLiteral("other.ogg"));
 
