@@ -12,6 +12,8 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libavfilter-dev libswresample-dev libavutil-dev libmp3lame-dev
   # fixtures, checks and screenshots
   ffmpeg sox lame mediainfo xvfb xauth imagemagick fonts-dejavu-core
+  # Chinese and Japanese glyphs, so that captions of those languages are measured as users see them
+  fonts-wqy-microhei
   # fuzzing
   clang libclang-rt-14-dev
 )

@@ -1,4 +1,5 @@
 #include "SideToolSupport.h"
+#include "LanguageStrings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -98,7 +99,8 @@ QStringList RunFileDialog(QWidget *parent, FileDialogKind kind, const QString &d
 bool AskReplaceFile(QWidget *parent, const QString &title, const QString &path)
 {
     QMessageBox question(QMessageBox::Warning, title,
-                         QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(path)),
+                         LanguageStrings.ReplaceFileExists.arg(QDir::toNativeSeparators(path)) + QLatin1Char('\n')
+                             + LanguageStrings.ReplaceFileQuestion,
                          QMessageBox::Yes | QMessageBox::No, parent);
     question.setDefaultButton(QMessageBox::No);
     return question.exec() == QMessageBox::Yes;

@@ -646,6 +646,6 @@ void TAdvancedSet::FormClose()
         }
         pass.Commit();
     } catch (const EIniFileException &error) {
-        ShowMessageBox(error.Message(), true);
+        ShowMessageBox(SettingsErrorText(error), true);
     }
 }

@@ -2,6 +2,7 @@
 #include "ui_TExeBrowse.h"
 
 #include "DialogSupport.h"
+#include "LanguageStrings.h"
 #include "IniFile.h"
 
 #include <QFileDialog>
@@ -126,8 +127,8 @@ void TExeBrowse::btOkClick()
         for (const auto &[key, edit] : paths) {
             if (edit->text().trimmed().size() > TIniFile::MaxValueLength)
                 throw EIniFileException(
-                    QStringLiteral("Unable to write to %1: the value of \"%2\" in [Zolvane] is longer than %3 characters")
-                        .arg(SettingsFilePath(), QString::fromLatin1(key))
+                    LanguageStrings.SettingsValueTooLong
+                        .arg(SettingsFilePath(), QString::fromLatin1(key), QStringLiteral("Zolvane"))
                         .arg(TIniFile::MaxValueLength));
         }
         TIniSavePass pass(SettingsFilePath());
@@ -138,7 +139,7 @@ void TExeBrowse::btOkClick()
         pass.Commit();
     } catch (const EIniFileException &error) {
         // The paths stay in use for the run; the dialog still closes, since OK is its only way out.
-        QMessageBox box(QMessageBox::Critical, windowTitle(), error.Message(), QMessageBox::Ok, this);
+        QMessageBox box(QMessageBox::Critical, windowTitle(), SettingsErrorText(error), QMessageBox::Ok, this);
         box.exec();
     }
     accept();

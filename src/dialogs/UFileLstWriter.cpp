@@ -81,7 +81,7 @@ void TFileListWriter::btLstAddClick()
     }
     if (!refused.isEmpty())
         ShowMessage(this,
-                    QStringLiteral("A list file cannot hold a name with a line break; not added:\n") + refused.join(QLatin1Char('\n')),
+                    LanguageStrings.LstLineBreakRefused + QLatin1Char('\n') + refused.join(QLatin1Char('\n')),
                     true);
 }
 

@@ -2,6 +2,7 @@
 #include "ui_TKDMuxFileWizard.h"
 
 #include "DialogSupport.h"
+#include "LanguageStrings.h"
 #include "SideToolSupport.h"
 #include "UMain.h"
 #include "WAVfile.h"
@@ -92,15 +93,14 @@ QString TKDMuxFileWizard::MissingChannel() const
         const QString channel = button->toolTip().isEmpty() ? button->text() : button->toolTip();
         const QString path = edit->text();
         if (path.isEmpty())
-            return QStringLiteral("No file is chosen for the %1.").arg(channel);
+            return LanguageStrings.MuxNoChannelFile.arg(channel);
         if (path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r')))
-            return QStringLiteral("The file of the %1 has a line break in its name, which a mux file cannot hold:\n%2")
-                .arg(channel, path);
+            return LanguageStrings.MuxChannelLineBreak.arg(channel) + QLatin1Char('\n') + path;
         if (!QFileInfo(path).isFile())
-            return QStringLiteral("The file of the %1 is missing:\n%2").arg(channel, path);
+            return LanguageStrings.MuxChannelMissing.arg(channel) + QLatin1Char('\n') + path;
         TWAVfile wav;
         if (!wav.ReadFromFile(path.toLocal8Bit().toStdString()) || !wav.Valid())
-            return QStringLiteral("The file of the %1 is not a WAV file:\n%2").arg(channel, path);
+            return LanguageStrings.MuxChannelNotWav.arg(channel) + QLatin1Char('\n') + path;
     }
     return QString();
 }
@@ -154,7 +154,7 @@ void TKDMuxFileWizard::btnOkClick()
         for (const QString &path : paths) {
             if (!path.isEmpty() && QFileInfo(path).canonicalFilePath() == written) {
                 ShowMessage(this,
-                            QStringLiteral("The mux file cannot be written over one of its channel files:\n%1").arg(target),
+                            LanguageStrings.MuxOverChannelFile + QLatin1Char('\n') + target,
                             true);
                 return;
             }
@@ -169,7 +169,7 @@ void TKDMuxFileWizard::btnOkClick()
     // A mux file that cannot be written is reported and the wizard stays open, so nothing the
     // user entered is lost.
     if (!WriteFileBytes(target, MuxFileBytes(paths))) {
-        ShowMessage(this, target.isEmpty() ? QStringLiteral("Choose the name of the .mux file first (Save as...).")
+        ShowMessage(this, target.isEmpty() ? LanguageStrings.MuxNoTarget
                                            : QStringLiteral("Unable to write to ") + target,
                     true);
         return;

@@ -77,12 +77,12 @@ QString BreakPointProblem(const QStringList &cells, double duration)
         if (text.isEmpty())
             continue;
         if (!seconds.match(text).hasMatch())
-            return QStringLiteral("The break point \"%1\" is not a time in seconds (for example 12.5).").arg(cell);
+            return LanguageStrings.BreakPointNotTime.arg(cell);
         const double value = text.toDouble();
         if (value < previous)
-            return QStringLiteral("The break points must be in ascending order.");
+            return LanguageStrings.BreakPointsNotAscending;
         if (duration > 0 && value >= duration)
-            return QStringLiteral("The break point %1 s lies beyond the end of the input, which lasts %2 s.")
+            return LanguageStrings.BreakPointBeyondEnd
                 .arg(text, QString::number(duration, 'f', 2));
         previous = value;
     }
@@ -405,18 +405,18 @@ void TKapartoForm::SplitterEnded()
         return; // stopped on purpose
     if (status % 2 == 1) {
         // The runner has already said why the splitter could not run.
-        ui->Memo2->appendPlainText(QStringLiteral("The splitter could not be run."));
+        ui->Memo2->appendPlainText(LanguageStrings.SplitterNotRun);
         return;
     }
     const quint32 code = m_dosCommand->ExitCode();
     if (status == 8 && code == 0 && m_errors.isEmpty()) {
-        ui->Memo2->appendPlainText(m_piecesWritten == 1 ? QStringLiteral("Done: 1 file written.")
-                                                        : QStringLiteral("Done: %1 files written.").arg(m_piecesWritten));
+        ui->Memo2->appendPlainText(m_piecesWritten == 1 ? LanguageStrings.SplitterDoneOne
+                                                        : LanguageStrings.SplitterDoneMany.arg(m_piecesWritten));
         return;
     }
-    QString text = QStringLiteral("The splitter failed (exit code %1).").arg(code);
+    QString text = LanguageStrings.SplitterFailed.arg(code);
     if (status == 10)
-        text = QStringLiteral("The splitter was stopped: it took too long.");
+        text = LanguageStrings.SplitterTimedOut;
     ui->Memo2->appendPlainText(text);
     if (!m_errors.isEmpty())
         text += QLatin1Char('\n') + m_errors.join(QLatin1Char('\n'));

@@ -2,6 +2,7 @@
 #include "ui_TOthersLame.h"
 
 #include "DialogSupport.h"
+#include "LanguageStrings.h"
 #include "IniFile.h"
 #include "SideToolSupport.h"
 
@@ -191,6 +192,6 @@ void TOthersLame::FormClose()
     } catch (const EIniFileException &error) {
         // A settings file that cannot be written keeps its former options; the dialog still
         // closes, and the options stay in use for the run.
-        SideTools::ShowMessage(this, error.Message(), true);
+        SideTools::ShowMessage(this, SettingsErrorText(error), true);
     }
 }

@@ -137,21 +137,21 @@ bool TZolvaneLog::SaveLog(QTreeWidget *list, const QString &fileName)
     }
     if (file.write(bytes) != bytes.size() || !file.commit()) {
         ShowMessage(this, QMessageBox::Critical, windowTitle(),
-                    QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()));
+                    LanguageStrings.LogCannotWrite.arg(fileName, file.errorString()));
         return false;
     }
 
     if (losses.Any()) {
         QStringList parts;
         if (losses.RowsLeftOut)
-            parts << QStringLiteral("%1 rows after the first 65535 were left out.").arg(losses.RowsLeftOut);
+            parts << LanguageStrings.LogRowsLeftOut.arg(losses.RowsLeftOut);
         if (losses.SubItemsLeftOut)
-            parts << QStringLiteral("%1 texts after a row's first 65535 were left out.").arg(losses.SubItemsLeftOut);
+            parts << LanguageStrings.LogTextsLeftOut.arg(losses.SubItemsLeftOut);
         if (losses.TextsCut)
-            parts << QStringLiteral("%1 texts longer than 65535 bytes were cut.").arg(losses.TextsCut);
+            parts << LanguageStrings.LogTextsCut.arg(losses.TextsCut);
         ShowMessage(this, QMessageBox::Warning, windowTitle(),
-                    QStringLiteral("The log was saved to \"%1\", but a log file cannot hold all of it:\r\n%2")
-                        .arg(FileNamePart(fileName), parts.join(QStringLiteral("\r\n"))));
+                    LanguageStrings.LogNotAllSaved.arg(FileNamePart(fileName)) + QStringLiteral("\r\n")
+                        + parts.join(QStringLiteral("\r\n")));
     }
     return true;
 }
@@ -168,9 +168,7 @@ bool TZolvaneLog::LoadLog(QTreeWidget *list, const QString &fileName)
     const TReadOpenResult read = ReadRegularFile(fileName, bytes);
     if (read.Status == TReadOpenStatus::NotRegular && read.Error != EISDIR) {
         ShowMessage(list, QMessageBox::Critical, QStringLiteral("I/O Error"),
-                    MessageText(LanguageStrings.LogFileNotRegular,
-                                QStringLiteral("File \"%1\" is not a regular file and was not read."))
-                        .arg(FileNamePart(fileName)));
+                    LanguageStrings.LogFileNotRegular.arg(FileNamePart(fileName)));
         return false;
     }
     if (!read.Ok()) {
@@ -185,7 +183,7 @@ bool TZolvaneLog::LoadLog(QTreeWidget *list, const QString &fileName)
         SetListRows(list, result.Rows);
     if (result.CutShort) {
         ShowMessage(list, QMessageBox::Warning, QStringLiteral("I/O Error"),
-                    QStringLiteral("File \"%1\" is cut short: %2 of its %3 rows were loaded.")
+                    LanguageStrings.LogCutShort
                         .arg(FileNamePart(fileName))
                         .arg(result.Rows.size())
                         .arg(result.DeclaredRows));

@@ -357,12 +357,7 @@ void TMainForm::FormShow()
     EngClick();
     // A named pipe or a device in the settings file's place is neither read nor written over.
     if (pass.ReadStatus() == TReadOpenStatus::NotRegular)
-        ShowMessageWithoutWaiting(
-            MessageText(LanguageStrings.SettingsNotRegular,
-                        QStringLiteral("The settings file \"%1\" is not a regular file: the settings are neither "
-                                       "read nor saved."))
-                .arg(settingsPath),
-            true);
+        ShowMessageWithoutWaiting(LanguageStrings.SettingsNotRegular.arg(settingsPath), true);
     // 2. The advanced dialog loads its settings here (without showing itself).
     if (AdvancedSet) AdvancedSet->FormShow();
     // The extra LAME options load theirs too, so that saved options reach the first command line.
@@ -393,7 +388,7 @@ void TMainForm::FormShow()
     try {
         pass.Commit();
     } catch (const EIniFileException &error) {
-        ShowMessage(error.Message(), true);
+        ShowMessage(SettingsErrorText(error), true);
     }
 }
 
@@ -634,14 +629,11 @@ void TMainForm::ChooseLanguage(QAction *item)
     QAction *kept = m_languageItem ? m_languageItem : Eng;
     for (QAction *other : Lang->actions())
         other->setChecked(other == kept);
-    // A named pipe or a device in the file's place is refused without being waited for.
+    // Said in the language whose texts stay. A named pipe or a device in the file's place is
+    // refused without being waited for.
     const QString text = status == TReadOpenStatus::NotRegular
-        ? MessageText(LanguageStrings.LanguageNotRegular,
-                      QStringLiteral("The language file \"%1\" is not a regular file and was not read. "
-                                     "The texts stay as they are."))
-              .arg(QString::fromLocal8Bit(path))
-        : QStringLiteral("The language file \"%1\" is missing or cannot be read. The texts stay as they are.")
-              .arg(QString::fromLocal8Bit(path));
+        ? LanguageStrings.LanguageNotRegular.arg(QString::fromLocal8Bit(path))
+        : LanguageStrings.LanguageFileMissing.arg(QString::fromLocal8Bit(path));
     // Told without holding up the start-up.
     ShowMessageWithoutWaiting(text, true);
 }

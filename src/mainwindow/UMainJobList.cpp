@@ -231,12 +231,8 @@ void TMainForm::EndAdd()
     if (m_addDepth <= 0 || --m_addDepth > 0 || m_addReport.IsEmpty())
         return;
     const AddReport report = std::exchange(m_addReport, AddReport());
-    const AddReportTexts texts{
-        MessageText(LanguageStrings.FilesNotAdded, QStringLiteral("%1 files could not be added:")),
-        MessageText(LanguageStrings.MoreFilesNotAdded, QStringLiteral("... and %1 more.")),
-        MessageText(LanguageStrings.UndecodableNames,
-                    QStringLiteral("%1 files in the folder \"%2\" have names that are not valid text in the "
-                                   "system's encoding and cannot be added."))};
+    const AddReportTexts texts{LanguageStrings.FilesNotAdded, LanguageStrings.MoreFilesNotAdded,
+                               LanguageStrings.UndecodableNames};
     ShowMessage(AddReportText(report, texts), report.AnyError || !report.UndecodableFolders.isEmpty());
 }
 
@@ -362,7 +358,7 @@ bool TMainForm::ListLockedByBatch(bool tell)
     if (!m_batchRunning || m_readingJobFile)
         return false;
     if (tell)
-        ShowMessage(QStringLiteral("The job list cannot change while a batch is running."), false);
+        ShowMessage(LanguageStrings.JobListLocked, false);
     return true;
 }
 

@@ -10,6 +10,7 @@
 
 #include "ULanguage.h"
 
+#include "LanguageStrings.h"
 #include "AACOptionRules.h"
 #include "DialogSupport.h"
 #include "KDCmdlGather.h"
@@ -212,7 +213,7 @@ void TMainForm::FormDestroy()
         SaveINI();
         pass.Commit();
     } catch (const EIniFileException &error) {
-        ShowMessage(error.Message(), true);
+        ShowMessage(SettingsErrorText(error), true);
     }
 }
 

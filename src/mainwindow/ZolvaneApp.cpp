@@ -1,5 +1,6 @@
 #include "ZolvaneApp.h"
 
+#include "LanguageStrings.h"
 #include "UAbout.h"
 #include "UAdvanced.h"
 #include "UAudX.h"
@@ -119,9 +120,9 @@ void DestroyZolvaneWindows()
     } catch (const EIniFileException &error) {
         // The windows are gone: the message has no owner.
         if (TMainForm::MessageHook)
-            TMainForm::MessageHook(nullptr, error.Message(), true);
+            TMainForm::MessageHook(nullptr, SettingsErrorText(error), true);
         else
-            QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), error.Message());
+            QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), SettingsErrorText(error));
     }
 }
 

@@ -383,16 +383,26 @@ void modify(const QString &fileName, Change change)
 void refuseLineBreaks(const QString &fileName, const QString &section, const QString &key, const QString &value)
 {
     auto breaks = [](const QString &text) { return text.contains(u'\r') || text.contains(u'\n'); };
-    if (breaks(section) || breaks(key) || breaks(value))
+    if (breaks(section) || breaks(key) || breaks(value)) {
+        const QString shownKey = QString(key).replace(u'\r', u' ').replace(u'\n', u' ');
+        const QString shownSection = QString(section).replace(u'\r', u' ').replace(u'\n', u' ');
         throw EIniFileException(QStringLiteral("Unable to write to %1: the value of \"%2\" in [%3] holds a line break")
-                                    .arg(fileName, QString(key).replace(u'\r', u' ').replace(u'\n', u' '),
-                                         QString(section).replace(u'\r', u' ').replace(u'\n', u' ')));
+                                    .arg(fileName, shownKey, shownSection),
+                                EIniFileException::TReason::LineBreak, fileName, shownSection, shownKey);
+    }
 }
 
 } // namespace
 
 EIniFileException::EIniFileException(const QString &message)
     : std::runtime_error(message.toLocal8Bit().toStdString())
+{
+}
+
+EIniFileException::EIniFileException(const QString &message, TReason reason, const QString &fileName,
+                                     const QString &section, const QString &key)
+    : std::runtime_error(message.toLocal8Bit().toStdString()), Reason(reason), FileName(fileName),
+      Section(section), Key(key)
 {
 }
 

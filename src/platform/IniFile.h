@@ -17,8 +17,18 @@ class IniLines;
 class EIniFileException : public std::runtime_error
 {
 public:
+    // Why the write was refused, so that a window can say it in the user's language.
+    enum class TReason { WriteFailed, LineBreak };
+
     explicit EIniFileException(const QString &message);
+    EIniFileException(const QString &message, TReason reason, const QString &fileName, const QString &section,
+                      const QString &key);
     QString Message() const { return QString::fromLocal8Bit(what()); }
+
+    TReason Reason = TReason::WriteFailed;
+    QString FileName; // set for a refused line break
+    QString Section;
+    QString Key;
 };
 
 // An INI file with the behaviour of the classic private-profile functions: section and key names

@@ -1,5 +1,7 @@
 #include "LanguageStrings.h"
 
+#include "IniFile.h"
+
 TLanguageStrings LanguageStrings;
 
 QString JoinTextParts(std::initializer_list<QString> parts)
@@ -18,11 +20,6 @@ QString JoinTextParts(std::initializer_list<QString> parts)
 QString JoinTextParts(const QStringList &parts)
 {
     return parts.join(QStringLiteral("\r\n"));
-}
-
-QString MessageText(const QString &text, const QString &fallback)
-{
-    return text.isEmpty() ? fallback : text;
 }
 
 QString TLanguageStrings::OTAModeHint() const
@@ -104,4 +101,11 @@ QString *FindLanguageString(TLanguageStrings &strings, const QString &section, c
             return &(strings.*entry.Text);
     }
     return nullptr;
+}
+
+QString SettingsErrorText(const EIniFileException &error)
+{
+    if (error.Reason == EIniFileException::TReason::LineBreak && !LanguageStrings.SettingsValueLineBreak.isEmpty())
+        return LanguageStrings.SettingsValueLineBreak.arg(error.FileName, error.Key, error.Section);
+    return error.Message();
 }

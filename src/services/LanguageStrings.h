@@ -73,6 +73,12 @@
     X(MAIN, NoOutputWritten) \
     X(MAIN, OutputNameTooLong) \
     X(MAIN, JobExitCode) \
+    X(MAIN, JobListLocked) \
+    X(MAIN, LanguageFileMissing) \
+    X(MAIN, ReplaceFileExists) \
+    X(MAIN, ReplaceFileQuestion) \
+    X(MAIN, SettingsValueLineBreak) \
+    X(MAIN, SettingsValueTooLong) \
     X(MAIN, LanguageNotRegular) \
     X(MAIN, SettingsNotRegular) \
     X(MAIN, FilesNotAdded) \
@@ -94,6 +100,13 @@
     X(ADVANCED, Rate_Hint_part2) \
     X(ADVANCED, NormalizeMaxValue) \
     X(LST, LSTSavingWarning) \
+    X(LST, LstLineBreakRefused) \
+    X(MUX, MuxNoChannelFile) \
+    X(MUX, MuxChannelLineBreak) \
+    X(MUX, MuxChannelMissing) \
+    X(MUX, MuxChannelNotWav) \
+    X(MUX, MuxOverChannelFile) \
+    X(MUX, MuxNoTarget) \
     X(ZolvaneLog, ZolvaneStarted_part1) \
     X(ZolvaneLog, ZolvaneStarted_part2) \
     X(ZolvaneLog, CheckingKDDep) \
@@ -108,18 +121,28 @@
     X(ZolvaneLog, soundtouchMissing) \
     X(ZolvaneLog, VOBInputMissing) \
     X(ZolvaneLog, NeroDLLDetected) \
+    X(ZolvaneLog, LogCannotWrite) \
+    X(ZolvaneLog, LogRowsLeftOut) \
+    X(ZolvaneLog, LogTextsLeftOut) \
+    X(ZolvaneLog, LogTextsCut) \
+    X(ZolvaneLog, LogNotAllSaved) \
+    X(ZolvaneLog, LogCutShort) \
     X(ZolvaneLog, LogFileNotRegular) \
-    X(Kaparto, timing)
+    X(Kaparto, timing) \
+    X(Kaparto, BreakPointNotTime) \
+    X(Kaparto, BreakPointsNotAscending) \
+    X(Kaparto, BreakPointBeyondEnd) \
+    X(Kaparto, SplitterNotRun) \
+    X(Kaparto, SplitterDoneOne) \
+    X(Kaparto, SplitterDoneMany) \
+    X(Kaparto, SplitterFailed) \
+    X(Kaparto, SplitterTimedOut)
 
 // Joins the parts of a text held as several keys ("..._part1", "..._part2", ...): the parts in
 // the order given, CR LF between them and none after the last. An empty part is kept as an
 // empty line.
 QString JoinTextParts(std::initializer_list<QString> parts);
 QString JoinTextParts(const QStringList &parts);
-
-// A message text of the current language, or `fallback` when the language file left it empty, so
-// that a refusal is never told with an empty box.
-QString MessageText(const QString &text, const QString &fallback);
 
 struct TLanguageStrings {
 #define ZOLVANE_DECLARE_LANGUAGE_STRING(section, key) QString key;
@@ -155,6 +178,11 @@ struct TLanguageStringKey {
 
 // All message keys in read order.
 std::span<const TLanguageStringKey> LanguageStringKeys();
+
+class EIniFileException;
+// What a settings write that failed tells the user: a refused line break in the current
+// language, any other failure as the settings file raised it ("Unable to write to <path>").
+QString SettingsErrorText(const EIniFileException &error);
 
 // The text of `strings` that the key of that section fills (section and key compared without
 // regard to case, as in a language file); nullptr for a key that is no message key.

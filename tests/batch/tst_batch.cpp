@@ -3,6 +3,7 @@
 // Stop, the shutdown request, the priority of the jobs, and the progress the transcoder's lines
 // drive on the progress frame.
 
+#include "BatchWindow.h"
 #include "ToneWav.h"
 #include "ChildProcess.h"
 #include "DosCommand.h"
@@ -39,17 +40,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString Fixture(const QString &relative)
-{
-    return QStringLiteral(ZOLVANE_FIXTURES_DIR "/") + relative;
-}
-
-QString Transcoder()
-{
-    return QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kandrum.exe");
-}
-
 
 struct Message {
     QString text;
@@ -99,41 +89,16 @@ QList<pid_t> ChildrenNamed(const QByteArray &comm)
 
 } // namespace
 
-class TestBatch : public QObject
+class TestBatch : public QObject, public BatchWindowTest
 {
     Q_OBJECT
 
-    QTemporaryDir m_cwd;
     QTemporaryDir m_long; // the long input, made once
     QString m_longWav;
-    QScopedPointer<QTemporaryDir> m_jobs; // inputs and outputs of the current test
     QList<Message> m_messages;
     QStringList m_runnerMessages;
     QList<LogEvent> m_log;
     QStringList m_titles;
-
-    TMainForm *form() const { return MainForm; }
-    TProgressFrame *frame() const { return MainForm->ProgressFrame1; }
-    QTreeWidget *list() const { return MainForm->InputListView; }
-    QTreeWidget *batchLog() const { return frame()->ListViewInfos; }
-    QTreeWidgetItem *row(int i) const { return list()->topLevelItem(i); }
-    QString hint() const { return frame()->SpeedButtonStop->toolTip(); }
-
-    QLineEdit *edKandrum() const { return ExeBrowse->findChild<QLineEdit *>(QStringLiteral("edKandrum")); }
-
-    // A fresh folder for the test's inputs and outputs, with copies of the fixtures named.
-    QStringList freshInputs(const QStringList &fixtures)
-    {
-        m_jobs.reset(new QTemporaryDir);
-        QStringList paths;
-        for (const QString &fixture : fixtures) {
-            const QString target = m_jobs->filePath(QFileInfo(fixture).fileName());
-            if (!QFile::copy(fixture.startsWith(QLatin1Char('/')) ? fixture : Fixture(fixture), target))
-                qWarning("cannot copy %s", qPrintable(fixture));
-            paths << target;
-        }
-        return paths;
-    }
 
     void clearList()
     {
@@ -141,19 +106,13 @@ class TestBatch : public QObject
         QCOMPARE(list()->topLevelItemCount(), 0);
     }
 
-    void addFiles(const QStringList &files)
-    {
-        TMainForm::OpenDialog1Hook = [files](QWidget *, const QStringList &, int) { return files; };
-        form()->Open1Click();
-    }
-
-    // Starts the batch and waits for its final report.
+    // Starts the batch, with the log's changes and the titles seen from here on, and waits for its
+    // final report.
     void runBatch(int timeoutMs = 60000)
     {
         m_log.clear();
         m_titles.clear();
-        form()->bbStartProcessClick();
-        QTRY_VERIFY_WITH_TIMEOUT(!form()->BatchRunning(), timeoutMs);
+        BatchWindowTest::runBatch(timeoutMs);
     }
 
     QStringList eventTexts() const
@@ -161,14 +120,6 @@ class TestBatch : public QObject
         QStringList out;
         for (const LogEvent &e : m_log)
             out << e.kind + e.text;
-        return out;
-    }
-
-    QStringList batchLogTexts() const
-    {
-        QStringList out;
-        for (int i = 0; i < batchLog()->topLevelItemCount(); ++i)
-            out << batchLog()->topLevelItem(i)->text(2);
         return out;
     }
 
@@ -198,8 +149,6 @@ class TestBatch : public QObject
         QVERIFY(menusEnabled());
         QVERIFY(form()->bbStartProcess->isEnabled());
     }
-
-    QString outputOf(int i) const { return row(i)->text(jcOutputPath) + row(i)->text(jcOutputFilename); }
 
     // Runs `action` with the toolkit's own message boxes and answers each box it shows with OK;
     // returns the icon and text of every box, in order.
@@ -235,9 +184,7 @@ class TestBatch : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_cwd.isValid());
-        QDir::setCurrent(m_cwd.path());
-        qputenv("ZOLVANE_PROGRAM_FILES", QByteArray(ZOLVANE_BIN_DIR "/programfiles/"));
+        startInAFolderOfItsOwn();
         InitZolvaneProcess();
         CreateZolvaneWindows();
         QVERIFY(MainForm && ExeBrowse);
@@ -249,8 +196,7 @@ private slots:
         TDosCommand::SetMessageHook([this](const QString &, const QString &text) { m_runnerMessages << text; });
 
         // The message texts, each its own key, so that every row shows where it comes from.
-        for (const TLanguageStringKey &key : LanguageStringKeys())
-            LanguageStrings.*(key.Text) = QLatin1String(key.Key);
+        UseKeysAsTexts();
 
         edKandrum()->setText(Transcoder());
         // MP3 in stereo through the transcoder's LAME block.
@@ -291,10 +237,7 @@ private slots:
 
     void cleanup()
     {
-        if (form()->BatchRunning())
-            frame()->SpeedButtonStop->click();
-        if (!frame()->isHidden())
-            frame()->SpeedButtonQuit->click();
+        endTheBatch();
         clearList();
     }
 

@@ -5,6 +5,7 @@
 // One test needs a full file system: the test program mounts a small one of its own, in a mount
 // namespace of its own, before anything else runs.
 
+#include "BatchWindow.h"
 #include "DosCommand.h"
 #include "JobRow.h"
 #include "LanguageStrings.h"
@@ -99,11 +100,6 @@ void UnmountSmallFileSystem()
     rmdir(folder.constData());
 }
 
-QString Transcoder()
-{
-    return QStringLiteral(ZOLVANE_TRANSCODER_DIR "/Kandrum.exe");
-}
-
 // The message text of a key as the language file gave it ("" for a key the program lacks).
 QString Text(const char *section, const char *key)
 {
@@ -132,50 +128,22 @@ double Mp3Seconds(const QString &path)
 
 } // namespace
 
-class TestJobFiles : public QObject
+class TestJobFiles : public QObject, public BatchWindowTest
 {
     Q_OBJECT
 
-    QTemporaryDir m_cwd;
-    QScopedPointer<QTemporaryDir> m_jobs;
     QStringList m_messages;
 
-    TMainForm *form() const { return MainForm; }
-    TProgressFrame *frame() const { return MainForm->ProgressFrame1; }
-    QTreeWidget *list() const { return MainForm->InputListView; }
-    QTreeWidget *batchLog() const { return frame()->ListViewInfos; }
-    QTreeWidgetItem *row(int i) const { return list()->topLevelItem(i); }
-    QLineEdit *edKandrum() const { return ExeBrowse->findChild<QLineEdit *>(QStringLiteral("edKandrum")); }
     QCheckBox *advancedBox(const char *name) const { return AdvancedSet->findChild<QCheckBox *>(QLatin1String(name)); }
-    QString outputOf(int i) const { return row(i)->text(jcOutputPath) + row(i)->text(jcOutputFilename); }
     QString job(const QString &name) const { return m_jobs->filePath(name); }
 
-    void addFiles(const QStringList &files)
-    {
-        TMainForm::OpenDialog1Hook = [files](QWidget *, const QStringList &, int) { return files; };
-        form()->Open1Click();
-        TMainForm::OpenDialog1Hook = nullptr;
-    }
-
-    // Starts the batch and waits for its final report; then the frame's Quit.
-    void runBatch(int timeoutMs = 60000)
-    {
-        form()->bbStartProcessClick();
-        QTRY_VERIFY_WITH_TIMEOUT(!form()->BatchRunning(), timeoutMs);
-    }
+    // The frame's Quit after a batch.
     void quit()
     {
         frame()->SpeedButtonQuit->click();
         QVERIFY(frame()->isHidden());
     }
 
-    QStringList batchLogTexts() const
-    {
-        QStringList out;
-        for (int i = 0; i < batchLog()->topLevelItemCount(); ++i)
-            out << batchLog()->topLevelItem(i)->text(2);
-        return out;
-    }
     QString batchLogDump() const { return batchLogTexts().join(QStringLiteral(" | ")); }
     // The batch-log row of that text, or -1.
     int logRow(const QString &text) const { return batchLogTexts().indexOf(text); }
@@ -192,11 +160,6 @@ class TestJobFiles : public QObject
     void verifyDoneReport()
     {
         QVERIFY2(batchLogTexts().last() == Text("MAIN", "TranscodingFinished"), qPrintable(batchLogDump()));
-    }
-
-    QStringList folderEntries(const QString &folder) const
-    {
-        return QDir(folder).entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
     }
 
     // A transcoder folder of its own: a shell script named Kandrum.exe with `body` as its text,
@@ -239,9 +202,7 @@ class TestJobFiles : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_cwd.isValid());
-        QDir::setCurrent(m_cwd.path());
-        qputenv("ZOLVANE_PROGRAM_FILES", QByteArray(ZOLVANE_BIN_DIR "/programfiles/"));
+        startInAFolderOfItsOwn();
         QVERIFY(WindowSetUp::CreateWindowsWithTheBuildsTranscoder());
         TMainForm::MessageHook = [this](QWidget *, const QString &text, bool) { m_messages << text; };
         TDosCommand::SetMessageHook([this](const QString &, const QString &text) { m_messages << text; });
@@ -268,10 +229,7 @@ private slots:
 
     void cleanup()
     {
-        if (form()->BatchRunning())
-            frame()->SpeedButtonStop->click();
-        if (!frame()->isHidden())
-            frame()->SpeedButtonQuit->click();
+        endTheBatch();
         form()->ClearList2Click();
         SaveDialog1FileName.clear();
         TMainForm::SaveDialog1Hook = nullptr;

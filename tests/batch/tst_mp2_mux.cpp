@@ -2,6 +2,7 @@
 // through the real batch and the build's transcoder on mono inputs, and the row of a mux file
 // tells the rate of its whole 5.1 input.
 
+#include "BatchWindow.h"
 #include "JobRow.h"
 #include "Layer2File.h"
 #include "MainFormControls.h"
@@ -24,11 +25,6 @@
 
 namespace {
 
-QString Fixture(const QString &relative)
-{
-    return QStringLiteral(ZOLVANE_FIXTURES_DIR "/") + relative;
-}
-
 QString SettingsFile()
 {
     return ProgramFolder() + QStringLiteral("Zolvane.ini");
@@ -36,42 +32,16 @@ QString SettingsFile()
 
 } // namespace
 
-class TestMp2Mux : public QObject
+class TestMp2Mux : public QObject, public BatchWindowTest
 {
     Q_OBJECT
 
-    QTemporaryDir m_cwd;
-    QScopedPointer<QTemporaryDir> m_jobs;
     QStringList m_messages;
-
-    TMainForm *form() const { return MainForm; }
-    TProgressFrame *frame() const { return MainForm->ProgressFrame1; }
-    QTreeWidget *list() const { return MainForm->InputListView; }
-    QTreeWidgetItem *row(int i) const { return list()->topLevelItem(i); }
-    QString outputOf(int i) const { return row(i)->text(jcOutputPath) + row(i)->text(jcOutputFilename); }
-
-    // File > Add Files, the files chosen in its dialog.
-    void addFiles(const QStringList &files)
-    {
-        TMainForm::OpenDialog1Hook = [files](QWidget *, const QStringList &, int) { return files; };
-        form()->Open1->trigger();
-        TMainForm::OpenDialog1Hook = nullptr;
-    }
-
-    QStringList batchLogTexts() const
-    {
-        QStringList out;
-        for (int i = 0; i < frame()->ListViewInfos->topLevelItemCount(); ++i)
-            out << frame()->ListViewInfos->topLevelItem(i)->text(2);
-        return out;
-    }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_cwd.isValid());
-        QDir::setCurrent(m_cwd.path());
-        qputenv("ZOLVANE_PROGRAM_FILES", QByteArray(ZOLVANE_BIN_DIR "/programfiles/"));
+        startInAFolderOfItsOwn();
         // A first start: no settings file beside the program.
         QFile::remove(SettingsFile());
         InitZolvaneProcess();
@@ -103,11 +73,7 @@ private slots:
 
     void cleanup()
     {
-        if (form()->BatchRunning())
-            frame()->SpeedButtonStop->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!form()->BatchRunning(), 10000);
-        if (!frame()->isHidden())
-            frame()->SpeedButtonQuit->click();
+        endTheBatch();
         form()->ClearList2Click();
     }
 

@@ -3,6 +3,7 @@
 // the build's own that writes down the arguments of every job it is started for, and holds a job
 // while a ".hold" file stands beside its input, so that the user can act while a batch runs.
 
+#include "BatchWindow.h"
 #include "CommandLineSplit.h"
 #include "JobRow.h"
 #include "KDCmdlGather.h"
@@ -47,20 +48,14 @@ double WavSeconds(const QString &path)
 
 } // namespace
 
-class TestShownIsRun : public QObject
+class TestShownIsRun : public QObject, public BatchWindowTest
 {
     Q_OBJECT
 
-    QTemporaryDir m_cwd;
     QTemporaryDir m_wrapper;                // the recording transcoder and its records
-    QScopedPointer<QTemporaryDir> m_jobs;   // inputs and outputs of the current test
     QStringList m_messages;
 
-    TMainForm *form() const { return MainForm; }
-    QTreeWidget *list() const { return MainForm->InputListView; }
-    QTreeWidgetItem *row(int i) const { return list()->topLevelItem(i); }
     QTextEdit *editor() const { return KDCL->findChild<QTextEdit *>(QStringLiteral("RichEdit1")); }
-    QString outputOf(int i) const { return row(i)->text(jcOutputPath) + row(i)->text(jcOutputFilename); }
     QString records() const { return m_wrapper.filePath(QStringLiteral("records")); }
     QString wrapperPath() const { return m_wrapper.filePath(QStringLiteral("Kandrum.exe")); }
 
@@ -106,13 +101,6 @@ class TestShownIsRun : public QObject
             QFile::remove(hold);
     }
 
-    void addFiles(const QStringList &files)
-    {
-        TMainForm::OpenDialog1Hook = [files](QWidget *, const QStringList &, int) { return files; };
-        form()->Open1Click();
-        TMainForm::OpenDialog1Hook = nullptr;
-    }
-
     // A click as the user makes it, on a row of the job list or on a check box.
     void clickRow(int i)
     {
@@ -144,9 +132,7 @@ class TestShownIsRun : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_cwd.isValid());
-        QDir::setCurrent(m_cwd.path());
-        qputenv("ZOLVANE_PROGRAM_FILES", QByteArray(ZOLVANE_BIN_DIR "/programfiles/"));
+        startInAFolderOfItsOwn();
         QVERIFY(WindowSetUp::CreateWindowsWithTheBuildsTranscoder());
         TMainForm::MessageHook = [this](QWidget *, const QString &text, bool) { m_messages << text; };
 
@@ -170,8 +156,7 @@ private slots:
         form()->resize(1000, 700);
         form()->show();
         QVERIFY(QTest::qWaitForWindowExposed(form()));
-        for (const TLanguageStringKey &key : LanguageStringKeys())
-            LanguageStrings.*(key.Text) = QLatin1String(key.Key);
+        UseKeysAsTexts();
     }
 
     void init()
@@ -179,7 +164,7 @@ private slots:
         m_messages.clear();
         QDir(records()).removeRecursively();
         QVERIFY(QDir().mkpath(records()));
-        ExeBrowse->findChild<QLineEdit *>(QStringLiteral("edKandrum"))->setText(wrapperPath());
+        edKandrum()->setText(wrapperPath());
         form()->chOTAMode->setChecked(false);
         form()->ProgressFrame1->chShutdown->setChecked(false);
         m_jobs.reset(new QTemporaryDir);
@@ -194,10 +179,7 @@ private slots:
             for (const QString &hold : dir.entryList({QStringLiteral("*.hold")}, QDir::Files))
                 QFile::remove(dir.filePath(hold));
         }
-        if (form()->BatchRunning())
-            form()->ProgressFrame1->SpeedButtonStop->click();
-        if (!form()->ProgressFrame1->isHidden())
-            form()->ProgressFrame1->SpeedButtonQuit->click();
+        endTheBatch();
         if (form()->chOTAViewKDCL->isChecked())
             form()->chOTAViewKDCL->setChecked(false);
         form()->ClearList2Click();

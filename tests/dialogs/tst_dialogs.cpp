@@ -6,6 +6,7 @@
 #include "UKDmuxFile.h"
 #include "UKaparto.h"
 #include "ULame.h"
+#include "ULanguage.h"
 #include "IniFile.h"
 #include "UEditKDCL.h"
 #include "UExeBrowser.h"
@@ -90,6 +91,8 @@ private slots:
         QVERIFY(m_dir.isValid());
         QFile::remove(SettingsFilePath());
         CreateZolvaneWindows();
+        // The English texts, which every start applies first.
+        QVERIFY(LoadLanguage(QStringLiteral(":/builtin-lang/English.ini")));
     }
 
     void cleanupTestCase()

@@ -1,9 +1,12 @@
 // The language files and the language choice: every key lands on its control, missing keys
 // empty their targets, the menu switches everything at once, and the choice survives a restart.
 #include "IniFile.h"
+#include "LanguageCheck.h"
 #include "LanguageKeys.h"
 #include "LanguageStrings.h"
 #include "UDTSFiles.h"
+#include "SideToolSupport.h"
+#include "UKDmuxFile.h"
 #include "ULanguage.h"
 #include "UMain.h"
 #include "ZolvaneApp.h"
@@ -13,75 +16,11 @@
 #include <QtTest>
 #include <QtWidgets>
 
+using namespace LanguageCheck;
+
 namespace {
 
 const QString kLangDir = QStringLiteral(ZOLVANE_BIN_DIR "/lang/");
-
-QWidget *windowOf(LangWindow w)
-{
-    static const QMap<LangWindow, const char *> names{
-        {LangWindow::Main, "TMainForm"},          {LangWindow::Advanced, "TAdvancedSet"},
-        {LangWindow::FileListWriter, "TFileListWriter"}, {LangWindow::MuxWizard, "TKDMuxFileWizard"},
-        {LangWindow::KDCL, "TKDCL"},              {LangWindow::OthersLame, "TOthersLame"},
-        {LangWindow::About, "TAbout"},            {LangWindow::DTS, "TDTSForm"},
-        {LangWindow::Log, "TZolvaneLog"},         {LangWindow::Kaparto, "TKapartoForm"},
-        {LangWindow::ExeBrowse, "TExeBrowse"},    {LangWindow::AudX, "TAudXForm"}};
-    for (QWidget *top : QApplication::topLevelWidgets())
-        if (qstrcmp(top->metaObject()->className(), names.value(w)) == 0)
-            return top;
-    return nullptr;
-}
-
-QObject *target(LangWindow w, const char *path)
-{
-    QObject *at = windowOf(w);
-    if (!at || !*path)
-        return at;
-    for (const QString &part : QString::fromLatin1(path).split(u'.')) {
-        const QList<QObject *> all = at->findChildren<QObject *>(part);
-        QObject *pick = all.isEmpty() ? nullptr : all.first();
-        for (QObject *o : all)
-            if (qobject_cast<QMenu *>(o))
-                pick = o;
-        if (!pick)
-            return nullptr;
-        at = pick;
-    }
-    return at;
-}
-
-// What the user sees for one key's target.
-QString shown(const TLanguageKey &k)
-{
-    if (k.Target == LangTarget::DTSWarning)
-        return DTSForm->DTSWarningText;
-    QObject *o = target(k.Window, k.Control);
-    if (!o)
-        return QStringLiteral("<no control>");
-    if (!*k.Control)
-        return static_cast<QWidget *>(o)->windowTitle();
-    switch (k.Target) {
-    case LangTarget::Hint:
-    case LangTarget::Hint8:
-        if (auto *a = qobject_cast<QAction *>(o))
-            return a->toolTip();
-        return static_cast<QWidget *>(o)->toolTip();
-    case LangTarget::Column1:
-    case LangTarget::Column2:
-    case LangTarget::Column3:
-        return qobject_cast<QTreeWidget *>(o)->headerItem()->text(
-            1 + int(k.Target) - int(LangTarget::Column1));
-    default:
-        break;
-    }
-    if (auto *m = qobject_cast<QMenu *>(o)) return m->title();
-    if (auto *a = qobject_cast<QAction *>(o)) return a->text();
-    if (auto *g = qobject_cast<QGroupBox *>(o)) return g->title();
-    if (auto *b = qobject_cast<QAbstractButton *>(o)) return b->text();
-    if (auto *l = qobject_cast<QLabel *>(o)) return l->text();
-    if (auto *p = qobject_cast<QPlainTextEdit *>(o)) return p->toPlainText();
-    return QStringLiteral("<unknown kind>");
-}
 
 QAction *item(const char *name) { return MainForm->findChild<QAction *>(QString::fromLatin1(name)); }
 
@@ -124,18 +63,8 @@ private slots:
     {
         MainForm->EngClick();
         const TIniFile english(kLangDir + "English.ini");
-        for (const TLanguageKey &k : LanguageKeys()) {
-            if (!k.Key)
-                continue;
-            const QString expected = english.ReadString(k.Section, k.Key, QString());
-            QVERIFY2(!expected.isEmpty(), qPrintable(QStringLiteral("%1/%2 has no English text").arg(k.Section, k.Key)));
-            QCOMPARE(shown(k), expected);
-        }
-        for (const TLanguageStringKey &m : LanguageStringKeys()) {
-            const QString expected = english.ReadString(m.Section, m.Key, QString());
-            QVERIFY2(!expected.isEmpty(), m.Key);
-            QCOMPARE(LanguageStrings.*m.Text, expected);
-        }
+        const QStringList faults = keysNotShowing(english);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
         auto caption = [](LangWindow w, const char *p) {
             return shown(TLanguageKey{"", "", w, p, LangTarget::Caption});
         };
@@ -218,6 +147,10 @@ private slots:
         MainForm->LanguageFolder = kLangDir.toLocal8Bit();
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages.first().contains(folder.filePath(QString::fromUtf8("Français.ini"))), qPrintable(messages.first()));
+        // Said in the language whose texts stay.
+        QCOMPARE(messages.first(), TIniFile(kLangDir + "Deutsch.ini")
+                                       .ReadString("MAIN", "LanguageFileMissing", {})
+                                       .arg(folder.filePath(QString::fromUtf8("Français.ini"))));
         QCOMPARE(MainForm->findChild<QMenu *>("File1")->title(), germanFile);
         QCOMPARE(LanguageStrings.TranscodingStarted, germanStart);
         QCOMPARE(tickedItems(), QStringList{"de"});
@@ -251,6 +184,25 @@ private slots:
         QCOMPARE(messages.first(), LanguageStrings.LanguageNotRegular.arg(QString::fromLocal8Bit(pipe.c_str())));
         QCOMPARE(MainForm->findChild<QMenu *>("File1")->title(), germanFile);
         QCOMPARE(tickedItems(), QStringList{"de"});
+        MainForm->EngClick();
+    }
+
+    // The side tools speak the chosen language too: the mux wizard's refusal of a missing
+    // channel file and its replace question's texts come from the language file.
+    void sideToolMessagesFollowTheLanguage()
+    {
+        item("de")->trigger();
+        const TIniFile german(kLangDir + "Deutsch.ini");
+        QStringList messages;
+        SideTools::MessageHook = [&messages](QWidget *, const QString &text, bool) { messages << text; };
+        for (QLineEdit *edit : KDMuxFileWizard->findChildren<QLineEdit *>())
+            edit->clear();
+        KDMuxFileWizard->findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+        SideTools::MessageHook = nullptr;
+        auto *left = KDMuxFileWizard->findChild<QAbstractButton *>(QStringLiteral("btnLF"));
+        const QString channel = left->toolTip().isEmpty() ? left->text() : left->toolTip();
+        QCOMPARE(messages, QStringList{german.ReadString("MUX", "MuxNoChannelFile", {}).arg(channel)});
+        QCOMPARE(LanguageStrings.ReplaceFileQuestion, german.ReadString("MAIN", "ReplaceFileQuestion", {}));
         MainForm->EngClick();
     }
 
@@ -294,10 +246,51 @@ private slots:
         QVERIFY2(!bytes.contains("\n") || bytes.count("\n") == bytes.count("\r\n"), "CR LF line ends");
         const TIniFile english(kLangDir + "English.ini");
         const TIniFile other(path);
+        QStringList missing;
         for (const QString &section : english.ReadSections())
             for (const QString &key : english.ReadSection(section))
-                QVERIFY2(!other.ReadString(section, key, {}).isEmpty(),
-                         qPrintable(section + "/" + key));
+                if (other.ReadString(section, key, {}).isEmpty())
+                    missing << section + "/" + key;
+        // Every key the program reads, captions, hints and messages alike.
+        for (const TLanguageKey &k : LanguageKeys())
+            if (k.Key && other.ReadString(k.Section, k.Key, {}).isEmpty())
+                missing << QStringLiteral("%1/%2").arg(k.Section, k.Key);
+        for (const TLanguageStringKey &m : LanguageStringKeys())
+            if (other.ReadString(m.Section, m.Key, {}).isEmpty())
+                missing << QStringLiteral("%1/%2").arg(m.Section, m.Key);
+        missing.removeDuplicates();
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u' ')));
+    }
+
+    // Every message of the program speaks the language of its file: no message text of another
+    // language is the English one, except where that language says it the same way.
+    void everyMessageIsTranslated_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const TLanguageName &n : LanguageNames())
+            if (qstrcmp(n.Item, "Eng") != 0)
+                QTest::newRow(n.Item) << QString::fromUtf8(n.Name);
+    }
+    void everyMessageIsTranslated()
+    {
+        QFETCH(QString, name);
+        // Texts that are the same words in some languages (the program's name in all of them).
+        static const QMap<QString, QStringList> sameAsEnglish{
+            {"ZolvaneStarted_part1", {"*"}},
+            {"Tempo_Hint_part1", {"Czech", "Deutsch", "Español", "Italiano", "Nederlands", "Polski", "Srpski"}},
+            {"Rate_Hint_part1", {"Deutsch"}}};
+        const TIniFile english(kLangDir + "English.ini");
+        const TIniFile other(kLangDir + name + ".ini");
+        QStringList untranslated;
+        for (const TLanguageStringKey &m : LanguageStringKeys()) {
+            const QString text = other.ReadString(m.Section, m.Key, {});
+            if (text.isEmpty() || text != english.ReadString(m.Section, m.Key, {}))
+                continue;
+            const QStringList allowed = sameAsEnglish.value(QString::fromLatin1(m.Key));
+            if (!allowed.contains(QStringLiteral("*")) && !allowed.contains(name))
+                untranslated << QStringLiteral("%1/%2=%3").arg(m.Section, m.Key, text);
+        }
+        QVERIFY2(untranslated.isEmpty(), qPrintable(untranslated.join(u'\n')));
     }
 
     // The saved choice: only an exact name picks a language; at exit the ticked one is written.

@@ -1,5 +1,6 @@
 // The extra MP3 options dialog, the list-file writer, the mux-file wizard and the splitter
 // dialog on the real windows, with the real settings file, job list and splitter program.
+#include "ULanguage.h"
 #include "DialogSupport.h"
 #include "IniFile.h"
 #include "JobRow.h"
@@ -134,6 +135,8 @@ private slots:
         InitZolvaneProcess();
         CreateZolvaneWindows();
         QVERIFY(MainForm && OthersLame && FileListWriter && KDMuxFileWizard && KapartoForm);
+        // The English texts, which every start applies first.
+        QVERIFY(LoadLanguage(QStringLiteral(":/builtin-lang/English.ini")));
         FileDialogHook = [this](QWidget *, FileDialogKind kind, const QString &name, const QString &filter, int index,
                                 const QString &) {
             m_dialogs << DialogCall{kind, name, filter, index};

@@ -85,18 +85,14 @@ inline void measure(QWidget *w, QList<Cut> &cuts)
                                                           -label->margin(), -label->margin());
         const int roomShown = room.width() - (label->width() - shown);
         if (label->wordWrap()) {
-            // A wrapped text may take several lines, but its longest word must fit on one, and
-            // all its lines must fit in the label's height.
-            int longestWord = 0;
-            for (const QString &word : label->text().split(QRegularExpression(QStringLiteral("\\s+"))))
-                longestWord = qMax(longestWord, textWidth(w, word));
-            check(label->text(), longestWord, roomShown);
-            const int lines = label->fontMetrics()
-                                  .boundingRect(QRect(0, 0, qMax(1, room.width()), 100000),
-                                                Qt::TextWordWrap, label->text())
-                                  .height();
-            if (lines > room.height())
-                cuts << Cut{pathOf(w) + QStringLiteral(" (height)"), label->text(), lines, room.height()};
+            // A wrapped text is broken into lines as the label breaks it (at blanks, and between
+            // the characters of scripts that write no blanks); its widest line must fit the
+            // width, and all its lines the label's height.
+            const QRect wrapped = label->fontMetrics().boundingRect(
+                QRect(0, 0, qMax(1, room.width()), 100000), Qt::TextWordWrap, label->text());
+            check(label->text(), wrapped.width(), roomShown);
+            if (wrapped.height() > room.height())
+                cuts << Cut{pathOf(w) + QStringLiteral(" (height)"), label->text(), wrapped.height(), room.height()};
         } else if (label->textFormat() == Qt::RichText
                    || (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()))) {
             QTextDocument document;
@@ -112,6 +108,32 @@ inline void measure(QWidget *w, QList<Cut> &cuts)
         if (group->isCheckable())
             need += metric(w, QStyle::PM_IndicatorWidth) + metric(w, QStyle::PM_CheckBoxLabelSpacing);
         check(group->title(), need, shown);
+        // The frame is drawn at the group's edges: a group wider than its room loses its border.
+        if (shown < w->width())
+            cuts << Cut{pathOf(w) + QStringLiteral(" (border)"), group->title(), w->width(), shown};
+    } else if (auto *combo = qobject_cast<QComboBox *>(w)) {
+        // Every choice of a list is shown in its edit field once chosen.
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.editable = combo->isEditable();
+        option.frame = combo->hasFrame();
+        const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                           QStyle::SC_ComboBoxEditField, combo);
+        int room = field.width();
+        if (const QLineEdit *edit = combo->lineEdit()) {
+            // An editable list shows the choice in its edit, which keeps a margin of 2 px at
+            // each side of its text.
+            const QMargins margins = edit->textMargins();
+            room = edit->contentsRect().width() - margins.left() - margins.right() - 2 * 2;
+        }
+        const int have = room - (combo->width() - shown);
+        for (int i = 0; i < combo->count(); ++i) {
+            const QString text = combo->itemText(i);
+            int need = combo->fontMetrics().horizontalAdvance(text);
+            if (!combo->itemIcon(i).isNull())
+                need += combo->iconSize().width() + 4;
+            check(text, need, have);
+        }
     } else if (auto *bar = qobject_cast<QTabBar *>(w)) {
         for (int i = 0; i < bar->count(); ++i) {
             if (!bar->isTabVisible(i))
@@ -141,11 +163,26 @@ QWidget *windowNamed(const QString &className)
     return nullptr;
 }
 
-// Lays the shown windows out again after a change of texts or of the shown page.
+// Lays the shown windows out again after a change of texts or of the shown page: a new
+// caption can make a panel grow, its scroll bar come or go and the window grow again, each in a
+// pass of its own, so the events run until the windows keep their sizes.
 inline void settle()
 {
-    for (int i = 0; i < 3; ++i)
+    const auto sizes = [] {
+        QList<QSize> all;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top->isVisible())
+                for (QWidget *w : top->findChildren<QWidget *>(Qt::FindChildrenRecursively))
+                    all << w->size();
+        return all;
+    };
+    QList<QSize> before = sizes();
+    for (int pass = 0, still = 0; pass < 50 && still < 3; ++pass) {
         QCoreApplication::processEvents();
+        const QList<QSize> now = sizes();
+        still = now == before ? still + 1 : 0;
+        before = now;
+    }
 }
 
 inline QList<Cut> cutsIn(QWidget *window)
