@@ -4,6 +4,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -193,67 +196,123 @@ bool TChildProcess::TryReap(quint32 *exitCode)
 {
     if (m_pid <= 0)
         return false;
-    if (!m_reaped) {
-        int status = 0;
-        pid_t r;
+    if (!m_exited && !m_reaped) {
+        siginfo_t info{};
+        int r;
         do {
-            r = ::waitpid(m_pid, &status, WNOHANG);
+            r = ::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT);
         } while (r < 0 && errno == EINTR);
-        if (r == 0)
+        if (r < 0) {
+            // Nothing to wait for (reaped elsewhere): it has ended, with no code to tell.
+            m_exited = true;
+            m_exitCode = 0;
+        } else if (info.si_pid != m_pid) {
             return false;
-        m_reaped = true;
-        m_exitCode = r == m_pid ? ExitCodeFromWaitStatus(status) : 0;
-        CloseFd(m_pidFd);
+        } else {
+            m_exited = true;
+            m_exitCode = info.si_code == CLD_EXITED ? quint32(info.si_status) & 0xFF
+                                                    : 128u + quint32(info.si_status);
+        }
     }
     *exitCode = m_exitCode;
     return true;
 }
 
+namespace {
+
+// How long killed processes are waited for at most.
+constexpr int KillWaitMs = 1000;
+
+// Whether a process of the group still runs; ended processes that wait to be reaped do not
+// count. Without /proc, a group that takes a signal counts as running.
+bool GroupRuns(pid_t group)
+{
+    if (::kill(-group, 0) != 0 && errno == ESRCH)
+        return false;
+    DIR *proc = ::opendir("/proc");
+    if (!proc)
+        return true;
+    bool runs = false;
+    while (dirent *entry = ::readdir(proc)) {
+        const char *name = entry->d_name;
+        if (name[0] < '1' || name[0] > '9')
+            continue;
+        char path[64];
+        std::snprintf(path, sizeof path, "/proc/%s/stat", name);
+        const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        char buf[512];
+        const ssize_t n = ::read(fd, buf, sizeof buf - 1);
+        ::close(fd);
+        if (n <= 0)
+            continue;
+        buf[n] = '\0';
+        // "pid (name) state ppid pgrp ...": the name may hold anything, so read from its last ')'.
+        const char *close = std::strrchr(buf, ')');
+        if (!close)
+            continue;
+        char state = 0;
+        long ppid = 0, pgrp = 0;
+        if (std::sscanf(close + 1, " %c %ld %ld", &state, &ppid, &pgrp) == 3 && pgrp == long(group)
+            && state != 'Z' && state != 'X') {
+            runs = true;
+            break;
+        }
+    }
+    ::closedir(proc);
+    return runs;
+}
+
+} // namespace
+
 quint32 TChildProcess::Kill(int graceMs)
 {
-    if (m_pid <= 0)
-        return 0;
-    if (!m_reaped) {
-        // The child is not reaped until the end, so its process group id stays its own meanwhile.
-        const auto signalGroup = [this](int sig) {
-            if (::kill(-m_pid, sig) != 0)
-                ::kill(m_pid, sig);
-        };
-        // Has the child ended? (It is left unreaped.)
-        const auto ended = [this] {
-            siginfo_t info{};
-            int r;
-            do {
-                r = ::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT);
-            } while (r < 0 && errno == EINTR);
-            return r < 0 || info.si_pid == m_pid;
-        };
+    if (m_pid <= 0 || m_reaped)
+        return m_exitCode;
+    // The child is not reaped until the end, so its process group id stays its own meanwhile.
+    const auto signalGroup = [this](int sig) {
+        if (::kill(-m_pid, sig) != 0 && !m_exited)
+            ::kill(m_pid, sig);
+    };
+    quint32 code = 0;
+    const auto running = [&] { return !TryReap(&code) || GroupRuns(m_pid); };
+    if (running()) {
         signalGroup(SIGTERM);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(qMax(0, graceMs));
-        while (!ended()) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        bool left = true;
+        while ((left = running())) {
+            const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(
                                   deadline - std::chrono::steady_clock::now())
                                   .count();
-            if (left <= 0)
+            if (rest <= 0)
                 break;
-            if (m_pidFd >= 0) {
+            if (!m_exited && m_pidFd >= 0) {
                 pollfd fd{m_pidFd, POLLIN, 0};
-                ::poll(&fd, 1, int(qMin<qint64>(left, 100)));
+                ::poll(&fd, 1, int(qMin<qint64>(rest, 20)));
             } else {
-                ::usleep(useconds_t(qMin<qint64>(left, 10)) * 1000);
+                ::usleep(useconds_t(qMin<qint64>(rest, 10)) * 1000);
             }
         }
-        // Whatever of the group is left, the child included when it did not end, is killed.
-        signalGroup(SIGKILL);
-        int status = 0;
-        pid_t r;
-        do {
-            r = ::waitpid(m_pid, &status, 0);
-        } while (r < 0 && errno == EINTR);
-        m_reaped = true;
-        m_exitCode = r == m_pid ? ExitCodeFromWaitStatus(status) : 128u + SIGKILL;
-        CloseFd(m_pidFd);
+        // Whatever of the group is left, the child included when it did not end, is killed, and
+        // is waited for a moment: a kill takes effect when the process is next scheduled.
+        if (left) {
+            signalGroup(SIGKILL);
+            const auto killDeadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(KillWaitMs);
+            while (running() && std::chrono::steady_clock::now() < killDeadline)
+                ::usleep(2000);
+        }
     }
+    int status = 0;
+    pid_t r;
+    do {
+        r = ::waitpid(m_pid, &status, 0);
+    } while (r < 0 && errno == EINTR);
+    if (!m_exited)
+        m_exitCode = r == m_pid ? ExitCodeFromWaitStatus(status) : 128u + SIGKILL;
+    m_exited = true;
+    m_reaped = true;
+    CloseFd(m_pidFd);
     return m_exitCode;
 }
 

@@ -48,6 +48,7 @@ public:
     bool Start(const QList<QByteArray> &argv, quint32 priorityClass, int *error);
 
     pid_t Pid() const { return m_pid; }
+    // Started, and not yet ended and reaped by Kill.
     bool Running() const { return m_pid > 0 && !m_reaped; }
 
     // This side of the pipes: write to the child's standard input, read its output.
@@ -59,11 +60,15 @@ public:
     // Bytes waiting in the output pipe.
     int Available() const;
 
-    // True once the child has ended, with its exit code; never blocks.
+    // True once the child has ended, with its exit code; never blocks. The ended child is left
+    // unreaped until Kill, so that its process group id cannot be given to another process while
+    // what the child started may still run in that group.
     bool TryReap(quint32 *exitCode);
-    // Ends the child's whole process group and waits for the child; returns its exit code. The
-    // group is first asked to end (SIGTERM), so that a program can take away the files it was
-    // writing; whatever of it still runs after graceMs is killed (SIGKILL).
+    // Ends what is left of the child's process group, the child included when it still runs, and
+    // reaps the child; returns its exit code. Called however the child ended, so that nothing it
+    // started outlives it. The group is first asked to end (SIGTERM), so that a program can take
+    // away the files it was writing; whatever of it still runs after graceMs is killed (SIGKILL).
+    // A group with nothing left running costs no wait.
     static constexpr int StopGraceMs = 2000;
     quint32 Kill(int graceMs = StopGraceMs);
 
@@ -75,6 +80,7 @@ private:
     int m_inRead = -1, m_inWrite = -1, m_outRead = -1, m_outWrite = -1;
     int m_pidFd = -1;
     pid_t m_pid = -1;
+    bool m_exited = false; // ended, seen by TryReap or Kill; m_exitCode holds its code
     bool m_reaped = false;
     quint32 m_exitCode = 0;
 };

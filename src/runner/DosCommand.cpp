@@ -466,7 +466,9 @@ void TDosThread::RunProcess()
             errorCode = errno;
     }
 
-    // 7. Clean-up: a child still running is ended with its whole process group.
+    // 7. Clean-up: however the run ended, what is left of the child's process group is ended
+    // (a program the child started in the background must not outlive the job), and the child
+    // is reaped.
     if (child.Running())
         lastExitCode = child.Kill();
     if (m_timer && timerToken >= 0)

@@ -427,6 +427,56 @@ TEST(DosCommand, TimesOutAfterTheBeginningAndAfterTheLastOutput)
     }
 }
 
+// Whether a process still runs: not gone, and no zombie waiting to be reaped. Read at once.
+bool ProcessRuns(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    const QByteArray state = close >= 0 ? text.mid(close + 2, 1) : QByteArray();
+    return !state.isEmpty() && state != "Z" && state != "X";
+}
+
+// However a run ends, what its child started in the background is gone by its end notice, so
+// before a next run could start; the child's own exit code is what the notice tells.
+TEST(DosCommand, NothingTheChildStartedOutlivesItsRun)
+{
+    struct Case {
+        const char *name;
+        std::vector<const char *> steps;
+        qint32 maxTimeAfterBeginning;
+        quint8 endStatus;
+        quint32 code;
+    };
+    const Case cases[] = {
+        {"the child exits 0 and leaves a grandchild behind", {"c:300000", "w:ready\\n", "x:0"}, 0, 8, 0},
+        {"the child fails and leaves a grandchild behind", {"c:300000", "w:ready\\n", "x:3"}, 0, 8, 3},
+        {"the grandchild does not end when asked",
+         {"z:15", "c:300000", "d:15", "w:ready\\n", "x:0"}, 0, 8, 0},
+        {"the run times out", {"c:300000", "w:ready\\n", "h"}, 1, 10, 128 + SIGTERM},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Recorder r;
+        r.Cmd.MaxTimeAfterBeginning = c.maxTimeAfterBeginning;
+        bool grandchildRanAtNotice = true;
+        r.OnEnd = [&](quint32) { grandchildRanAtNotice = ProcessRuns(PidAfter("grandchild=", r.Texts())); };
+        ASSERT_TRUE(r.Run(Child(c.steps), 15000));
+        const pid_t grandchild = PidAfter("grandchild=", r.Texts());
+        ASSERT_GT(grandchild, 0);
+        EXPECT_FALSE(grandchildRanAtNotice);
+        EXPECT_FALSE(ProcessRuns(grandchild));
+        EXPECT_EQ(r.Cmd.EndStatus(), c.endStatus);
+        ASSERT_EQ(r.Notices.size(), 1u);
+        EXPECT_EQ(r.Notices[0], c.code);
+        EXPECT_EQ(r.Cmd.ExitCode(), c.code);
+        if (ProcessRuns(grandchild))
+            ::kill(grandchild, SIGKILL);
+    }
+}
+
 // A run that is stopped or times out still hands over its unfinished last line once more, so
 // that the owner sees the last progress text the child wrote.
 TEST(DosCommand, AnUnfinishedLineIsDeliveredOnceMoreWhenTheRunIsEnded)
