@@ -29,6 +29,17 @@ constexpr int PollTimeoutMs = 50;
 // events of its loop run.
 constexpr int DeliverySliceMs = 10;
 constexpr int InitialBufferSize = 1024;
+// The most one read takes; what is left waits in the pipe for the next one.
+constexpr int MaxReadSize = 1024 * 1024;
+
+// Keeps the newest MaxLineLength bytes of a line. A child that never ends its line must not make
+// the program hold (and hand over again and again) all it ever printed; what a transcoder says of
+// its progress stands at the end of its line, so the newest part is the part worth keeping.
+void KeepNewestPart(QByteArray &line)
+{
+    if (line.size() > MaxLineLength)
+        line.remove(0, line.size() - MaxLineLength);
+}
 
 std::mutex g_hookMutex;
 TDosCommand::TMessageHook g_messageHook;
@@ -385,7 +396,7 @@ void TDosThread::RunProcess()
             // 2. Its output first: one read takes all that is waiting.
             bool hadOutput = false;
             if (outputOpen) {
-                const int available = child.Available();
+                const int available = qMin(child.Available(), MaxReadSize);
                 if (size_t(available) > buffer.size())
                     buffer.resize(size_t(available)); // grows to the most seen, never shrinks
                 const ssize_t n = ::read(child.OutputFd(), buffer.data(), buffer.size());
@@ -553,11 +564,14 @@ void TDosThread::SplitOutput(const char *data, int size, std::vector<TDosDeliver
             lastWasCR = c == '\r';
             ++i;
         }
+        // The line grows by one read at most before it is cut to its newest part.
+        KeepNewestPart(line);
         item.Text = line;
         out.push_back(std::move(item));
         line.clear();
     }
     m_lastReadEndedWithCR = lastWasCR;
+    KeepNewestPart(line);
     m_carried = line;
     if (!line.isEmpty()) {
         TDosDelivery item;
@@ -617,7 +631,8 @@ void TDosThread::WriteInput(TChildProcess &child)
             echo = m_hub->Owner && m_hub->Owner->InputToOutput;
         }
         if (echo) {
-            const QByteArray text = m_partial ? m_carried + entry : entry;
+            QByteArray text = m_partial ? m_carried + entry : entry;
+            KeepNewestPart(text);
             const qsizetype crlf = entry.indexOf("\r\n");
             const qsizetype lf = entry.indexOf('\n');
             const bool ended = entry.isEmpty() || (crlf >= 0 && crlf == entry.size() - 2)
@@ -703,7 +718,11 @@ void TDosThread::SyncAddStrings(const std::shared_ptr<TBatch> &batch)
 
 void TDosThread::SyncAddString(TDosCommand *owner, const TDosDelivery &item)
 {
-    owner->m_lines.append(item.Text);
+    // One entry per line: a later delivery of the same line takes the place of the partial one.
+    if (m_partial && !owner->m_lines.isEmpty())
+        owner->m_lines.last() = item.Text;
+    else
+        owner->m_lines.append(item.Text);
     if (m_timer)
         m_timer->NewOutput();
     if (item.LineBreak)

@@ -57,6 +57,9 @@ enum TCreationFlag {
 quint32 ShowWindowValue(TShowWindow value);
 quint32 CreationFlagValue(TCreationFlag value);
 
+// The longest text handed over: of a longer line only its newest part is kept.
+constexpr int MaxLineLength = 256 * 1024;
+
 // Events; the first argument is the component that raises them.
 using TNewLineEvent = std::function<void(QObject *Sender, const QByteArray &NewLine, TOutputType OutputType)>;
 using TTerminateEvent = std::function<void(QObject *Sender, quint32 ExitCode)>;
@@ -167,7 +170,8 @@ public:
     QString FailureText() const;
     // The break kind of the last complete line.
     TReturnCode OutputReturnCode() const { return m_outputReturnCode; }
-    // Every text delivered during the current run, in delivery order, partial ones included.
+    // The lines of the current run as delivered, one entry per line: the newest delivery of a
+    // line that was handed over in parts replaces its earlier ones.
     const QList<QByteArray> &Lines() const { return m_lines; }
     TInputLines &InputLines() { return *m_inputLines; }
 

@@ -4,6 +4,7 @@
 //   s:MS     sleep MS milliseconds
 //   r:N      read N lines from standard input and write each back as "got:LINE\n"
 //   f:N      write N lines "line I\n" (I from 0)
+//   u:N      write N bytes "x" with no line break, in pieces of 64 KiB
 //   t:MS:N   write "tick\n" N times (0: for ever), one every MS milliseconds
 //   n        write "nice=N\n" with this process's nice value
 //   g        write "session=1\n" when this process leads its own session, else "session=0\n"
@@ -101,6 +102,12 @@ int main(int argc, char **argv)
                 }
             }
             WriteAll(1, chunk);
+            break;
+        }
+        case 'u': {
+            const std::string piece(65536, 'x');
+            for (long left = atol(v); left > 0; left -= long(piece.size()))
+                WriteAll(1, left >= long(piece.size()) ? piece : piece.substr(0, size_t(left)));
             break;
         }
         case 't': {

@@ -278,7 +278,7 @@ TEST(DosCommand, SplitsTheOutputIntoLines)
         r.Cmd.OutputLines = &console;
         ASSERT_TRUE(r.Run(Child(c.steps)));
         EXPECT_EQ(r.Deliveries, c.deliveries);
-        EXPECT_EQ(r.Cmd.Lines(), r.Texts()); // every delivery, partial ones included
+        EXPECT_EQ(r.Cmd.Lines(), console); // one entry per line, its newest delivery
         EXPECT_EQ(console, c.outputLines);
         EXPECT_EQ(r.Cmd.EndStatus(), 8);
         EXPECT_FALSE(r.DeliveredAfterNotice);
@@ -425,6 +425,66 @@ TEST(DosCommand, TimesOutAfterTheBeginningAndAfterTheLastOutput)
         EXPECT_EQ(r.Cmd.EndStatus(), 8);
         EXPECT_EQ(r.Deliveries.size(), 18u);
     }
+}
+
+// A figure of this process from /proc/self/status, in KiB ("VmRSS", "VmHWM").
+long StatusKiB(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(QByteArray(field) + ':'))
+            return line.mid(qstrlen(field) + 1).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// A child that prints 50 MB with no line break: the runner holds the newest part of the line,
+// hands over each read's text once, and keeps one entry for the line; memory stays flat and the
+// run takes time in proportion to the output.
+TEST(DosCommand, AnEndlessLineIsHeldByItsNewestPart)
+{
+    Recorder r;
+    const long rssBefore = StatusKiB("VmRSS");
+    ASSERT_GT(rssBefore, 0);
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    const bool peakReset = clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
+    clearRefs.close();
+    long rssMost = rssBefore;
+    qsizetype longest = 0;
+    int partials = 0;
+    QList<QByteArray> lines;
+    // Only the complete lines are kept here, so that what is measured is the runner's memory.
+    r.Cmd.OnNewLine = [&](QObject *, const QByteArray &text, TOutputType type) {
+        longest = qMax(longest, text.size());
+        if (type == otEntireLine)
+            lines.append(text);
+        else
+            ++partials;
+        rssMost = qMax(rssMost, StatusKiB("VmRSS"));
+        // Far past the bound: end the run rather than the machine.
+        if (rssMost - rssBefore > 1024 * 1024)
+            r.Cmd.Stop();
+    };
+    QElapsedTimer t;
+    t.start();
+    ASSERT_TRUE(r.Run(Child({"u:52428800", "w:[00:00:05:00] 10 %", "s:100", "w:\\r\\nnext\\n", "x:0"}), 60000));
+    EXPECT_LT(t.elapsed(), 60000);
+    EXPECT_EQ(r.Cmd.EndStatus(), 8);
+    if (peakReset)
+        rssMost = qMax(rssMost, StatusKiB("VmHWM"));
+    EXPECT_LT(rssMost - rssBefore, 100 * 1024) << "KiB more than before the run";
+    EXPECT_LE(longest, MaxLineLength);
+
+    // The line ends in what the child printed last, after all those that came before; it was
+    // handed over in parts on the way, one for each read at most.
+    EXPECT_GT(partials, 0);
+    EXPECT_LE(partials, 52428800 / 4096);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0].size(), MaxLineLength);
+    EXPECT_TRUE(lines[0].endsWith("xxx[00:00:05:00] 10 %"));
+    EXPECT_EQ(lines[1], "next");
+    EXPECT_EQ(r.Cmd.Lines(), lines);
 }
 
 // Whether a process still runs: not gone, and no zombie waiting to be reaped. Read at once.
