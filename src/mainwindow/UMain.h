@@ -6,6 +6,7 @@
 #include "DelayChoice.h"
 #include "DosCommand.h"
 #include "JobListRules.h"
+#include "OutputParse.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -502,6 +503,28 @@ private:
     quint64 m_fileFiguresJob = 0;
     double m_fileSeconds = 0.0;
     int m_fileChannels = 0;
+    // The lines of the running job are parsed as they come, every one of them, but what they
+    // show reaches the progress frame once per turn of the event loop, however fast they come:
+    // the frame as the lines left it, for the job it belongs to, and whether they set the title.
+    // An unfinished line waits there too, and is parsed only when no later delivery of the same
+    // line has come by then.
+    struct JobProgressShown {
+        quint64 Job = 0;
+        bool FramePending = false;
+        bool TitlePending = false;
+        bool Scheduled = false;
+        bool PartialPending = false;
+        QByteArray Partial;
+        ProgressFrameState Frame;
+    } m_jobProgress;
+    // The frame as the current job's lines left it (the widgets' when nothing is pending).
+    ProgressFrameState JobProgressFrame();
+    void KeepJobProgressFrame(const ProgressFrameState &frame, bool titleSet);
+    void ScheduleJobProgress();
+    // Writes what is pending for the current job on the progress frame (and drops what belongs
+    // to another one).
+    void ShowJobProgress();
+    void ParseJobLine(const QString &line);
 
     // ---- VORBIS, WAV/PCM, SPEEX and Lossless pages (UMainOtherPages.cpp) --------------------
 public slots:

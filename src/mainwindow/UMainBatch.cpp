@@ -533,6 +533,9 @@ void TMainForm::AddJobFailureRows(const JobOutcome &outcome)
 
 void TMainForm::EndOfJob(const JobOutcome &outcome)
 {
+    // The job's last lines are shown before its end resets the file's labels and takes the
+    // position of the total bar.
+    ShowJobProgress();
     EndJob(m_batch, outcome);
     ProgressFrame1->lbRemainingVal->setText(kZeroTime);
     if (ProgressFrame1->lbPercentCurrentTrack->text() != QLatin1String("100 %"))
@@ -692,14 +695,43 @@ void TMainForm::ProgressFrame1SpeedButtonQuitClick()
 void TMainForm::DosCommand1NewLine(QObject *Sender, const QByteArray &NewLine, TOutputType OutputType)
 {
     Q_UNUSED(Sender);
+    const quint64 job = m_batch.CurrentJob;
+    if (m_jobProgress.Job != job) {
+        m_jobProgress = JobProgressShown{};
+        m_jobProgress.Job = job;
+    }
+    if (OutputType == otBeginningOfLine) {
+        // The start of a line that its next delivery repeats: only the newest one is parsed.
+        m_jobProgress.Partial = NewLine;
+        m_jobProgress.PartialPending = true;
+        ScheduleJobProgress();
+        return;
+    }
+    m_jobProgress.PartialPending = false;
+    m_jobProgress.Partial.clear();
     const QString line = QString::fromLocal8Bit(NewLine);
     // What the job's child says of how it goes, whatever the parsers show of it.
-    if (OutputType == otEntireLine)
-        RecordJobLine(m_batch, line);
+    RecordJobLine(m_batch, line);
+    ParseJobLine(line);
+}
+
+void TMainForm::ParseJobLine(const QString &line)
+{
     if (PageControl1->currentWidget() == TabSheet4 && rbMP3Ch6->isChecked())
         Parse_AudX(line);
     else
         Parse_Kandrum(line);
+}
+
+void TMainForm::ScheduleJobProgress()
+{
+    if (m_jobProgress.Scheduled)
+        return;
+    m_jobProgress.Scheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_jobProgress.Scheduled = false;
+        ShowJobProgress();
+    });
 }
 
 double TMainForm::CurrentFileSeconds(int *channels)
@@ -765,6 +797,13 @@ ProgressFrameState ReadFrameState(const TMainForm *form, const TProgressFrame *f
     return st;
 }
 
+bool SameFrame(const ProgressFrameState &a, const ProgressFrameState &b)
+{
+    return a.File.Maximum == b.File.Maximum && a.File.Position == b.File.Position
+           && a.Batch.Maximum == b.Batch.Maximum && a.Batch.Position == b.Batch.Position
+           && a.FileLabel == b.FileLabel && a.BatchLabel == b.BatchLabel && a.Title == b.Title;
+}
+
 void WriteBar(QProgressBar *bar, const ProgressBarState &state)
 {
     if (bar->maximum() != state.Maximum)
@@ -785,31 +824,79 @@ void WriteFrameState(TProgressFrame *f, const ProgressFrameState &st)
 
 } // namespace
 
-void TMainForm::Parse_Kandrum(const QString &line)
+ProgressFrameState TMainForm::JobProgressFrame()
+{
+    ProgressFrameState state = m_jobProgress.FramePending && m_jobProgress.Job == m_batch.CurrentJob
+                                   ? m_jobProgress.Frame
+                                   : ReadFrameState(this, ProgressFrame1);
+    state.ParseCounter = ParseCounter;
+    return state;
+}
+
+void TMainForm::KeepJobProgressFrame(const ProgressFrameState &frame, bool titleSet)
+{
+    if (m_jobProgress.Job != m_batch.CurrentJob) {
+        m_jobProgress = JobProgressShown{};
+        m_jobProgress.Job = m_batch.CurrentJob;
+    }
+    m_jobProgress.Frame = frame;
+    m_jobProgress.FramePending = true;
+    m_jobProgress.TitlePending = m_jobProgress.TitlePending || titleSet;
+    ScheduleJobProgress();
+}
+
+void TMainForm::ShowJobProgress()
 {
     const quint64 job = m_batch.CurrentJob;
-    const QTreeWidgetItem *row = BatchJobRow();
-
-    KandrumJobContext context;
-    context.GainMode = cbOTAMode->currentText();
-    context.FileName = row ? row->text(jcFilename) : QString();
-    context.ListDuration = ListDuration;
-    context.TotalDuration = TotalDuration;
-    context.RowDuration = row ? row->text(jcDuration) : QString();
-    context.DoneSeconds = DoneSeconds;
-    switch (BarScaleOfJob(context.FileName)) {
-    case BarScale::ReaderAC3:
-    case BarScale::ReaderWAV:
-    case BarScale::ReaderMPEG:
-    case BarScale::ReaderOgg:
-        context.FileSeconds = CurrentFileSeconds();
-        break;
-    default:
-        break;
+    if (m_jobProgress.Job != job || job == 0) {
+        // The lines of a job that has ended or was stopped show nothing any more.
+        m_jobProgress = JobProgressShown{};
+        return;
     }
+    if (m_jobProgress.PartialPending) {
+        m_jobProgress.PartialPending = false;
+        const QString line = QString::fromLocal8Bit(m_jobProgress.Partial);
+        m_jobProgress.Partial.clear();
+        ParseJobLine(line);
+        if (job != m_batch.CurrentJob)
+            return;
+    }
+    if (!m_jobProgress.FramePending)
+        return;
+    m_jobProgress.FramePending = false;
+    WriteFrameState(ProgressFrame1, m_jobProgress.Frame);
+    if (m_jobProgress.TitlePending)
+        SetWindowAndApplicationTitle(m_jobProgress.Frame.Title);
+    m_jobProgress.TitlePending = false;
+}
 
-    ProgressFrameState state = ReadFrameState(this, ProgressFrame1);
-    const KandrumLineEffects fx = ApplyKandrumLine(state, line, context);
+void TMainForm::Parse_Kandrum(const QString &line)
+{
+    ProgressFrameState state = JobProgressFrame();
+    // The job's figures, read only for a line that moves the bars.
+    const auto context = [this] {
+        const QTreeWidgetItem *row = BatchJobRow();
+        KandrumJobContext c;
+        c.GainMode = cbOTAMode->currentText();
+        c.FileName = row ? row->text(jcFilename) : QString();
+        c.ListDuration = ListDuration;
+        c.TotalDuration = TotalDuration;
+        c.RowDuration = row ? row->text(jcDuration) : QString();
+        c.DoneSeconds = DoneSeconds;
+        switch (BarScaleOfJob(c.FileName)) {
+        case BarScale::ReaderAC3:
+        case BarScale::ReaderWAV:
+        case BarScale::ReaderMPEG:
+        case BarScale::ReaderOgg:
+            c.FileSeconds = CurrentFileSeconds();
+            break;
+        default:
+            break;
+        }
+        return c;
+    };
+    const ProgressFrameState before = state;
+    const KandrumLineEffects fx = ApplyKandrumLine(state, line, std::function<KandrumJobContext()>(context));
     ParseCounter = state.ParseCounter;
     if (fx.ErrorRow)
         AddBatchLogRow(1, *fx.ErrorRow);
@@ -818,20 +905,13 @@ void TMainForm::Parse_Kandrum(const QString &line)
         delete m_statusRow;
         m_statusRow = AddBatchLogRow(0, LanguageStrings.TranscodingRunning);
     }
-    WriteFrameState(ProgressFrame1, state);
-    if (fx.LabelsSet) {
-        QCoreApplication::processEvents();
-        // The batch may have been stopped meanwhile.
-        if (job != m_batch.CurrentJob)
-            return;
-    }
-    if (fx.TitleSet)
-        SetWindowAndApplicationTitle(state.Title);
+    // Most lines are only counted and change nothing on the frame.
+    if (fx.TitleSet || !SameFrame(before, state))
+        KeepJobProgressFrame(state, fx.TitleSet);
 }
 
 void TMainForm::Parse_AudX(const QString &line)
 {
-    const quint64 job = m_batch.CurrentJob;
     const QTreeWidgetItem *row = BatchJobRow();
 
     AudXJobContext context;
@@ -842,7 +922,8 @@ void TMainForm::Parse_AudX(const QString &line)
     if (scale == BarScale::ReaderAC3 || scale == BarScale::ReaderWAV)
         CurrentFileSeconds(&context.Channels);
 
-    ProgressFrameState state = ReadFrameState(this, ProgressFrame1);
+    ProgressFrameState state = JobProgressFrame();
+    const ProgressFrameState before = state;
     const AudXLineEffects fx = ApplyAudXLine(state, line, context);
     if (fx.StopWithError) {
         ProgressFrame1->SpeedButtonStop->setToolTip(kError);
@@ -850,14 +931,8 @@ void TMainForm::Parse_AudX(const QString &line)
             DosCommand1->Stop();
         return;
     }
-    WriteFrameState(ProgressFrame1, state);
-    if (fx.LabelsSet) {
-        QCoreApplication::processEvents();
-        if (job != m_batch.CurrentJob)
-            return;
-    }
-    if (fx.TitleSet)
-        SetWindowAndApplicationTitle(state.Title);
+    if (fx.TitleSet || !SameFrame(before, state))
+        KeepJobProgressFrame(state, fx.TitleSet);
 }
 
 // ---- Times -----------------------------------------------------------------------------------

@@ -25,6 +25,15 @@ namespace {
 // How long the worker sleeps in poll() when nothing happens; the stop request, new input and
 // the end of the child wake it earlier.
 constexpr int PollTimeoutMs = 50;
+// A child that writes a little at a time (a progress line every millisecond, say) has its output
+// gathered for this long after each hand-over, so that the user-interface thread is woken for a
+// batch of lines rather than for each of them; nobody sees more than a few updates a second. A
+// read that took this much or more is followed by the next one at once.
+constexpr int GatherMs = 50;
+constexpr int GatherBelowBytes = 16 * 1024;
+// While output is gathered, how often the pipe is looked at: once this much waits in it, it is
+// read at once, so that a child that writes fast is not held up by a full pipe.
+constexpr int GatherCheckMs = 10;
 // How long the user-interface thread spends on one batch of deliveries before it lets the other
 // events of its loop run.
 constexpr int DeliverySliceMs = 10;
@@ -388,20 +397,28 @@ void TDosThread::RunProcess()
         m_lastReadEndedWithCR = false;
 
         bool outputOpen = true;
+        QElapsedTimer sinceHandOver;
+        bool gather = false; // the output is left in the pipe until GatherMs after the last read
         for (;;) {
             // 1. Has the child ended? Everything it wrote before is in the pipe now.
             if (!childEnded && child.TryReap(&lastExitCode))
                 childEnded = true;
+            if (gather
+                && (childEnded || m_stop || sinceHandOver.elapsed() >= GatherMs
+                    || child.Available() >= GatherBelowBytes))
+                gather = false;
 
             // 2. Its output first: one read takes all that is waiting.
             bool hadOutput = false;
-            if (outputOpen) {
+            if (outputOpen && !gather) {
                 const int available = qMin(child.Available(), MaxReadSize);
                 if (size_t(available) > buffer.size())
                     buffer.resize(size_t(available)); // grows to the most seen, never shrinks
                 const ssize_t n = ::read(child.OutputFd(), buffer.data(), buffer.size());
                 if (n > 0) {
                     hadOutput = true;
+                    gather = n < GatherBelowBytes;
+                    sinceHandOver.start();
                     const QByteArray carriedBefore = m_carried;
                     std::vector<TDosDelivery> items;
                     SplitOutput(buffer.data(), int(n), items);
@@ -428,7 +445,7 @@ void TDosThread::RunProcess()
             if (!hadOutput && !childEnded && !m_stop) {
                 pollfd fds[4];
                 nfds_t count = 0;
-                if (outputOpen)
+                if (outputOpen && !gather)
                     fds[count++] = {child.OutputFd(), POLLIN, 0};
                 if (child.ExitFd() >= 0)
                     fds[count++] = {child.ExitFd(), POLLIN, 0};
@@ -437,7 +454,10 @@ void TDosThread::RunProcess()
                 if (m_hasPendingInput && !m_inputBroken && child.InputFd() >= 0)
                     fds[count++] = {child.InputFd(), POLLOUT, 0};
                 // Without a descriptor for the child's end, its end is looked for more often.
-                ::poll(fds, count, child.ExitFd() >= 0 ? PollTimeoutMs : 10);
+                int timeout = child.ExitFd() >= 0 ? PollTimeoutMs : 10;
+                if (gather)
+                    timeout = int(qBound<qint64>(1, GatherMs - sinceHandOver.elapsed(), qint64(GatherCheckMs)));
+                ::poll(fds, count, timeout);
                 if (m_wakeFd >= 0) {
                     uint64_t value;
                     [[maybe_unused]] ssize_t r = ::read(m_wakeFd, &value, sizeof value);

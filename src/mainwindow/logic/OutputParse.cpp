@@ -224,6 +224,12 @@ void ProgressBarState::SetMaximum(std::int32_t maximum)
 
 KandrumLineEffects ApplyKandrumLine(ProgressFrameState &st, const QString &line, const KandrumJobContext &job)
 {
+    return ApplyKandrumLine(st, line, [&job] { return job; });
+}
+
+KandrumLineEffects ApplyKandrumLine(ProgressFrameState &st, const QString &line,
+                                    const std::function<KandrumJobContext()> &jobOfLine)
+{
     KandrumLineEffects fx;
     if (st.ParseCounter == 0 && IsErrorLine(line)) {
         fx.ErrorRow = QStringLiteral("Error ") + line;
@@ -236,6 +242,7 @@ KandrumLineEffects ApplyKandrumLine(ProgressFrameState &st, const QString &line,
         ++st.ParseCounter;
         return fx;
     }
+    const KandrumJobContext job = jobOfLine();
     if ((job.GainMode == QLatin1String("PreGain") || job.GainMode == QLatin1String("PostGain"))
         && IsPassRestartLine(line))
         fx.RestartRow = true;

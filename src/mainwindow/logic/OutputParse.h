@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 // ---- Text helpers (case-sensitive, first occurrence) -----------------------------------------
@@ -138,6 +139,10 @@ struct KandrumLineEffects {
 
 // One line of the transcoder (a complete line or the unfinished start of one).
 KandrumLineEffects ApplyKandrumLine(ProgressFrameState &state, const QString &line, const KandrumJobContext &job);
+// The same, with the job asked for only by a line that moves the bars: most lines are only
+// counted, and need no look at the job.
+KandrumLineEffects ApplyKandrumLine(ProgressFrameState &state, const QString &line,
+                                    const std::function<KandrumJobContext()> &job);
 
 // The current job as the Aud-X parser sees it.
 struct AudXJobContext {
