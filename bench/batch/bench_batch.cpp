@@ -17,6 +17,8 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QEventLoop>
 #include <QTreeWidget>
 
 #include <cmath>
@@ -97,8 +99,18 @@ int main(int argc, char **argv)
     }
 
     MainForm->bbStartProcessClick();
-    while (MainForm->BatchRunning())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    // A real event loop, which sleeps while nothing happens; a slow check ends it.
+    {
+        QEventLoop loop;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+            if (!MainForm->BatchRunning())
+                loop.quit();
+        });
+        check.start(20);
+        if (MainForm->BatchRunning())
+            loop.exec();
+    }
     const qint64 batchMs = timer.restart();
     const QString last = MainForm->ProgressFrame1->SpeedButtonStop->toolTip(); // "Done" or "Error"
 

@@ -35,6 +35,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <csignal>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -85,6 +86,29 @@ QList<pid_t> ChildrenNamed(const QByteArray &comm)
             found << pid;
     }
     return found;
+}
+
+// A figure of this process from /proc/self/status, in KiB ("VmRSS", "VmHWM").
+long StatusKiB(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(QByteArray(field) + ':'))
+            return line.mid(qstrlen(field) + 1).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// Whether a process runs: there, and no zombie waiting to be reaped.
+bool ProcessRuns(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    const QByteArray state = text.mid(text.lastIndexOf(')') + 2, 1);
+    return !state.isEmpty() && state != "Z" && state != "X";
 }
 
 } // namespace
@@ -148,6 +172,25 @@ class TestBatch : public QObject, public BatchWindowTest
         QVERIFY(frame()->isHidden());
         QVERIFY(menusEnabled());
         QVERIFY(form()->bbStartProcess->isEnabled());
+    }
+
+    // A shell script named Kandrum.exe in a folder of its own under the test's folder, made the
+    // transcoder: `body` runs with $out set to the job's output, which it writes itself.
+    QString scriptTranscoder(const QString &folder, const QByteArray &body)
+    {
+        const QString path = m_jobs->filePath(folder + QStringLiteral("/Kandrum.exe"));
+        if (!QDir().mkpath(QFileInfo(path).path()))
+            return QString();
+        QFile script(path);
+        if (!script.open(QIODevice::WriteOnly))
+            return QString();
+        script.write("#!/bin/sh\n"
+                     "while [ $# -gt 0 ]; do [ \"$1\" = -output ] && out=$2; shift; done\n"
+                     + body);
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        edKandrum()->setText(path);
+        return path;
     }
 
     // Runs `action` with the toolkit's own message boxes and answers each box it shows with OK;
@@ -1097,6 +1140,130 @@ private slots:
     }
 
     // Last: a lower priority cannot be raised again without privileges.
+    // A transcoder that prints 50 MB without a line break: the window keeps the newest part of
+    // the line, the job ends as it should, and the program's memory stays flat.
+    void anEndlessLineKeepsTheProgramSmall()
+    {
+        addFiles(freshInputs({"tools/stereo8k.wav"}));
+        QVERIFY(!scriptTranscoder(QStringLiteral("endless"),
+                                  "head -c 52428800 /dev/zero | tr '\\000' x\n"
+                                  "printf ' [00:00:05:00] 50 %%\\n'\n"
+                                  "printf done > \"$out\"\n")
+                     .isEmpty());
+        const long rssBefore = StatusKiB("VmRSS");
+        QVERIFY(rssBefore > 0);
+        QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+        const bool peakReset = clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
+        clearRefs.close();
+        long rssMost = rssBefore;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, this, [&] {
+            rssMost = qMax(rssMost, StatusKiB("VmRSS"));
+            // Far past the bound: end the batch rather than the machine.
+            if (rssMost - rssBefore > 1024 * 1024 && form()->BatchRunning())
+                frame()->SpeedButtonStop->click();
+        });
+        sampler.start(20);
+        runBatch(60000);
+        sampler.stop();
+        if (peakReset)
+            rssMost = qMax(rssMost, StatusKiB("VmHWM"));
+        QVERIFY2(rssMost - rssBefore < 100 * 1024, qPrintable(QStringLiteral("%1 KiB more").arg(rssMost - rssBefore)));
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        const QList<QByteArray> lines = form()->DosCommand1->Lines();
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(lines[0].size(), MaxLineLength);
+        QVERIFY(lines[0].endsWith("xx [00:00:05:00] 50 %"));
+        quit();
+    }
+
+    // A transcoder that leaves a program running in the background and exits 0: that program is
+    // gone before the next job starts, and after the batch nothing of either job runs.
+    void nothingAJobStartedOutlivesIt()
+    {
+        addFiles(freshInputs({"tools/stereo8k.wav", "tools/mono1.wav"}));
+        const QString seen = m_jobs->filePath(QStringLiteral("seen"));
+        QVERIFY(!scriptTranscoder(QStringLiteral("leaves"),
+                                  "dir=$(dirname \"$out\")\n"
+                                  "for f in \"$dir\"/*.bgpid; do\n"
+                                  "  [ -f \"$f\" ] || continue\n"
+                                  "  s=$(cut -d' ' -f3 /proc/$(cat \"$f\")/stat 2>/dev/null)\n"
+                                  "  case \"$s\" in ''|Z|X) echo gone >> \"$dir/seen\";; *) echo running >> \"$dir/seen\";; esac\n"
+                                  "done\n"
+                                  "sleep 300 &\n"
+                                  "echo $! > \"$dir/job$$.bgpid\"\n"
+                                  "echo '[00:00:00:10] 1 %'\n"
+                                  "printf done > \"$out\"\n")
+                     .isEmpty());
+        runBatch();
+        QList<pid_t> left;
+        const QStringList pidFiles = QDir(m_jobs->path()).entryList({QStringLiteral("*.bgpid")}, QDir::Files);
+        for (const QString &name : pidFiles) {
+            QFile f(m_jobs->filePath(name));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            left << pid_t(f.readAll().trimmed().toInt());
+        }
+        const auto killLeft = qScopeGuard([&] {
+            for (pid_t pid : std::as_const(left))
+                if (pid > 0 && ProcessRuns(pid))
+                    ::kill(pid, SIGKILL);
+        });
+        QCOMPARE(left.size(), 2);
+        for (pid_t pid : std::as_const(left))
+            QVERIFY2(!ProcessRuns(pid), qPrintable(QString::number(pid)));
+        QFile seenFile(seen);
+        QVERIFY(seenFile.open(QIODevice::ReadOnly));
+        QCOMPARE(seenFile.readAll(), QByteArray("gone\n")); // the second job found the first's gone
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        quit();
+    }
+
+    // Lines that come in bursts are shown together, and every one of them is counted: the 71st
+    // progress line of a job moves the bars, then every 70th, whatever lines arrive with it.
+    void burstsOfLinesKeepTheCountOfProgressLines()
+    {
+        m_jobs.reset(new QTemporaryDir);
+        const QString input = m_jobs->filePath(QStringLiteral("long.wav"));
+        QVERIFY(WriteToneWavOf(input, 250000, 8000, 1));
+        addFiles({input});
+        const QString stepFile = m_jobs->filePath(QStringLiteral("step"));
+        // Progress lines stamped 1 s, 2 s, ... N s, in bursts; each burst waits for the test.
+        const QByteArray lines = "awk -v a=$1 -v b=$2 'BEGIN { for (i = a; i <= b; i++) printf \"[00:%02d:%02d:00] x\\n\", i / 60, i % 60 }'";
+        QVERIFY(!scriptTranscoder(QStringLiteral("bursts"),
+                                  "burst() { " + lines + "; }\n"
+                                  "waitfor() { while [ \"$(cat '" + stepFile.toLocal8Bit() + "' 2>/dev/null)\" != $1 ]; do sleep 0.05; done; }\n"
+                                  "burst 1 141\n"
+                                  "waitfor 1\n"
+                                  "burst 142 210\n"
+                                  "waitfor 2\n"
+                                  "burst 211 211\n"
+                                  "waitfor 3\n"
+                                  "printf done > \"$out\"\n")
+                     .isEmpty());
+        const auto step = [&](const char *n) {
+            QFile f(stepFile);
+            return f.open(QIODevice::WriteOnly) && f.write(n) == 1;
+        };
+        m_log.clear();
+        form()->bbStartProcessClick();
+        QTRY_COMPARE_WITH_TIMEOUT(form()->DosCommand1->Lines().size(), 141, 10000);
+        QTRY_COMPARE(frame()->ProgressBar1->value(), 141);
+        QCOMPARE(frame()->ProgressBar1->maximum(), 250);
+        QCOMPARE(frame()->lbPercentCurrentTrack->text(), QStringLiteral("56,00 %"));
+        QTRY_COMPARE(form()->windowTitle(), QStringLiteral("56,00 % - Zolvane"));
+        QVERIFY(step("1"));
+        // Lines 142 to 210 are only counted.
+        QTRY_COMPARE_WITH_TIMEOUT(form()->DosCommand1->Lines().size(), 210, 10000);
+        QTest::qWait(200);
+        QCOMPARE(frame()->ProgressBar1->value(), 141);
+        QVERIFY(step("2"));
+        QTRY_COMPARE(frame()->ProgressBar1->value(), 211);
+        QVERIFY(step("3"));
+        QTRY_VERIFY_WITH_TIMEOUT(!form()->BatchRunning(), 10000);
+        QCOMPARE(hint(), QStringLiteral("Done"));
+        quit();
+    }
+
     void priorityItemsChooseTheClassOfJobsAndProgram()
     {
         struct Case {
