@@ -399,10 +399,14 @@ void TDosThread::RunProcess()
         bool outputOpen = true;
         QElapsedTimer sinceHandOver;
         bool gather = false; // the output is left in the pipe until GatherMs after the last read
+        // Whether to ask if the child has ended: where the system tells it through a descriptor,
+        // only once that descriptor says so (or a wait timed out).
+        bool lookForEnd = true;
         for (;;) {
             // 1. Has the child ended? Everything it wrote before is in the pipe now.
-            if (!childEnded && child.TryReap(&lastExitCode))
+            if (lookForEnd && !childEnded && child.TryReap(&lastExitCode))
                 childEnded = true;
+            lookForEnd = child.ExitFd() < 0;
             if (gather
                 && (childEnded || m_stop || sinceHandOver.elapsed() >= GatherMs
                     || child.Available() >= GatherBelowBytes))
@@ -447,8 +451,10 @@ void TDosThread::RunProcess()
                 nfds_t count = 0;
                 if (outputOpen && !gather)
                     fds[count++] = {child.OutputFd(), POLLIN, 0};
+                const nfds_t exitAt = count;
                 if (child.ExitFd() >= 0)
                     fds[count++] = {child.ExitFd(), POLLIN, 0};
+                const nfds_t wakeAt = count;
                 if (m_wakeFd >= 0)
                     fds[count++] = {m_wakeFd, POLLIN, 0};
                 if (m_hasPendingInput && !m_inputBroken && child.InputFd() >= 0)
@@ -457,8 +463,10 @@ void TDosThread::RunProcess()
                 int timeout = child.ExitFd() >= 0 ? PollTimeoutMs : 10;
                 if (gather)
                     timeout = int(qBound<qint64>(1, GatherMs - sinceHandOver.elapsed(), qint64(GatherCheckMs)));
-                ::poll(fds, count, timeout);
-                if (m_wakeFd >= 0) {
+                const int ready = ::poll(fds, count, timeout);
+                if (ready <= 0 || (child.ExitFd() >= 0 && fds[exitAt].revents != 0))
+                    lookForEnd = true;
+                if (m_wakeFd >= 0 && fds[wakeAt].revents != 0) {
                     uint64_t value;
                     [[maybe_unused]] ssize_t r = ::read(m_wakeFd, &value, sizeof value);
                 }
