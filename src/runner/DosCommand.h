@@ -129,7 +129,8 @@ struct TDosDelivery {
 
 // Use it from the user-interface thread. Every text of the child reaches OnNewLine there, in
 // order, while the worker waits; a burst of output is handled in short slices so that the other
-// events of the loop keep running. The end notice OnTerminated comes last, on the same thread,
+// events of the loop keep running, and output that comes a little at a time is gathered for a
+// moment, so that the thread is woken for a batch of lines rather than for each one. The end notice OnTerminated comes last, on the same thread,
 // once the child has ended and been cleaned up: by then EndStatus and ExitCode hold the outcome
 // and IsRunning is false, and the handler may call Execute to start the next run. A run that
 // Execute or Stop has ended still raises its own end notice; EndStatus and ExitCode always tell
