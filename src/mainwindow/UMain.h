@@ -521,6 +521,8 @@ private:
     ProgressFrameState JobProgressFrame();
     void KeepJobProgressFrame(const ProgressFrameState &frame, bool titleSet);
     void ScheduleJobProgress();
+    // Nothing pending, for the current job.
+    void ResetJobProgress();
     // Writes what is pending for the current job on the progress frame (and drops what belongs
     // to another one).
     void ShowJobProgress();

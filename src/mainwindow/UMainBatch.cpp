@@ -695,11 +695,8 @@ void TMainForm::ProgressFrame1SpeedButtonQuitClick()
 void TMainForm::DosCommand1NewLine(QObject *Sender, const QByteArray &NewLine, TOutputType OutputType)
 {
     Q_UNUSED(Sender);
-    const quint64 job = m_batch.CurrentJob;
-    if (m_jobProgress.Job != job) {
-        m_jobProgress = JobProgressShown{};
-        m_jobProgress.Job = job;
-    }
+    if (m_jobProgress.Job != m_batch.CurrentJob)
+        ResetJobProgress();
     if (OutputType == otBeginningOfLine) {
         // The start of a line that its next delivery repeats: only the newest one is parsed.
         m_jobProgress.Partial = NewLine;
@@ -721,6 +718,14 @@ void TMainForm::ParseJobLine(const QString &line)
         Parse_AudX(line);
     else
         Parse_Kandrum(line);
+}
+
+void TMainForm::ResetJobProgress()
+{
+    const bool scheduled = m_jobProgress.Scheduled;
+    m_jobProgress = JobProgressShown{};
+    m_jobProgress.Job = m_batch.CurrentJob;
+    m_jobProgress.Scheduled = scheduled;
 }
 
 void TMainForm::ScheduleJobProgress()
@@ -835,10 +840,8 @@ ProgressFrameState TMainForm::JobProgressFrame()
 
 void TMainForm::KeepJobProgressFrame(const ProgressFrameState &frame, bool titleSet)
 {
-    if (m_jobProgress.Job != m_batch.CurrentJob) {
-        m_jobProgress = JobProgressShown{};
-        m_jobProgress.Job = m_batch.CurrentJob;
-    }
+    if (m_jobProgress.Job != m_batch.CurrentJob)
+        ResetJobProgress();
     m_jobProgress.Frame = frame;
     m_jobProgress.FramePending = true;
     m_jobProgress.TitlePending = m_jobProgress.TitlePending || titleSet;
@@ -850,7 +853,7 @@ void TMainForm::ShowJobProgress()
     const quint64 job = m_batch.CurrentJob;
     if (m_jobProgress.Job != job || job == 0) {
         // The lines of a job that has ended or was stopped show nothing any more.
-        m_jobProgress = JobProgressShown{};
+        ResetJobProgress();
         return;
     }
     if (m_jobProgress.PartialPending) {
