@@ -12,6 +12,10 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libavfilter-dev libswresample-dev libavutil-dev libmp3lame-dev
   # fixtures, checks and screenshots
   ffmpeg sox lame mediainfo xvfb xauth imagemagick fonts-dejavu-core
+  # the window's place under a real window manager
+  openbox xdotool wmctrl x11-utils
+  # dropping root for the tests of a folder the user may not write
+  util-linux
   # fuzzing
   clang libclang-rt-14-dev
 )
