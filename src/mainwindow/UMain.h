@@ -155,8 +155,29 @@ private:
     void ConnectOtherPages();        // UMainOtherPages.cpp: VORBIS, WAV/PCM, SPEEX and Lossless pages
     void ChooseLanguage(QAction *item);
     QRect FitStoredGeometry(int left, int top, int width, int height) const;
-    // Resizes and moves the window to FitStoredGeometry's answer for the place and size given.
+    // Resizes and moves the window to FitStoredGeometry's answer for the place and size given:
+    // `left` and `top` are the place of the window's frame, `width` and `height` the size of the
+    // window within it. The place is kept as the one wanted, and applied to the frame once the
+    // window system has told the frame's size (see SettleOnScreen).
     void PlaceOnScreen(int left, int top, int width, int height);
+    // Once shown, a window manager puts its frame around the window a little later: until then
+    // the frame's size is unknown, and a place given to the window would be the place of the
+    // window within the frame, so that the frame would stand higher by its title bar at every
+    // start. This waits (briefly) for the frame, then moves the frame to the wanted place and
+    // fits it, with the status bar, into the screen's free area.
+    void SettleOnScreen(int attemptsLeft);
+    bool FrameKnown() const;
+    // The place of the frame and the size of the window as the close button left them: what the
+    // exit stores then (the closed window has lost its frame).
+    void RememberPlace();
+    // The frame's place and the window's size to store at exit.
+    QRect PlaceToStore() const;
+
+    QPoint m_wantedFramePlace;
+    bool m_hasWantedFramePlace = false;
+    bool m_settled = false;
+    QRect m_placeAtClose;
+    bool m_closedByButton = false;
     void OpenForumLink(QAction *item);
     void WriteStartupReport();
 
