@@ -66,7 +66,8 @@ start_desktop() {
     Xvfb ":$n" -screen 0 "$screen" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
-    if wait_for 50 xprop -root; then break; fi
+    # Another server that took the display first would answer too: ours must still run.
+    if wait_for 50 xprop -root && kill -0 "$XVFB_PID" 2>/dev/null; then break; fi
     kill "$XVFB_PID" 2>/dev/null
     wait "$XVFB_PID" 2>/dev/null
     XVFB_PID=
@@ -156,7 +157,7 @@ wait_for_exit() {
 
 quit_by_menu() {
   local id=$1
-  xdotool windowactivate --sync "$id" >/dev/null 2>&1 || xdotool windowfocus --sync "$id"
+  timeout 5 xdotool windowactivate --sync "$id" >/dev/null 2>&1 || timeout 5 xdotool windowfocus --sync "$id"
   xdotool key --clearmodifiers alt+f
   sleep 0.3
   # "Quit" is the last item of the File menu.
@@ -234,7 +235,7 @@ START_DIR=$TRANSCODER_DIR
 start_program
 if wait_for 100 bash -c 'wmctrl -l | grep -q "Executable Settings"'; then
   dialog=$(wmctrl -l | awk '/Executable Settings/ { print $1; exit }')
-  xdotool windowactivate --sync "$dialog" >/dev/null 2>&1 || xdotool windowfocus --sync "$dialog"
+  timeout 5 xdotool windowactivate --sync "$dialog" >/dev/null 2>&1 || timeout 5 xdotool windowfocus --sync "$dialog"
   xdotool key Return
 else
   fail "first start: the tool-path dialog did not come up"
