@@ -14,6 +14,10 @@ PACKAGES=(
   ffmpeg sox lame mediainfo xvfb xauth imagemagick fonts-dejavu-core
   # Chinese and Japanese glyphs, so that captions of those languages are measured as users see them
   fonts-wqy-microhei
+  # the window's place under a real window manager
+  openbox xdotool wmctrl x11-utils
+  # dropping root for the tests of a folder the user may not write
+  util-linux
   # fuzzing
   clang libclang-rt-14-dev
 )

@@ -341,9 +341,13 @@ void TMainForm::FormCreate()
 void TMainForm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    m_closedByButton = false;
     if (!m_shown) {
         m_shown = true;
         FormShow();
+        // The frame comes with the first showing: the window is placed once it is known (waiting
+        // for it at most 40 times 50 ms).
+        QTimer::singleShot(0, this, [this] { SettleOnScreen(40); });
     }
 }
 
@@ -513,6 +517,7 @@ void TMainForm::WriteStartupReport()
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
+    RememberPlace();
     FormClose();
     event->accept();
     // Closing the main window ends the program, whatever other windows are open.

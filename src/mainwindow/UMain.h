@@ -158,8 +158,29 @@ private:
     void ConnectOtherPages();        // UMainOtherPages.cpp: VORBIS, WAV/PCM, SPEEX and Lossless pages
     void ChooseLanguage(QAction *item);
     QRect FitStoredGeometry(int left, int top, int width, int height) const;
-    // Resizes and moves the window to FitStoredGeometry's answer for the place and size given.
+    // Resizes and moves the window to FitStoredGeometry's answer for the place and size given:
+    // `left` and `top` are the place of the window's frame, `width` and `height` the size of the
+    // window within it. The place is kept as the one wanted, and applied to the frame once the
+    // window system has told the frame's size (see SettleOnScreen).
     void PlaceOnScreen(int left, int top, int width, int height);
+    // Once shown, a window manager puts its frame around the window a little later: until then
+    // the frame's size is unknown, and a place given to the window would be the place of the
+    // window within the frame, so that the frame would stand higher by its title bar at every
+    // start. This waits (briefly) for the frame, then moves the frame to the wanted place and
+    // fits it, with the status bar, into the screen's free area.
+    void SettleOnScreen(int attemptsLeft);
+    bool FrameKnown() const;
+    // The place of the frame and the size of the window as the close button left them: what the
+    // exit stores then (the closed window has lost its frame).
+    void RememberPlace();
+    // The frame's place and the window's size to store at exit.
+    QRect PlaceToStore() const;
+
+    QPoint m_wantedFramePlace;
+    bool m_hasWantedFramePlace = false;
+    bool m_settled = false;
+    QRect m_placeAtClose;
+    bool m_closedByButton = false;
     void OpenForumLink(QAction *item);
     void WriteStartupReport();
 
@@ -573,15 +594,22 @@ public slots:
     void lbFlakeLinkMouseLeave();
 
 private:
-    // Runs one handler of the encoder pages or one preset. A settings write that fails ends the
-    // outermost handler with the error message (the handlers it ran stop there too, and nothing
-    // is rebuilt).
+    // Runs one handler of the encoder pages or one preset. An error thrown inside ends the
+    // outermost handler with the error message (the handlers it ran stop there too). A failed
+    // write of the channel keys throws nothing: the handlers go on to their rebuild, and the
+    // outermost one shows the failure once it is done.
     void RunOtherPageHandler(const std::function<void()> &body);
     // Inside a handler: ends it when a handler it ran (through a control set from code) failed.
     void EndOnNestedOtherPageFailure();
+    // A write of the channel keys that failed: shown once, when the outermost handler ends (or at
+    // once outside any), and not again for the same failure until a write has succeeded.
+    void NoteChannelKeyFailure(const QString &message);
+    void ReportChannelKeyFailure();
     int m_otherPageDepth = 0;
     QString m_otherPageFailure;
     bool m_otherPageFailed = false;
+    QString m_pendingKeyFailure;
+    QString m_reportedKeyFailure;
 
     // ---- AC3, MP2 and MP3 pages: their own handlers (UMainMPEGPages.cpp) --------------------
 public:
@@ -590,15 +618,15 @@ public:
     // (1 stereo, 0 multichannel). The stereo step ticks the dialog's chLFEtoLR and chOutputMode
     // where unticked, the multichannel step unticks them where ticked, and both then write the
     // two keys; the key-only step writes the keys alone, and SetDownmixBoxes sets the boxes
-    // alone. A failed write throws the settings file's error: callers run inside
-    // RunOtherPageHandler, which shows it once and ends the handler there, without the rebuild.
+    // alone. A failed write is noted (NoteChannelKeyFailure) and the caller goes on, so that
+    // the page and the command line never disagree with the choice the user made.
     void DownmixStereoStep();
     void DownmixMultichannelStep();
     void DownmixKeysStep(int value);
     void SetDownmixBoxes(bool ticked);
-    // The key-only step for a handler that goes on after it: runs it inside RunOtherPageHandler
-    // and gives false when the write failed (the error is reported there, once).
-    bool KeyOnlyStepInFrame(int value);
+    // The key-only step for a handler that goes on after it: runs it inside RunOtherPageHandler,
+    // which reports a failed write.
+    void KeyOnlyStepInFrame(int value);
 
 public slots:
     // Each takes the control that fired (or null when called from code) and ends by rebuilding

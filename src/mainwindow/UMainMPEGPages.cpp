@@ -188,22 +188,24 @@ void TMainForm::SetDownmixBoxes(bool ticked)
 
 void TMainForm::DownmixKeysStep(int value)
 {
-    // Both keys in one replace of the settings file; a failed write raises and changes nothing.
-    TIniSavePass pass(SettingsFilePath());
-    TIniFile settings(SettingsFilePath());
-    settings.WriteInteger(SectionZolvane, KeyCheckLFE, value);
-    settings.WriteInteger(SectionZolvane, KeyOutputModeCheck, value);
-    pass.Commit();
+    // Both keys in one replace of the settings file. A write that fails is reported (once for
+    // the same failure, see NoteChannelKeyFailure) and the handler goes on: the page and the
+    // command line still follow the user's choice.
+    try {
+        TIniSavePass pass(SettingsFilePath());
+        TIniFile settings(SettingsFilePath());
+        settings.WriteInteger(SectionZolvane, KeyCheckLFE, value);
+        settings.WriteInteger(SectionZolvane, KeyOutputModeCheck, value);
+        pass.Commit();
+        m_reportedKeyFailure.clear();
+    } catch (const EIniFileException &error) {
+        NoteChannelKeyFailure(error.Message());
+    }
 }
 
-bool TMainForm::KeyOnlyStepInFrame(int value)
+void TMainForm::KeyOnlyStepInFrame(int value)
 {
-    bool written = false;
-    RunOtherPageHandler([this, value, &written] {
-        DownmixKeysStep(value);
-        written = true;
-    });
-    return written;
+    RunOtherPageHandler([this, value] { DownmixKeysStep(value); });
 }
 
 void TMainForm::DownmixStereoStep()
@@ -396,8 +398,7 @@ void TMainForm::rbMP3Ch6Click(QObject *)
 
 void TMainForm::rbMP3BitrateClick(QObject *)
 {
-    if (!KeyOnlyStepInFrame(1))
-        return;
+    KeyOnlyStepInFrame(1);
     TLameFrame *f = LameFrame1;
     for (QWidget *w : {static_cast<QWidget *>(f->MP3TrackBar_Quality), static_cast<QWidget *>(f->lbVBRMode),
                        static_cast<QWidget *>(f->cbVBRMode), static_cast<QWidget *>(f->lbMP3Quality_10),
@@ -414,8 +415,7 @@ void TMainForm::rbMP3BitrateClick(QObject *)
 
 void TMainForm::rbMP3QualityClick(QObject *)
 {
-    if (!KeyOnlyStepInFrame(1))
-        return;
+    KeyOnlyStepInFrame(1);
     TLameFrame *f = LameFrame1;
     for (QWidget *w : {static_cast<QWidget *>(f->MP3TrackBar_Quality), static_cast<QWidget *>(f->cbVBRMode),
                        static_cast<QWidget *>(f->lbMP3Quality_10), static_cast<QWidget *>(f->lbMP3Quality_50),

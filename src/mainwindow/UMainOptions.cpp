@@ -501,8 +501,7 @@ void TMainForm::PageControl1Change()
 
 void TMainForm::rbAACOutputCh2Click()
 {
-    if (!KeyOnlyStepInFrame(1))
-        return;
+    KeyOnlyStepInFrame(1);
     if (cbAACEncEngine->currentIndex() == 3)
         FitCTFrameToChannels(true);
     KDCmdl();
@@ -510,8 +509,7 @@ void TMainForm::rbAACOutputCh2Click()
 
 void TMainForm::rbAACOutputCh6Click()
 {
-    if (!KeyOnlyStepInFrame(0))
-        return;
+    KeyOnlyStepInFrame(0);
     if (cbAACEncEngine->currentIndex() == 3)
         FitCTFrameToChannels(true);
     KDCmdl();

@@ -98,14 +98,39 @@ void TMainForm::RunOtherPageHandler(const std::function<void()> &body)
         }
     }
     --m_otherPageDepth;
+    if (m_otherPageDepth > 0)
+        return;
     // Only the outermost handler reports; a handler that ran inside another (through a control
     // set from code) leaves the failure for it, which ends at its next check.
-    if (m_otherPageDepth == 0 && m_otherPageFailed) {
+    if (m_otherPageFailed) {
         m_otherPageFailed = false;
         const QString text = m_otherPageFailure;
         m_otherPageFailure.clear();
+        if (text == m_pendingKeyFailure)
+            m_pendingKeyFailure.clear();
         ShowMessage(text, true);
     }
+    ReportChannelKeyFailure();
+}
+
+void TMainForm::NoteChannelKeyFailure(const QString &message)
+{
+    // The same failure again (the file is still where it cannot be written) is not shown again.
+    if (message == m_reportedKeyFailure)
+        return;
+    if (m_pendingKeyFailure.isEmpty())
+        m_pendingKeyFailure = message;
+    if (m_otherPageDepth == 0)
+        ReportChannelKeyFailure();
+}
+
+void TMainForm::ReportChannelKeyFailure()
+{
+    if (m_pendingKeyFailure.isEmpty())
+        return;
+    m_reportedKeyFailure = m_pendingKeyFailure;
+    m_pendingKeyFailure.clear();
+    ShowMessage(m_reportedKeyFailure, true);
 }
 
 void TMainForm::EndOnNestedOtherPageFailure()

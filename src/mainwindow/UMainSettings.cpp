@@ -220,10 +220,12 @@ void TMainForm::FormDestroy()
 void TMainForm::SaveGeneralSettings(TIniFile &ini)
 {
     SettingsWriter w(ini, kGeneral);
-    w.Integer("Height", height());
-    w.Integer("Left", x());
-    w.Integer("Top", y());
-    w.Integer("Width", width());
+    // The frame's place and the size of the window within it.
+    const QRect place = PlaceToStore();
+    w.Integer("Height", place.height());
+    w.Integer("Left", place.x());
+    w.Integer("Top", place.y());
+    w.Integer("Width", place.width());
     w.Box("dynComp_check", chAzidDC->isChecked());
     w.Integer("dynComp", cbAzidDC->currentIndex());
     w.Box("ssrc_check", chSSRC->isChecked());
@@ -480,11 +482,10 @@ void TMainForm::LoadSettings(const TIniFile &settings)
     FitGainListToPage();
 
     // The language and the tabs loaded since can have widened the layout: the window, at its
-    // new least size, is brought onto the screen once more.
-    PlaceOnScreen(x(), y(), width(), height());
-    // The laid-out window can still need a little more room than computed here (a scroll bar that
-    // a low window shows): once it has been laid out, it is fitted again.
-    QTimer::singleShot(0, this, [this] { PlaceOnScreen(x(), y(), width(), height()); });
+    // new least size, is brought onto the screen once more. The laid-out window can still need a
+    // little more room than computed here (a scroll bar that a low window shows): once shown and
+    // framed, it is fitted again (SettleOnScreen).
+    PlaceOnScreen(storedLeft, storedTop, width(), height());
 }
 
 // A stored size larger than the screen's free area, or a position outside it, would open the
@@ -501,11 +502,62 @@ QRect TMainForm::FitStoredGeometry(int left, int top, int width, int height) con
 
 void TMainForm::PlaceOnScreen(int left, int top, int width, int height)
 {
+    if (!m_settled) {
+        // Not framed yet: the place is applied to the frame once it is there.
+        m_wantedFramePlace = QPoint(left, top);
+        m_hasWantedFramePlace = true;
+    }
     const QRect placed = FitStoredGeometry(left, top, width, height);
-    if (placed == QRect(pos(), size()))
+    if (!m_settled || !isVisible()) {
+        if (placed == QRect(pos(), size()))
+            return;
+        resize(placed.size());
+        move(placed.topLeft());
         return;
-    resize(placed.size());
-    move(placed.topLeft());
+    }
+    // The window within its frame: the frame's place plus the frame's left and top edges.
+    const QPoint inset = geometry().topLeft() - frameGeometry().topLeft();
+    const QRect client(placed.topLeft() + inset, placed.size());
+    if (client != geometry())
+        setGeometry(client);
+}
+
+bool TMainForm::FrameKnown() const
+{
+    // Only the X11 window system puts a frame around the window after it has been shown.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return true;
+    return frameGeometry() != geometry();
+}
+
+void TMainForm::SettleOnScreen(int attemptsLeft)
+{
+    if (m_settled || !isVisible())
+        return;
+    if (!FrameKnown() && attemptsLeft > 0) {
+        QTimer::singleShot(50, this, [this, attemptsLeft] { SettleOnScreen(attemptsLeft - 1); });
+        return;
+    }
+    m_settled = true;
+    // Without a stored place the window stays where the window system put it, fitted in.
+    const QPoint frame = m_hasWantedFramePlace ? m_wantedFramePlace : frameGeometry().topLeft();
+    PlaceOnScreen(frame.x(), frame.y(), width(), height());
+}
+
+void TMainForm::RememberPlace()
+{
+    m_placeAtClose = PlaceToStore();
+    m_closedByButton = true;
+}
+
+QRect TMainForm::PlaceToStore() const
+{
+    if (!isVisible())
+        return m_closedByButton ? m_placeAtClose : QRect(pos(), size());
+    // Shown but not framed yet: the window stands within the frame to come at the wanted place.
+    if (!m_settled && m_hasWantedFramePlace && QGuiApplication::platformName() == QLatin1String("xcb"))
+        return QRect(m_wantedFramePlace, size());
+    return QRect(frameGeometry().topLeft(), size());
 }
 
 void TMainForm::ActivateSettingsPage(QWidget *page)

@@ -10,10 +10,15 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -344,18 +349,104 @@ QString cleanValue(QString value)
     return value;
 }
 
-// Replaces the file with the lines at once: a temporary file in the same folder, then a rename.
+[[noreturn]] void refuseWrite(const QString &fileName)
+{
+    throw EIniFileException(QStringLiteral("Unable to write to %1").arg(fileName));
+}
+
+// True when the folder that holds the file refuses this process a new file (a shared install
+// whose folder belongs to someone else), while the file itself exists and may be written.
+bool onlyTheFileIsWritable(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    if (!info.isFile())
+        return false;
+    const QByteArray file = QFile::encodeName(info.absoluteFilePath());
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    if (::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) == 0)
+        return false;
+    if (errno != EACCES && errno != EPERM)
+        return false;
+    return ::faccessat(AT_FDCWD, file.constData(), W_OK, AT_EACCESS) == 0;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+bool readAll(int fd, off_t size, QByteArray &bytes)
+{
+    bytes.resize(qsizetype(size));
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pread(fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    bytes.truncate(done);
+    return true;
+}
+
+// Writes the bytes over the file where it stands, for a folder that takes no new file beside it.
+// The room for a longer text is claimed first, so that a full disk refuses the write before any
+// byte has changed; the bytes then go over the old ones, the rest is cut off and the whole is
+// flushed to the disk. A write that fails midway puts the old text back as far as it can.
+bool writeInPlace(const QString &fileName, const QByteArray &bytes)
+{
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    QByteArray before;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && readAll(fd, st.st_size, before);
+    if (ok && bytes.size() > before.size()) {
+        const int claimed = ::posix_fallocate(fd, 0, off_t(bytes.size()));
+        // A file system that cannot claim room ahead is written all the same.
+        ok = claimed == 0 || claimed == EOPNOTSUPP || claimed == EINVAL;
+    }
+    if (ok) {
+        ok = writeAll(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
+        if (!ok && writeAll(fd, before) && ::ftruncate(fd, off_t(before.size())) == 0)
+            ::fsync(fd);
+    }
+    if (::close(fd) != 0)
+        ok = false;
+    return ok;
+}
+
+// Replaces the file with the lines at once: a temporary file in the same folder, then a rename,
+// so that a crash or a full disk never leaves a half-written file. Where the folder takes no new
+// file but the file itself may be written, the file is written in place instead.
 void save(const QString &fileName, const IniLines &ini)
 {
     const QByteArray bytes = ini.bytes();
     forget(fileName);
     QSaveFile file(fileName);
-    bool ok = file.open(QIODevice::WriteOnly);
-    ok = ok && file.write(bytes) == bytes.size();
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (onlyTheFileIsWritable(fileName) && writeInPlace(fileName, bytes))
+            return;
+        refuseWrite(fileName);
+    }
+    bool ok = file.write(bytes) == bytes.size();
     ok = ok && file.commit();
     if (!ok) {
         file.cancelWriting();
-        throw EIniFileException(QStringLiteral("Unable to write to %1").arg(fileName));
+        refuseWrite(fileName);
     }
 }
 

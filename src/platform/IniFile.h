@@ -36,10 +36,11 @@ public:
 // of surrounding quotes, read values cut at 2047 characters. The file is 8-bit text in the
 // locale's encoding with CR LF line ends. Every read sees the file as it is on disk now; every
 // write replaces the file atomically (temporary file in the same folder, then rename), unless a
-// save pass is open for the file (see TIniSavePass). A value, key or section name that holds a
-// line break is refused and changes nothing. Only a regular file is read: a named pipe or a
-// device in the file's place reads as an empty file, without waiting for it, and is never
-// replaced by a write.
+// save pass is open for the file (see TIniSavePass). Where the folder takes no new file from this
+// process but the file itself may be written (a shared install), the file is written in place. A
+// value, key or section name that holds a line break is refused and changes nothing. Only a
+// regular file is read: a named pipe or a device in the file's place reads as an empty file,
+// without waiting for it, and is never replaced by a write.
 class TIniFile
 {
 public:

@@ -11,6 +11,8 @@
 #include "UMainGlobals.h"
 #include "ZolvaneApp.h"
 
+#include <QScopeGuard>
+
 #include <QtTest>
 #include <QtWidgets>
 
@@ -418,10 +420,17 @@ private slots:
         AdvancedSet->hide();
     }
 
-    void failedKeyWriteStopsTheHandlerBeforeTheRebuild()
+    // A settings file that cannot be written does not keep the command line from following the
+    // channel choice, and the same failure is told once, not at every click.
+    void failedKeyWriteStillRebuildsAndIsToldOnce()
     {
         showPage(MainForm->TabSheet2);
+        MainForm->rbAC3OutputCh6->setChecked(true);
+        const QString surround = cmd();
         MainForm->rbAC3OutputCh2->setChecked(true);
+        const QString stereo = cmd();
+        QVERIFY(surround != stereo);
+
         QStringList errors;
         TMainForm::MessageHook = [&](QWidget *, const QString &text, bool error) {
             if (error)
@@ -430,19 +439,36 @@ private slots:
         // A folder in the settings file's place cannot be replaced by a written file.
         QVERIFY(QFile::remove(settingsPath()));
         QVERIFY(QDir().mkdir(settingsPath()));
-        // The boxes already stand as the multichannel step sets them, so only the write is left
-        // (a box that changes runs its own handler, which rebuilds).
-        advancedBox("chLFEtoLR")->setChecked(false);
-        advancedBox("chOutputMode")->setChecked(false);
+        const auto restore = qScopeGuard([] {
+            QDir().rmdir(settingsPath());
+            TMainForm::MessageHook = nullptr;
+        });
         m_row->setText(jcCmd, QStringLiteral("untouched"));
 
         MainForm->rbAC3OutputCh6->setChecked(true);
-        QVERIFY(QDir().rmdir(settingsPath()));
-        TMainForm::MessageHook = nullptr;
-
         QCOMPARE(errors.size(), 1);
         QVERIFY2(errors.first().startsWith(QLatin1String("Unable to write to")), qPrintable(errors.first()));
-        QCOMPARE(cmd(), QStringLiteral("untouched"));
+        QCOMPARE(cmd(), surround);
+        // The advanced dialog's boxes follow the choice too.
+        QVERIFY(!advancedBox("chLFEtoLR")->isChecked());
+        QVERIFY(!advancedBox("chOutputMode")->isChecked());
+
+        MainForm->rbAC3OutputCh2->setChecked(true);
+        MainForm->rbAC3OutputCh6->setChecked(true);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(cmd(), surround);
+
+        // Once a write has succeeded, a new failure is told again.
+        QVERIFY(QDir().rmdir(settingsPath()));
+        MainForm->rbAC3OutputCh2->setChecked(true);
+        QCOMPARE(key("check_lfe"), 1);
+        QCOMPARE(cmd(), stereo);
+        QVERIFY(QFile::remove(settingsPath()));
+        QVERIFY(QDir().mkdir(settingsPath()));
+        MainForm->rbAC3OutputCh6->setChecked(true);
+        QCOMPARE(errors.size(), 2);
+        QCOMPARE(cmd(), surround);
+        QVERIFY(QDir().rmdir(settingsPath()));
         MainForm->rbAC3OutputCh2->setChecked(true);
         QCOMPARE(key("check_lfe"), 1);
     }

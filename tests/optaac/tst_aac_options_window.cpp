@@ -402,20 +402,31 @@ private slots:
         }
     }
 
-    void unwritableSettingsStopTheChannelHandler()
+    // A settings file that cannot be written is told once; the channel handler still gives the
+    // plug-in its 5.1 formats and rate, as with a writable file.
+    void unwritableSettingsLeaveTheChannelHandlerWhole()
     {
         ctStereo(48);
+        form()->rbAACOutputCh6->setChecked(true);
+        const QStringList surroundFormats = Items(form()->CTFrame1->cbCTFormat);
+        const int surroundRate = form()->CTFrame1->TrackBar->value();
+        QCOMPARE(surroundFormats.size(), 2);
+        ctStereo(48);
+
         QFile::remove(SettingsPath());
         // A folder where the settings file should be: the file cannot be replaced.
         QVERIFY(QDir().mkpath(SettingsPath()));
         form()->rbAACOutputCh6->setChecked(true);
-        QDir(SettingsPath()).removeRecursively();
         QCOMPARE(m_messages.size(), 1);
         QVERIFY2(m_messages.first().startsWith(QStringLiteral("Unable to write to")), qPrintable(m_messages.first()));
         QVERIFY(m_messages.first().contains(SettingsPath()));
-        // The rest of the handler did not run: the stereo formats and bit rate stay.
+        QCOMPARE(Items(form()->CTFrame1->cbCTFormat), surroundFormats);
+        QCOMPARE(form()->CTFrame1->TrackBar->value(), surroundRate);
+        // The same failure at the next click is not told again.
+        form()->rbAACOutputCh2->setChecked(true);
         QCOMPARE(Items(form()->CTFrame1->cbCTFormat), (QStringList{"HE AAC", "HE AAC High", "LC AAC"}));
-        QCOMPARE(form()->CTFrame1->TrackBar->value(), 48);
+        QDir(SettingsPath()).removeRecursively();
+        form()->rbAACOutputCh6->setChecked(true);
         form()->rbAACOutputCh2->setChecked(true);
         QCOMPARE(m_messages.size(), 1);
     }

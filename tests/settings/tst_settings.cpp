@@ -752,9 +752,14 @@ private slots:
         ModalCloser closer;
         MainForm->show();
         QCoreApplication::processEvents();
-        const QMap<QString, QVariant> shown = Snapshot();
+        QMap<QString, QVariant> shown = Snapshot();
+        // The window itself is only fitted, with its frame, into the screen's free area.
+        const bool frameOnScreen = MainForm->screen()->availableGeometry().contains(MainForm->frameGeometry());
         EndSession();
         QCOMPARE(closer.seen, QStringList{QStringLiteral("ExeBrowse")});
+        QVERIFY(frameOnScreen);
+        for (const char *what : {" x", " y", " width", " height"})
+            shown.insert(QString::fromLatin1(what), layout.value(QString::fromLatin1(what)));
         QVERIFY2(shown == layout, qPrintable(Differences(layout, shown)));
         QCOMPARE(layout.value("SPEEX1 checked"), QVariant(false));
         QCOMPARE(layout.value("Lossless1 checked"), QVariant(false));
