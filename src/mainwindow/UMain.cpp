@@ -653,6 +653,10 @@ void TMainForm::ShowMessageWithoutWaiting(const QString &text, bool error)
                                 QApplication::applicationDisplayName(), text, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
+    if (!m_settled && isVisible()) {
+        m_noticesToShow.append(box);
+        return;
+    }
     box->show();
 }
 

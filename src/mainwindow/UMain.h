@@ -179,6 +179,10 @@ private:
     QPoint m_wantedFramePlace;
     bool m_hasWantedFramePlace = false;
     bool m_settled = false;
+    // Notices told before the window stood on the screen: shown once it does, so that the
+    // window's own showing cannot cover them.
+    QList<QPointer<QWidget>> m_noticesToShow;
+    void ShowNoticesToShow();
     QRect m_placeAtClose;
     bool m_closedByButton = false;
     void OpenForumLink(QAction *item);

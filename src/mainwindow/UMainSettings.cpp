@@ -532,8 +532,12 @@ bool TMainForm::FrameKnown() const
 
 void TMainForm::SettleOnScreen(int attemptsLeft)
 {
-    if (m_settled || !isVisible())
+    if (m_settled)
         return;
+    if (!isVisible()) {
+        ShowNoticesToShow();
+        return;
+    }
     if (!FrameKnown() && attemptsLeft > 0) {
         QTimer::singleShot(50, this, [this, attemptsLeft] { SettleOnScreen(attemptsLeft - 1); });
         return;
@@ -542,6 +546,18 @@ void TMainForm::SettleOnScreen(int attemptsLeft)
     // Without a stored place the window stays where the window system put it, fitted in.
     const QPoint frame = m_hasWantedFramePlace ? m_wantedFramePlace : frameGeometry().topLeft();
     PlaceOnScreen(frame.x(), frame.y(), width(), height());
+    ShowNoticesToShow();
+}
+
+void TMainForm::ShowNoticesToShow()
+{
+    const QList<QPointer<QWidget>> notices = std::exchange(m_noticesToShow, {});
+    for (const QPointer<QWidget> &notice : notices) {
+        if (notice) {
+            notice->show();
+            notice->raise();
+        }
+    }
 }
 
 void TMainForm::RememberPlace()

@@ -191,6 +191,28 @@ for run in 1 2 3 4 5; do
   fi
   read -r fx fy fw fh <<<"$(frame_of "$id")"
   [ "$fx $fy" = "$expected" ] || fail "run $run: the frame stands at $fx,$fy, left at $expected"
+  # No language folder lies beside the copied program: the notice that says so stands above the
+  # window, not hidden under it.
+  notice=
+  for ((i = 0; i < 30; i++)); do
+    while read -r wid w title; do
+      [ "$title" = "Zolvane" ] && [ $((wid)) -ne $((id)) ] && [ "$w" -lt 600 ] && notice=$wid
+    done < <(wmctrl -lG | awk '{ print $1, $5, $8 }')
+    [ -n "$notice" ] && break
+    sleep 0.1
+  done
+  if [ -z "$notice" ]; then
+    fail "run $run: no notice of the missing language file came up"
+  else
+    # _NET_CLIENT_LIST_STACKING lists the windows from the bottom up.
+    at=0 notice_at=0 main_at=0
+    for wid in $(xprop -root _NET_CLIENT_LIST_STACKING | sed -n 's/.*# *//p' | tr ',' ' '); do
+      at=$((at + 1))
+      [ $((wid)) -eq $((notice)) ] && notice_at=$at
+      [ $((wid)) -eq $((id)) ] && main_at=$at
+    done
+    [ "$notice_at" -gt "$main_at" ] || fail "run $run: the language file's notice is hidden under the main window"
+  fi
   [ "$fw $fh" = "900 600" ] || fail "run $run: the window is ${fw}x$fh, left at 900x600"
   # The user moves the frame elsewhere.
   nx=$((30 + 23 * run))
