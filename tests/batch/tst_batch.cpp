@@ -4,6 +4,7 @@
 // drive on the progress frame.
 
 #include "BatchWindow.h"
+#include "ProcessMemory.h"
 #include "ToneWav.h"
 #include "ChildProcess.h"
 #include "DosCommand.h"
@@ -86,18 +87,6 @@ QList<pid_t> ChildrenNamed(const QByteArray &comm)
             found << pid;
     }
     return found;
-}
-
-// A figure of this process from /proc/self/status, in KiB ("VmRSS", "VmHWM").
-long StatusKiB(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(QByteArray(field) + ':'))
-            return line.mid(qstrlen(field) + 1).trimmed().split(' ').value(0).toLong();
-    return -1;
 }
 
 // Whether a process runs: there, and no zombie waiting to be reaped.
@@ -1152,9 +1141,7 @@ private slots:
                      .isEmpty());
         const long rssBefore = StatusKiB("VmRSS");
         QVERIFY(rssBefore > 0);
-        QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
-        const bool peakReset = clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
-        clearRefs.close();
+        const bool peakReset = ResetPeakMemory();
         long rssMost = rssBefore;
         QTimer sampler;
         connect(&sampler, &QTimer::timeout, this, [&] {

@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "ProcessMemory.h"
 #include "DosCommand.h"
 
 #include <gtest/gtest.h>
@@ -427,18 +428,6 @@ TEST(DosCommand, TimesOutAfterTheBeginningAndAfterTheLastOutput)
     }
 }
 
-// A figure of this process from /proc/self/status, in KiB ("VmRSS", "VmHWM").
-long StatusKiB(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(QByteArray(field) + ':'))
-            return line.mid(qstrlen(field) + 1).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
 // A child that prints 50 MB with no line break: the runner holds the newest part of the line,
 // hands over each read's text once, and keeps one entry for the line; memory stays flat and the
 // run takes time in proportion to the output.
@@ -447,9 +436,7 @@ TEST(DosCommand, AnEndlessLineIsHeldByItsNewestPart)
     Recorder r;
     const long rssBefore = StatusKiB("VmRSS");
     ASSERT_GT(rssBefore, 0);
-    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
-    const bool peakReset = clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
-    clearRefs.close();
+    const bool peakReset = ResetPeakMemory();
     long rssMost = rssBefore;
     qsizetype longest = 0;
     int partials = 0;
