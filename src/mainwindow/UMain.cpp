@@ -346,8 +346,8 @@ void TMainForm::showEvent(QShowEvent *event)
         m_shown = true;
         FormShow();
         // The frame comes with the first showing: the window is placed once it is known (waiting
-        // for it at most 40 times 50 ms).
-        QTimer::singleShot(0, this, [this] { SettleOnScreen(40); });
+        // for it at most SettleAttempts times 50 ms).
+        QTimer::singleShot(0, this, [this] { SettleOnScreen(SettleAttempts); });
     }
 }
 

@@ -169,6 +169,8 @@ private:
     // start. This waits (briefly) for the frame, then moves the frame to the wanted place and
     // fits it, with the status bar, into the screen's free area.
     void SettleOnScreen(int attemptsLeft);
+    // How many times, 50 ms apart, the first showing looks for the window's frame.
+    static constexpr int SettleAttempts = 100;
     bool FrameKnown() const;
     // The place of the frame and the size of the window as the close button left them: what the
     // exit stores then (the closed window has lost its frame).

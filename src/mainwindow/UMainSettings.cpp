@@ -24,6 +24,7 @@
 #include <QLayout>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QLineEdit>
 #include <QLocale>
 #include <QSignalBlocker>
@@ -516,7 +517,9 @@ void TMainForm::PlaceOnScreen(int left, int top, int width, int height)
         return;
     }
     // The window within its frame: the frame's place plus the frame's left and top edges.
-    const QPoint inset = geometry().topLeft() - frameGeometry().topLeft();
+    const QWindow *window = windowHandle();
+    const QMargins margins = window ? window->frameMargins() : QMargins();
+    const QPoint inset(margins.left(), margins.top());
     const QRect client(placed.topLeft() + inset, placed.size());
     if (client != geometry())
         setGeometry(client);
@@ -527,7 +530,10 @@ bool TMainForm::FrameKnown() const
     // Only the X11 window system puts a frame around the window after it has been shown.
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return true;
-    return frameGeometry() != geometry();
+    // Asked of the window system's window: the widget's own figure of its frame is renewed only
+    // when the window moves, and a frame put around a window that stays where it is moves nothing.
+    const QWindow *window = windowHandle();
+    return window && !window->frameMargins().isNull();
 }
 
 void TMainForm::SettleOnScreen(int attemptsLeft)
@@ -539,6 +545,10 @@ void TMainForm::SettleOnScreen(int attemptsLeft)
         return;
     }
     if (!FrameKnown() && attemptsLeft > 0) {
+        // A busy desktop may frame the window late; notices wait for it no longer than two
+        // seconds.
+        if (attemptsLeft <= SettleAttempts - 40)
+            ShowNoticesToShow();
         QTimer::singleShot(50, this, [this, attemptsLeft] { SettleOnScreen(attemptsLeft - 1); });
         return;
     }

@@ -130,11 +130,11 @@ struct TDosDelivery {
 // Use it from the user-interface thread. Every text of the child reaches OnNewLine there, in
 // order, while the worker waits; a burst of output is handled in short slices so that the other
 // events of the loop keep running, and output that comes a little at a time is gathered for a
-// moment, so that the thread is woken for a batch of lines rather than for each one. The end notice OnTerminated comes last, on the same thread,
-// once the child has ended and been cleaned up: by then EndStatus and ExitCode hold the outcome
-// and IsRunning is false, and the handler may call Execute to start the next run. A run that
-// Execute or Stop has ended still raises its own end notice; EndStatus and ExitCode always tell
-// about the last run started.
+// moment, so that the thread is woken for a batch of lines rather than for each one. The end
+// notice OnTerminated comes last, on the same thread, once the child has ended and been cleaned
+// up: by then EndStatus and ExitCode hold the outcome and IsRunning is false, and the handler may
+// call Execute to start the next run. A run that Execute or Stop has ended still raises its own
+// end notice; EndStatus and ExitCode always tell about the last run started.
 class TDosCommand : public QObject
 {
     Q_OBJECT
@@ -165,9 +165,9 @@ public:
     // The child's exit code (128 + N for a child ended by signal N), or the system error code
     // (errno) after a failure.
     quint32 ExitCode() const;
-    // Why the last run started failed in its own steps (EndStatus 1, 3, 5 or 7): the text of the
-    // message the runner shows for a program that could not be started, or the system's text of
-    // the error; empty for a run that had no such failure.
+    // Why the last run started failed before or around its child (EndStatus 1, 3, 5 or 7): the
+    // text of the message the runner shows for a program that could not be started, or the
+    // system's text of the error; empty for a run that had no such failure.
     QString FailureText() const;
     // The break kind of the last complete line.
     TReturnCode OutputReturnCode() const { return m_outputReturnCode; }

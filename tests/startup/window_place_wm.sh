@@ -129,16 +129,22 @@ frame_of() {
   echo "$((ax - ${l:-0})) $((ay - ${t:-0})) $w $h"
 }
 
-# Waits until the main window is shown and framed and stands still; prints its id.
+# Waits until the main window is shown and framed and has stood still for a second (the program
+# places it once the frame is there, later on a busy machine); prints its id.
 settled_window() {
-  local id= last= now=
-  for ((i = 0; i < 100; i++)); do
+  local id= last= now= still=0
+  for ((i = 0; i < 150; i++)); do
     id=$(main_window)
     if [ -n "$id" ] && xprop -id "$id" _NET_FRAME_EXTENTS | grep -q '='; then
       now=$(frame_of "$id")
       if [ "$now" = "$last" ]; then
-        echo "$id"
-        return 0
+        still=$((still + 1))
+        if [ "$still" -ge 5 ]; then
+          echo "$id"
+          return 0
+        fi
+      else
+        still=0
       fi
       last=$now
     fi
