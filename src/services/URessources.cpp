@@ -254,10 +254,11 @@ int LogImageIndex(int kind)
     return 3;
 }
 
-QIcon LogIcon(int imageIndex)
+namespace {
+
+// The style's icon of a log row's image, made anew.
+QIcon MakeLogIcon(QStyle *style, int imageIndex)
 {
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return QIcon();
     QStyle::StandardPixmap pixmap;
     switch (imageIndex) {
     case 0:
@@ -272,7 +273,25 @@ QIcon LogIcon(int imageIndex)
     default:
         return QIcon();
     }
-    return QApplication::style()->standardIcon(pixmap);
+    return style->standardIcon(pixmap);
+}
+
+} // namespace
+
+QIcon LogIcon(int imageIndex)
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()) || imageIndex < 0 || imageIndex > 3)
+        return QIcon();
+    // Made once for each style: logs add and load rows by the thousand.
+    static QPointer<QStyle> madeFor;
+    static QIcon icons[4];
+    QStyle *style = QApplication::style();
+    if (madeFor != style) {
+        for (int i = 0; i < 4; ++i)
+            icons[i] = MakeLogIcon(style, i);
+        madeFor = style;
+    }
+    return icons[imageIndex];
 }
 
 namespace {
@@ -297,22 +316,6 @@ QString LogTimeStamp()
     return stamp;
 }
 
-// The style's icons, made once for each style.
-QIcon CachedLogIcon(int imageIndex)
-{
-    static QPointer<QStyle> madeFor;
-    static QIcon icons[4];
-    QStyle *style = qobject_cast<QApplication *>(QCoreApplication::instance()) ? QApplication::style() : nullptr;
-    if (!style || imageIndex < 0 || imageIndex > 3)
-        return LogIcon(imageIndex);
-    if (madeFor != style) {
-        for (int i = 0; i < 4; ++i)
-            icons[i] = LogIcon(i);
-        madeFor = style;
-    }
-    return icons[imageIndex];
-}
-
 } // namespace
 
 QTreeWidgetItem *AddLogLine(const QString &message, int kind)
@@ -330,7 +333,7 @@ QTreeWidgetItem *AddLogLine(const QString &message, int kind)
     const int imageIndex = LogImageIndex(kind);
     auto *item = new QTreeWidgetItem;
     item->setText(0, QString());
-    item->setIcon(0, CachedLogIcon(imageIndex));
+    item->setIcon(0, LogIcon(imageIndex));
     item->setData(0, LogImageIndexRole, imageIndex);
     item->setText(1, Through8Bit(LogTimeStamp() + message));
     list->addTopLevelItem(item);
