@@ -607,7 +607,7 @@ std::shared_ptr<const ini_detail::IniLines> TIniFile::Lines() const
 void TIniFile::RefuseWriteToCopy() const
 {
     if (m_content)
-        throw EIniFileException(QStringLiteral("Unable to write to %1").arg(m_fileName));
+        refuseWrite(m_fileName);
 }
 
 QString TIniFile::ReadString(const QString &section, const QString &key, const QString &defaultValue) const
