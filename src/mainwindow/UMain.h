@@ -172,6 +172,8 @@ private:
     // How many times, 50 ms apart, the first showing looks for the window's frame.
     static constexpr int SettleAttempts = 100;
     bool FrameKnown() const;
+    // Where the frame stands (the window's own place while it has none).
+    QPoint FramePlace() const;
     // The place of the frame and the size of the window as the close button left them: what the
     // exit stores then (the closed window has lost its frame).
     void RememberPlace();

@@ -517,12 +517,18 @@ void TMainForm::PlaceOnScreen(int left, int top, int width, int height)
         return;
     }
     // The window within its frame: the frame's place plus the frame's left and top edges.
-    const QWindow *window = windowHandle();
-    const QMargins margins = window ? window->frameMargins() : QMargins();
-    const QPoint inset(margins.left(), margins.top());
-    const QRect client(placed.topLeft() + inset, placed.size());
+    const QRect client(placed.topLeft() + (geometry().topLeft() - FramePlace()), placed.size());
     if (client != geometry())
         setGeometry(client);
+}
+
+// The frame's figures are asked of the window system's window: the widget's own figure of its
+// frame is renewed only when the window moves, and a frame put around a window that stays where
+// it is moves nothing.
+QPoint TMainForm::FramePlace() const
+{
+    const QWindow *window = windowHandle();
+    return window ? window->framePosition() : pos();
 }
 
 bool TMainForm::FrameKnown() const
@@ -530,8 +536,6 @@ bool TMainForm::FrameKnown() const
     // Only the X11 window system puts a frame around the window after it has been shown.
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return true;
-    // Asked of the window system's window: the widget's own figure of its frame is renewed only
-    // when the window moves, and a frame put around a window that stays where it is moves nothing.
     const QWindow *window = windowHandle();
     return window && !window->frameMargins().isNull();
 }
@@ -554,7 +558,7 @@ void TMainForm::SettleOnScreen(int attemptsLeft)
     }
     m_settled = true;
     // Without a stored place the window stays where the window system put it, fitted in.
-    const QPoint frame = m_hasWantedFramePlace ? m_wantedFramePlace : frameGeometry().topLeft();
+    const QPoint frame = m_hasWantedFramePlace ? m_wantedFramePlace : FramePlace();
     PlaceOnScreen(frame.x(), frame.y(), width(), height());
     ShowNoticesToShow();
 }
@@ -583,7 +587,7 @@ QRect TMainForm::PlaceToStore() const
     // Shown but not framed yet: the window stands within the frame to come at the wanted place.
     if (!m_settled && m_hasWantedFramePlace && QGuiApplication::platformName() == QLatin1String("xcb"))
         return QRect(m_wantedFramePlace, size());
-    return QRect(frameGeometry().topLeft(), size());
+    return QRect(FramePlace(), size());
 }
 
 void TMainForm::ActivateSettingsPage(QWidget *page)
